@@ -1,0 +1,158 @@
+#include "platform/LanguageResources.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <shared_mutex>
+
+#include "platform/EnglishStrings.h"
+#include "platform/RegistryKey.h"
+
+namespace tonilo {
+
+const char* const kUseExecutableResources = "<use the executable's resources>";
+const char* const kForceLanguageLibrary = "<language library named after the executable>";
+
+namespace {
+
+struct Resources {
+    std::shared_mutex mutex;
+    std::shared_ptr<const StringTable> library; // null: the built-in table
+    std::string libraryPath;
+    std::atomic<uint16_t> language{kEnglishLanguage};
+};
+
+Resources& State() {
+    static Resources resources;
+    return resources;
+}
+
+bool IsSpecialName(const char* name, const char* special) {
+    return name == special || (name && std::strcmp(name, special) == 0);
+}
+
+uint16_t LanguageFromRegistry(const char* applicationKeyName) {
+    if (!applicationKeyName)
+        return 0;
+    RegistryKey key(std::string("Software\\Zelto\\") + applicationKeyName, HKEY_LOCAL_MACHINE);
+    std::string data;
+    if (!key.Open() || !key.ReadRaw("LangID", &data) || key.LastType() != REG_DWORD ||
+        data.size() != 4)
+        return 0;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
+    return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)); // the low 16 bits
+}
+
+void Install(std::shared_ptr<const StringTable> library, std::string path) {
+    Resources& state = State();
+    std::unique_lock<std::shared_mutex> lock(state.mutex);
+    state.library = std::move(library);
+    state.libraryPath = std::move(path);
+}
+
+// Cuts text after `limit` UTF-16 code units without splitting a character.
+std::string Truncate(const std::string& text, size_t limit) {
+    size_t units = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        auto lead = static_cast<unsigned char>(text[i]);
+        size_t bytes = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        size_t width = bytes == 4 ? 2 : 1; // beyond U+FFFF: a surrogate pair
+        if (units + width > limit)
+            break;
+        units += width;
+        i += bytes;
+    }
+    return text.substr(0, i);
+}
+
+} // namespace
+
+std::string LanguageLibraryPath(const std::string& executablePath, const char* libraryName,
+                                uint16_t language) {
+    std::string path;
+    if (!libraryName || IsSpecialName(libraryName, kForceLanguageLibrary)) {
+        path = executablePath;
+    } else {
+        std::string name = libraryName;
+        for (char& c : name)
+            if (c == '\\')
+                c = '/';
+        if (!name.empty() && name[0] == '/') {
+            path = name;
+        } else {
+            size_t slash = executablePath.rfind('/');
+            path = slash == std::string::npos ? name : executablePath.substr(0, slash + 1) + name;
+        }
+    }
+    // Only the file name's dot counts: folders such as ~/.local have dots too.
+    size_t nameStart = path.rfind('/');
+    nameStart = nameStart == std::string::npos ? 0 : nameStart + 1;
+    size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < nameStart) {
+        path += '.';
+        dot = path.size() - 1;
+    }
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "%04x.mui", static_cast<unsigned>(language));
+    return path.substr(0, dot + 1) + suffix;
+}
+
+bool SelectResources(const std::string& executablePath, const char* applicationKeyName,
+                     const char* libraryName) {
+    ReleaseResources();
+    Resources& state = State();
+    uint16_t language = LanguageFromRegistry(applicationKeyName);
+    if (language == 0)
+        language = kEnglishLanguage;
+    state.language = language;
+
+    bool force = IsSpecialName(libraryName, kForceLanguageLibrary);
+    if (!force && (IsSpecialName(libraryName, kUseExecutableResources) ||
+                   language == kEnglishLanguage))
+        return true;
+
+    std::string path = LanguageLibraryPath(executablePath, libraryName, language);
+    std::shared_ptr<const StringTable> library = StringTable::LoadFile(path);
+    if (!library && language != kEnglishLanguage) {
+        state.language = kEnglishLanguage;
+        path = LanguageLibraryPath(executablePath, libraryName, kEnglishLanguage);
+        library = StringTable::LoadFile(path);
+    }
+    if (!library)
+        return false;
+    Install(std::move(library), std::move(path));
+    return true;
+}
+
+void ReleaseResources() { Install(nullptr, std::string()); }
+
+uint16_t CurrentLanguage() { return State().language; }
+
+std::string ResourceLibraryPath() {
+    Resources& state = State();
+    std::shared_lock<std::shared_mutex> lock(state.mutex);
+    return state.libraryPath;
+}
+
+const StringTable& BuiltInStrings() {
+    static const StringTable table(kEnglishStrings, kEnglishStringCount);
+    return table;
+}
+
+std::string LoadResourceString(uint32_t id) { return LoadResourceString(id, nullptr); }
+
+std::string LoadResourceString(uint32_t id, const StringTable* module) {
+    if (module) {
+        const std::string* text = module->Find(id);
+        return text ? Truncate(*text, kMaxResourceStringLength) : std::string();
+    }
+    Resources& state = State();
+    std::shared_lock<std::shared_mutex> lock(state.mutex);
+    const StringTable& table = state.library ? *state.library : BuiltInStrings();
+    const std::string* text = table.Find(id);
+    return text ? Truncate(*text, kMaxResourceStringLength) : std::string();
+}
+
+} // namespace tonilo
