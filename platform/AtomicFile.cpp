@@ -1,0 +1,129 @@
+#include "platform/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+namespace tonilo {
+namespace {
+
+std::mutex& HookMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+AtomicWriteFaultHook& Hook() {
+    static AtomicWriteFaultHook hook;
+    return hook;
+}
+
+bool Injected(AtomicWriteStep step) {
+    std::lock_guard<std::mutex> guard(HookMutex());
+    return Hook() && Hook()(step);
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool WriteAll(int descriptor, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t written = ::write(descriptor, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+mode_t ModeForNewFile(const std::string& path) {
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0)
+        return existing.st_mode & 07777;
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0644 & ~mask;
+}
+
+bool FlushFolder(const std::string& folder) {
+    int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    // Some file systems refuse to sync a directory; the rename is done either way.
+    int result = ::fsync(descriptor);
+    bool ok = result == 0 || errno == EINVAL || errno == EROFS;
+    ::close(descriptor);
+    return ok;
+}
+
+} // namespace
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
+    if (path.empty())
+        return false;
+    const std::string folder = FolderOf(path);
+    std::string pattern = folder + "/." + FileNameOf(path) + ".XXXXXX";
+    std::vector<char> temporaryName(pattern.begin(), pattern.end());
+    temporaryName.push_back('\0');
+
+    if (Injected(AtomicWriteStep::CreateTemporary))
+        return false;
+    int descriptor = ::mkostemp(temporaryName.data(), O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    const std::string temporary(temporaryName.data());
+    auto abandon = [&](bool closeFirst) {
+        if (closeFirst)
+            ::close(descriptor);
+        ::unlink(temporary.c_str());
+        return false;
+    };
+
+    if (::fchmod(descriptor, ModeForNewFile(path)) != 0)
+        return abandon(true);
+    if (Injected(AtomicWriteStep::Write) || !WriteAll(descriptor, bytes))
+        return abandon(true);
+    if (Injected(AtomicWriteStep::Flush) || ::fsync(descriptor) != 0)
+        return abandon(true);
+    if (Injected(AtomicWriteStep::Close)) {
+        ::close(descriptor);
+        return abandon(false);
+    }
+    if (::close(descriptor) != 0)
+        return abandon(false);
+    if (Injected(AtomicWriteStep::Rename) || std::rename(temporary.c_str(), path.c_str()) != 0)
+        return abandon(false);
+    // The new contents are in place; a failure to flush the folder only means the
+    // rename may not survive a power loss, so it is reported but not undone.
+    return !Injected(AtomicWriteStep::FlushFolder) && FlushFolder(folder);
+}
+
+bool RemoveFileIfPresent(const std::string& path) {
+    if (::unlink(path.c_str()) != 0)
+        return errno == ENOENT;
+    FlushFolder(FolderOf(path)); // best effort: the file is gone either way
+    return true;
+}
+
+void SetAtomicWriteFaultHook(AtomicWriteFaultHook hook) {
+    std::lock_guard<std::mutex> guard(HookMutex());
+    Hook() = std::move(hook);
+}
+
+} // namespace tonilo
