@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <shared_mutex>
+#include <mutex>
 
 #include "platform/EnglishStrings.h"
 #include "platform/RegistryKey.h"
@@ -16,8 +16,11 @@ const char* const kForceLanguageLibrary = "<language library named after the exe
 
 namespace {
 
+// Readers hold the lock only to copy the table pointer, so a reselection never
+// waits behind a stream of readers and a released table lives on until the
+// last reader is done with it.
 struct Resources {
-    std::shared_mutex mutex;
+    std::mutex mutex;
     std::shared_ptr<const StringTable> library; // null: the built-in table
     std::string libraryPath;
     std::atomic<uint16_t> language{kEnglishLanguage};
@@ -46,7 +49,9 @@ uint16_t LanguageFromRegistry(const char* applicationKeyName) {
 
 void Install(std::shared_ptr<const StringTable> library, std::string path) {
     Resources& state = State();
-    std::unique_lock<std::shared_mutex> lock(state.mutex);
+    std::shared_ptr<const StringTable> previous;
+    std::lock_guard<std::mutex> lock(state.mutex);
+    previous = std::move(state.library);
     state.library = std::move(library);
     state.libraryPath = std::move(path);
 }
@@ -132,7 +137,7 @@ uint16_t CurrentLanguage() { return State().language; }
 
 std::string ResourceLibraryPath() {
     Resources& state = State();
-    std::shared_lock<std::shared_mutex> lock(state.mutex);
+    std::lock_guard<std::mutex> lock(state.mutex);
     return state.libraryPath;
 }
 
@@ -144,14 +149,16 @@ const StringTable& BuiltInStrings() {
 std::string LoadResourceString(uint32_t id) { return LoadResourceString(id, nullptr); }
 
 std::string LoadResourceString(uint32_t id, const StringTable* module) {
-    if (module) {
-        const std::string* text = module->Find(id);
-        return text ? Truncate(*text, kMaxResourceStringLength) : std::string();
+    std::shared_ptr<const StringTable> selected;
+    if (!module) {
+        Resources& state = State();
+        {
+            std::lock_guard<std::mutex> lock(state.mutex);
+            selected = state.library;
+        }
+        module = selected ? selected.get() : &BuiltInStrings();
     }
-    Resources& state = State();
-    std::shared_lock<std::shared_mutex> lock(state.mutex);
-    const StringTable& table = state.library ? *state.library : BuiltInStrings();
-    const std::string* text = table.Find(id);
+    const std::string* text = module->Find(id);
     return text ? Truncate(*text, kMaxResourceStringLength) : std::string();
 }
 
