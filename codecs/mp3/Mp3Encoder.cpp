@@ -1,0 +1,155 @@
+#include "codecs/mp3/Mp3Encoder.h"
+
+#include <algorithm>
+
+#include "codecs/common/PcmSamples.h"
+#include "codecs/mp3/Mp3Quality.h"
+
+namespace tonilo::codecs {
+namespace {
+
+// LAME's own bound for the output of one call.
+size_t OutputBound(size_t samplesPerChannel) { return samplesPerChannel * 5 / 4 + 7200; }
+
+} // namespace
+
+Mp3Encoder::~Mp3Encoder() { Discard(); }
+
+uint32_t Mp3Encoder::Release() {
+    uint32_t left = references_.Drop();
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+void Mp3Encoder::Discard() {
+    if (lame_ != nullptr)
+        lame_close(lame_);
+    lame_ = nullptr;
+    stream_ = nullptr;
+}
+
+bool Mp3Encoder::Accepts(const WAVEFORMATEX* format) {
+    return IsEnginePcm(format) && IsMp3Rate(format->nSamplesPerSec);
+}
+
+bool Mp3Encoder::Open(ByteStream* stream, const RecordingFormat* format) {
+    Discard();
+    if (stream == nullptr || format == nullptr || !Accepts(&format->format))
+        return false;
+    format_ = MakePcmFormat(format->format.nSamplesPerSec, format->format.wBitsPerSample,
+                            format->format.nChannels);
+    hasFormat_ = true;
+    uint32_t level = std::min<uint32_t>(format->extra, kMp3QualityLevels - 1);
+    uint32_t kbps = Mp3BitrateKbps(format_.nSamplesPerSec, format_.nChannels, level);
+
+    lame_ = lame_init();
+    if (lame_ == nullptr)
+        return false;
+    startPosition_ = stream->Seek(0, 1);
+    writesTag_ = startPosition_ >= 0;
+    lame_set_in_samplerate(lame_, static_cast<int>(format_.nSamplesPerSec));
+    lame_set_out_samplerate(lame_, static_cast<int>(format_.nSamplesPerSec));
+    lame_set_num_channels(lame_, format_.nChannels);
+    lame_set_mode(lame_, format_.nChannels == 1 ? MONO : JOINT_STEREO);
+    lame_set_VBR(lame_, vbr_off);
+    lame_set_brate(lame_, static_cast<int>(kbps));
+    lame_set_bWriteVbrTag(lame_, writesTag_ ? 1 : 0);
+    if (lame_init_params(lame_) < 0) {
+        Discard();
+        return false;
+    }
+    stream_ = stream;
+    return true;
+}
+
+bool Mp3Encoder::WriteAll(const uint8_t* bytes, size_t count) {
+    size_t done = 0;
+    while (done < count) {
+        int32_t written = stream_->Write(bytes + done, static_cast<int32_t>(count - done));
+        if (written <= 0)
+            return false;
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+bool Mp3Encoder::Encode(AudioBuffer* buffer) {
+    if (lame_ == nullptr || buffer == nullptr)
+        return false;
+    if (buffer->data == nullptr || buffer->used < BlockAlign(format_))
+        return true;
+    AudioBuffer whole = *buffer;
+    whole.used -= whole.used % BlockAlign(format_);
+    size_t sampleCount = 0;
+    const int16_t* samples = SamplesOf(whole, format_.wBitsPerSample, samples_, &sampleCount);
+    int perChannel = static_cast<int>(sampleCount / format_.nChannels);
+    output_.resize(OutputBound(static_cast<size_t>(perChannel)));
+    int bytes;
+    if (format_.nChannels == 2) {
+        // LAME reads the samples without changing them despite the signature.
+        bytes = lame_encode_buffer_interleaved(lame_, const_cast<int16_t*>(samples), perChannel,
+                                               output_.data(), static_cast<int>(output_.size()));
+    } else {
+        bytes = lame_encode_buffer(lame_, samples, nullptr, perChannel, output_.data(),
+                                   static_cast<int>(output_.size()));
+    }
+    if (bytes < 0)
+        return false;
+    return WriteAll(output_.data(), static_cast<size_t>(bytes));
+}
+
+uint32_t Mp3Encoder::Command(uint32_t command, uintptr_t a, uintptr_t b) {
+    auto* format = reinterpret_cast<const WAVEFORMATEX*>(a);
+    switch (command) {
+    case ENCODER_ACCEPTS_FORMAT:
+        return Accepts(format) ? 1 : 0;
+    case ENCODER_QUALITY_LEVELS:
+        return kMp3QualityLevels;
+    case ENCODER_BITRATE_KBPS:
+        if (!Accepts(format))
+            return 0;
+        return Mp3BitrateKbps(format->nSamplesPerSec, format->nChannels, static_cast<uint32_t>(b));
+    case ENCODER_UPDATE_HEADER:
+        // Every frame LAME has finished is already in the stream; what it
+        // still holds cannot be written without ending the file.
+        if (stream_ == nullptr)
+            return 0;
+        return stream_->Seek(0, 1) >= 0 ? 1 : 0;
+    default:
+        return 0;
+    }
+}
+
+bool Mp3Encoder::GetFormat(const WAVEFORMATEX** format) {
+    if (format == nullptr)
+        return false;
+    *format = hasFormat_ ? &format_ : nullptr;
+    return hasFormat_;
+}
+
+bool Mp3Encoder::WriteTagFrame() {
+    uint8_t frame[2880];
+    size_t size = lame_get_lametag_frame(lame_, frame, sizeof frame);
+    if (size == 0 || size > sizeof frame)
+        return true;
+    int64_t end = stream_->Seek(0, 1);
+    if (end < 0 || stream_->Seek(startPosition_, 0) < 0)
+        return false;
+    bool written = WriteAll(frame, size);
+    return stream_->Seek(end, 0) >= 0 && written;
+}
+
+bool Mp3Encoder::Close() {
+    if (lame_ == nullptr)
+        return false;
+    output_.resize(OutputBound(0));
+    int bytes = lame_encode_flush(lame_, output_.data(), static_cast<int>(output_.size()));
+    bool finished = bytes >= 0 && WriteAll(output_.data(), static_cast<size_t>(bytes));
+    if (finished && writesTag_)
+        finished = WriteTagFrame();
+    Discard();
+    return finished;
+}
+
+} // namespace tonilo::codecs

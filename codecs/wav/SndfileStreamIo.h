@@ -1,0 +1,46 @@
+#pragma once
+// libsndfile's virtual I/O over a ByteStream: the RIFF container (header,
+// chunk walk, final length fix-up) stays libsndfile's, the bytes come from the
+// host's stream.
+//
+// A stream that cannot seek (an HTTP answer) is still readable: seeks only move
+// a logical position, the first bytes stay cached so the header walk can step
+// back over them, and a read far ahead of the stream answers "end" instead of
+// downloading the whole file just to look for chunks behind the audio data.
+#include <sndfile.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "codecs/include/ToniloPlugin.h"
+
+namespace tonilo::codecs {
+
+class SndfileStreamIo {
+public:
+    // The stream stays owned by the caller and must outlive this object.
+    explicit SndfileStreamIo(ByteStream* stream);
+
+    SF_VIRTUAL_IO* Callbacks() { return &callbacks_; }
+    void* UserData() { return this; }
+    bool Seekable() const { return seekable_; }
+
+private:
+    sf_count_t Length();
+    sf_count_t Seek(sf_count_t offset, int whence);
+    sf_count_t Read(void* buffer, sf_count_t count);
+    sf_count_t Write(const void* buffer, sf_count_t count);
+    sf_count_t Tell();
+    sf_count_t ReadForwardOnly(uint8_t* buffer, sf_count_t count);
+    int32_t ReadFromStream(uint8_t* buffer, int32_t count);
+
+    ByteStream* stream_;
+    SF_VIRTUAL_IO callbacks_{};
+    bool seekable_;
+    // Forward-only streams only.
+    int64_t logicalPosition_ = 0;
+    int64_t streamPosition_ = 0;
+    std::vector<uint8_t> headCache_;
+};
+
+} // namespace tonilo::codecs

@@ -1,0 +1,38 @@
+#pragma once
+// Writes 8- or 16-bit PCM WAV through libsndfile. Command ENCODER_UPDATE_HEADER
+// rewrites the RIFF sizes for the data written so far, so a recording cut off
+// by a crash or a dead battery is still a valid file up to that point.
+#include <sndfile.h>
+
+#include <memory>
+
+#include "codecs/common/CodecReferences.h"
+#include "codecs/include/ToniloPlugin.h"
+#include "codecs/wav/SndfileStreamIo.h"
+
+namespace tonilo::codecs {
+
+class WavEncoder final : public AudioEncoder {
+public:
+    WavEncoder() = default;
+    ~WavEncoder() override;
+    bool Open(ByteStream* stream, const RecordingFormat* format) override;
+    bool Encode(AudioBuffer* buffer) override;
+    uint32_t Command(uint32_t command, uintptr_t a, uintptr_t b) override;
+    bool GetFormat(const WAVEFORMATEX** format) override;
+    bool Close() override;
+    uint32_t AddRef() override { return references_.Add(); }
+    uint32_t Release() override;
+
+    static bool Accepts(const WAVEFORMATEX* format);
+
+private:
+    CodecReferences references_;
+    ByteStream* stream_ = nullptr;
+    std::unique_ptr<SndfileStreamIo> io_;
+    SNDFILE* file_ = nullptr;
+    WAVEFORMATEX format_{};
+    bool hasFormat_ = false;
+};
+
+} // namespace tonilo::codecs

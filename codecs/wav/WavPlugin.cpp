@@ -1,0 +1,11 @@
+// The exports of Codecs/wav.so.
+#include "codecs/wav/WavFormats.h"
+
+TONILO_DECLARE_PLUGIN_EXPORTS
+
+extern "C" const uint32_t ToniloPluginAbi = TONILO_PLUGIN_ABI;
+
+extern "C" bool GetFormats(const tonilo::FormatRecord** records, uint32_t* count,
+                           int32_t libraryIndex) {
+    return tonilo::codecs::GetWavFormats(records, count);
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The long-play speech format: Ogg Opus written through libopusenc, which
+// takes any input rate (it resamples to Opus's own rates) and writes the Ogg
+// pages to the host's stream through callbacks. The quality level is the byte
+// after the PCM format (the preset's quality index).
+#include <opusenc.h>
+
+#include <vector>
+
+#include "codecs/common/CodecReferences.h"
+#include "codecs/include/ToniloPlugin.h"
+
+namespace tonilo::codecs {
+
+class ZafEncoder final : public AudioEncoder {
+public:
+    ZafEncoder() = default;
+    ~ZafEncoder() override;
+    bool Open(ByteStream* stream, const RecordingFormat* format) override;
+    bool Encode(AudioBuffer* buffer) override;
+    uint32_t Command(uint32_t command, uintptr_t a, uintptr_t b) override;
+    bool GetFormat(const WAVEFORMATEX** format) override;
+    bool Close() override;
+    uint32_t AddRef() override { return references_.Add(); }
+    uint32_t Release() override;
+
+    static bool Accepts(const WAVEFORMATEX* format);
+
+private:
+    static int WritePage(void* self, const unsigned char* bytes, opus_int32 count);
+    static int CloseStream(void* self) { return 0; }
+    void Discard();
+
+    CodecReferences references_;
+    ByteStream* stream_ = nullptr;
+    OggOpusEnc* encoder_ = nullptr;
+    WAVEFORMATEX format_{};
+    bool hasFormat_ = false;
+    bool writeFailed_ = false;
+    std::vector<int16_t> samples_;
+};
+
+} // namespace tonilo::codecs
