@@ -1,0 +1,225 @@
+// The WAV plug-in linked in: round trips, the encoder commands, the header
+// update that keeps a killed recording readable, and streams that cannot seek.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "codecs/wav/WavFormats.h"
+#include "tests/codecs/CodecTestSupport.h"
+
+namespace tonilo::test {
+namespace {
+
+using codecs::GetWavFormats;
+
+CodecPointer<AudioEncoder> NewWavEncoder() {
+    return CodecPointer<AudioEncoder>(CreateEncoderFrom(GetWavFormats, "WAV encoder"));
+}
+CodecPointer<AudioDecoder> NewWavDecoder() {
+    return CodecPointer<AudioDecoder>(CreateDecoderFrom(GetWavFormats, "WAV decoder"));
+}
+
+TEST(WavCodec, RecordsNameBothFormatsWithTheirExtensions) {
+    const FormatRecord* records = nullptr;
+    uint32_t count = 0;
+    ASSERT_TRUE(GetWavFormats(&records, &count));
+    ASSERT_EQ(count, 2u);
+    EXPECT_STREQ(records[0].name, "WAV encoder");
+    EXPECT_EQ(records[0].kind, FORMAT_KIND_ENCODER);
+    EXPECT_STREQ(records[1].name, "WAV decoder");
+    EXPECT_EQ(records[1].kind, FORMAT_KIND_DECODER);
+    const char* extensions = records[1].extensions;
+    EXPECT_STREQ(extensions, "wav");
+    EXPECT_STREQ(extensions + 4, "wave");
+    EXPECT_STREQ(extensions + 9, "");
+}
+
+TEST(WavCodec, SixteenBitStereoRoundTripIsExact) {
+    auto pcm = AsBytes(MakeSweep(44100, 2, 1.5));
+    auto encoder = NewWavEncoder();
+    auto file = EncodeAll(encoder.get(), MakeRecordingFormat(44100, 16, 2), pcm);
+    ASSERT_EQ(file.size(), pcm.size() + 44);
+    EXPECT_EQ(std::memcmp(file.data(), "RIFF", 4), 0);
+
+    MemoryByteStream stream(file);
+    auto decoder = NewWavDecoder();
+    DecodeResult decoded = DecodeAll(decoder.get(), &stream);
+    ASSERT_TRUE(decoded.opened);
+    EXPECT_EQ(decoded.info.format.nSamplesPerSec, 44100u);
+    EXPECT_EQ(decoded.info.format.nChannels, 2);
+    EXPECT_EQ(decoded.info.format.wBitsPerSample, 16);
+    EXPECT_EQ(decoded.info.format.nBlockAlign, 4);
+    EXPECT_EQ(decoded.info.durationMs, 1500u);
+    EXPECT_EQ(decoded.pcm, pcm);
+}
+
+TEST(WavCodec, EightBitMonoStaysEightBit) {
+    std::vector<uint8_t> pcm(8000);
+    for (size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = static_cast<uint8_t>(i * 7);
+    auto encoder = NewWavEncoder();
+    auto file = EncodeAll(encoder.get(), MakeRecordingFormat(8000, 8, 1), pcm, 333);
+    MemoryByteStream stream(file);
+    auto decoder = NewWavDecoder();
+    DecodeResult decoded = DecodeAll(decoder.get(), &stream, 1001);
+    ASSERT_TRUE(decoded.opened);
+    EXPECT_EQ(decoded.info.format.wBitsPerSample, 8);
+    EXPECT_EQ(decoded.info.durationMs, 1000u);
+    EXPECT_EQ(decoded.pcm, pcm);
+}
+
+TEST(WavCodec, EncoderCommandsDescribeWhatItTakes) {
+    auto encoder = NewWavEncoder();
+    WAVEFORMATEX speech = MakePcmFormat(11025, 16, 1);
+    WAVEFORMATEX music = MakePcmFormat(44100, 8, 2);
+    auto accepts = [&](WAVEFORMATEX format) {
+        return encoder->Command(ENCODER_ACCEPTS_FORMAT, reinterpret_cast<uintptr_t>(&format), 0);
+    };
+    EXPECT_NE(accepts(speech), 0u);
+    EXPECT_NE(accepts(music), 0u);
+    EXPECT_NE(accepts(MakePcmFormat(48000, 16, 2)), 0u);
+    EXPECT_EQ(accepts(MakePcmFormat(7999, 16, 1)), 0u);
+    EXPECT_EQ(accepts(MakePcmFormat(96000, 16, 1)), 0u);
+    EXPECT_EQ(accepts(MakePcmFormat(44100, 24, 2)), 0u);
+    EXPECT_EQ(accepts(MakePcmFormat(44100, 16, 3)), 0u);
+    WAVEFORMATEX notPcm = speech;
+    notPcm.wFormatTag = 3;
+    EXPECT_EQ(accepts(notPcm), 0u);
+    EXPECT_EQ(encoder->Command(ENCODER_ACCEPTS_FORMAT, 0, 0), 0u);
+
+    EXPECT_EQ(encoder->Command(ENCODER_QUALITY_LEVELS, 0, 0), 0u);
+    EXPECT_EQ(encoder->Command(ENCODER_BITRATE_KBPS, reinterpret_cast<uintptr_t>(&speech), 0), 176u);
+    EXPECT_EQ(encoder->Command(ENCODER_BITRATE_KBPS, reinterpret_cast<uintptr_t>(&music), 0), 705u);
+}
+
+TEST(WavCodec, OpenRefusesFormatsItDoesNotTake) {
+    auto encoder = NewWavEncoder();
+    MemoryByteStream stream;
+    RecordingFormat threeChannels = MakeRecordingFormat(44100, 16, 3);
+    EXPECT_FALSE(encoder->Open(&stream, &threeChannels));
+    const WAVEFORMATEX* format = nullptr;
+    EXPECT_FALSE(encoder->GetFormat(&format));
+    EXPECT_EQ(format, nullptr);
+    EXPECT_FALSE(encoder->Open(nullptr, &threeChannels));
+    EXPECT_TRUE(stream.Bytes().empty());
+}
+
+TEST(WavCodec, HeaderUpdateKeepsAKilledRecordingReadable) {
+    auto pcm = AsBytes(MakeSweep(22050, 1, 2.0));
+    auto encoder = NewWavEncoder();
+    MemoryByteStream stream;
+    RecordingFormat format = MakeRecordingFormat(22050, 16, 1);
+    ASSERT_TRUE(encoder->Open(&stream, &format));
+    const WAVEFORMATEX* accepted = nullptr;
+    ASSERT_TRUE(encoder->GetFormat(&accepted));
+    EXPECT_EQ(accepted->nSamplesPerSec, 22050u);
+    AudioBuffer buffer{pcm.data(), static_cast<uint32_t>(pcm.size()), static_cast<uint32_t>(pcm.size())};
+    ASSERT_TRUE(encoder->Encode(&buffer));
+    int seeksBefore = stream.flushSeeks;
+    EXPECT_EQ(encoder->Command(ENCODER_UPDATE_HEADER, 0, 0), 1u);
+    EXPECT_GT(stream.flushSeeks, seeksBefore);
+
+    // The process dies here: the file is whatever reached the stream.
+    MemoryByteStream killed(stream.Bytes());
+    auto decoder = NewWavDecoder();
+    DecodeResult decoded = DecodeAll(decoder.get(), &killed);
+    ASSERT_TRUE(decoded.opened);
+    EXPECT_EQ(decoded.info.durationMs, 2000u);
+    EXPECT_EQ(decoded.pcm, pcm);
+    encoder->Close();
+}
+
+TEST(WavCodec, EncodeFailsWhenTheDiskIsFull) {
+    auto pcm = AsBytes(MakeSweep(44100, 2, 1.0));
+    auto encoder = NewWavEncoder();
+    MemoryByteStream stream;
+    stream.writeLimit = 10000;
+    RecordingFormat format = MakeRecordingFormat(44100, 16, 2);
+    ASSERT_TRUE(encoder->Open(&stream, &format));
+    AudioBuffer buffer{pcm.data(), static_cast<uint32_t>(pcm.size()), static_cast<uint32_t>(pcm.size())};
+    EXPECT_FALSE(encoder->Encode(&buffer));
+    encoder->Close();
+}
+
+TEST(WavCodec, EncoderIgnoresAPartialSampleFrameAndEmptyBuffers) {
+    auto encoder = NewWavEncoder();
+    MemoryByteStream stream;
+    RecordingFormat format = MakeRecordingFormat(8000, 16, 2);
+    ASSERT_TRUE(encoder->Open(&stream, &format));
+    uint8_t bytes[7] = {1, 2, 3, 4, 5, 6, 7};
+    AudioBuffer partial{bytes, 7, 7};
+    EXPECT_TRUE(encoder->Encode(&partial));
+    AudioBuffer empty{bytes, 7, 0};
+    EXPECT_TRUE(encoder->Encode(&empty));
+    EXPECT_FALSE(encoder->Encode(nullptr));
+    ASSERT_TRUE(encoder->Close());
+    EXPECT_EQ(stream.Bytes().size(), 44u + 4u);
+    EXPECT_FALSE(encoder->Close());
+}
+
+TEST(WavCodec, ReadsFromAStreamThatCannotSeekOrTellItsSize) {
+    auto pcm = AsBytes(MakeSweep(16000, 2, 1.0));
+    auto encoder = NewWavEncoder();
+    auto file = EncodeAll(encoder.get(), MakeRecordingFormat(16000, 16, 2), pcm);
+    // A LIST chunk behind the data, as many editors write it.
+    const char list[] = "LIST\x0c\x00\x00\x00INFOICMT\x00\x00\x00\x00";
+    file.insert(file.end(), list, list + 20);
+
+    MemoryByteStream stream(file);
+    stream.knowsSize = false;
+    stream.seekable = false;
+    stream.largestRead = 1000;
+    auto decoder = NewWavDecoder();
+    DecodeResult decoded = DecodeAll(decoder.get(), &stream, 4096);
+    ASSERT_TRUE(decoded.opened);
+    EXPECT_EQ(decoded.info.durationMs, 1000u);
+    EXPECT_EQ(decoded.pcm, pcm);
+}
+
+TEST(WavCodec, SeekLandsOnTheSampleOfThatMillisecond) {
+    auto pcm = AsBytes(MakeSweep(8000, 1, 3.0));
+    auto encoder = NewWavEncoder();
+    auto file = EncodeAll(encoder.get(), MakeRecordingFormat(8000, 16, 1), pcm);
+    MemoryByteStream stream(file);
+    auto decoder = NewWavDecoder();
+    MediaInfo info{};
+    ASSERT_TRUE(decoder->Open(&stream, &info));
+    ASSERT_EQ(decoder->Seek(1250, 1), 0);
+    auto rest = DecodeRest(decoder.get());
+    std::vector<uint8_t> expected(pcm.begin() + 10000 * 2, pcm.end());
+    EXPECT_EQ(rest, expected);
+    // Back to the start after reaching the end.
+    ASSERT_EQ(decoder->Seek(0, 1), 0);
+    EXPECT_EQ(DecodeRest(decoder.get()), pcm);
+    // Past the end: nothing left to play, no failure.
+    EXPECT_EQ(decoder->Seek(60000, 1), 0);
+    EXPECT_TRUE(DecodeRest(decoder.get()).empty());
+}
+
+TEST(WavCodec, HeaderClaimingMoreDataThanTheFileHoldsPlaysWhatIsThere) {
+    auto pcm = AsBytes(MakeSweep(11025, 1, 1.0));
+    auto encoder = NewWavEncoder();
+    auto file = EncodeAll(encoder.get(), MakeRecordingFormat(11025, 16, 1), pcm);
+    file.resize(44 + 11025); // half the data is gone
+    MemoryByteStream stream(file);
+    auto decoder = NewWavDecoder();
+    DecodeResult decoded = DecodeAll(decoder.get(), &stream);
+    ASSERT_TRUE(decoded.opened);
+    EXPECT_LE(decoded.pcm.size(), 11025u);
+    EXPECT_GE(decoded.pcm.size(), 11024u);
+    EXPECT_TRUE(std::equal(decoded.pcm.begin(), decoded.pcm.end(), pcm.begin()));
+}
+
+TEST(WavCodec, DecoderWithoutOpenFailsEveryCall) {
+    auto decoder = NewWavDecoder();
+    uint8_t bytes[64];
+    AudioBuffer buffer{bytes, sizeof bytes, 5};
+    EXPECT_FALSE(decoder->Decode(&buffer));
+    EXPECT_EQ(buffer.used, 0u);
+    EXPECT_LT(decoder->Seek(0, 1), 0);
+    MediaInfo info{};
+    EXPECT_FALSE(decoder->Open(nullptr, &info));
+}
+
+} // namespace
+} // namespace tonilo::test
