@@ -114,8 +114,8 @@ bool SelectResources(const std::string& executablePath, const char* applicationK
     state.language = language;
 
     bool force = IsSpecialName(libraryName, kForceLanguageLibrary);
-    if (!force && (IsSpecialName(libraryName, kUseExecutableResources) ||
-                   language == kEnglishLanguage))
+    if (!force &&
+        (IsSpecialName(libraryName, kUseExecutableResources) || language == kEnglishLanguage))
         return true;
 
     std::string path = LanguageLibraryPath(executablePath, libraryName, language);
@@ -131,9 +131,13 @@ bool SelectResources(const std::string& executablePath, const char* applicationK
     return true;
 }
 
-void ReleaseResources() { Install(nullptr, std::string()); }
+void ReleaseResources() {
+    Install(nullptr, std::string());
+}
 
-uint16_t CurrentLanguage() { return State().language; }
+uint16_t CurrentLanguage() {
+    return State().language;
+}
 
 std::string ResourceLibraryPath() {
     Resources& state = State();
@@ -146,7 +150,9 @@ const StringTable& BuiltInStrings() {
     return table;
 }
 
-std::string LoadResourceString(uint32_t id) { return LoadResourceString(id, nullptr); }
+std::string LoadResourceString(uint32_t id) {
+    return LoadResourceString(id, nullptr);
+}
 
 std::string LoadResourceString(uint32_t id, const StringTable* module) {
     std::shared_ptr<const StringTable> selected;

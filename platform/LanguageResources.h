@@ -13,10 +13,12 @@
 
 namespace tonilo {
 
-// Library-name values with a special meaning for SelectResources (compared by
+// Library-name values with a special meaning for SelectResources (recognised by
 // address or by content).
-extern const char* const kUseExecutableResources; // never load a library
-extern const char* const kForceLanguageLibrary;   // load a library even for 0x409, named after the executable
+// Never load a library.
+extern const char* const kUseExecutableResources;
+// Load a library even for 0x409, named after the executable.
+extern const char* const kForceLanguageLibrary;
 
 constexpr uint16_t kEnglishLanguage = 0x409;
 // Texts longer than this many UTF-16 code units are cut.

@@ -17,10 +17,9 @@ constexpr std::streamoff kMaxFileSize = 16 * 1024 * 1024;
 constexpr int kMaxReportedLines = 20;
 
 void SortUnique(std::vector<StringTable::Entry>* entries) {
-    std::stable_sort(entries->begin(), entries->end(),
-                     [](const StringTable::Entry& a, const StringTable::Entry& b) {
-                         return a.id < b.id;
-                     });
+    std::stable_sort(
+        entries->begin(), entries->end(),
+        [](const StringTable::Entry& a, const StringTable::Entry& b) { return a.id < b.id; });
     entries->erase(std::unique(entries->begin(), entries->end(),
                                [](const StringTable::Entry& a, const StringTable::Entry& b) {
                                    return a.id == b.id;
@@ -152,10 +151,17 @@ std::string EscapeResourceText(const std::string& text) {
     escaped.reserve(text.size());
     for (char c : text) {
         switch (c) {
-        case '\n': escaped += "\\n"; break;
-        case '\t': escaped += "\\t"; break;
-        case '\\': escaped += "\\\\"; break;
-        default: escaped += c;
+        case '\n':
+            escaped += "\\n";
+            break;
+        case '\t':
+            escaped += "\\t";
+            break;
+        case '\\':
+            escaped += "\\\\";
+            break;
+        default:
+            escaped += c;
         }
     }
     return escaped;

@@ -80,12 +80,12 @@ TEST_F(LanguageResourcesTest, MissingKeyOrNoKeyNameGivesEnglish) {
 TEST_F(LanguageResourcesTest, GermanFileServesEveryTextAndLacksWhatItLacks) {
     SetLanguage(0x407);
     WriteFile("Lang/Tonilo.0407.mui", "# Deutsch\n"
-                                      "36002\tDatei kann nicht ge\xC3\xB6" "ffnet werden!\n"
+                                      "36002\tDatei kann nicht ge\u00f6ffnet werden!\n"
                                       "30168\tHier\\ntippen\n");
     EXPECT_TRUE(Select());
     EXPECT_EQ(CurrentLanguage(), 0x407);
     EXPECT_EQ(ResourceLibraryPath(), (folder_ / "Lang/Tonilo.0407.mui").string());
-    EXPECT_EQ(LoadResourceString(kErrorId), "Datei kann nicht ge\xC3\xB6" "ffnet werden!");
+    EXPECT_EQ(LoadResourceString(kErrorId), "Datei kann nicht ge\u00f6ffnet werden!");
     EXPECT_EQ(LoadResourceString(30168), "Hier\ntippen");
     // A text the file leaves out is missing, as from a library that lacks it.
     EXPECT_EQ(LoadResourceString(36001), "");
@@ -203,13 +203,13 @@ TEST_F(LanguageResourcesTest, AbsoluteAndBackslashNamesAreResolved) {
 TEST_F(LanguageResourcesTest, SelectingAgainReplacesTheTableAndReleaseReturnsToEnglish) {
     SetLanguage(0x407);
     WriteFile("Lang/Tonilo.0407.mui", "36002\tDeutsch\n");
-    WriteFile("Lang/Tonilo.040c.mui", "36002\tFran\xC3\xA7" "ais\n");
+    WriteFile("Lang/Tonilo.040c.mui", "36002\tFran\u00e7ais\n");
     ASSERT_TRUE(Select());
     EXPECT_EQ(LoadResourceString(kErrorId), "Deutsch");
     SetLanguage(0x40c);
     ASSERT_TRUE(Select());
     EXPECT_EQ(CurrentLanguage(), 0x40c);
-    EXPECT_EQ(LoadResourceString(kErrorId), "Fran\xC3\xA7" "ais");
+    EXPECT_EQ(LoadResourceString(kErrorId), "Fran\u00e7ais");
     ReleaseResources();
     EXPECT_EQ(ResourceLibraryPath(), "");
     EXPECT_EQ(LoadResourceString(kErrorId), "Cannot open file!");
@@ -237,8 +237,8 @@ TEST_F(LanguageResourcesTest, MalformedLinesAreSkippedTheRestIsUsed) {
 
 TEST_F(LanguageResourcesTest, TextsAreCutAt254Utf16Units) {
     SetLanguage(0x407);
-    const std::string umlaut = "\xC3\xA4";             // one unit, two bytes
-    const std::string emoji = "\xF0\x9F\x8E\xA4";      // two units, four bytes
+    const std::string umlaut = "\xC3\xA4";        // one unit, two bytes
+    const std::string emoji = "\xF0\x9F\x8E\xA4"; // two units, four bytes
     std::string exact(254, 'x');
     std::string longer(300, 'y');
     std::string umlauts;

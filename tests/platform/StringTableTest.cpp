@@ -47,7 +47,9 @@ TEST(StringTable, ReadsEntriesEscapesCommentsAndBlankLines) {
 }
 
 TEST(StringTable, AcceptsWindowsLineEndsAByteOrderMarkAndNoFinalLineBreak) {
-    auto table = StringTable::Parse("\xEF\xBB\xBF" "1\tOne\r\n2\tZwei \xC3\xA4\r\n3\tThree", "x");
+    const std::string byteOrderMark = "\xEF\xBB\xBF";
+    auto table =
+        StringTable::Parse(byteOrderMark + "1\tOne\r\n2\tZwei \xC3\xA4\r\n3\tThree", "x");
     ASSERT_TRUE(table);
     EXPECT_EQ(TextOf(*table, 1), "One");
     EXPECT_EQ(TextOf(*table, 2), "Zwei \xC3\xA4");
@@ -55,19 +57,19 @@ TEST(StringTable, AcceptsWindowsLineEndsAByteOrderMarkAndNoFinalLineBreak) {
 }
 
 TEST(StringTable, SkipsMalformedLinesAndReportsEachWithFileAndLine) {
-    const std::string content = "10\tGood\n"           // 1
-                                "no id here\n"          // 2
-                                "\tno id either\n"      // 3
-                                "65536\tid too big\n"   // 4
-                                "99999999999999\tx\n"   // 5
-                                "11 missing tab\n"      // 6
-                                "12\n"                  // 7
-                                "13\tbad \xC3\x28 utf8\n" // 8
-                                "14\toverlong \xC0\xAF\n" // 9
+    const std::string content = "10\tGood\n"                   // 1
+                                "no id here\n"                 // 2
+                                "\tno id either\n"             // 3
+                                "65536\tid too big\n"          // 4
+                                "99999999999999\tx\n"          // 5
+                                "11 missing tab\n"             // 6
+                                "12\n"                         // 7
+                                "13\tbad \xC3\x28 utf8\n"      // 8
+                                "14\toverlong \xC0\xAF\n"      // 9
                                 "15\tsurrogate \xED\xA0\x80\n" // 10
-                                "10\tduplicate\n"       // 11
-                                "-1\tnegative\n"        // 12
-                                "16\tGood too\n";       // 13
+                                "10\tduplicate\n"              // 11
+                                "-1\tnegative\n"               // 12
+                                "16\tGood too\n";              // 13
     testing::internal::CaptureStderr();
     auto table = StringTable::Parse(content, "Lang/Tonilo.0407.mui");
     std::string errors = testing::internal::GetCapturedStderr();
@@ -100,14 +102,12 @@ TEST(StringTable, GarbageIsReportedBrieflyAndNeverCrashes) {
 }
 
 TEST(StringTable, LoadFileRefusesWhatIsNoReadableFile) {
-    std::filesystem::path folder =
-        std::filesystem::path(testing::TempDir()) / ("tonilo-stringtable-" + std::to_string(getpid()));
+    std::filesystem::path folder = std::filesystem::path(testing::TempDir()) /
+                                   ("tonilo-stringtable-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder / "Tonilo.0407.mui");
     EXPECT_EQ(StringTable::LoadFile((folder / "absent.mui").string()), nullptr);
     EXPECT_EQ(StringTable::LoadFile((folder / "Tonilo.0407.mui").string()), nullptr);
-    {
-        std::ofstream file(folder / "empty.mui");
-    }
+    { std::ofstream file(folder / "empty.mui"); }
     auto empty = StringTable::LoadFile((folder / "empty.mui").string());
     ASSERT_TRUE(empty);
     EXPECT_EQ(empty->Size(), 0u);
