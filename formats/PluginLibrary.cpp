@@ -24,6 +24,9 @@ bool PluginLibrary::Load(const std::string& path, std::string* error) {
     if (!module_) {
         const char* reason = dlerror();
         *error = reason ? reason : "cannot be loaded";
+        // dlerror repeats the path the caller already names.
+        if (error->compare(0, path.size() + 2, path + ": ") == 0)
+            error->erase(0, path.size() + 2);
         return false;
     }
     const auto* abi = static_cast<const uint32_t*>(dlsym(module_, "ToniloPluginAbi"));
