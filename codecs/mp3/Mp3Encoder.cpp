@@ -11,6 +11,18 @@ namespace {
 // LAME's own bound for the output of one call.
 size_t OutputBound(size_t samplesPerChannel) { return samplesPerChannel * 5 / 4 + 7200; }
 
+// Whether LAME's tag fits into one frame at this constant bit rate. LAME
+// drops the tag when it does not, and without it decoders cannot trim the
+// encoder delay or know the length: such low rates are encoded at an average
+// bit rate instead, where LAME gives the tag frame a bit rate of its own.
+bool TagFitsConstantFrame(uint32_t rate, uint16_t channels, uint32_t kbps) {
+    bool mpeg1 = rate >= 32000;
+    uint32_t frameBytes = (mpeg1 ? 144000 : 72000) * kbps / rate;
+    uint32_t sideInformation = mpeg1 ? (channels == 1 ? 17 : 32) : (channels == 1 ? 9 : 17);
+    constexpr uint32_t kTagBytes = 156;
+    return frameBytes >= 4 + sideInformation + kTagBytes;
+}
+
 } // namespace
 
 Mp3Encoder::~Mp3Encoder() { Discard(); }
@@ -52,14 +64,20 @@ bool Mp3Encoder::Open(ByteStream* stream, const RecordingFormat* format) {
     lame_set_out_samplerate(lame_, static_cast<int>(format_.nSamplesPerSec));
     lame_set_num_channels(lame_, format_.nChannels);
     lame_set_mode(lame_, format_.nChannels == 1 ? MONO : JOINT_STEREO);
-    lame_set_VBR(lame_, vbr_off);
-    lame_set_brate(lame_, static_cast<int>(kbps));
+    if (!writesTag_ || TagFitsConstantFrame(format_.nSamplesPerSec, format_.nChannels, kbps)) {
+        lame_set_VBR(lame_, vbr_off);
+        lame_set_brate(lame_, static_cast<int>(kbps));
+    } else {
+        lame_set_VBR(lame_, vbr_abr);
+        lame_set_VBR_mean_bitrate_kbps(lame_, static_cast<int>(kbps));
+    }
     lame_set_bWriteVbrTag(lame_, writesTag_ ? 1 : 0);
     if (lame_init_params(lame_) < 0) {
         Discard();
         return false;
     }
     stream_ = stream;
+    writeFailed_ = false;
     return true;
 }
 
@@ -67,8 +85,10 @@ bool Mp3Encoder::WriteAll(const uint8_t* bytes, size_t count) {
     size_t done = 0;
     while (done < count) {
         int32_t written = stream_->Write(bytes + done, static_cast<int32_t>(count - done));
-        if (written <= 0)
+        if (written <= 0) {
+            writeFailed_ = true;
             return false;
+        }
         done += static_cast<size_t>(written);
     }
     return true;
@@ -148,6 +168,7 @@ bool Mp3Encoder::Close() {
     bool finished = bytes >= 0 && WriteAll(output_.data(), static_cast<size_t>(bytes));
     if (finished && writesTag_)
         finished = WriteTagFrame();
+    finished = finished && !writeFailed_;
     Discard();
     return finished;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// MP3 through LAME at a constant bit rate chosen by the quality level, which
+// MP3 through LAME at the bit rate chosen by the quality level, which
 // arrives as the byte after the PCM format (the preset's quality index). On a
 // stream that can seek back, Close writes LAME's tag frame over the first
 // frame so decoders know the exact length and trim the encoder delay.
@@ -37,6 +37,7 @@ private:
     WAVEFORMATEX format_{};
     bool hasFormat_ = false;
     bool writesTag_ = false;
+    bool writeFailed_ = false;
     int64_t startPosition_ = 0;
     std::vector<int16_t> samples_;
     std::vector<uint8_t> output_;
