@@ -1,0 +1,148 @@
+#include "ui/BookmarkDatabase.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/TextEncoding.h"
+
+namespace tonilo {
+namespace {
+
+// Case folding for ASCII and Latin-1 letters, which is what file names on the
+// devices the format comes from folded.
+char16_t Fold(char16_t unit) {
+    if ((unit >= u'A' && unit <= u'Z') || (unit >= 0xC0 && unit <= 0xDE && unit != 0xD7))
+        return static_cast<char16_t>(unit + 0x20);
+    return unit;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+} // namespace
+
+bool SamePath(const std::string& left, const std::string& right) {
+    std::u16string a = Utf8ToUtf16(left);
+    std::u16string b = Utf8ToUtf16(right);
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char16_t x, char16_t y) { return Fold(x) == Fold(y); });
+}
+
+std::string FormatPosition(uint32_t seconds) {
+    char text[32];
+    if (seconds >= 3600)
+        std::snprintf(text, sizeof text, "%u:%02u:%02u", seconds / 3600, seconds / 60 % 60,
+                      seconds % 60);
+    else
+        std::snprintf(text, sizeof text, "%u:%02u", seconds / 60, seconds % 60);
+    return text;
+}
+
+std::string BookmarksFilePath(const std::string& dataFolder) {
+    return dataFolder + "/bookmarks.bin";
+}
+
+int BookmarkDatabase::find(const std::string& path) const {
+    for (size_t index = 0; index < records_.size(); ++index) {
+        if (SamePath(records_[index].path, path))
+            return static_cast<int>(index);
+    }
+    return -1;
+}
+
+int BookmarkDatabase::add(const std::string& path, const Bookmark& bookmark) {
+    int record = find(path);
+    if (record < 0) {
+        records_.push_back(FileBookmarks{path, {bookmark}});
+        return static_cast<int>(records_.size() - 1);
+    }
+    std::vector<Bookmark>& bookmarks = records_[record].bookmarks;
+    // The file keeps at most this many per recording; more would be lost on load.
+    if (bookmarks.size() >= static_cast<size_t>(kMaxBookmarksPerFile))
+        return -1;
+    auto place = std::find_if(bookmarks.begin(), bookmarks.end(), [&](const Bookmark& mark) {
+        return mark.position >= bookmark.position;
+    });
+    if (place != bookmarks.end() && place->position == bookmark.position)
+        return -1;
+    auto inserted = bookmarks.insert(place, bookmark);
+    return static_cast<int>(inserted - bookmarks.begin());
+}
+
+bool BookmarkDatabase::moveToFront(const std::string& path) {
+    int record = find(path);
+    if (record < 0)
+        return false;
+    std::rotate(records_.begin(), records_.begin() + record, records_.begin() + record + 1);
+    return true;
+}
+
+bool BookmarkDatabase::removeFile(int index) {
+    if (index < 0 || static_cast<size_t>(index) >= records_.size())
+        return false;
+    records_.erase(records_.begin() + index);
+    return true;
+}
+
+bool BookmarkDatabase::removeFile(const std::string& path) { return removeFile(find(path)); }
+
+bool BookmarkDatabase::renameFile(const std::string& oldPath, const std::string& newPath) {
+    int record = find(oldPath);
+    if (record < 0)
+        return false;
+    // A record already holding the new name belongs to a file that was replaced.
+    for (size_t index = 0; index < records_.size();) {
+        if (static_cast<int>(index) != record && SamePath(records_[index].path, newPath)) {
+            records_.erase(records_.begin() + index);
+            if (static_cast<int>(index) < record)
+                --record;
+        } else {
+            ++index;
+        }
+    }
+    records_[record].path = newPath;
+    return true;
+}
+
+bool BookmarkDatabase::copyFile(const std::string& newPath, const std::string& oldPath) {
+    int record = find(oldPath);
+    if (record < 0)
+        return false;
+    FileBookmarks copy = records_[record];
+    copy.path = newPath;
+    removeFile(newPath);
+    records_.push_back(std::move(copy));
+    return true;
+}
+
+size_t BookmarkDatabase::cleanUp() {
+    size_t before = records_.size();
+    records_.erase(std::remove_if(records_.begin(), records_.end(),
+                                  [](const FileBookmarks& record) {
+                                      return !FileExists(record.path);
+                                  }),
+                   records_.end());
+    return before - records_.size();
+}
+
+bool BookmarkDatabase::removeBookmark(int record, int index) {
+    if (record < 0 || static_cast<size_t>(record) >= records_.size())
+        return false;
+    std::vector<Bookmark>& bookmarks = records_[record].bookmarks;
+    if (index < 0 || static_cast<size_t>(index) >= bookmarks.size())
+        return false;
+    bookmarks.erase(bookmarks.begin() + index);
+    return true;
+}
+
+BookmarkDatabase& GetBookmarkDatabase() {
+    static BookmarkDatabase database;
+    return database;
+}
+
+} // namespace tonilo
