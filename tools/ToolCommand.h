@@ -25,5 +25,6 @@ int UsageError(const char* usage);
 
 int RunRegCommand(const ToolContext& context, const Arguments& arguments);
 int RunFormatsCommand(const ToolContext& context, const Arguments& arguments);
+int RunSkinCommand(const ToolContext& context, const Arguments& arguments);
 
 } // namespace tonilo::tool

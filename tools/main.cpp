@@ -20,6 +20,7 @@ struct CommandEntry {
 const CommandEntry kCommands[] = {
     {"reg", RunRegCommand, "reg get|set|list|delete ...   read and write the registry"},
     {"formats", RunFormatsCommand, "formats                       list the format registry"},
+    {"skin", RunSkinCommand, "skin check FILE... | tree FILE  check skin files, show a parse tree"},
 };
 
 void PrintUsage() {
