@@ -85,9 +85,8 @@ TEST(EngineWorker, MessagesLeftAfterQuitAreFreed) {
     auto journal = std::make_shared<Journal>();
     journal->gate.Set();
     EngineWorker worker;
-    ThreadId id = 0;
     ASSERT_TRUE(worker.Start(
-        [journal, &id](const ThreadMessage& m) {
+        [journal](const ThreadMessage& m) {
             if (m.message == kPlay) {
                 PostThreadMessage(GetCurrentThreadId(), WM_QUIT, 0, 0);
                 PostThreadMessage(GetCurrentThreadId(), kOpen, 9, Block("late.wav"));

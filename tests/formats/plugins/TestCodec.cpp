@@ -66,7 +66,7 @@ bool CreateEncoder(void** object, const void*) {
     return true;
 }
 
-const FormatRecord kFormats[] = {
+[[maybe_unused]] const FormatRecord kFormats[] = {
     {"Test decoder", "tst\0TST2\0", FORMAT_KIND_DECODER, 0, CreateDecoder},
     {"Test encoder", "tst\0", FORMAT_KIND_ENCODER, 7, CreateEncoder},
     {"Unlisted encoder", "unl\0", FORMAT_KIND_ENCODER, 0, CreateEncoder},
