@@ -1,6 +1,7 @@
 #include "codecs/wav/WavDecoder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "codecs/common/PcmSamples.h"
@@ -14,6 +15,20 @@ bool IsWaveContainer(int format) {
     int container = format & SF_FORMAT_TYPEMASK;
     return container == SF_FORMAT_WAV || container == SF_FORMAT_WAVEX ||
            container == SF_FORMAT_RF64;
+}
+
+bool IsFloat(int format) {
+    int subtype = format & SF_FORMAT_SUBMASK;
+    return subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
+}
+
+int16_t FloatToSample(float value) {
+    float scaled = value * 32767.0f;
+    if (scaled >= 32767.0f)
+        return 32767;
+    if (scaled <= -32768.0f)
+        return -32768;
+    return static_cast<int16_t>(std::lrint(scaled));
 }
 
 bool IsEightBit(int format) {
@@ -53,8 +68,9 @@ bool WavDecoder::Open(ByteStream* stream, MediaInfo* info) {
         Close();
         return false;
     }
-    // Out-of-range float samples clip instead of wrapping around.
-    sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // libsndfile turns float samples into short ones unscaled (or scaled to
+    // the file's peak), so float files are read as float and converted here.
+    floatSamples_ = IsFloat(fileInfo_.format);
 
     outputBits_ = IsEightBit(fileInfo_.format) ? 8 : 16;
     outputChannels_ = static_cast<uint16_t>(std::min(fileInfo_.channels, 2));
@@ -79,14 +95,22 @@ bool WavDecoder::Decode(AudioBuffer* buffer) {
     if (frames == 0)
         return false;
 
-    bool direct = outputBits_ == 16 && fileInfo_.channels == outputChannels_ &&
+    bool direct = !floatSamples_ && outputBits_ == 16 && fileInfo_.channels == outputChannels_ &&
                   reinterpret_cast<uintptr_t>(buffer->data) % alignof(int16_t) == 0;
     sf_count_t got;
     if (direct) {
         got = sf_readf_short(file_, reinterpret_cast<int16_t*>(buffer->data), frames);
     } else {
-        scratch_.resize(static_cast<size_t>(frames) * fileInfo_.channels);
-        got = sf_readf_short(file_, scratch_.data(), frames);
+        size_t samples = static_cast<size_t>(frames) * fileInfo_.channels;
+        scratch_.resize(samples);
+        if (floatSamples_) {
+            floatScratch_.resize(samples);
+            got = sf_readf_float(file_, floatScratch_.data(), frames);
+            for (size_t i = 0; i < static_cast<size_t>(std::max<sf_count_t>(got, 0)) * fileInfo_.channels; ++i)
+                scratch_[i] = FloatToSample(floatScratch_[i]);
+        } else {
+            got = sf_readf_short(file_, scratch_.data(), frames);
+        }
         size_t outputSamples = static_cast<size_t>(std::max<sf_count_t>(got, 0)) * outputChannels_;
         for (size_t i = 0; i < outputSamples; ++i) {
             size_t frame = i / outputChannels_;

@@ -35,7 +35,9 @@ private:
     SF_INFO fileInfo_{};
     uint16_t outputBits_ = 16;
     uint16_t outputChannels_ = 0;
+    bool floatSamples_ = false;
     std::vector<int16_t> scratch_;
+    std::vector<float> floatScratch_;
 };
 
 } // namespace tonilo::codecs
