@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "Libs/ToniloLib/Src/engine/WaveRenderer.h"
+#include "SimulatedDeviceTest.h"
+
+namespace tonilo::test {
+namespace {
+
+// Refills from a PCM source; ends the stream by closing the renderer from its
+// own thread, as the Player does.
+class RefillingSink : public DeviceSink {
+public:
+    bool OnData(uint8_t* buffer, uint32_t byteCount) override {
+        auto* audio = reinterpret_cast<AudioBuffer*>(buffer);
+        ++refills;
+        if (offset >= source.size()) {
+            // Like the Player: the first refusal lets the other buffer play out.
+            if (closeAtEnd && !closed && ++refusals == 2) {
+                closed = true;
+                closeResult = renderer->Close();
+            }
+            return false;
+        }
+        uint32_t count = static_cast<uint32_t>(std::min<size_t>(byteCount, source.size() - offset));
+        std::memcpy(audio->data, source.data() + offset, count);
+        audio->size = count; // dwBufferLength
+        offset += count;
+        return true;
+    }
+    bool OnStopped() override {
+        ++stopped;
+        return true;
+    }
+
+    std::vector<uint8_t> source;
+    size_t offset = 0;
+    WaveRenderer* renderer = nullptr;
+    bool closeAtEnd = false;
+    bool closed = false;
+    bool closeResult = false;
+    int refusals = 0;
+    std::atomic<int> refills{0};
+    std::atomic<int> stopped{0};
+};
+
+class WaveRendererTest : public SimulatedDeviceTest {
+protected:
+    // Primes both buffers from the sink's source, as the Player does.
+    void Prime(WaveRenderer& renderer, RefillingSink& sink) {
+        for (uint32_t index = 0; index < 2; ++index) {
+            uint8_t* data;
+            uint32_t size;
+            ASSERT_TRUE(renderer.GetBuffer(index, &data, &size));
+            uint32_t count = static_cast<uint32_t>(std::min<size_t>(size, sink.source.size() - sink.offset));
+            std::memcpy(data, sink.source.data() + sink.offset, count);
+            sink.offset += count;
+            ASSERT_TRUE(renderer.Write(index, count));
+        }
+    }
+
+    WAVEFORMATEX format_ = MakePcmFormat(8000, 16, 1);
+};
+
+TEST_F(WaveRendererTest, ClosedRendererRefusesButClosesQuietly) {
+    WaveRenderer renderer;
+    EXPECT_TRUE(renderer.Close());
+    EXPECT_FALSE(renderer.Reset());
+    EXPECT_FALSE(renderer.Write(0, 10));
+    EXPECT_FALSE(renderer.Pause());
+    renderer.SetVolume(0x8000); // nothing to set, no crash
+}
+
+TEST_F(WaveRendererTest, IndexTwoIsRefusedAndResetWithNothingQueuedReturns) {
+    RefillingSink sink;
+    WaveRenderer renderer;
+    renderer.SetSink(&sink);
+    ASSERT_TRUE(renderer.Open(&format_, 16000));
+    EXPECT_EQ(renderer.BufferSize(), 16000u);
+    uint8_t* data;
+    uint32_t size;
+    EXPECT_FALSE(renderer.GetBuffer(2, &data, &size));
+    EXPECT_FALSE(renderer.Write(2, 10));
+    EXPECT_TRUE(renderer.Reset());
+    EXPECT_TRUE(renderer.Close());
+    EXPECT_EQ(sink.stopped, 1);
+    EXPECT_EQ(devices_.OpenOutputs(), 0);
+}
+
+TEST_F(WaveRendererTest, BufferSizeIsRoundedByTheBlockRemainder) {
+    RefillingSink sink;
+    WaveRenderer renderer;
+    renderer.SetSink(&sink);
+    WAVEFORMATEX stereo = MakePcmFormat(8000, 16, 2);
+    ASSERT_TRUE(renderer.Open(&stereo, 1001));
+    EXPECT_EQ(renderer.BufferSize(), 1002u);
+    EXPECT_TRUE(renderer.Close());
+}
+
+TEST_F(WaveRendererTest, PlaysEverythingAndClosesFromItsOwnThreadAtTheEnd) {
+    RefillingSink sink;
+    sink.source = CountingPcm16(8000 * 5 + 123);
+    WaveRenderer renderer;
+    renderer.SetSink(&sink);
+    sink.renderer = &renderer;
+    sink.closeAtEnd = true;
+    ASSERT_TRUE(renderer.Open(&format_, 16000));
+    Prime(renderer, sink);
+    for (int i = 0; i < 1000 && sink.stopped == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(sink.stopped, 1);
+    EXPECT_TRUE(sink.closeResult);
+    EXPECT_FALSE(renderer.IsOpen());
+    EXPECT_EQ(devices_.PlayedPcm(), sink.source);
+    EXPECT_TRUE(renderer.Close());
+    renderer.JoinThread();
+}
+
+TEST_F(WaveRendererTest, VolumeAppliesToBothChannels) {
+    RefillingSink sink;
+    std::vector<uint8_t> loud(32000);
+    for (size_t i = 0; i < loud.size(); i += 2) {
+        int16_t sample = (i / 2) % 2 ? -16000 : 16000;
+        std::memcpy(&loud[i], &sample, 2);
+    }
+    sink.source = loud;
+    WaveRenderer renderer;
+    renderer.SetSink(&sink);
+    WAVEFORMATEX stereo = MakePcmFormat(8000, 16, 2);
+    ASSERT_TRUE(renderer.Open(&stereo, 32000));
+    renderer.SetVolume(0x8000);
+    Prime(renderer, sink);
+    ASSERT_TRUE(devices_.WaitForPlayed(loud.size(), 10000));
+    std::vector<uint8_t> played = devices_.PlayedPcm();
+    int16_t left, right;
+    std::memcpy(&left, &played[0], 2);
+    std::memcpy(&right, &played[2], 2);
+    EXPECT_NEAR(left, 8000, 1);
+    EXPECT_NEAR(right, -8000, 1);
+    EXPECT_TRUE(renderer.Close());
+}
+
+TEST_F(WaveRendererTest, ResetReturnsQueuedBuffersAndPlayingResumesOnlyAfterWrites) {
+    RefillingSink sink;
+    sink.source = CountingPcm16(8000 * 20);
+    WaveRenderer renderer;
+    renderer.SetSink(&sink);
+    devices_.SetSpeed(1);
+    ASSERT_TRUE(renderer.Open(&format_, 16000));
+    ASSERT_TRUE(renderer.Pause());
+    Prime(renderer, sink);
+    EXPECT_EQ(renderer.QueuedCount(), 2u);
+    ASSERT_TRUE(renderer.Reset());
+    EXPECT_EQ(renderer.QueuedCount(), 0u);
+    ASSERT_TRUE(renderer.Restart());
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(devices_.PlayedBytes(), 0u);
+    EXPECT_TRUE(renderer.Close());
+    EXPECT_EQ(sink.stopped, 1);
+}
+
+TEST_F(WaveRendererTest, OpenFailureEndsTheThreadWithoutReporting) {
+    devices_.FailOutputOpen(true);
+    RefillingSink sink;
+    WaveRenderer renderer;
+    renderer.SetSink(&sink);
+    EXPECT_FALSE(renderer.Open(&format_, 16000));
+    EXPECT_EQ(sink.stopped, 0);
+    devices_.FailOutputOpen(false);
+    EXPECT_TRUE(renderer.Open(&format_, 16000));
+    EXPECT_TRUE(renderer.Close());
+    EXPECT_EQ(sink.stopped, 1);
+}
+
+TEST_F(WaveRendererTest, CloseWhilePlayingInALoopNeverHangs) {
+    RefillingSink sink;
+    sink.source = CountingPcm16(8000 * 100);
+    WaveRenderer renderer;
+    renderer.SetSink(&sink);
+    for (int round = 0; round < 40; ++round) {
+        sink.offset = 0;
+        ASSERT_TRUE(renderer.Open(&format_, 1600));
+        Prime(renderer, sink);
+        if (round % 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(round % 7));
+        ASSERT_TRUE(renderer.Close());
+    }
+    EXPECT_EQ(sink.stopped, 40);
+    EXPECT_EQ(devices_.OpenOutputs(), 0);
+}
+
+} // namespace
+} // namespace tonilo::test
