@@ -132,8 +132,14 @@ void HttpStream::Interrupt() {
 }
 
 void HttpStream::CloseRequest() {
-    if (requestActive_)
+    if (requestActive_) {
+        // Whatever a paused transfer still holds is dropped, and the handle
+        // leaves unpaused for the next request.
+        bodyWanted_ = false;
+        if (paused_)
+            curl_easy_pause(easy_, CURLPAUSE_CONT);
         curl_multi_remove_handle(multi_, easy_);
+    }
     requestActive_ = false;
     paused_ = false;
     pending_.clear();

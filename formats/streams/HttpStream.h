@@ -83,7 +83,7 @@ private:
     CURL* easy_ = nullptr;
     curl_slist* headers_ = nullptr;
 
-    bool requestActive_ = false;
+    std::atomic<bool> requestActive_{false}; // GetHandle may come from another thread
     bool transferDone_ = false;
     int transferResult_ = 0;
     bool failed_ = false;

@@ -25,6 +25,9 @@ int32_t MemoryStream::Read(void* buffer, int32_t count) {
 
 int32_t MemoryStream::Peek(const uint8_t** window, int32_t* count) {
     ConsumeWindow();
+    const int32_t wanted = count != nullptr ? *count : 0;
+    if (count != nullptr)
+        *count = 0;
     if (window == nullptr)
         return 0;
     *window = nullptr;
@@ -33,7 +36,6 @@ int32_t MemoryStream::Peek(const uint8_t** window, int32_t* count) {
     if (maxPeekWindow_ > 0)
         run = std::min<int64_t>(run, maxPeekWindow_);
     run = std::min<int64_t>(run, INT32_MAX);
-    const int32_t wanted = count != nullptr ? *count : 0;
     const int32_t length = (wanted > 0 && run >= wanted) ? wanted : static_cast<int32_t>(run);
     if (count != nullptr)
         *count = length;

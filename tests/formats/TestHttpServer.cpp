@@ -165,7 +165,7 @@ bool TestHttpServer::Answer(int client, const std::string& head) {
     const size_t pathStart = head.find(' ') + 1;
     const std::string path = head.substr(pathStart, head.find(' ', pathStart) - pathStart);
     const std::string length = std::to_string(body_.size());
-    if (path == "/file" || path == "/norange") {
+    if (path == "/file" || path == "/norange" || path == "/ignorerange") {
         size_t start = 0;
         const std::string range = HeaderValue(head, "Range");
         if (path == "/file" && range.rfind("bytes=", 0) == 0)
@@ -178,7 +178,7 @@ bool TestHttpServer::Answer(int client, const std::string& head) {
                                  "\r\n\r\n");
         } else {
             SendText(client, std::string("HTTP/1.1 200 OK\r\n") +
-                                 (path == "/file" ? "Accept-Ranges: bytes\r\n" : "") +
+                                 (path != "/norange" ? "Accept-Ranges: bytes\r\n" : "") +
                                  "Content-Length: " + length + "\r\n\r\n");
             start = 0;
         }

@@ -2,6 +2,7 @@
 // A tiny threaded HTTP/1.1 server on 127.0.0.1 for the HTTP stream tests. Paths:
 //   /file       200 with Content-Length and Accept-Ranges; honours "Range: bytes=N-"
 //   /norange    200 with Content-Length; ignores Range
+//   /ignorerange  like /norange, but claims Accept-Ranges
 //   /nolength   200 without Content-Length; the body ends when the connection closes
 //   /missing    404
 //   /redirect   302 to /file
