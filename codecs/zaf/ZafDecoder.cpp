@@ -54,7 +54,15 @@ bool ZafDecoder::Open(ByteStream* stream, MediaInfo* info) {
     OpusFileCallbacks callbacks = {ReadBytes, seekable_ ? SeekBytes : nullptr, TellBytes,
                                    KeepStream};
     int error = 0;
+    int64_t start = stream->Tell();
     file_ = op_open_callbacks(stream, &callbacks, nullptr, 0, &error);
+    if (file_ == nullptr && seekable_ && stream->Seek(start, 0) >= 0) {
+        // A damaged tail (a recording cut short, broken pages) defeats the
+        // length scan; such a file still plays from the start, front to back.
+        seekable_ = false;
+        callbacks.seek = nullptr;
+        file_ = op_open_callbacks(stream, &callbacks, nullptr, 0, &error);
+    }
     if (file_ == nullptr) {
         stream_ = nullptr;
         return false;

@@ -1,0 +1,126 @@
+// Damaged, empty, foreign and cut-off files: every decoder fails cleanly or
+// plays what is there, and never loops or crashes.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "codecs/mp3/Mp3Formats.h"
+#include "codecs/wav/WavFormats.h"
+#include "codecs/zaf/ZafFormats.h"
+#include "tests/codecs/CodecTestSupport.h"
+
+namespace tonilo::test {
+namespace {
+
+struct CodecPair {
+    const char* label;
+    FormatsFunction formats;
+    const char* encoder;
+    const char* decoder;
+};
+
+const CodecPair kCodecs[] = {
+    {"wav", codecs::GetWavFormats, "WAV encoder", "WAV decoder"},
+    {"mp3", codecs::GetMp3Formats, "MP3 encoder", "MP3 decoder"},
+    {"zaf", codecs::GetZafFormats, "ZAF encoder", "ZAF decoder"},
+};
+
+std::vector<uint8_t> ValidFile(const CodecPair& codec) {
+    CodecPointer<AudioEncoder> encoder(CreateEncoderFrom(codec.formats, codec.encoder));
+    return EncodeAll(encoder.get(), MakeRecordingFormat(22050, 16, 2, 2),
+                     AsBytes(MakeSweep(22050, 2, 1.0)));
+}
+
+// Opens and decodes; the result only matters in that it ends.
+DecodeResult Attempt(const CodecPair& codec, std::vector<uint8_t> bytes, bool knowsSize = true) {
+    MemoryByteStream stream(std::move(bytes));
+    stream.knowsSize = knowsSize;
+    stream.seekable = knowsSize;
+    CodecPointer<AudioDecoder> decoder(CreateDecoderFrom(codec.formats, codec.decoder));
+    return DecodeAll(decoder.get(), &stream, 4096);
+}
+
+TEST(BadInput, EmptyAndTinyFilesFailToOpen) {
+    for (const CodecPair& codec : kCodecs) {
+        SCOPED_TRACE(codec.label);
+        EXPECT_FALSE(Attempt(codec, {}).opened);
+        EXPECT_FALSE(Attempt(codec, {0x52}).opened);
+        EXPECT_FALSE(Attempt(codec, {}, false).opened);
+    }
+}
+
+TEST(BadInput, RandomBytesFailToOpen) {
+    std::mt19937 random(7);
+    std::vector<uint8_t> garbage(65536);
+    for (uint8_t& byte : garbage)
+        byte = static_cast<uint8_t>(random());
+    for (const CodecPair& codec : kCodecs) {
+        SCOPED_TRACE(codec.label);
+        EXPECT_FALSE(Attempt(codec, garbage).opened);
+    }
+}
+
+TEST(BadInput, EachDecoderRefusesTheOtherFormats) {
+    for (const CodecPair& source : kCodecs) {
+        auto file = ValidFile(source);
+        ASSERT_FALSE(file.empty());
+        for (const CodecPair& reader : kCodecs) {
+            if (&reader == &source)
+                continue;
+            SCOPED_TRACE(std::string(source.label) + " read as " + reader.label);
+            EXPECT_FALSE(Attempt(reader, file).opened);
+        }
+    }
+}
+
+TEST(BadInput, CutOffFilesEndCleanly) {
+    for (const CodecPair& codec : kCodecs) {
+        auto file = ValidFile(codec);
+        ASSERT_FALSE(file.empty());
+        DecodeResult whole = Attempt(codec, file);
+        ASSERT_TRUE(whole.opened);
+        for (size_t cut : {size_t{4}, size_t{30}, size_t{60}, size_t{300}, file.size() / 3,
+                           file.size() / 2, file.size() - 1}) {
+            SCOPED_TRACE(std::string(codec.label) + " cut at " + std::to_string(cut));
+            std::vector<uint8_t> part(file.begin(), file.begin() + cut);
+            DecodeResult decoded = Attempt(codec, part);
+            if (decoded.opened) {
+                EXPECT_LE(decoded.pcm.size(), whole.pcm.size());
+            }
+            DecodeResult streamed = Attempt(codec, part, false);
+            if (streamed.opened) {
+                EXPECT_LE(streamed.pcm.size(), whole.pcm.size() + 4096);
+            }
+        }
+    }
+}
+
+TEST(BadInput, FlippedBytesInsideTheAudioDoNotStopDecoding) {
+    std::mt19937 random(11);
+    for (const CodecPair& codec : kCodecs) {
+        SCOPED_TRACE(codec.label);
+        auto file = ValidFile(codec);
+        for (size_t i = file.size() / 2; i < file.size(); i += 97)
+            file[i] ^= static_cast<uint8_t>(random() | 1);
+        DecodeResult decoded = Attempt(codec, file);
+        // The header survived, so the file opens and yields audio.
+        EXPECT_TRUE(decoded.opened);
+    }
+}
+
+TEST(BadInput, WavHeaderWithAbsurdSizesIsHandled) {
+    auto file = ValidFile(kCodecs[0]);
+    // data chunk claiming 4 GB, RIFF size 0
+    file[40] = file[41] = file[42] = file[43] = 0xff;
+    file[4] = file[5] = file[6] = file[7] = 0;
+    DecodeResult decoded = Attempt(kCodecs[0], file);
+    ASSERT_TRUE(decoded.opened);
+    EXPECT_EQ(decoded.pcm.size(), file.size() - 44);
+    // A format chunk claiming 0 channels.
+    auto broken = ValidFile(kCodecs[0]);
+    broken[22] = broken[23] = 0;
+    EXPECT_FALSE(Attempt(kCodecs[0], broken).opened);
+}
+
+} // namespace
+} // namespace tonilo::test
