@@ -5,18 +5,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/TextEncoding.h"
+#include "platform/TextCompare.h"
 
 namespace tonilo {
 namespace {
-
-// Case folding for ASCII and Latin-1 letters, which is what file names on the
-// devices the format comes from folded.
-char16_t Fold(char16_t unit) {
-    if ((unit >= u'A' && unit <= u'Z') || (unit >= 0xC0 && unit <= 0xDE && unit != 0xD7))
-        return static_cast<char16_t>(unit + 0x20);
-    return unit;
-}
 
 bool FileExists(const std::string& path) {
     struct stat status {};
@@ -26,11 +18,7 @@ bool FileExists(const std::string& path) {
 } // namespace
 
 bool SamePath(const std::string& left, const std::string& right) {
-    std::u16string a = Utf8ToUtf16(left);
-    std::u16string b = Utf8ToUtf16(right);
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char16_t x, char16_t y) { return Fold(x) == Fold(y); });
+    return EqualIgnoringCase(left, right);
 }
 
 std::string FormatPosition(uint32_t seconds) {

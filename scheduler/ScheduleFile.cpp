@@ -1,0 +1,151 @@
+// Reading and writing the schedule file for the scheduler.
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "platform/AtomicFile.h"
+#include "platform/TextEncoding.h"
+#include "scheduler/Scheduler.h"
+
+namespace tonilo {
+namespace {
+
+constexpr char kFileMagic[4] = {'S', 'C', 'H', '1'};
+constexpr char kEventMagic[4] = {'E', 'V', 'T', '1'};
+constexpr size_t kFixedBlockSize = 28;
+constexpr size_t kMaxNameChunk = 520;
+
+uint32_t Get32(const uint8_t* at) {
+    return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<uint32_t>(at[3]) << 24);
+}
+
+void Put16(std::string* out, uint32_t value) {
+    out->push_back(static_cast<char>(value & 0xFF));
+    out->push_back(static_cast<char>((value >> 8) & 0xFF));
+}
+
+void Put32(std::string* out, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        out->push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+void PutChunk(std::string* out, const std::string& bytes) {
+    Put16(out, static_cast<uint32_t>(bytes.size()));
+    *out += bytes;
+}
+
+class ChunkReader {
+public:
+    ChunkReader(const uint8_t* bytes, size_t size, size_t offset)
+        : bytes_(bytes), size_(size), offset_(offset) {}
+
+    // The next chunk; false when its length or its bytes run past the end.
+    bool Next(const uint8_t** data, size_t* length) {
+        if (size_ - offset_ < 2)
+            return false;
+        size_t chunk = bytes_[offset_] | (bytes_[offset_ + 1] << 8);
+        if (size_ - offset_ - 2 < chunk)
+            return false;
+        *data = bytes_ + offset_ + 2;
+        *length = chunk;
+        offset_ += 2 + chunk;
+        return true;
+    }
+
+private:
+    const uint8_t* bytes_;
+    size_t size_;
+    size_t offset_;
+};
+
+std::string FixedBlock(const ScheduleEvent& event) {
+    std::string block;
+    block.push_back(event.enabled == 1 ? 1 : 0);
+    block.append(3, '\0');
+    int64_t fileTime = 0;
+    LocalTimeToFileTime(event.start, &fileTime);
+    Put32(&block, static_cast<uint32_t>(static_cast<uint64_t>(fileTime) & 0xFFFFFFFFu));
+    Put32(&block, static_cast<uint32_t>(static_cast<uint64_t>(fileTime) >> 32));
+    Put32(&block, event.length);
+    block.push_back(static_cast<char>(event.repeat));
+    block.append(3, '\0');
+    Put32(&block, event.action);
+    Put32(&block, static_cast<uint32_t>(event.properties.size()));
+    return block;
+}
+
+} // namespace
+
+void Scheduler::Parse(const uint8_t* bytes, size_t size) {
+    if (size < 5 || std::memcmp(bytes, kFileMagic, 4) != 0 || bytes[4] > EventList::kCapacity)
+        return;
+    ChunkReader reader(bytes, size, 5);
+    for (unsigned number = 0; number < bytes[4]; ++number) {
+        const uint8_t* data = nullptr;
+        size_t length = 0;
+        // Only "EVT" is compared; the fourth byte is the format's revision.
+        if (!reader.Next(&data, &length) || length != 4 || std::memcmp(data, kEventMagic, 3) != 0)
+            return;
+        ScheduleEvent event;
+        if (!reader.Next(&data, &length) || length > kMaxNameChunk)
+            return;
+        event.name = Utf16ToUtf8(ReadUtf16Le(data, length));
+        if (!reader.Next(&data, &length) || length != kFixedBlockSize)
+            return;
+        event.enabled = data[0] != 0 ? 1 : 0;
+        int64_t fileTime = static_cast<int64_t>(Get32(data + 4) |
+                                                (static_cast<uint64_t>(Get32(data + 8)) << 32));
+        if (!FileTimeToLocalTime(fileTime, &event.start))
+            return;
+        event.length = Get32(data + 12);
+        event.repeat = data[16];
+        event.action = Get32(data + 20);
+        uint32_t propertiesSize = Get32(data + 24);
+        if (propertiesSize != 0) {
+            if (!reader.Next(&data, &length) || length != propertiesSize)
+                return;
+            event.properties.assign(data, data + length);
+        }
+        // Duplicates, empty names and collisions are dropped; the rest stays.
+        add(event, true);
+    }
+}
+
+std::string Scheduler::Serialise() const {
+    std::string out(kFileMagic, 4);
+    out.push_back(static_cast<char>(list_.size()));
+    for (const ScheduleEvent& event : list_.events()) {
+        PutChunk(&out, std::string(kEventMagic, 4));
+        std::string name;
+        AppendUtf16Le(&name, Utf8ToUtf16(event.name), true);
+        PutChunk(&out, name);
+        PutChunk(&out, FixedBlock(event));
+        if (!event.properties.empty())
+            PutChunk(&out, std::string(event.properties.begin(), event.properties.end()));
+    }
+    return out;
+}
+
+void Scheduler::load() {
+    if (!initialised_ || loaded_)
+        return;
+    loaded_ = true;
+    std::ifstream in(schedulePath_, std::ios::binary);
+    if (!in)
+        return;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    list_.markSaved();
+}
+
+bool Scheduler::save() {
+    if (!initialised_)
+        return false;
+    load();
+    bool written = list_.size() == 0 ? RemoveFileIfPresent(schedulePath_)
+                                     : WriteFileAtomically(schedulePath_, Serialise());
+    list_.markSaved();
+    return written;
+}
+
+} // namespace tonilo

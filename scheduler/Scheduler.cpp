@@ -1,0 +1,241 @@
+#include "scheduler/Scheduler.h"
+
+#include "platform/ProgramPaths.h"
+#include "platform/TextEncoding.h"
+
+namespace tonilo {
+namespace {
+
+constexpr size_t kMaxNameUnits = 259;
+constexpr size_t kMaxPropertiesSize = 0xFFFF; // one chunk
+
+int64_t FileTimeOf(const LocalTime& time) {
+    int64_t fileTime = 0;
+    return LocalTimeToFileTime(time, &fileTime) ? fileTime : -1;
+}
+
+// The repeat mask, or for a one-time event the bit of its start's weekday.
+uint8_t DaysOf(const ScheduleEvent& event) {
+    return event.repeat != kRepeatOnce ? event.repeat : WeekdayBit(event.start);
+}
+
+bool Within(int64_t value, int64_t from, int64_t to) { return from <= value && value <= to; }
+
+} // namespace
+
+std::string ScheduleFilePathFor(const std::string& applicationPath) {
+    size_t slash = applicationPath.rfind('/');
+    size_t dot = applicationPath.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return applicationPath + ".sch";
+    return applicationPath.substr(0, dot + 1) + "sch";
+}
+
+void Scheduler::initialise(const std::string& applicationPath,
+                           const std::string& scheduleFilePath) {
+    applicationPath_ = applicationPath.empty() ? ExecutablePath() : applicationPath;
+    schedulePath_ =
+        scheduleFilePath.empty() ? ScheduleFilePathFor(applicationPath_) : scheduleFilePath;
+    initialised_ = true;
+}
+
+LocalTime Scheduler::Now() const { return clock_ ? clock_() : CurrentLocalTime(); }
+
+bool Scheduler::registerAction(const ScheduleAction& action) {
+    if (!initialised_ || action.id == 0 || findAction(action.id))
+        return false;
+    actions_.push_back(action);
+    return true;
+}
+
+const ScheduleAction* Scheduler::findAction(uint32_t id) const {
+    for (const ScheduleAction& action : actions_) {
+        if (action.id == id)
+            return &action;
+    }
+    return nullptr;
+}
+
+size_t Scheduler::count() {
+    load();
+    return list_.size();
+}
+
+std::string Scheduler::eventAt(size_t index) {
+    load();
+    return index < list_.size() ? list_.events()[index].name : std::string();
+}
+
+const ScheduleEvent* Scheduler::find(const std::string& name) {
+    load();
+    int index = list_.indexOf(name);
+    return index < 0 ? nullptr : &list_.events()[index];
+}
+
+bool Scheduler::dirty() { return list_.dirty(); }
+
+uint32_t Scheduler::lastError() { return list_.takeLastError(); }
+
+bool Scheduler::FitsTheFile(const ScheduleEvent& event) const {
+    return Utf8ToUtf16(event.name).size() <= kMaxNameUnits &&
+           event.properties.size() <= kMaxPropertiesSize;
+}
+
+bool Scheduler::add(const ScheduleEvent& event, bool fromFile) {
+    if (!initialised_)
+        return false;
+    load();
+    if (list_.full() || !FitsTheFile(event))
+        return false;
+    if (!validate(event, std::string(), false, !fromFile))
+        return false;
+    list_.append(event);
+    return true;
+}
+
+bool Scheduler::update(const std::string& name, const ScheduleEvent& event) {
+    if (!initialised_)
+        return false;
+    load();
+    int index = list_.indexOf(name);
+    if (index < 0 || !FitsTheFile(event))
+        return false;
+    list_.replace(static_cast<size_t>(index), event);
+    return true;
+}
+
+bool Scheduler::remove(const std::string& name) {
+    if (!initialised_)
+        return false;
+    load();
+    int index = list_.indexOf(name);
+    if (index < 0)
+        return false;
+    list_.erase(static_cast<size_t>(index));
+    return true;
+}
+
+bool Scheduler::PassesTimeChecks(const ScheduleEvent& event, uint32_t* error) const {
+    *error = 0;
+    const ScheduleAction* action = findAction(event.action);
+    if (!action)
+        return false;
+    int64_t start = FileTimeOf(event.start);
+    if (start < 0 || (event.repeat == kRepeatOnce && start <= FileTimeOf(Now()))) {
+        *error = kEventTimeInPast;
+        return false;
+    }
+    if (action->hasLength && event.length == 0) {
+        *error = kEventLengthNotPositive;
+        return false;
+    }
+    return true;
+}
+
+bool Scheduler::validate(const ScheduleEvent& event, const std::string& editedName,
+                         bool skipNameChecks, bool timeCheck) {
+    if (!initialised_)
+        return false;
+    load();
+    auto refuse = [this](uint32_t error) {
+        list_.setLastError(error);
+        return false;
+    };
+    if (!skipNameChecks) {
+        bool renamed = editedName.empty() || !SameEventName(event.name, editedName);
+        if (renamed && list_.indexOf(event.name) >= 0)
+            return refuse(kEventNameTaken);
+        if (event.name.empty())
+            return refuse(kEventNameEmpty);
+    }
+    uint32_t error = 0;
+    if (timeCheck && !PassesTimeChecks(event, &error))
+        return refuse(error);
+    if (!skipNameChecks && Collides(event, editedName))
+        return refuse(kEventCollides);
+    return true;
+}
+
+bool Scheduler::Collides(const ScheduleEvent& event, const std::string& editedName) const {
+    const ScheduleAction* action = findAction(event.action);
+    const bool hasLength = action && action->hasLength;
+    const int64_t t1 = FileTimeOf(event.start);
+    if (t1 < 0)
+        return false;
+    const int64_t e1 = t1 + int64_t{event.length} * kFileTimeUnitsPerSecond;
+    const uint8_t daysN = DaysOf(event);
+
+    for (const ScheduleEvent& other : list_.events()) {
+        if (!editedName.empty() && SameEventName(other.name, editedName))
+            continue;
+        const ScheduleAction* otherAction = findAction(other.action);
+        if (!otherAction)
+            continue;
+        int64_t s2 = -1;
+        if (event.repeat == kRepeatOnce && other.repeat == kRepeatOnce) {
+            s2 = FileTimeOf(other.start);
+        } else if (daysN & DaysOf(other)) {
+            // Compare on one day: the new event's date at the other's time of day.
+            LocalTime sameDay = event.start;
+            sameDay.hour = other.start.hour;
+            sameDay.minute = other.start.minute;
+            sameDay.second = other.start.second;
+            sameDay.milliseconds = other.start.milliseconds;
+            s2 = FileTimeOf(sameDay);
+        } else {
+            continue;
+        }
+        if (s2 < 0)
+            continue;
+        const int64_t e2 = s2 + int64_t{other.length} * kFileTimeUnitsPerSecond;
+        if (hasLength && Within(s2, t1, e1))
+            return true;
+        if (otherAction->hasLength && hasLength && (Within(e2, t1, e1) || Within(t1, s2, e2)))
+            return true;
+        if (otherAction->hasLength && !hasLength && Within(t1, s2, e2))
+            return true;
+    }
+    return false;
+}
+
+size_t Scheduler::purgePastEvents() {
+    if (!initialised_)
+        return 0;
+    load();
+    size_t removed = 0;
+    for (size_t index = 0; index < list_.size();) {
+        uint32_t error = 0;
+        if (PassesTimeChecks(list_.events()[index], &error)) {
+            ++index;
+        } else {
+            list_.erase(index);
+            ++removed;
+        }
+    }
+    return removed;
+}
+
+bool Scheduler::findEventAction(const std::string& name, ScheduledRun* run) {
+    const ScheduleEvent* event = find(name);
+    if (!event || !run)
+        return false;
+    const ScheduleAction* action = findAction(event->action);
+    if (!action)
+        return false;
+    std::unique_ptr<ActionProperties> properties =
+        action->createProperties ? action->createProperties() : nullptr;
+    if (properties && !event->properties.empty() &&
+        !properties->Deserialise(event->properties.data(), event->properties.size()))
+        return false;
+    run->action = action->id;
+    run->length = event->length;
+    run->properties = std::move(properties);
+    return true;
+}
+
+Scheduler& GetScheduler() {
+    static Scheduler scheduler;
+    return scheduler;
+}
+
+} // namespace tonilo

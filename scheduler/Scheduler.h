@@ -1,0 +1,118 @@
+#pragma once
+// The scheduler's model: named events that run a registered action at a start
+// time, once or on chosen weekdays; their validation and collision rules; and the
+// schedule file, read once on first use. It reads the local clock and nothing
+// else of the platform, so it builds and tests alone.
+//
+// Schedule file, little-endian: "SCH1", a count byte (0..32), then per event the
+// chunks (2-byte length, then the bytes) "EVT1", the UTF-16LE name with its 0
+// unit, a 28-byte fixed block and, when there are any, the action's properties.
+// Fixed block: enabled (1 byte, 3 zero), start as file time (8), length in
+// seconds (4), repeat mask (1, 3 zero), action id (4), properties size (4).
+//
+// Threads: the user-interface thread only.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scheduler/ScheduleAction.h"
+#include "scheduler/ScheduleEvent.h"
+
+namespace tonilo {
+
+// Validation refusals (string ids).
+constexpr uint32_t kEventNameTaken = 24018;
+constexpr uint32_t kEventLengthNotPositive = 24023;
+constexpr uint32_t kEventNameEmpty = 24024;
+constexpr uint32_t kEventCollides = 24025;
+constexpr uint32_t kEventTimeInPast = 24026;
+
+// What running an event needs: its length and its action's filled properties.
+struct ScheduledRun {
+    uint32_t action = 0;
+    uint32_t length = 0;
+    std::unique_ptr<ActionProperties> properties;
+};
+
+class Scheduler {
+public:
+    using Clock = std::function<LocalTime()>;
+
+    Scheduler() = default;
+    Scheduler(const Scheduler&) = delete;
+    Scheduler& operator=(const Scheduler&) = delete;
+
+    // Both may be empty: the program's own path, and that path with its extension
+    // replaced by "sch" (added when it has none). Nothing else works before this.
+    void initialise(const std::string& applicationPath, const std::string& scheduleFilePath);
+    bool initialised() const { return initialised_; }
+    const std::string& scheduleFilePath() const { return schedulePath_; }
+    // Tests and tools give their own clock; the local clock otherwise.
+    void setClock(Clock clock) { clock_ = std::move(clock); }
+
+    // Fails for id 0 and for an id already registered.
+    bool registerAction(const ScheduleAction& action);
+    const ScheduleAction* findAction(uint32_t id) const;
+
+    // Reads the schedule file the first time only; later calls do nothing.
+    void load();
+    // Deletes the file for an empty list, else replaces it whole. The list counts
+    // as saved afterwards even when writing failed.
+    bool save();
+    bool dirty();
+
+    size_t count();
+    // Name of the event at the index; empty outside the list.
+    std::string eventAt(size_t index);
+    const ScheduleEvent* find(const std::string& name);
+
+    // Validates (time check on unless the event comes from the file) and appends
+    // a copy. Fails when 32 events exist.
+    bool add(const ScheduleEvent& event, bool fromFile);
+    bool update(const std::string& name, const ScheduleEvent& event);
+    bool remove(const std::string& name);
+    // The string id of the last refusal (0 for none); reading clears it.
+    uint32_t lastError();
+
+    // Checks in this order, stopping at the first refusal: unique name, non-empty
+    // name, then (with the time check) a registered action, a one-time start in
+    // the future and a positive length, then the collision test. `editedName` is
+    // the name the event is edited under, empty for a new event.
+    bool validate(const ScheduleEvent& event, const std::string& editedName, bool skipNameChecks,
+                  bool timeCheck);
+    // Removes the events that fail the time checks (past one-time events, events
+    // of unknown actions, events without length); returns how many.
+    size_t purgePastEvents();
+
+    bool findEventAction(const std::string& name, ScheduledRun* run);
+
+    // The file format in memory, for load and save and for tests.
+    void Parse(const uint8_t* bytes, size_t size);
+    std::string Serialise() const;
+
+private:
+    bool Collides(const ScheduleEvent& event, const std::string& editedName) const;
+    bool PassesTimeChecks(const ScheduleEvent& event, uint32_t* error) const;
+    bool FitsTheFile(const ScheduleEvent& event) const;
+    LocalTime Now() const;
+
+    bool initialised_ = false;
+    bool loaded_ = false;
+    std::string applicationPath_;
+    std::string schedulePath_;
+    Clock clock_;
+    EventList list_;
+    std::vector<ScheduleAction> actions_;
+};
+
+// The schedule file beside an executable: its extension replaced by "sch".
+std::string ScheduleFilePathFor(const std::string& applicationPath);
+
+// The scheduler of the running program, created on first request.
+Scheduler& GetScheduler();
+
+} // namespace tonilo
