@@ -25,6 +25,8 @@ int UsageError(const char* usage);
 
 int RunRegCommand(const ToolContext& context, const Arguments& arguments);
 int RunFormatsCommand(const ToolContext& context, const Arguments& arguments);
+int RunInfoCommand(const ToolContext& context, const Arguments& arguments);
+int RunConvertCommand(const ToolContext& context, const Arguments& arguments);
 int RunSkinCommand(const ToolContext& context, const Arguments& arguments);
 
 } // namespace tonilo::tool

@@ -20,6 +20,8 @@ struct CommandEntry {
 const CommandEntry kCommands[] = {
     {"reg", RunRegCommand, "reg get|set|list|delete ...   read and write the registry"},
     {"formats", RunFormatsCommand, "formats                       list the format registry"},
+    {"info", RunInfoCommand, "info FILE|URL                 decoder, format and duration of a file"},
+    {"convert", RunConvertCommand, "convert SRC DST [--encoder NAME] [--quality N]  decode and re-encode"},
     {"skin", RunSkinCommand, "skin check FILE... | tree FILE  check skin files, show a parse tree"},
 };
 

@@ -1,0 +1,241 @@
+#include "formats/Transcoder.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "formats/FormatRegistry.h"
+#include "formats/streams/StreamFactory.h"
+
+namespace tonilo {
+namespace {
+
+// About a third of a second of CD audio per round: large enough that the
+// per-call costs vanish, small enough for smooth progress and quick Ctrl-C.
+constexpr uint32_t kDecodeBytes = 65536;
+constexpr int32_t kWriterCapacity = 256 * 1024;
+
+template <typename Codec>
+struct ReleaseCodec {
+    void operator()(Codec* codec) const {
+        if (codec != nullptr)
+            codec->Release();
+    }
+};
+template <typename Codec>
+using Held = std::unique_ptr<Codec, ReleaseCodec<Codec>>;
+
+std::string DescribeFormat(const WAVEFORMATEX& format) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%u Hz %u-bit %s", format.nSamplesPerSec,
+                  format.wBitsPerSample, format.nChannels == 1 ? "mono" : format.nChannels == 2 ? "stereo" : "multi-channel");
+    return text;
+}
+
+// The hidden name the target is written under, beside it.
+std::string PartialNameFor(const std::string& target) {
+    size_t slash = target.find_last_of('/');
+    std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    return folder + "." + name + ".partial-" + std::to_string(getpid());
+}
+
+class Transcoding {
+public:
+    Transcoding(FormatRegistry* registry, const TranscodeRequest& request, TranscodeReport* report)
+        : registry_(registry), request_(request), report_(report) {}
+    ~Transcoding() {
+        encoder_.reset();
+        if (writer_ != nullptr)
+            writer_->Release();
+        decoder_.reset();
+        if (source_ != nullptr)
+            source_->Release();
+        if (!partial_.empty())
+            std::remove(partial_.c_str());
+    }
+
+    TranscodeResult Run() {
+        if (!OpenSource() || !PrepareFormat() || !OpenTarget())
+            return TranscodeResult::Failed;
+        return Pump();
+    }
+
+private:
+    bool Fail(const std::string& message) {
+        report_->error = message;
+        return false;
+    }
+
+    bool OpenSource() {
+        if (OpenReadStream(&source_, request_.source.c_str(), kPlayerChunkSize,
+                           kPlayerReadAheadSize, true) != 0)
+            return Fail("cannot open " + request_.source);
+        AudioDecoder* decoder = nullptr;
+        if (!registry_->CreateDecoder(&decoder, request_.source.c_str(), nullptr) || decoder == nullptr)
+            return Fail("no decoder for files like " + request_.source);
+        decoder_.reset(decoder);
+        if (!decoder_->Open(source_, &report_->sourceInfo))
+            return Fail(request_.source + " is damaged or not in the format its name says");
+        return true;
+    }
+
+    bool PrepareFormat() {
+        WAVEFORMATEX decoded = MakePcmFormat(report_->sourceInfo.format.nSamplesPerSec,
+                                             report_->sourceInfo.format.wBitsPerSample,
+                                             report_->sourceInfo.format.nChannels);
+        decodedBlock_ = decoded.nBlockAlign;
+        decodedBytesPerSecond_ = decoded.nAvgBytesPerSec;
+        if (decodedBlock_ == 0 || decodedBytesPerSecond_ == 0)
+            return Fail(request_.source + " has no usable audio format");
+        WAVEFORMATEX output = decoded;
+        if (request_.stage != nullptr && !request_.stage->Prepare(decoded, &output))
+            return Fail("cannot process " + DescribeFormat(decoded) + " audio");
+        report_->encodedFormat = MakePcmFormat(output.nSamplesPerSec, output.wBitsPerSample,
+                                               output.nChannels);
+        return true;
+    }
+
+    bool OpenTarget() {
+        FormatEntry entry;
+        int32_t index = -1;
+        if (!request_.encoderName.empty()) {
+            if (!registry_->FindByName(request_.encoderName.c_str(), &entry, &index) ||
+                entry.kind != FORMAT_KIND_ENCODER)
+                return Fail("no encoder named \"" + request_.encoderName + "\"");
+        } else if (!registry_->FindByExtension(ExtensionOfName(request_.target).c_str(),
+                                               FORMAT_KIND_ENCODER, &entry, &index)) {
+            return Fail("no encoder writes files like " + request_.target + " (use --encoder)");
+        }
+        report_->encoderName = entry.name;
+        AudioEncoder* encoder = nullptr;
+        if (!registry_->CreateEncoder(&encoder, request_.target.c_str(), entry.name.c_str()) ||
+            encoder == nullptr)
+            return Fail("the " + entry.name + " cannot be loaded");
+        encoder_.reset(encoder);
+
+        const WAVEFORMATEX& format = report_->encodedFormat;
+        if (encoder_->Command(ENCODER_ACCEPTS_FORMAT, reinterpret_cast<uintptr_t>(&format), 0) == 0)
+            return Fail("the " + entry.name + " does not take " + DescribeFormat(format) + " audio");
+        int levels = static_cast<int>(encoder_->Command(ENCODER_QUALITY_LEVELS, 0, 0));
+        int quality = request_.quality < 0 ? levels / 2 : request_.quality;
+        if (quality > 0 && quality >= levels)
+            return Fail("the " + entry.name + " has " + std::to_string(levels) +
+                        " quality levels (0 to " + std::to_string(levels > 0 ? levels - 1 : 0) + ")");
+        report_->quality = quality;
+        report_->bitrateKbps = encoder_->Command(ENCODER_BITRATE_KBPS,
+                                                 reinterpret_cast<uintptr_t>(&format),
+                                                 static_cast<uintptr_t>(quality));
+
+        partial_ = PartialNameFor(request_.target);
+        if (CreateFileWriter(&writer_, partial_.c_str(), kWriterCapacity, 0, nullptr) != 0) {
+            partial_.clear();
+            return Fail("cannot create " + request_.target);
+        }
+        RecordingFormat recording{};
+        recording.format = format;
+        recording.extra = static_cast<uint8_t>(quality);
+        if (!encoder_->Open(writer_, &recording))
+            return Fail("the " + entry.name + " cannot start the file");
+        return true;
+    }
+
+    bool Cancelled() const {
+        return request_.cancel != nullptr && request_.cancel->load(std::memory_order_relaxed);
+    }
+
+    TranscodeResult Pump() {
+        uint32_t decodeBytes = kDecodeBytes - kDecodeBytes % decodedBlock_;
+        uint32_t capacity = decodeBytes;
+        if (request_.stage != nullptr)
+            capacity = std::max(capacity, request_.stage->OutputBytesFor(decodeBytes));
+        std::vector<uint8_t> pcm(capacity);
+        uint64_t decodedBytes = 0;
+        uint64_t reportedMs = 0;
+        for (;;) {
+            if (Cancelled())
+                return TranscodeResult::Cancelled;
+            AudioBuffer buffer{pcm.data(), decodeBytes, 0};
+            if (!decoder_->Decode(&buffer) || buffer.used == 0)
+                break;
+            decodedBytes += buffer.used;
+            buffer.size = capacity;
+            if (request_.stage != nullptr && !request_.stage->Process(&buffer)) {
+                Fail("processing the audio failed");
+                return TranscodeResult::Failed;
+            }
+            if (!encoder_->Encode(&buffer)) {
+                Fail("cannot write " + request_.target + " (is the disk full?)");
+                return TranscodeResult::Failed;
+            }
+            uint64_t doneMs = decodedBytes * 1000 / decodedBytesPerSecond_;
+            if (request_.progress && doneMs >= reportedMs + 250) {
+                reportedMs = doneMs;
+                request_.progress({doneMs, report_->sourceInfo.durationMs});
+            }
+        }
+        if (Cancelled())
+            return TranscodeResult::Cancelled;
+        bool closed = encoder_->Close();
+        encoder_.reset();
+        bool flushed = writer_->Flush(true);
+        writer_->Release();
+        writer_ = nullptr;
+        if (!closed || !flushed) {
+            Fail("cannot finish " + request_.target + " (is the disk full?)");
+            return TranscodeResult::Failed;
+        }
+        if (std::rename(partial_.c_str(), request_.target.c_str()) != 0) {
+            Fail("cannot move the finished file to " + request_.target);
+            return TranscodeResult::Failed;
+        }
+        partial_.clear();
+        if (request_.progress)
+            request_.progress({decodedBytes * 1000 / decodedBytesPerSecond_,
+                               report_->sourceInfo.durationMs});
+        return TranscodeResult::Done;
+    }
+
+    FormatRegistry* registry_;
+    const TranscodeRequest& request_;
+    TranscodeReport* report_;
+    ByteStream* source_ = nullptr;
+    BufferedWriter* writer_ = nullptr;
+    Held<AudioDecoder> decoder_;
+    Held<AudioEncoder> encoder_;
+    std::string partial_;
+    uint32_t decodedBlock_ = 0;
+    uint32_t decodedBytesPerSecond_ = 0;
+};
+
+} // namespace
+
+std::string ExtensionOfName(const std::string& name) {
+    std::string path = name;
+    if (path.compare(0, 7, "http://") == 0 || path.compare(0, 8, "https://") == 0)
+        path = path.substr(0, path.find_first_of("?#"));
+    size_t slash = path.find_last_of("/\\");
+    size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return "";
+    return path.substr(dot + 1);
+}
+
+TranscodeResult Transcode(FormatRegistry* registry, const TranscodeRequest& request,
+                          TranscodeReport* report) {
+    TranscodeReport ignored;
+    if (report == nullptr)
+        report = &ignored;
+    *report = TranscodeReport{};
+    if (registry == nullptr) {
+        report->error = "no format registry";
+        return TranscodeResult::Failed;
+    }
+    Transcoding transcoding(registry, request, report);
+    return transcoding.Run();
+}
+
+} // namespace tonilo

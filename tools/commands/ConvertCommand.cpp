@@ -1,0 +1,143 @@
+// tonilo-tool convert SRC DST [--encoder NAME] [--quality N]: decodes SRC
+// (a file or an http:// address) and writes DST through an encoder, showing
+// progress on standard error. Ctrl-C stops it and leaves no partial DST.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "formats/FormatRegistry.h"
+#include "formats/Transcoder.h"
+#include "tools/ToolCommand.h"
+#include "tools/ToolStartup.h"
+
+namespace tonilo::tool {
+namespace {
+
+constexpr const char* kUsage = "convert SRC DST [--encoder NAME] [--quality N]";
+
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+extern "C" void OnInterrupt(int) { interrupted.store(true); }
+
+std::string TimeText(uint64_t milliseconds) {
+    uint64_t seconds = milliseconds / 1000;
+    char text[32];
+    if (seconds >= 3600)
+        std::snprintf(text, sizeof text, "%d:%02d:%02d", static_cast<int>(seconds / 3600),
+                      static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+    else
+        std::snprintf(text, sizeof text, "%d:%02d", static_cast<int>(seconds / 60),
+                      static_cast<int>(seconds % 60));
+    return text;
+}
+
+bool progressShown = false;
+
+// At most five times a second: a fast conversion would otherwise spend its
+// time writing to the terminal.
+void ShowProgress(const TranscodeProgress& progress) {
+    using Clock = std::chrono::steady_clock;
+    static Clock::time_point lastShown;
+    Clock::time_point now = Clock::now();
+    bool finished = progress.durationMs > 0 && progress.doneMs >= progress.durationMs;
+    if (progressShown && !finished && now - lastShown < std::chrono::milliseconds(200))
+        return;
+    lastShown = now;
+    progressShown = true;
+    if (progress.durationMs > 0) {
+        uint64_t percent = std::min<uint64_t>(100, progress.doneMs * 100 / progress.durationMs);
+        std::fprintf(stderr, "\rconverting: %3u%%  %s of %s ", static_cast<unsigned>(percent),
+                     TimeText(progress.doneMs).c_str(), TimeText(progress.durationMs).c_str());
+    } else {
+        std::fprintf(stderr, "\rconverting: %s ", TimeText(progress.doneMs).c_str());
+    }
+}
+
+// Restores the previous Ctrl-C handling when the command ends.
+class InterruptCatcher {
+public:
+    InterruptCatcher() {
+        interrupted.store(false);
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &previousInterrupt_);
+        sigaction(SIGTERM, &action, &previousTerminate_);
+    }
+    ~InterruptCatcher() {
+        sigaction(SIGINT, &previousInterrupt_, nullptr);
+        sigaction(SIGTERM, &previousTerminate_, nullptr);
+    }
+    InterruptCatcher(const InterruptCatcher&) = delete;
+    InterruptCatcher& operator=(const InterruptCatcher&) = delete;
+
+private:
+    struct sigaction previousInterrupt_ {};
+    struct sigaction previousTerminate_ {};
+};
+
+} // namespace
+
+int RunConvertCommand(const ToolContext&, const Arguments& arguments) {
+    TranscodeRequest request;
+    std::vector<std::string> names;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--encoder" && i + 1 < arguments.size()) {
+            request.encoderName = arguments[++i];
+        } else if (argument == "--quality" && i + 1 < arguments.size()) {
+            char* end = nullptr;
+            long quality = std::strtol(arguments[++i].c_str(), &end, 10);
+            if (end == arguments[i].c_str() || *end != '\0' || quality < 0 || quality > 255)
+                return UsageError(kUsage);
+            request.quality = static_cast<int>(quality);
+        } else if (argument.size() > 1 && argument[0] == '-' && argument[1] == '-') {
+            return UsageError(kUsage);
+        } else {
+            names.push_back(argument);
+        }
+    }
+    if (names.size() != 2 || names[0].empty() || names[1].empty())
+        return UsageError(kUsage);
+    request.source = names[0];
+    request.target = names[1];
+    request.progress = ShowProgress;
+    request.cancel = &interrupted;
+    progressShown = false;
+
+    FormatRegistry* registry = OpenFormatRegistry();
+    TranscodeReport report;
+    TranscodeResult result;
+    {
+        InterruptCatcher catcher;
+        result = Transcode(registry, request, &report);
+    }
+    registry->Release();
+
+    const char* lineStart = progressShown ? "\n" : "";
+    switch (result) {
+    case TranscodeResult::Done:
+        std::fprintf(stderr, "%sconverted %s to %s: %s, %u Hz, %u bits, %u %s, quality %d, %u kbps\n",
+                     lineStart, request.source.c_str(), request.target.c_str(), report.encoderName.c_str(),
+                     report.encodedFormat.nSamplesPerSec, report.encodedFormat.wBitsPerSample,
+                     report.encodedFormat.nChannels,
+                     report.encodedFormat.nChannels == 1 ? "channel" : "channels", report.quality,
+                     report.bitrateKbps);
+        return kExitOk;
+    case TranscodeResult::Cancelled:
+        std::fprintf(stderr, "%sconversion stopped; %s was not written\n", lineStart,
+                     request.target.c_str());
+        return kExitFailure;
+    case TranscodeResult::Failed:
+    default:
+        std::fprintf(stderr, "%stonilo-tool convert: %s\n", lineStart, report.error.c_str());
+        return kExitFailure;
+    }
+}
+
+} // namespace tonilo::tool
