@@ -97,6 +97,14 @@ std::string SettingsKeyPath(const std::string& programFolderName) {
     return "\\Software\\Zelto\\" + programFolderName;
 }
 
+std::string SettingsKeyPathForFolder(const std::string& programFolder) {
+    std::string folder = programFolder;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    size_t slash = folder.rfind('/');
+    return SettingsKeyPath(slash == std::string::npos ? folder : folder.substr(slash + 1));
+}
+
 SettingsStore::SettingsStore() : entries_(kEntryCount) {}
 
 const SettingDefinition& SettingsStore::DefinitionAt(size_t index) {

@@ -32,6 +32,8 @@ struct SettingDefinition {
 
 // "\Software\Zelto\" + the name of the folder holding the executable.
 std::string SettingsKeyPath(const std::string& programFolderName);
+// The same from the program folder's path ("/opt/Tonilo/" gives "...\Tonilo").
+std::string SettingsKeyPathForFolder(const std::string& programFolder);
 
 // Whether the format registry has an encoder of this name.
 using EncoderLookup = std::function<bool(const std::string& encoderName)>;

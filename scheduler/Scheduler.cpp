@@ -31,6 +31,10 @@ std::string ScheduleFilePathFor(const std::string& applicationPath) {
     return applicationPath.substr(0, dot + 1) + "sch";
 }
 
+std::string ScheduleFileIn(const std::string& dataFolder) {
+    return ScheduleFilePathFor(dataFolder + "/tonilo");
+}
+
 void Scheduler::initialise(const std::string& applicationPath,
                            const std::string& scheduleFilePath) {
     applicationPath_ = applicationPath.empty() ? ExecutablePath() : applicationPath;

@@ -111,6 +111,8 @@ private:
 
 // The schedule file beside an executable: its extension replaced by "sch".
 std::string ScheduleFilePathFor(const std::string& applicationPath);
+// The program's schedule file in the folder of its data ("tonilo.sch").
+std::string ScheduleFileIn(const std::string& dataFolder);
 
 // The scheduler of the running program, created on first request.
 Scheduler& GetScheduler();

@@ -28,5 +28,9 @@ int RunFormatsCommand(const ToolContext& context, const Arguments& arguments);
 int RunInfoCommand(const ToolContext& context, const Arguments& arguments);
 int RunConvertCommand(const ToolContext& context, const Arguments& arguments);
 int RunSkinCommand(const ToolContext& context, const Arguments& arguments);
+int RunSettingsCommand(const ToolContext& context, const Arguments& arguments);
+int RunNameCommand(const ToolContext& context, const Arguments& arguments);
+int RunBookmarksCommand(const ToolContext& context, const Arguments& arguments);
+int RunScheduleCommand(const ToolContext& context, const Arguments& arguments);
 
 } // namespace tonilo::tool

@@ -23,6 +23,10 @@ const CommandEntry kCommands[] = {
     {"info", RunInfoCommand, "info FILE|URL                 decoder, format and duration of a file"},
     {"convert", RunConvertCommand, "convert SRC DST [--encoder NAME] [--quality N]  decode and re-encode"},
     {"skin", RunSkinCommand, "skin check FILE... | tree FILE  check skin files, show a parse tree"},
+    {"settings", RunSettingsCommand, "settings list|get|set|reset ...  the program's settings"},
+    {"name", RunNameCommand, "name [--dir DIR] [--template T] ...  the path of the next recording"},
+    {"bookmarks", RunBookmarksCommand, "bookmarks list|add|remove|rename|cleanup ...  bookmarks.bin"},
+    {"schedule", RunScheduleCommand, "schedule list|add|remove ...  scheduled recordings and playback"},
 };
 
 void PrintUsage() {

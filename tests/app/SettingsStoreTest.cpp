@@ -224,6 +224,8 @@ TEST_F(SettingsStoreTest, PresetSelectionFallsBackForUnknownEncoders) {
 
 TEST_F(SettingsStoreTest, ProgramFoldersOfDifferentNamesKeepSeparateSettings) {
     EXPECT_EQ(SettingsKeyPath("Rec"), "\\Software\\Zelto\\Rec");
+    EXPECT_EQ(SettingsKeyPathForFolder("/media/card/Rec/"), "\\Software\\Zelto\\Rec");
+    EXPECT_EQ(SettingsKeyPathForFolder("/opt/Tonilo"), "\\Software\\Zelto\\Tonilo");
     SettingsStore first;
     first.Load(SettingsKeyPath("Tonilo").c_str());
     first.SetNumber("Volume", 100);

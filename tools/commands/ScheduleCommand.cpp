@@ -1,0 +1,172 @@
+// tonilo-tool schedule: the scheduled events in the schedule file of the data
+// folder, checked as the event dialog checks them.
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/LanguageResources.h"
+#include "platform/TextEncoding.h"
+#include "scheduler/Scheduler.h"
+#include "tools/ToolCommand.h"
+
+namespace tonilo::tool {
+namespace {
+
+const char* kUsage =
+    "schedule list\n"
+    "       tonilo-tool schedule add NAME --action record|play --start \"YYYY-MM-DD hh:mm\"\n"
+    "                   [--length SECONDS] [--repeat MTWTFSS] [--file PATH] [--disabled]\n"
+    "       tonilo-tool schedule remove NAME\n"
+    "--repeat names the weekdays Monday to Sunday in that order, '-' for a day left\n"
+    "out (MTWTF-- is every working day); play needs --file";
+
+constexpr const char* kWeekdayLetters = "MTWTFSS";
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "tonilo-tool: %s\n", message.c_str());
+    return kExitFailure;
+}
+
+std::string RepeatText(uint8_t repeat) {
+    if (repeat == kRepeatOnce)
+        return "once";
+    std::string text;
+    for (int day = 0; day < 7; ++day)
+        text.push_back(repeat & (1 << day) ? kWeekdayLetters[day] : '-');
+    return text;
+}
+
+bool ParseRepeat(const std::string& text, uint8_t* repeat) {
+    if (text.size() != 7)
+        return false;
+    uint8_t mask = 0;
+    for (int day = 0; day < 7; ++day) {
+        char c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[day])));
+        if (c == kWeekdayLetters[day])
+            mask |= static_cast<uint8_t>(1 << day);
+        else if (c != '-')
+            return false;
+    }
+    *repeat = mask;
+    return true;
+}
+
+bool ParseSeconds(const std::string& text, uint32_t* seconds) {
+    if (text.empty() || text[0] == '-' || text[0] == '+')
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    unsigned long long value = std::strtoull(text.c_str(), &end, 10);
+    if (errno || *end || value > 0xFFFFFFFFull)
+        return false;
+    *seconds = static_cast<uint32_t>(value);
+    return true;
+}
+
+void PrintEvent(Scheduler& scheduler, const ScheduleEvent& event) {
+    const ScheduleAction* action = scheduler.findAction(event.action);
+    std::string file;
+    if (event.action == kPlayActionId) {
+        PlayProperties properties;
+        if (properties.Deserialise(event.properties.data(), event.properties.size()))
+            file = properties.path;
+    }
+    std::string length = action && !action->hasLength ? "-" : std::to_string(event.length);
+    std::printf("%s\t%s\t%s\t%s\t%s\t%s%s%s\n", event.name.c_str(),
+                action ? action->name.c_str() : std::to_string(event.action).c_str(),
+                FormatLocalTime(event.start).c_str(), length.c_str(), RepeatText(event.repeat).c_str(),
+                event.enabled == 1 ? "enabled" : "disabled", file.empty() ? "" : "\t",
+                file.c_str());
+}
+
+int Add(Scheduler& scheduler, const Arguments& arguments) {
+    ScheduleEvent event = ScheduleEvent::New(CurrentLocalTime());
+    event.name = arguments[1];
+    event.enabled = 1;
+    bool haveStart = false;
+    std::string file;
+    for (size_t i = 2; i < arguments.size(); ++i) {
+        const std::string& option = arguments[i];
+        if (option == "--disabled") {
+            event.enabled = 0;
+            continue;
+        }
+        if (i + 1 >= arguments.size())
+            return UsageError(kUsage);
+        const std::string& value = arguments[++i];
+        if (option == "--action" && (value == "record" || value == "play"))
+            event.action = value == "record" ? kRecordActionId : kPlayActionId;
+        else if (option == "--start" && ParseLocalTime(value, &event.start))
+            haveStart = true;
+        else if (option == "--length" && ParseSeconds(value, &event.length))
+            continue;
+        else if (option == "--repeat" && ParseRepeat(value, &event.repeat))
+            continue;
+        else if (option == "--file" && !value.empty())
+            file = value;
+        else
+            return UsageError(kUsage);
+    }
+    if (event.action == 0 || !haveStart || (event.action == kPlayActionId) == file.empty())
+        return UsageError(kUsage);
+
+    if (event.action == kPlayActionId) {
+        PlayProperties properties;
+        std::error_code ignored;
+        std::filesystem::path full = std::filesystem::absolute(file, ignored);
+        properties.path = full.empty() ? file : full.lexically_normal().string();
+        if (Utf8ToUtf16(properties.path).size() >= PlayProperties::kPathUnits)
+            return Fail("the file's path is longer than 259 characters.");
+        event.properties = SerialiseProperties(properties);
+    } else {
+        event.properties = SerialiseProperties(RecordProperties());
+    }
+
+    if (scheduler.count() >= EventList::kCapacity)
+        return Fail("the schedule already holds 32 events.");
+    if (Utf8ToUtf16(event.name).size() > 259)
+        return Fail("the event's name is longer than 259 characters.");
+    if (!scheduler.add(event, false)) {
+        uint32_t error = scheduler.lastError();
+        std::string message = error ? LoadResourceString(error) : std::string();
+        return Fail(message.empty() ? "the event cannot be added." : message);
+    }
+    if (!scheduler.save())
+        return Fail("cannot write " + scheduler.scheduleFilePath() +
+                    "; it keeps its previous events.");
+    return kExitOk;
+}
+
+} // namespace
+
+int RunScheduleCommand(const ToolContext& context, const Arguments& arguments) {
+    if (arguments.empty())
+        return UsageError(kUsage);
+    Scheduler scheduler;
+    scheduler.initialise(context.programFolder + "/tonilo", ScheduleFileIn(context.dataFolder));
+    scheduler.registerAction(MakeRecordAction());
+    scheduler.registerAction(MakePlayAction());
+
+    const std::string& action = arguments[0];
+    if (action == "list" && arguments.size() == 1) {
+        for (size_t index = 0; index < scheduler.count(); ++index)
+            PrintEvent(scheduler, *scheduler.find(scheduler.eventAt(index)));
+        return kExitOk;
+    }
+    if (action == "add" && arguments.size() >= 2)
+        return Add(scheduler, arguments);
+    if (action == "remove" && arguments.size() == 2) {
+        if (!scheduler.remove(arguments[1]))
+            return Fail("there is no event named '" + arguments[1] + "'.");
+        if (!scheduler.save())
+            return Fail("cannot write " + scheduler.scheduleFilePath() +
+                        "; it keeps its previous events.");
+        return kExitOk;
+    }
+    return UsageError(kUsage);
+}
+
+} // namespace tonilo::tool
