@@ -1,0 +1,164 @@
+#include "Libs/ToniloLib/Src/engine/RecordingFile.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace tonilo {
+namespace {
+
+void SplitPath(const std::string& path, std::string* folder, std::string* name) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        *folder = "";
+        *name = path;
+    } else {
+        *folder = path.substr(0, slash + 1);
+        *name = path.substr(slash + 1);
+    }
+}
+
+bool EndsWith(const std::string& text, const char* suffix) {
+    size_t length = std::strlen(suffix);
+    return text.size() >= length && text.compare(text.size() - length, length, suffix) == 0;
+}
+
+// rename(2) that never replaces: renameat2's flag where the file system has
+// it, else a hard link and an unlink.
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef RENAME_NOREPLACE
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+#endif
+    if (link(from.c_str(), to.c_str()) != 0)
+        return false;
+    unlink(from.c_str());
+    return true;
+}
+
+} // namespace
+
+RecordingFile::~RecordingFile() {
+    if (lockDescriptor_ >= 0)
+        close(lockDescriptor_);
+    if (lengthDescriptor_ >= 0)
+        close(lengthDescriptor_);
+}
+
+std::string RecordingFile::HiddenPathFor(const std::string& finalPath) {
+    std::string folder, name;
+    SplitPath(finalPath, &folder, &name);
+    return folder + "." + name + kHiddenSuffix;
+}
+
+std::string RecordingFile::FinalPathFor(const std::string& hiddenPath) {
+    std::string folder, name;
+    SplitPath(hiddenPath, &folder, &name);
+    size_t suffix = std::strlen(kHiddenSuffix);
+    if (name.size() <= suffix + 1 || name[0] != '.' || !EndsWith(name, kHiddenSuffix))
+        return "";
+    return folder + name.substr(1, name.size() - 1 - suffix);
+}
+
+std::string RecordingFile::RenameToFreeName(const std::string& from,
+                                            const std::string& finalPath) {
+    if (RenameNoReplace(from, finalPath))
+        return finalPath;
+    if (errno != EEXIST)
+        return "";
+    std::string folder, name;
+    SplitPath(finalPath, &folder, &name);
+    size_t dot = name.rfind('.');
+    std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    std::string extension = stem.size() == name.size() ? "" : name.substr(dot);
+    for (int number = 2; number < 10000; ++number) {
+        std::string candidate = folder + stem + " (" + std::to_string(number) + ")" + extension;
+        if (RenameNoReplace(from, candidate))
+            return candidate;
+        if (errno != EEXIST)
+            return "";
+    }
+    return "";
+}
+
+int RecordingFile::Create(const std::string& finalPath) {
+    if (IsActive()) {
+        errno = EBUSY;
+        return -1;
+    }
+    struct stat existing;
+    if (lstat(finalPath.c_str(), &existing) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    std::string hidden = HiddenPathFor(finalPath);
+    int descriptor = open(hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (descriptor < 0)
+        return -1;
+    // A lock of its own, so it outlives the writer's descriptor until Finish.
+    lockDescriptor_ = open(hidden.c_str(), O_RDONLY | O_CLOEXEC);
+    if (lockDescriptor_ >= 0)
+        flock(lockDescriptor_, LOCK_EX | LOCK_NB);
+    finalPath_ = finalPath;
+    hiddenPath_ = hidden;
+    return descriptor;
+}
+
+bool RecordingFile::MarkGrown() {
+    if (!IsActive())
+        return false;
+    if (lengthDescriptor_ < 0) {
+        std::string side = hiddenPath_.substr(0, hiddenPath_.size() - std::strlen(kHiddenSuffix)) +
+                           kLengthSuffix;
+        lengthDescriptor_ = open(side.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    }
+    if (lengthDescriptor_ < 0)
+        return false;
+    NoteLength(0);
+    return true;
+}
+
+void RecordingFile::NoteLength(uint64_t bytes) {
+    if (lengthDescriptor_ < 0)
+        return;
+    char text[24];
+    int length = std::snprintf(text, sizeof text, "%20llu\n", static_cast<unsigned long long>(bytes));
+    if (pwrite(lengthDescriptor_, text, static_cast<size_t>(length), 0) == length)
+        fdatasync(lengthDescriptor_);
+}
+
+std::string RecordingFile::Finish(bool keep) {
+    if (!IsActive())
+        return "";
+    std::string result;
+    if (keep) {
+        result = RenameToFreeName(hiddenPath_, finalPath_);
+    } else {
+        unlink(hiddenPath_.c_str());
+    }
+    if (lengthDescriptor_ >= 0) {
+        close(lengthDescriptor_);
+        lengthDescriptor_ = -1;
+        std::string side = hiddenPath_.substr(0, hiddenPath_.size() - std::strlen(kHiddenSuffix)) +
+                           kLengthSuffix;
+        // A file that could not be renamed keeps its side file for recovery.
+        if (!keep || !result.empty())
+            unlink(side.c_str());
+    }
+    if (lockDescriptor_ >= 0) {
+        close(lockDescriptor_);
+        lockDescriptor_ = -1;
+    }
+    hiddenPath_.clear();
+    finalPath_.clear();
+    return result;
+}
+
+} // namespace tonilo
