@@ -181,7 +181,7 @@ private:
             return TranscodeResult::Cancelled;
         bool closed = encoder_->Close();
         encoder_.reset();
-        bool flushed = writer_->Flush(true);
+        bool flushed = writer_->Flush();
         writer_->Release();
         writer_ = nullptr;
         if (!closed || !flushed) {
