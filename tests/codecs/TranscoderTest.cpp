@@ -1,0 +1,233 @@
+// The decode-to-encode loop over real files, with the codecs linked into a
+// format registry as built-in entries: lengths kept, cancel and failures leave
+// no file behind, a processing stage sits between decoder and encoder.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "codecs/mp3/Mp3Formats.h"
+#include "codecs/wav/WavFormats.h"
+#include "codecs/zaf/ZafFormats.h"
+#include "formats/FormatRegistry.h"
+#include "formats/Transcoder.h"
+#include "tests/codecs/CodecTestSupport.h"
+
+namespace tonilo::test {
+namespace {
+
+const FormatRecord* LinkedCodecs(uint32_t* count) {
+    static std::vector<FormatRecord> table = [] {
+        std::vector<FormatRecord> records;
+        for (FormatsFunction formats : {codecs::GetWavFormats, codecs::GetMp3Formats, codecs::GetZafFormats}) {
+            const FormatRecord* some = nullptr;
+            uint32_t n = 0;
+            if (formats(&some, &n))
+                records.insert(records.end(), some, some + n);
+        }
+        return records;
+    }();
+    *count = static_cast<uint32_t>(table.size());
+    return table.data();
+}
+
+class TranscoderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        registry_ = new FormatRegistry;
+        registry_->Init(nullptr, LinkedCodecs);
+    }
+    void TearDown() override { registry_->Release(); }
+
+    // Writes seconds of a sweep as a WAV file through the WAV encoder.
+    std::string MakeWav(const std::string& name, uint32_t rate, uint16_t channels, double seconds) {
+        CodecPointer<AudioEncoder> encoder(CreateEncoderFrom(codecs::GetWavFormats, "WAV encoder"));
+        auto bytes = EncodeAll(encoder.get(), MakeRecordingFormat(rate, 16, channels),
+                               AsBytes(MakeSweep(rate, channels, seconds)));
+        WriteWholeFile(folder_.Path(name), bytes);
+        return folder_.Path(name);
+    }
+
+    MediaInfo InfoOf(const std::string& path) {
+        MediaInfo info{};
+        EXPECT_TRUE(registry_->GetFileInfo(path.c_str(), &info)) << path;
+        return info;
+    }
+
+    // Names in the scratch folder, hidden ones included.
+    std::vector<std::string> FolderContents() {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.Path("")))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    FormatRegistry* registry_ = nullptr;
+    ScratchFolder folder_;
+};
+
+TEST_F(TranscoderTest, WavThroughMp3BackToWavKeepsTheLength) {
+    std::string wav = MakeWav("talk.wav", 22050, 1, 4.0);
+    TranscodeRequest toMp3;
+    toMp3.source = wav;
+    toMp3.target = folder_.Path("talk.mp3");
+    TranscodeReport report;
+    ASSERT_EQ(Transcode(registry_, toMp3, &report), TranscodeResult::Done) << report.error;
+    EXPECT_EQ(report.encoderName, "MP3 encoder");
+    EXPECT_EQ(report.quality, 2);
+    EXPECT_EQ(report.bitrateKbps, 32u);
+    EXPECT_EQ(report.sourceInfo.durationMs, 4000u);
+
+    TranscodeRequest back;
+    back.source = toMp3.target;
+    back.target = folder_.Path("again.wav");
+    ASSERT_EQ(Transcode(registry_, back, &report), TranscodeResult::Done) << report.error;
+    EXPECT_NEAR(InfoOf(back.target).durationMs, 4000.0, 1000.0 * 576 / 22050);
+    EXPECT_EQ(FolderContents(), (std::vector<std::string>{"again.wav", "talk.mp3", "talk.wav"}));
+}
+
+TEST_F(TranscoderTest, WavThroughZafBackToWavKeepsTheLength) {
+    std::string wav = MakeWav("memo.wav", 11025, 1, 3.0);
+    TranscodeRequest toZaf;
+    toZaf.source = wav;
+    toZaf.target = folder_.Path("memo.zaf");
+    toZaf.quality = 0;
+    TranscodeReport report;
+    ASSERT_EQ(Transcode(registry_, toZaf, &report), TranscodeResult::Done) << report.error;
+    EXPECT_EQ(report.bitrateKbps, 6u);
+    TranscodeRequest back;
+    back.source = toZaf.target;
+    back.target = folder_.Path("memo-again.wav");
+    ASSERT_EQ(Transcode(registry_, back, &report), TranscodeResult::Done) << report.error;
+    MediaInfo info = InfoOf(back.target);
+    EXPECT_EQ(info.format.nSamplesPerSec, 48000u);
+    EXPECT_NEAR(info.durationMs, 3000.0, 20.0);
+}
+
+TEST_F(TranscoderTest, ProgressRisesToTheDuration) {
+    std::string wav = MakeWav("music.wav", 44100, 2, 3.0);
+    TranscodeRequest request;
+    request.source = wav;
+    request.target = folder_.Path("music.zaf");
+    std::vector<TranscodeProgress> seen;
+    request.progress = [&](const TranscodeProgress& progress) { seen.push_back(progress); };
+    ASSERT_EQ(Transcode(registry_, request, nullptr), TranscodeResult::Done);
+    ASSERT_GE(seen.size(), 3u);
+    for (size_t i = 1; i < seen.size(); ++i)
+        EXPECT_GE(seen[i].doneMs, seen[i - 1].doneMs);
+    EXPECT_EQ(seen.back().doneMs, 3000u);
+    EXPECT_EQ(seen.back().durationMs, 3000u);
+}
+
+TEST_F(TranscoderTest, CancelLeavesNoFileAndKeepsAnOlderTarget) {
+    std::string wav = MakeWav("long.wav", 44100, 2, 5.0);
+    WriteWholeFile(folder_.Path("long.mp3"), {'o', 'l', 'd'});
+    std::atomic<bool> cancel{false};
+    TranscodeRequest request;
+    request.source = wav;
+    request.target = folder_.Path("long.mp3");
+    request.cancel = &cancel;
+    request.progress = [&](const TranscodeProgress& progress) {
+        if (progress.doneMs >= 1000)
+            cancel = true;
+    };
+    EXPECT_EQ(Transcode(registry_, request, nullptr), TranscodeResult::Cancelled);
+    EXPECT_EQ(ReadWholeFile(folder_.Path("long.mp3")), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(FolderContents(), (std::vector<std::string>{"long.mp3", "long.wav"}));
+}
+
+TEST_F(TranscoderTest, FailuresSayWhyAndLeaveNothing) {
+    std::string wav = MakeWav("ok.wav", 16000, 1, 0.5);
+    WriteWholeFile(folder_.Path("noise.mp3"), std::vector<uint8_t>(5000, 0x5a));
+    WriteWholeFile(folder_.Path("ok.xyz"), ReadWholeFile(wav));
+    struct Case {
+        std::string source, target, encoder;
+        int quality;
+        const char* expectedWords;
+    };
+    const Case cases[] = {
+        {folder_.Path("missing.wav"), folder_.Path("a.mp3"), "", -1, "cannot open"},
+        {folder_.Path("noise.mp3"), folder_.Path("b.wav"), "", -1, "damaged"},
+        {wav, folder_.Path("c.xyz"), "", -1, "--encoder"},
+        {wav, folder_.Path("d.mp3"), "Mp3 Encoder", -1, "no encoder named"},
+        {wav, folder_.Path("e.mp3"), "", 5, "quality levels"},
+        {wav, folder_.Path("no-such-folder/f.mp3"), "", -1, "cannot create"},
+        {folder_.Path("ok.xyz"), folder_.Path("g.wav"), "", -1, "no decoder"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        TranscodeRequest request;
+        request.source = c.source;
+        request.target = c.target;
+        request.encoderName = c.encoder;
+        request.quality = c.quality;
+        TranscodeReport report;
+        EXPECT_EQ(Transcode(registry_, request, &report), TranscodeResult::Failed);
+        EXPECT_NE(report.error.find(c.expectedWords), std::string::npos) << report.error;
+    }
+    EXPECT_EQ(FolderContents(), (std::vector<std::string>{"noise.mp3", "ok.wav", "ok.xyz"}));
+}
+
+TEST_F(TranscoderTest, EncoderThatDoesNotTakeTheFormatIsNamed) {
+    // 44000 Hz is no MP3 rate.
+    CodecPointer<AudioEncoder> encoder(CreateEncoderFrom(codecs::GetWavFormats, "WAV encoder"));
+    auto bytes = EncodeAll(encoder.get(), MakeRecordingFormat(44000, 16, 1),
+                           AsBytes(MakeSweep(44000, 1, 0.5)));
+    WriteWholeFile(folder_.Path("odd.wav"), bytes);
+    TranscodeRequest request;
+    request.source = folder_.Path("odd.wav");
+    request.target = folder_.Path("odd.mp3");
+    TranscodeReport report;
+    EXPECT_EQ(Transcode(registry_, request, &report), TranscodeResult::Failed);
+    EXPECT_NE(report.error.find("44000 Hz"), std::string::npos) << report.error;
+}
+
+// Turns 16-bit audio into 8-bit: a stage whose output differs in format and size.
+class EightBitStage : public TranscodeStage {
+public:
+    bool Prepare(const WAVEFORMATEX& input, WAVEFORMATEX* output) override {
+        if (input.wBitsPerSample != 16)
+            return false;
+        *output = MakePcmFormat(input.nSamplesPerSec, 8, input.nChannels);
+        return true;
+    }
+    uint32_t OutputBytesFor(uint32_t inputBytes) override { return inputBytes / 2; }
+    bool Process(AudioBuffer* buffer) override {
+        for (uint32_t i = 0; i < buffer->used / 2; ++i) {
+            int16_t sample;
+            std::memcpy(&sample, buffer->data + 2 * i, 2);
+            buffer->data[i] = static_cast<uint8_t>((sample >> 8) + 128);
+        }
+        buffer->used /= 2;
+        return true;
+    }
+};
+
+TEST_F(TranscoderTest, StageBetweenDecoderAndEncoderShapesTheOutput) {
+    std::string wav = MakeWav("in.wav", 8000, 2, 1.0);
+    EightBitStage stage;
+    TranscodeRequest request;
+    request.source = wav;
+    request.target = folder_.Path("out.wav");
+    request.stage = &stage;
+    TranscodeReport report;
+    ASSERT_EQ(Transcode(registry_, request, &report), TranscodeResult::Done) << report.error;
+    MediaInfo info = InfoOf(request.target);
+    EXPECT_EQ(info.format.wBitsPerSample, 8);
+    EXPECT_EQ(info.durationMs, 1000u);
+    EXPECT_EQ(ReadWholeFile(request.target).size(), 44u + 16000u);
+}
+
+TEST(TranscoderNames, ExtensionOfFilesAndAddresses) {
+    EXPECT_EQ(ExtensionOfName("/a/b/c.Mp3"), "Mp3");
+    EXPECT_EQ(ExtensionOfName("/a.dir/file"), "");
+    EXPECT_EQ(ExtensionOfName("http://host/talk.zaf?session=1.2#t"), "zaf");
+    EXPECT_EQ(ExtensionOfName("noextension"), "");
+    EXPECT_EQ(ExtensionOfName("archive.tar.wav"), "wav");
+}
+
+} // namespace
+} // namespace tonilo::test
