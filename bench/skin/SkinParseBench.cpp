@@ -14,16 +14,20 @@ namespace {
 // Frames of panels holding buttons, texts and clocks: every attribute kind, some
 // nesting, string escapes, as a large hand-made skin looks.
 std::string MakeSkin(int elements) {
-    std::string text = "<info [480,640] name=\"Bench\" author=\"Tonilo\" comments=\"Large\\tskin\"/>\n";
+    std::string text =
+        "<info [480,640] name=\"Bench\" author=\"Tonilo\" comments=\"Large\\tskin\"/>\n";
     int written = 1;
     for (int frame = 0; written < elements; ++frame) {
-        text += "<frame name=\"F" + std::to_string(frame) + "\">\n  <panel [0,0] file=\"back.png\">\n";
+        text +=
+            "<frame name=\"F" + std::to_string(frame) + "\">\n  <panel [0,0] file=\"back.png\">\n";
         written += 2;
         for (int i = 0; i < 50 && written < elements; ++i, ++written) {
             switch (i % 3) {
             case 0:
-                text += "    <button [" + std::to_string(i) + ",250,48,48] file=\"b.png\" "
-                        "src=[0,0,48,192] name=\"Button" + std::to_string(i) + "\"/>\n";
+                text += "    <button [" + std::to_string(i) +
+                        ",250,48,48] file=\"b.png\" "
+                        "src=[0,0,48,192] name=\"Button" +
+                        std::to_string(i) + "\"/>\n";
                 break;
             case 1:
                 text += "    <text [10,60,220,20] font=\"Tahoma\" size=14 weight=0x2bc "
@@ -41,14 +45,14 @@ std::string MakeSkin(int elements) {
     return text;
 }
 
-size_t CountNodes(const tonilo::SkinNode* node) {
+size_t CountNodes(const tonilo::SkinNode *node) {
     size_t count = 0;
     for (size_t i = 0; i < node->GetChildCount(); ++i)
         count += 1 + CountNodes(node->GetChild(i));
     return count;
 }
 
-void ReportPerHundred(benchmark::State& state, size_t elements) {
+void ReportPerHundred(benchmark::State &state, size_t elements) {
     state.counters["elements"] = static_cast<double>(elements);
     // Seconds per iteration, inverted: the per-hundred time is 100 / this rate.
     state.counters["hundreds"] =
@@ -56,7 +60,7 @@ void ReportPerHundred(benchmark::State& state, size_t elements) {
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void BM_ParseText(benchmark::State& state) {
+void BM_ParseText(benchmark::State &state) {
     std::string text = MakeSkin(static_cast<int>(state.range(0)));
     size_t elements = 0;
     for (auto _ : state) {
@@ -72,7 +76,7 @@ void BM_ParseText(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseText)->Arg(1000)->Arg(5000)->Unit(benchmark::kMicrosecond);
 
-void BM_LoadFile(benchmark::State& state) {
+void BM_LoadFile(benchmark::State &state) {
     std::string path = (std::filesystem::temp_directory_path() / "tonilo-skin-bench.zs").string();
     std::ofstream(path, std::ios::binary) << MakeSkin(static_cast<int>(state.range(0)));
     size_t elements = 0;

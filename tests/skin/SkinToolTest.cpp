@@ -16,11 +16,11 @@ struct ToolRun {
     int exitCode = -1;
 };
 
-ToolRun RunTool(const std::string& arguments) {
-    std::string command = std::string("'" TONILO_PROGRAM_DIR "/tonilo-tool' ") + arguments +
-                          " 2>/dev/null";
+ToolRun RunTool(const std::string &arguments) {
+    std::string command =
+        std::string("'" TONILO_PROGRAM_DIR "/tonilo-tool' ") + arguments + " 2>/dev/null";
     ToolRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
+    std::FILE *pipe = popen(command.c_str(), "r");
     if (!pipe)
         return run;
     char buffer[4096];
@@ -34,7 +34,7 @@ ToolRun RunTool(const std::string& arguments) {
 
 class SkinTool : public ::testing::Test {
 protected:
-    ToolRun Tree(const std::string& content) {
+    ToolRun Tree(const std::string &content) {
         return RunTool("skin tree '" + folder_.Write("tree.zs", content) + "'");
     }
 
@@ -50,12 +50,11 @@ TEST_F(SkinTool, TreeShowsNestingAndEveryAttributeKind) {
                        "</time>\n"
                        "<text font=\"Tahoma\" size=14 center scrolling color=[255,255,255]/>\n");
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.output,
-              "info name=\"Blue\" author=\"Me\" comments=\"\" [240,320]\n"
-              "time digits=[100,88,-64] ticks=[76] name=\"Time\" [60,20,120,24]\n"
-              "  sprite file=\"d.png\" src=[0,0,96,24]\n"
-              "    level\n"
-              "text font=\"Tahoma\" size=14 center scrolling color=[255,255,255]\n");
+    EXPECT_EQ(run.output, "info name=\"Blue\" author=\"Me\" comments=\"\" [240,320]\n"
+                          "time digits=[100,88,-64] ticks=[76] name=\"Time\" [60,20,120,24]\n"
+                          "  sprite file=\"d.png\" src=[0,0,96,24]\n"
+                          "    level\n"
+                          "text font=\"Tahoma\" size=14 center scrolling color=[255,255,255]\n");
 }
 
 TEST_F(SkinTool, TreeEscapesStrings) {
@@ -111,15 +110,16 @@ TEST_F(SkinTool, CheckReportsEachFile) {
                                                 "comments=\"c\"/>");
     std::string broken = folder_.Write("broken.zs", "<info [240,320]\n<panel/>");
     std::string noInfo = folder_.Write("noinfo.zs", "<panel [0,0]/>");
-    std::string wrong = folder_.Write("wrong.zs", "<info [240,320] name author=\"a\" comments=\"c\"/>");
+    std::string wrong =
+        folder_.Write("wrong.zs", "<info [240,320] name author=\"a\" comments=\"c\"/>");
     std::string absent = folder_.Path() + "/absent.zs";
 
     ToolRun all = RunTool("skin check '" + good + "' '" + land + "'");
     EXPECT_EQ(all.exitCode, 0);
     EXPECT_EQ(all.output, "ok Blue Sky 240x320\nok Land 320x240\n");
 
-    ToolRun mixed = RunTool("skin check '" + good + "' '" + broken + "' '" + noInfo + "' '" + wrong +
-                            "' '" + absent + "' '" + land + "'");
+    ToolRun mixed = RunTool("skin check '" + good + "' '" + broken + "' '" + noInfo + "' '" +
+                            wrong + "' '" + absent + "' '" + land + "'");
     EXPECT_EQ(mixed.exitCode, 1);
     EXPECT_EQ(mixed.output, "ok Blue Sky 240x320\n"
                             "Line 2: Unknown attribute type!\n"
@@ -131,9 +131,10 @@ TEST_F(SkinTool, CheckReportsEachFile) {
 
 TEST_F(SkinTool, WrongInvocation) {
     std::string file = folder_.Write("a.zs", "<a/>");
-    for (std::string arguments : {std::string("skin"), std::string("skin check"),
-                                  std::string("skin tree"), "skin tree '" + file + "' '" + file + "'",
-                                  std::string("skin list"), std::string("skin --help")}) {
+    for (std::string arguments :
+         {std::string("skin"), std::string("skin check"), std::string("skin tree"),
+          "skin tree '" + file + "' '" + file + "'", std::string("skin list"),
+          std::string("skin --help")}) {
         ToolRun run = RunTool(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments;
         EXPECT_EQ(run.output, "") << arguments;
