@@ -29,7 +29,7 @@ struct SkinAttribute {
 
     // A request for GetAttributes or a record for FindAttribute; a null name asks
     // for the position list.
-    static SkinAttribute Request(SkinAttributeKind kind, const char *name) {
+    static SkinAttribute Request(SkinAttributeKind kind, const char* name) {
         SkinAttribute request;
         request.kind = kind;
         if (name)

@@ -10,7 +10,7 @@ namespace tonilo {
 namespace {
 
 // ASCII only, whatever the locale: skin names are 8-bit text.
-bool EqualIgnoringCase(const std::string &text, const char *other) {
+bool EqualIgnoringCase(const std::string& text, const char* other) {
     size_t i = 0;
     for (; i < text.size() && other[i]; ++i) {
         unsigned char a = static_cast<unsigned char>(text[i]);
@@ -30,11 +30,11 @@ bool EqualIgnoringCase(const std::string &text, const char *other) {
 SkinDocument::SkinDocument() = default;
 SkinDocument::~SkinDocument() = default;
 
-bool SkinDocument::Load(const std::string &path) {
+bool SkinDocument::Load(const std::string& path) {
     path_ = path;
     root_.reset();
     errorText_.clear();
-    std::FILE *file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
         GetErrorLog().AddCode(__FILE__, __LINE__, kCannotOpenSkinFile, "%s", path.c_str());
         return false;
@@ -51,7 +51,7 @@ bool SkinDocument::Load(const std::string &path) {
     return Finish(std::move(root), parser.Message());
 }
 
-bool SkinDocument::LoadText(const std::string &path, std::string_view text) {
+bool SkinDocument::LoadText(const std::string& path, std::string_view text) {
     path_ = path;
     root_.reset();
     errorText_.clear();
@@ -61,7 +61,7 @@ bool SkinDocument::LoadText(const std::string &path, std::string_view text) {
     return Finish(std::move(root), parser.Message());
 }
 
-bool SkinDocument::Finish(std::unique_ptr<SkinNode> root, const std::string &errorText) {
+bool SkinDocument::Finish(std::unique_ptr<SkinNode> root, const std::string& errorText) {
     if (!root) {
         errorText_ = errorText;
         GetErrorLog().AddCode(__FILE__, __LINE__, kSkinFileSyntaxError, "%s", errorText.c_str());
@@ -71,33 +71,33 @@ bool SkinDocument::Finish(std::unique_ptr<SkinNode> root, const std::string &err
     return true;
 }
 
-template <typename Match> SkinNode *SkinDocument::Walk(const SkinNode *after, Match match) const {
+template <typename Match> SkinNode* SkinDocument::Walk(const SkinNode* after, Match match) const {
     if (!root_)
         return nullptr;
-    const SkinNode *node = after ? after : root_.get();
+    const SkinNode* node = after ? after : root_.get();
     while ((node = node->NextInPreOrder(root_.get())) != nullptr) {
         if (match(*node))
-            return const_cast<SkinNode *>(node);
+            return const_cast<SkinNode*>(node);
     }
     return nullptr;
 }
 
-SkinNode *SkinDocument::FindNext(const char *tagName, const SkinNode *after) const {
-    return Walk(after, [tagName](const SkinNode &node) {
-        const char *name = node.GetName();
+SkinNode* SkinDocument::FindNext(const char* tagName, const SkinNode* after) const {
+    return Walk(after, [tagName](const SkinNode& node) {
+        const char* name = node.GetName();
         return name && tagName && std::string_view(name) == tagName;
     });
 }
 
-SkinNode *SkinDocument::FindNextWithAttribute(const char *attrName, const char *value,
-                                              const SkinNode *after) const {
-    return Walk(after, [attrName, value](const SkinNode &node) {
-        const SkinAttribute *attribute = node.Find(attrName, kSkinString);
+SkinNode* SkinDocument::FindNextWithAttribute(const char* attrName, const char* value,
+                                              const SkinNode* after) const {
+    return Walk(after, [attrName, value](const SkinNode& node) {
+        const SkinAttribute* attribute = node.Find(attrName, kSkinString);
         return value && attribute && attribute->text && EqualIgnoringCase(*attribute->text, value);
     });
 }
 
-std::string SkinDocument::ResolvePath(const std::string &fileName) const {
+std::string SkinDocument::ResolvePath(const std::string& fileName) const {
     size_t slash = path_.rfind('/');
     if (slash == std::string::npos)
         return fileName;

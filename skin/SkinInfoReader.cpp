@@ -4,19 +4,19 @@
 
 namespace tonilo {
 
-const char *const kInfoSectionMissing = "Info section is missing!";
-const char *const kInfoSectionWrongAttributes = "Info section has wrong attributes!";
+const char* const kInfoSectionMissing = "Info section is missing!";
+const char* const kInfoSectionWrongAttributes = "Info section has wrong attributes!";
 
 namespace {
 
-std::string Bounded(const std::string &text) {
+std::string Bounded(const std::string& text) {
     return text.substr(0, SkinInfo::kMaxText);
 }
 
 } // namespace
 
-bool SkinInfoReader::ReadInfo(const SkinDocument &document, std::unique_ptr<SkinInfo> *info) {
-    const SkinNode *node = document.FindNext("info", nullptr);
+bool SkinInfoReader::ReadInfo(const SkinDocument& document, std::unique_ptr<SkinInfo>* info) {
+    const SkinNode* node = document.FindNext("info", nullptr);
     if (!node) {
         GetErrorLog().Add(__FILE__, __LINE__, "%s", kInfoSectionMissing);
         return false;
@@ -35,7 +35,7 @@ bool SkinInfoReader::ReadInfo(const SkinDocument &document, std::unique_ptr<Skin
     }
     if (!*info)
         *info = std::make_unique<SkinInfo>();
-    SkinInfo &result = **info;
+    SkinInfo& result = **info;
     result.width = requests[3].list[0];
     result.height = requests[3].list[1];
     result.name = Bounded(*requests[0].text);

@@ -12,8 +12,8 @@
 
 namespace tonilo {
 
-extern const char *const kInfoSectionMissing;
-extern const char *const kInfoSectionWrongAttributes;
+extern const char* const kInfoSectionMissing;
+extern const char* const kInfoSectionWrongAttributes;
 
 class SkinInfoReader {
 public:
@@ -22,7 +22,7 @@ public:
 
     // Creates the info when *info is null. The info is changed only on success, and
     // its path is left as it was.
-    virtual bool ReadInfo(const SkinDocument &document, std::unique_ptr<SkinInfo> *info);
+    virtual bool ReadInfo(const SkinDocument& document, std::unique_ptr<SkinInfo>* info);
 };
 
 } // namespace tonilo

@@ -18,7 +18,7 @@ const std::string kCheckRightSide = "Check right side of an assignment!";
 
 } // namespace
 
-SkinParser::SkinParser(SkinSource &source) : scanner_(source) {}
+SkinParser::SkinParser(SkinSource& source) : scanner_(source) {}
 
 SkinToken SkinParser::Lookahead() {
     if (!haveToken_) {
@@ -53,14 +53,14 @@ SkinParser::Step SkinParser::SyntaxError() {
     return Step::SyntaxError;
 }
 
-SkinParser::Step SkinParser::Recover(int depth, const std::string *message) {
+SkinParser::Step SkinParser::Recover(int depth, const std::string* message) {
     depth_ = depth;
     if (Push() && message)
         Record(*message);
     return Step::Stopped;
 }
 
-void SkinParser::Record(const std::string &message) {
+void SkinParser::Record(const std::string& message) {
     message_ = "Line " + std::to_string(scanner_.Line()) + ": " + message;
     if (message_.size() > kMaxMessageLength)
         message_.resize(kMaxMessageLength);
@@ -131,8 +131,8 @@ std::unique_ptr<SkinNode> SkinParser::Parse() {
     }
 }
 
-SkinParser::Step SkinParser::ParseStartTag(int depth, std::unique_ptr<SkinNode> *node,
-                                           bool *closed) {
+SkinParser::Step SkinParser::ParseStartTag(int depth, std::unique_ptr<SkinNode>* node,
+                                           bool* closed) {
     Step step = Shift(); // '<'
     if (step != Step::Ok)
         return step;
@@ -215,7 +215,7 @@ SkinParser::Step SkinParser::ParseEndTag() {
     return step;
 }
 
-SkinParser::Step SkinParser::ParsePosition(int tagDepth, SkinAttribute *position) {
+SkinParser::Step SkinParser::ParsePosition(int tagDepth, SkinAttribute* position) {
     position->kind = kSkinList;
     Step step = Shift(); // '['
     if (step != Step::Ok)
@@ -242,7 +242,7 @@ SkinParser::Step SkinParser::ParsePosition(int tagDepth, SkinAttribute *position
     return Push() ? Step::Ok : Step::Stopped; // the empty attribute list after it
 }
 
-SkinParser::Step SkinParser::ParseValue(SkinAttribute *attribute) {
+SkinParser::Step SkinParser::ParseValue(SkinAttribute* attribute) {
     const int numbersDepth = depth_ + 2;
     Step step;
     switch (Lookahead()) {

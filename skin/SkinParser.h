@@ -27,15 +27,15 @@ public:
     // Recorded messages keep at most this many characters.
     static constexpr size_t kMaxMessageLength = 259;
 
-    explicit SkinParser(SkinSource &source);
-    SkinParser(const SkinParser &) = delete;
-    SkinParser &operator=(const SkinParser &) = delete;
+    explicit SkinParser(SkinSource& source);
+    SkinParser(const SkinParser&) = delete;
+    SkinParser& operator=(const SkinParser&) = delete;
 
     // The root (without a name) holding the top-level elements, or null when the
     // parse failed; the partial tree is then already gone.
     std::unique_ptr<SkinNode> Parse();
     // "Line %d: %s" of the last message recorded; empty after a successful parse.
-    const std::string &Message() const { return message_; }
+    const std::string& Message() const { return message_; }
 
 private:
     // What a parsing step left behind: done, a syntax error no enclosing state has
@@ -54,13 +54,13 @@ private:
     Step SyntaxError();
     // Error recovery: back to the state at `depth`, shift the error token, and run
     // the error rule, which records `message` (when given) and stops.
-    Step Recover(int depth, const std::string *message);
-    void Record(const std::string &message);
+    Step Recover(int depth, const std::string* message);
+    void Record(const std::string& message);
 
-    Step ParseStartTag(int depth, std::unique_ptr<SkinNode> *node, bool *closed);
+    Step ParseStartTag(int depth, std::unique_ptr<SkinNode>* node, bool* closed);
     Step ParseEndTag();
-    Step ParsePosition(int tagDepth, SkinAttribute *position);
-    Step ParseValue(SkinAttribute *attribute);
+    Step ParsePosition(int tagDepth, SkinAttribute* position);
+    Step ParseValue(SkinAttribute* attribute);
 
     SkinScanner scanner_;
     SkinToken token_ = SkinToken::End;

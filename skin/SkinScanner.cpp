@@ -29,14 +29,14 @@ int HexValue(int c) {
     return -1;
 }
 
-void Append(std::string *text, char c) {
+void Append(std::string* text, char c) {
     if (text->size() < SkinScanner::kMaxTokenText)
         text->push_back(c);
 }
 
 } // namespace
 
-SkinScanner::SkinScanner(SkinSource &source) : source_(source), rawPending_(kNothing) {}
+SkinScanner::SkinScanner(SkinSource& source) : source_(source), rawPending_(kNothing) {}
 
 int SkinScanner::ReadRaw() {
     if (position_ == size_) {
@@ -84,7 +84,7 @@ void SkinScanner::Skip(size_t count) {
     lookaheadCount_ -= count;
 }
 
-SkinToken SkinScanner::Next(SkinTokenValue *value) {
+SkinToken SkinScanner::Next(SkinTokenValue* value) {
     while (!ended_) {
         int c = Peek(0);
         switch (c) {
@@ -144,7 +144,7 @@ SkinToken SkinScanner::Next(SkinTokenValue *value) {
     return SkinToken::End;
 }
 
-SkinToken SkinScanner::ScanName(SkinTokenValue *value) {
+SkinToken SkinScanner::ScanName(SkinTokenValue* value) {
     value->text.clear();
     for (int c = Peek(0); IsLower(c) || IsDigit(c); c = Peek(0)) {
         Append(&value->text, static_cast<char>(c));
@@ -153,7 +153,7 @@ SkinToken SkinScanner::ScanName(SkinTokenValue *value) {
     return SkinToken::Name;
 }
 
-SkinToken SkinScanner::ScanNumber(SkinTokenValue *value) {
+SkinToken SkinScanner::ScanNumber(SkinTokenValue* value) {
     size_t start = Peek(0) == '-' ? 1 : 0;
     bool negative = start == 1;
     if (Peek(start) == '0' && Peek(start + 1) == 'x' && HexValue(Peek(start + 2)) >= 0) {
@@ -185,8 +185,8 @@ SkinToken SkinScanner::ScanNumber(SkinTokenValue *value) {
     return SkinToken::Number;
 }
 
-SkinToken SkinScanner::ScanString(SkinTokenValue *value) {
-    std::string &text = value->text;
+SkinToken SkinScanner::ScanString(SkinTokenValue* value) {
+    std::string& text = value->text;
     text.clear();
     for (;;) {
         int c = Peek(0);
@@ -212,7 +212,7 @@ SkinToken SkinScanner::ScanString(SkinTokenValue *value) {
     return SkinToken::String;
 }
 
-void SkinScanner::ScanEscape(std::string *text) {
+void SkinScanner::ScanEscape(std::string* text) {
     int c = Peek(0);
     if (c == kEndOfInput)
         return; // a backslash at the very end matches nothing and is dropped

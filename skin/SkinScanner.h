@@ -36,12 +36,12 @@ public:
     // Names and string values keep at most this many bytes.
     static constexpr size_t kMaxTokenText = 255;
 
-    explicit SkinScanner(SkinSource &source);
-    SkinScanner(const SkinScanner &) = delete;
-    SkinScanner &operator=(const SkinScanner &) = delete;
+    explicit SkinScanner(SkinSource& source);
+    SkinScanner(const SkinScanner&) = delete;
+    SkinScanner& operator=(const SkinScanner&) = delete;
 
     // Once End has been returned, every later call returns End again.
-    SkinToken Next(SkinTokenValue *value);
+    SkinToken Next(SkinTokenValue* value);
     // 1-based; line feeds seen so far in the normal state, plus one.
     int Line() const { return line_; }
 
@@ -52,12 +52,12 @@ private:
     int ReadTextByte();
     int Peek(size_t offset);
     void Skip(size_t count);
-    SkinToken ScanName(SkinTokenValue *value);
-    SkinToken ScanNumber(SkinTokenValue *value);
-    SkinToken ScanString(SkinTokenValue *value);
-    void ScanEscape(std::string *text);
+    SkinToken ScanName(SkinTokenValue* value);
+    SkinToken ScanNumber(SkinTokenValue* value);
+    SkinToken ScanString(SkinTokenValue* value);
+    void ScanEscape(std::string* text);
 
-    SkinSource &source_;
+    SkinSource& source_;
     char buffer_[8192];
     size_t position_ = 0;
     size_t size_ = 0;

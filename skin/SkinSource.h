@@ -10,13 +10,13 @@ class SkinSource {
 public:
     virtual ~SkinSource() = default;
     // Up to capacity bytes; 0 at the end or on a read error.
-    virtual size_t Read(char *buffer, size_t capacity) = 0;
+    virtual size_t Read(char* buffer, size_t capacity) = 0;
 };
 
 class SkinMemorySource : public SkinSource {
 public:
     explicit SkinMemorySource(std::string_view text) : text_(text) {}
-    size_t Read(char *buffer, size_t capacity) override;
+    size_t Read(char* buffer, size_t capacity) override;
 
 private:
     std::string_view text_;
@@ -26,12 +26,12 @@ private:
 // (a directory opens fine on Linux and only fails when read).
 class SkinFileSource : public SkinSource {
 public:
-    explicit SkinFileSource(std::FILE *file) : file_(file) {}
-    size_t Read(char *buffer, size_t capacity) override;
+    explicit SkinFileSource(std::FILE* file) : file_(file) {}
+    size_t Read(char* buffer, size_t capacity) override;
     bool Failed() const { return failed_; }
 
 private:
-    std::FILE *file_;
+    std::FILE* file_;
     bool failed_ = false;
 };
 

@@ -45,14 +45,14 @@ std::string MakeSkin(int elements) {
     return text;
 }
 
-size_t CountNodes(const tonilo::SkinNode *node) {
+size_t CountNodes(const tonilo::SkinNode* node) {
     size_t count = 0;
     for (size_t i = 0; i < node->GetChildCount(); ++i)
         count += 1 + CountNodes(node->GetChild(i));
     return count;
 }
 
-void ReportPerHundred(benchmark::State &state, size_t elements) {
+void ReportPerHundred(benchmark::State& state, size_t elements) {
     state.counters["elements"] = static_cast<double>(elements);
     // Seconds per iteration, inverted: the per-hundred time is 100 / this rate.
     state.counters["hundreds"] =
@@ -60,7 +60,7 @@ void ReportPerHundred(benchmark::State &state, size_t elements) {
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void BM_ParseText(benchmark::State &state) {
+void BM_ParseText(benchmark::State& state) {
     std::string text = MakeSkin(static_cast<int>(state.range(0)));
     size_t elements = 0;
     for (auto _ : state) {
@@ -76,7 +76,7 @@ void BM_ParseText(benchmark::State &state) {
 }
 BENCHMARK(BM_ParseText)->Arg(1000)->Arg(5000)->Unit(benchmark::kMicrosecond);
 
-void BM_LoadFile(benchmark::State &state) {
+void BM_LoadFile(benchmark::State& state) {
     std::string path = (std::filesystem::temp_directory_path() / "tonilo-skin-bench.zs").string();
     std::ofstream(path, std::ios::binary) << MakeSkin(static_cast<int>(state.range(0)));
     size_t elements = 0;

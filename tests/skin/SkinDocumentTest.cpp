@@ -79,7 +79,7 @@ TEST_F(SkinDocumentLoad, SyntaxErrorIsReportedAndLeavesNoTree) {
 
 class SkinInfoRead : public SkinDocumentLoad {
 protected:
-    bool Read(const std::string &text, std::unique_ptr<SkinInfo> *info) {
+    bool Read(const std::string& text, std::unique_ptr<SkinInfo>* info) {
         SkinDocument document;
         EXPECT_TRUE(document.LoadText("skin.zs", text)) << document.GetErrorText();
         return reader_.ReadInfo(document, info);
@@ -105,7 +105,7 @@ TEST_F(SkinInfoRead, ReadsTheFirstInfoNode) {
     // An info given by the caller is filled in place; its path stays.
     auto given = std::make_unique<SkinInfo>();
     given->path = "/skins/x.zs";
-    SkinInfo *address = given.get();
+    SkinInfo* address = given.get();
     ASSERT_TRUE(Read("<info [320,240] comments=\"c\" author=\"a\" name=\"n\"/>", &given));
     EXPECT_EQ(given.get(), address);
     EXPECT_EQ(given->path, "/skins/x.zs");
@@ -123,7 +123,7 @@ TEST_F(SkinInfoRead, MissingSection) {
 }
 
 TEST_F(SkinInfoRead, WrongAttributes) {
-    const char *broken[] = {
+    const char* broken[] = {
         "<info [240,320] name=\"n\" author=\"a\"/>",                     // no comments
         "<info name=\"n\" author=\"a\" comments=\"c\"/>",                // no size
         "<info [1,2,3,4] name=\"n\" author=\"a\" comments=\"c\"/>",      // four numbers
@@ -132,7 +132,7 @@ TEST_F(SkinInfoRead, WrongAttributes) {
         "<info [240,320] name author=\"a\" comments=\"c\" name=\"n\"/>", // the flag comes first
         "<info name=\"n\" author=\"a\" comments=\"c\" size=[1,2]/>",     // a named list is no size
     };
-    for (const char *text : broken) {
+    for (const char* text : broken) {
         std::unique_ptr<SkinInfo> info;
         GetErrorLog().Clear();
         EXPECT_FALSE(Read(text, &info)) << text;

@@ -8,18 +8,18 @@
 #include "skin/SkinDocument.h"
 #include "skin/SkinInfoReader.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tonilo;
     GetErrorLog().Clear();
     SkinDocument document;
-    std::string_view text(reinterpret_cast<const char *>(data), size);
+    std::string_view text(reinterpret_cast<const char*>(data), size);
     if (!document.LoadText("/skins/fuzz/skin.zs", text)) {
         if (document.GetErrorText().compare(0, 5, "Line ") != 0 || document.GetRoot())
             std::abort();
         return 0;
     }
     size_t nodes = 0;
-    for (const SkinNode *node = document.FindNext("button", nullptr); node;
+    for (const SkinNode* node = document.FindNext("button", nullptr); node;
          node = document.FindNext("button", node)) {
         SkinAttribute file;
         node->FindInheritedAttribute("file", kSkinString, &file);

@@ -14,7 +14,7 @@ struct Parsed {
     std::string message;
 };
 
-Parsed Parse(const std::string &text) {
+Parsed Parse(const std::string& text) {
     SkinMemorySource source(text);
     SkinParser parser(source);
     Parsed parsed;
@@ -24,13 +24,13 @@ Parsed Parse(const std::string &text) {
 }
 
 // The message of a parse that must fail.
-std::string Failure(const std::string &text) {
+std::string Failure(const std::string& text) {
     Parsed parsed = Parse(text);
     EXPECT_EQ(parsed.root, nullptr) << text;
     return parsed.message;
 }
 
-std::string Repeat(const std::string &text, int count) {
+std::string Repeat(const std::string& text, int count) {
     std::string out;
     for (int i = 0; i < count; ++i)
         out += text;
@@ -38,7 +38,7 @@ std::string Repeat(const std::string &text, int count) {
 }
 
 TEST(SkinParser, EmptyInputGivesAnEmptyRoot) {
-    for (const char *text : {"", "  \n\t\n", "\"never closed"}) {
+    for (const char* text : {"", "  \n\t\n", "\"never closed"}) {
         Parsed parsed = Parse(text);
         ASSERT_NE(parsed.root, nullptr) << text;
         EXPECT_EQ(parsed.root->GetName(), nullptr);
@@ -52,25 +52,25 @@ TEST(SkinParser, BuildsElementsWithAttributesInFileOrderPositionLast) {
                           "center/>\n<time [1,2]>\n<sprite/>\n</time>\n");
     ASSERT_NE(parsed.root, nullptr) << parsed.message;
     ASSERT_EQ(parsed.root->GetChildCount(), 2u);
-    const SkinNode *button = parsed.root->GetChild(0);
+    const SkinNode* button = parsed.root->GetChild(0);
     EXPECT_STREQ(button->GetName(), "button");
     EXPECT_EQ(button->GetParent(), parsed.root.get());
     ASSERT_EQ(button->GetAttributeCount(), 5u);
-    const SkinAttribute *file = button->AttributeAt(0);
+    const SkinAttribute* file = button->AttributeAt(0);
     EXPECT_EQ(file->kind, kSkinString);
     EXPECT_EQ(*file->name, "file");
     EXPECT_EQ(*file->text, "b.png");
-    const SkinAttribute *src = button->AttributeAt(1);
+    const SkinAttribute* src = button->AttributeAt(1);
     EXPECT_EQ(src->kind, kSkinList);
     EXPECT_EQ(src->list, (std::vector<int32_t>{0, 0, 48, 192}));
     EXPECT_EQ(button->AttributeAt(2)->kind, kSkinNumber);
     EXPECT_EQ(button->AttributeAt(2)->number, 0);
     EXPECT_TRUE(button->AttributeAt(3)->IsFlag());
-    const SkinAttribute *position = button->AttributeAt(4);
+    const SkinAttribute* position = button->AttributeAt(4);
     EXPECT_FALSE(position->name.has_value());
     EXPECT_EQ(position->list, (std::vector<int32_t>{10, 250, 48, 48}));
 
-    const SkinNode *time = parsed.root->GetChild(1);
+    const SkinNode* time = parsed.root->GetChild(1);
     ASSERT_EQ(time->GetChildCount(), 1u);
     EXPECT_STREQ(time->GetChild(0)->GetName(), "sprite");
     EXPECT_EQ(time->GetChild(0)->GetParent(), time);
@@ -84,7 +84,7 @@ TEST(SkinParser, ClosingTagNameIsNotCompared) {
 }
 
 TEST(SkinParser, UnexpectedCharacterAtTheOutermostLevelEndsCleanly) {
-    for (const char *text :
+    for (const char* text :
          {"<a/>\nB<c/>", "<a/>\r<c/>", "<a/>_", "<a></a> - <c/>", "<a/> \"unterminated <c/>"}) {
         Parsed parsed = Parse(text);
         ASSERT_NE(parsed.root, nullptr) << text << ": " << parsed.message;
@@ -137,7 +137,7 @@ TEST(SkinParser, WrongAttributes) {
 }
 
 TEST(SkinParser, WrongRightSideOfAnAssignment) {
-    for (const char *text : {"<a x=y/>", "<a x=/>", "<a x=[]/>", "<a x=[1,]/>", "<a x=[1 2]/>",
+    for (const char* text : {"<a x=y/>", "<a x=/>", "<a x=[]/>", "<a x=[1,]/>", "<a x=[1 2]/>",
                              "<a x==1/>", "<a x=[1,2/>", "<a x="}) {
         EXPECT_EQ(Failure(text), "Line 1: Check right side of an assignment!") << text;
     }
@@ -170,7 +170,7 @@ TEST(SkinParser, NestingEndsAtTheStackLimit) {
     int fits = 1998;
     Parsed parsed = Parse(Repeat("<a>", fits) + Repeat("</a>", fits));
     ASSERT_NE(parsed.root, nullptr) << parsed.message;
-    const SkinNode *node = parsed.root.get();
+    const SkinNode* node = parsed.root.get();
     int depth = 0;
     while (node->GetChildCount() == 1) {
         node = node->GetChild(0);

@@ -16,7 +16,7 @@ struct Scanned {
     int32_t number;
 };
 
-std::vector<Scanned> Scan(const std::string &input, int *lines = nullptr) {
+std::vector<Scanned> Scan(const std::string& input, int* lines = nullptr) {
     SkinMemorySource source(input);
     SkinScanner scanner(source);
     std::vector<Scanned> tokens;
@@ -32,7 +32,7 @@ std::vector<Scanned> Scan(const std::string &input, int *lines = nullptr) {
     return tokens;
 }
 
-std::string OneString(const std::string &input) {
+std::string OneString(const std::string& input) {
     std::vector<Scanned> tokens = Scan(input);
     EXPECT_EQ(tokens.size(), 1u) << input;
     if (tokens.size() != 1 || tokens[0].token != SkinToken::String)
@@ -105,7 +105,7 @@ TEST(SkinScanner, LongestMatchBacksOffForHex) {
 }
 
 TEST(SkinScanner, UnexpectedCharacterEndsTheInputForGood) {
-    for (const char *input : {"<a - 1", "<a / >", "<a $ b", "<a\rb", "<a \x80 b", "<a ; b"}) {
+    for (const char* input : {"<a - 1", "<a / >", "<a $ b", "<a\rb", "<a \x80 b", "<a ; b"}) {
         std::vector<Scanned> tokens = Scan(input);
         ASSERT_EQ(tokens.size(), 2u) << input;
         EXPECT_EQ(tokens[1].text, "a");

@@ -19,12 +19,12 @@ public:
         if (!path_.empty())
             std::filesystem::remove_all(path_, ignored);
     }
-    SkinTestFolder(const SkinTestFolder &) = delete;
-    SkinTestFolder &operator=(const SkinTestFolder &) = delete;
+    SkinTestFolder(const SkinTestFolder&) = delete;
+    SkinTestFolder& operator=(const SkinTestFolder&) = delete;
 
-    const std::string &Path() const { return path_; }
+    const std::string& Path() const { return path_; }
 
-    std::string Write(const std::string &name, const std::string &content) const {
+    std::string Write(const std::string& name, const std::string& content) const {
         std::string file = path_ + "/" + name;
         std::ofstream(file, std::ios::binary) << content;
         return file;

@@ -16,11 +16,11 @@ struct ToolRun {
     int exitCode = -1;
 };
 
-ToolRun RunTool(const std::string &arguments) {
+ToolRun RunTool(const std::string& arguments) {
     std::string command =
         std::string("'" TONILO_PROGRAM_DIR "/tonilo-tool' ") + arguments + " 2>/dev/null";
     ToolRun run;
-    std::FILE *pipe = popen(command.c_str(), "r");
+    std::FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return run;
     char buffer[4096];
@@ -34,7 +34,7 @@ ToolRun RunTool(const std::string &arguments) {
 
 class SkinTool : public ::testing::Test {
 protected:
-    ToolRun Tree(const std::string &content) {
+    ToolRun Tree(const std::string& content) {
         return RunTool("skin tree '" + folder_.Write("tree.zs", content) + "'");
     }
 

@@ -12,10 +12,10 @@ namespace {
 
 class SkinTree : public ::testing::Test {
 protected:
-    void Load(const std::string &text) {
+    void Load(const std::string& text) {
         ASSERT_TRUE(document_.LoadText("/skins/blue/skin.zs", text)) << document_.GetErrorText();
     }
-    const SkinNode *Child(size_t index) const { return document_.GetRoot()->GetChild(index); }
+    const SkinNode* Child(size_t index) const { return document_.GetRoot()->GetChild(index); }
 
     SkinDocument document_;
 };
@@ -23,7 +23,7 @@ protected:
 TEST_F(SkinTree, FindAttributeByKindAndNameFirstMatchWins) {
     ASSERT_NO_FATAL_FAILURE(
         Load("<text [1,2,3,4] size=\"14\" size=12 size=13 center=1 right font=\"A\" font=\"B\"/>"));
-    const SkinNode *text = Child(0);
+    const SkinNode* text = Child(0);
     SkinAttribute found;
     ASSERT_TRUE(text->FindAttribute("size", kSkinNumber, &found));
     EXPECT_EQ(found.number, 12);
@@ -88,12 +88,12 @@ TEST_F(SkinTree, GetAttributesFillsRequestSets) {
 TEST_F(SkinTree, FileIsInheritedFromTheNearestAncestor) {
     Load("<panel file=\"outer.png\"><button file=\"own.png\"><sprite/></button>"
          "<frame><level/></frame></panel><sprite/>");
-    const SkinNode *panel = Child(0);
-    const SkinNode *button = panel->GetChild(0);
+    const SkinNode* panel = Child(0);
+    const SkinNode* button = panel->GetChild(0);
     SkinAttribute file;
     EXPECT_EQ(button->GetChild(0)->FindInheritedAttribute("file", kSkinString, &file), button);
     EXPECT_EQ(*file.text, "own.png");
-    const SkinNode *level = panel->GetChild(1)->GetChild(0);
+    const SkinNode* level = panel->GetChild(1)->GetChild(0);
     EXPECT_EQ(level->FindInheritedAttribute("file", kSkinString, &file), panel);
     EXPECT_EQ(*file.text, "outer.png");
     EXPECT_EQ(Child(1)->FindInheritedAttribute("file", kSkinString, &file), nullptr);
@@ -104,7 +104,7 @@ TEST_F(SkinTree, FindNextWalksInPreOrder) {
          "<frame name=\"d\"/>");
     std::vector<std::string> names;
     SkinAttribute name;
-    for (const SkinNode *node = document_.FindNext("frame", nullptr); node;
+    for (const SkinNode* node = document_.FindNext("frame", nullptr); node;
          node = document_.FindNext("frame", node)) {
         ASSERT_TRUE(node->FindAttribute("name", kSkinString, &name));
         names.push_back(*name.text);
@@ -113,7 +113,7 @@ TEST_F(SkinTree, FindNextWalksInPreOrder) {
     EXPECT_EQ(document_.FindNext("Frame", nullptr), nullptr);
     EXPECT_EQ(document_.FindNext("nothing", nullptr), nullptr);
     // The starting node is not tested; the walk goes on into its children.
-    const SkinNode *x = Child(0)->GetChild(1);
+    const SkinNode* x = Child(0)->GetChild(1);
     EXPECT_EQ(document_.FindNext("x", x), nullptr);
     EXPECT_EQ(document_.FindNext("frame", x), x->GetChild(0));
 }
@@ -121,7 +121,7 @@ TEST_F(SkinTree, FindNextWalksInPreOrder) {
 TEST_F(SkinTree, FindNextWithAttributeIgnoresCase) {
     ASSERT_NO_FATAL_FAILURE(
         Load("<a name=\"Play\"/><b name/><c name=\"PLAY\"/><d title=\"play\"/><e name=7/>"));
-    const SkinNode *first = document_.FindNextWithAttribute("name", "play", nullptr);
+    const SkinNode* first = document_.FindNextWithAttribute("name", "play", nullptr);
     EXPECT_EQ(first, Child(0));
     EXPECT_EQ(document_.FindNextWithAttribute("name", "play", first), Child(2));
     EXPECT_EQ(document_.FindNextWithAttribute("name", "play", Child(2)), nullptr);

@@ -12,13 +12,13 @@
 namespace tonilo::tool {
 namespace {
 
-constexpr const char *kUsage = "skin check FILE... | skin tree FILE";
+constexpr const char* kUsage = "skin check FILE... | skin tree FILE";
 
 // The text a user reads for the newest failure in the error log: the message of a
 // file that cannot be opened, the "Line N: ..." text of a syntax error, the info
 // section's own message. Clears the log.
 std::string TakeFailureText() {
-    ErrorLog &log = GetErrorLog();
+    ErrorLog& log = GetErrorLog();
     std::string text = "Internal error!";
     if (uint32_t count = log.Count()) {
         ErrorLogEntry entry = log.Entry(count);
@@ -33,7 +33,7 @@ std::string TakeFailureText() {
 
 // C escapes for what cannot stand as it is; `quoted` also escapes the backslash, the
 // double quote and bytes above 126, as inside a skin string.
-std::string Escape(const std::string &text, bool quoted) {
+std::string Escape(const std::string& text, bool quoted) {
     std::string out;
     for (char c : text) {
         unsigned char byte = static_cast<unsigned char>(c);
@@ -57,14 +57,14 @@ std::string Escape(const std::string &text, bool quoted) {
     return out;
 }
 
-std::string NumberList(const std::vector<int32_t> &list) {
+std::string NumberList(const std::vector<int32_t>& list) {
     std::string out = "[";
     for (size_t i = 0; i < list.size(); ++i)
         out += (i ? "," : "") + std::to_string(list[i]);
     return out + "]";
 }
 
-std::string AttributeText(const SkinAttribute &attribute) {
+std::string AttributeText(const SkinAttribute& attribute) {
     std::string name = attribute.name ? *attribute.name : std::string();
     switch (attribute.kind) {
     case kSkinNumber:
@@ -77,7 +77,7 @@ std::string AttributeText(const SkinAttribute &attribute) {
     return name;
 }
 
-void PrintNode(const SkinNode &node, size_t depth) {
+void PrintNode(const SkinNode& node, size_t depth) {
     std::string line(depth * 2, ' ');
     line += node.GetName();
     for (size_t i = 0; i < node.GetAttributeCount(); ++i)
@@ -87,10 +87,10 @@ void PrintNode(const SkinNode &node, size_t depth) {
         PrintNode(*node.GetChild(i), depth + 1);
 }
 
-int Check(const Arguments &files) {
+int Check(const Arguments& files) {
     SkinInfoReader reader;
     bool allUsable = true;
-    for (const std::string &file : files) {
+    for (const std::string& file : files) {
         GetErrorLog().Clear();
         SkinDocument document;
         std::unique_ptr<SkinInfo> info;
@@ -105,14 +105,14 @@ int Check(const Arguments &files) {
     return allUsable ? kExitOk : kExitFailure;
 }
 
-int Tree(const std::string &file) {
+int Tree(const std::string& file) {
     GetErrorLog().Clear();
     SkinDocument document;
     if (!document.Load(file)) {
         std::printf("%s\n", TakeFailureText().c_str());
         return kExitFailure;
     }
-    const SkinNode *root = document.GetRoot();
+    const SkinNode* root = document.GetRoot();
     for (size_t i = 0; i < root->GetChildCount(); ++i)
         PrintNode(*root->GetChild(i), 0);
     return kExitOk;
@@ -120,7 +120,7 @@ int Tree(const std::string &file) {
 
 } // namespace
 
-int RunSkinCommand(const ToolContext &, const Arguments &arguments) {
+int RunSkinCommand(const ToolContext&, const Arguments& arguments) {
     if (arguments.size() >= 2 && arguments[0] == "check")
         return Check(Arguments(arguments.begin() + 1, arguments.end()));
     if (arguments.size() == 2 && arguments[0] == "tree")
