@@ -98,7 +98,8 @@ TEST_F(ToolCommands, CtrlCStopsAndDeletesThePartialTarget) {
     for (const auto& entry : std::filesystem::directory_iterator(folder_.Path("")))
         EXPECT_EQ(entry.path().filename().string().find("long.mp3"), std::string::npos)
             << entry.path();
-    std::string errors(ReadWholeFile(quietErrors).begin(), ReadWholeFile(quietErrors).end());
+    auto errorBytes = ReadWholeFile(quietErrors);
+    std::string errors(errorBytes.begin(), errorBytes.end());
     EXPECT_NE(errors.find("was not written"), std::string::npos) << errors;
 }
 
