@@ -14,6 +14,13 @@ namespace tonilo::test {
 
 using FormatsFunction = bool (*)(const FormatRecord**, uint32_t*);
 
+// A copy of a field of a packed record: gtest takes its arguments by
+// reference, which a packed field cannot be bound to.
+template <typename Value>
+Value Plain(Value value) {
+    return value;
+}
+
 template <typename Codec>
 struct ReleaseCodec {
     void operator()(Codec* codec) const {

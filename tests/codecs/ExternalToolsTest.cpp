@@ -33,10 +33,10 @@ void ExpectDecodes(FormatsFunction formats, const char* decoderName, const std::
     CodecPointer<AudioDecoder> decoder(CreateDecoderFrom(formats, decoderName));
     DecodeResult decoded = DecodeAll(decoder.get(), &stream);
     ASSERT_TRUE(decoded.opened);
-    EXPECT_EQ(decoded.info.format.nSamplesPerSec, expected.rate);
-    EXPECT_EQ(decoded.info.format.wBitsPerSample, expected.bits);
-    EXPECT_EQ(decoded.info.format.nChannels, expected.channels);
-    EXPECT_NEAR(decoded.info.durationMs, expected.durationMs, expected.toleranceMs);
+    EXPECT_EQ(Plain(decoded.info.format.nSamplesPerSec), expected.rate);
+    EXPECT_EQ(Plain(decoded.info.format.wBitsPerSample), expected.bits);
+    EXPECT_EQ(Plain(decoded.info.format.nChannels), expected.channels);
+    EXPECT_NEAR(Plain(decoded.info.durationMs), expected.durationMs, expected.toleranceMs);
     uint32_t block = expected.bits / 8u * expected.channels;
     double decodedMs = 1000.0 * decoded.pcm.size() / block / expected.rate;
     EXPECT_NEAR(decodedMs, expected.durationMs, expected.toleranceMs);

@@ -86,7 +86,7 @@ TEST_P(PluginLibrary, EncoderAndDecoderFromTheLibraryRoundTrip) {
     MemoryByteStream stream(file);
     DecodeResult decoded = DecodeAll(decoder.get(), &stream);
     ASSERT_TRUE(decoded.opened);
-    EXPECT_NEAR(decoded.info.durationMs, 1000.0, 30.0);
+    EXPECT_NEAR(Plain(decoded.info.durationMs), 1000.0, 30.0);
     EXPECT_FALSE(decoded.pcm.empty());
 }
 
