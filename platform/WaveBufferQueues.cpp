@@ -185,6 +185,7 @@ size_t WaveOutputQueue::Pull(uint8_t* out, size_t bytes) {
         size_t count = std::min(left, bytes - copied);
         std::memcpy(out + copied, header->lpData + frontOffset_, count);
         ApplyVolume(out + copied, count);
+        Played(out + copied, count);
         copied += count;
         frontOffset_ += count;
         if (frontOffset_ == header->dwBufferLength) {

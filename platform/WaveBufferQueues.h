@@ -67,6 +67,9 @@ public:
 
 protected:
     virtual void CloseDevice() {}
+    // Sees each piece of played audio (volume applied) before its buffer goes
+    // back, under the lock.
+    virtual void Played(const uint8_t* data, size_t bytes) {}
 
 private:
     void ApplyVolume(uint8_t* data, size_t bytes) const; // under the lock

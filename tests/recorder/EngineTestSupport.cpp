@@ -155,3 +155,30 @@ double Rms16(const std::vector<uint8_t>& pcm) {
 }
 
 } // namespace tonilo::test
+
+namespace tonilo::test {
+
+bool WriteWav16(const std::string& path, const std::vector<uint8_t>& pcm, uint32_t rate,
+                uint16_t channels) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    auto u32 = [file](uint32_t value) { std::fwrite(&value, 4, 1, file); };
+    auto u16 = [file](uint16_t value) { std::fwrite(&value, 2, 1, file); };
+    std::fwrite("RIFF", 1, 4, file);
+    u32(36 + static_cast<uint32_t>(pcm.size()));
+    std::fwrite("WAVEfmt ", 1, 8, file);
+    u32(16);
+    u16(1);
+    u16(channels);
+    u32(rate);
+    u32(rate * channels * 2);
+    u16(static_cast<uint16_t>(channels * 2));
+    u16(16);
+    std::fwrite("data", 1, 4, file);
+    u32(static_cast<uint32_t>(pcm.size()));
+    std::fwrite(pcm.data(), 1, pcm.size(), file);
+    return std::fclose(file) == 0;
+}
+
+} // namespace tonilo::test

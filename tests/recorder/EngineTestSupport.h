@@ -57,3 +57,9 @@ std::vector<uint8_t> SinePcm16(uint32_t rate, uint32_t samples, double frequency
 double Rms16(const std::vector<uint8_t>& pcm);
 
 } // namespace tonilo::test
+
+namespace tonilo::test {
+// Writes a plain 16-bit PCM WAV file.
+bool WriteWav16(const std::string& path, const std::vector<uint8_t>& pcm, uint32_t rate,
+                uint16_t channels);
+} // namespace tonilo::test

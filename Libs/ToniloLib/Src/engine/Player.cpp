@@ -1,0 +1,705 @@
+#include "Libs/ToniloLib/Src/engine/Player.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "Libs/ToniloLib/Src/EngineState.h"
+#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "formats/streams/StreamFactory.h"
+#include "platform/Tick.h"
+
+namespace tonilo {
+namespace {
+
+char* CopyName(const char* name) {
+    if (!name)
+        name = "";
+    size_t length = std::strlen(name) + 1;
+    char* copy = new (std::nothrow) char[length];
+    if (copy)
+        std::memcpy(copy, name, length);
+    return copy;
+}
+
+uint32_t NowForScan() {
+    uint32_t now = GetTickCount();
+    return now ? now : 1; // 0 means "not scanning"
+}
+
+} // namespace
+
+bool Player::Create(Player** player) {
+    if (!player)
+        return false;
+    *player = new (std::nothrow) Player();
+    return *player != nullptr;
+}
+
+Player::Player() {
+    renderer_.SetSink(this);
+    decoder_.SetLock(&codecLock_);
+}
+
+Player::~Player() {
+    renderer_.Close();
+    renderer_.JoinThread();
+    ReleaseSource();
+    if (tail_)
+        tail_->Release();
+    if (scanFilter_)
+        scanFilter_->Release();
+    if (host_)
+        host_->Release();
+}
+
+uint32_t Player::AddRef() { return static_cast<uint32_t>(++references_); }
+
+uint32_t Player::Release() {
+    int32_t remaining = --references_;
+    if (remaining == 0) {
+        if (worker_.IsRunning()) {
+            worker_.Post(PLAYER_COMMAND_CLOSE);
+            worker_.Shutdown();
+        } else {
+            DoClose();
+        }
+        delete this;
+    }
+    return static_cast<uint32_t>(remaining < 0 ? 0 : remaining);
+}
+
+void Player::Notify(uint32_t event, bool success, uint32_t argument) {
+    EngineCallback callback;
+    {
+        CriticalSectionLock guard(mainLock_);
+        callback = callback_;
+    }
+    callback.Notify(this, event, success, argument);
+}
+
+void Player::SetCallback(EngineCallbackFunction function, uintptr_t context) {
+    CriticalSectionLock guard(mainLock_);
+    callback_.function = function;
+    callback_.context = context;
+}
+
+void Player::GetCallback(EngineCallbackFunction* function, uintptr_t* context) {
+    CriticalSectionLock guard(mainLock_);
+    if (function)
+        *function = callback_.function;
+    if (context)
+        *context = callback_.context;
+}
+
+uint32_t Player::GetProperty(uint32_t id) {
+    if (id == PLAYER_PROPERTY_BUFFER_MS)
+        return 1000;
+    if (id == PLAYER_PROPERTY_BUFFER_COUNT)
+        return WaveRenderer::kBufferCount;
+    return 0;
+}
+
+void Player::SetVolume(uint32_t level) {
+    CriticalSectionLock guard(mainLock_);
+    volume_ = static_cast<int32_t>(level & 0xFFFF);
+    renderer_.SetVolume(static_cast<uint16_t>(volume_));
+}
+
+LockedDecoder* Player::GetDecoder(AudioDecoder** decoder) {
+    if (decoder)
+        *decoder = decoder_.Get();
+    return &decoder_;
+}
+
+void Player::SetFilterChain(AudioFilter* tail) {
+    CriticalSectionLock guard(mainLock_);
+    if (!tail)
+        return;
+    // Find the chain's head and put the ScanFilter before it.
+    AudioFilter* head = tail;
+    head->AddRef();
+    AudioFilter* source = nullptr;
+    while (head->GetSource(&source) && source) {
+        head->Release();
+        head = source;
+        source = nullptr;
+    }
+    if (scanFilter_ && head != scanFilter_) {
+        scanFilter_->AddRef();
+        head->SetSource(scanFilter_);
+    }
+    head->Release();
+    if (tail_)
+        tail_->Release();
+    tail_ = tail;
+}
+
+// --- Posting ----------------------------------------------------------------
+
+bool Player::Init(CodecHost* host, bool workerWanted) {
+    if (!host)
+        return false;
+    {
+        CriticalSectionLock guard(mainLock_);
+        if (host_)
+            host_->Release();
+        host_ = host;
+        volume_ = -1;
+    }
+    if (!workerWanted) {
+        worker_.Shutdown();
+        return true;
+    }
+    if (worker_.IsRunning())
+        return true;
+    if (state_ != PLAYER_CLOSED)
+        return false;
+    return worker_.Start([this](const ThreadMessage& message) { HandleMessage(message); },
+                         &Player::DiscardMessage);
+}
+
+bool Player::PostOrRun(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (worker_.IsRunning())
+        return worker_.Post(message, wParam, lParam);
+    ThreadMessage direct{message, wParam, lParam};
+    HandleMessage(direct);
+    return lastDirectResult_;
+}
+
+bool Player::OpenFile(const char* name) {
+    if (!name || state_ != PLAYER_CLOSED)
+        return false;
+    char* copy = CopyName(name);
+    if (!copy)
+        return false;
+    if (!PostOrRun(PLAYER_COMMAND_OPEN_FILE, 0, reinterpret_cast<intptr_t>(copy))) {
+        if (worker_.IsRunning())
+            delete[] copy; // the post failed: the block is still ours
+        return false;
+    }
+    return true;
+}
+
+bool Player::OpenStream(ByteStream* stream, const char* name) {
+    if (!stream || state_ != PLAYER_CLOSED)
+        return false;
+    char* copy = CopyName(name);
+    if (!copy)
+        return false;
+    if (!PostOrRun(PLAYER_COMMAND_OPEN_STREAM, reinterpret_cast<uintptr_t>(stream),
+                   reinterpret_cast<intptr_t>(copy))) {
+        if (worker_.IsRunning())
+            delete[] copy;
+        return false;
+    }
+    return true;
+}
+
+bool Player::OpenWithDecoder(ByteStream* stream, AudioDecoder* decoder) {
+    if (!stream || !decoder || state_ != PLAYER_CLOSED)
+        return false;
+    return PostOrRun(PLAYER_COMMAND_OPEN_WITH_DECODER, reinterpret_cast<uintptr_t>(stream),
+                     reinterpret_cast<intptr_t>(decoder));
+}
+
+bool Player::Close() { return PostOrRun(PLAYER_COMMAND_CLOSE, 0, 0); }
+bool Player::Play() { return PostOrRun(PLAYER_COMMAND_PLAY, 0, 0); }
+bool Player::Stop() { return PostOrRun(PLAYER_COMMAND_STOP, 0, 0); }
+bool Player::Pause() { return PostOrRun(PLAYER_COMMAND_PAUSE, 0, 0); }
+bool Player::FastForward(bool on) { return PostOrRun(PLAYER_COMMAND_FAST_FORWARD, on, 0); }
+bool Player::Rewind(bool on) { return PostOrRun(PLAYER_COMMAND_REWIND, on, 0); }
+bool Player::Seek(uint32_t milliseconds) { return PostOrRun(PLAYER_COMMAND_SEEK, milliseconds, 0); }
+
+uint32_t Player::GetState(bool withoutWaiting) {
+    if (withoutWaiting || !worker_.IsRunning() || worker_.IsWorkerThread() ||
+        !worker_.Post(PLAYER_COMMAND_RENDEZVOUS))
+        return state_;
+    bool met = rendezvous_.WaitForWorker();
+    uint32_t state = state_;
+    if (met)
+        rendezvous_.ReleaseWorker();
+    return state;
+}
+
+void Player::DiscardMessage(const ThreadMessage& message) {
+    if ((message.message == PLAYER_COMMAND_OPEN_FILE ||
+         message.message == PLAYER_COMMAND_OPEN_STREAM) && message.lParam)
+        delete[] reinterpret_cast<char*>(message.lParam);
+}
+
+void Player::HandleMessage(const ThreadMessage& message) {
+    bool result = false;
+    switch (message.message) {
+    case PLAYER_COMMAND_OPEN_FILE: {
+        auto* name = reinterpret_cast<char*>(message.lParam);
+        result = DoOpenFile(name);
+        delete[] name;
+        Notify(EVENT_OPENED, result);
+        break;
+    }
+    case PLAYER_COMMAND_OPEN_STREAM: {
+        auto* name = reinterpret_cast<char*>(message.lParam);
+        result = DoOpenStream(reinterpret_cast<ByteStream*>(message.wParam), name);
+        delete[] name;
+        Notify(EVENT_OPENED, result);
+        break;
+    }
+    case PLAYER_COMMAND_OPEN_WITH_DECODER:
+        result = DoOpenWithDecoder(reinterpret_cast<ByteStream*>(message.wParam),
+                                   reinterpret_cast<AudioDecoder*>(message.lParam));
+        Notify(EVENT_OPENED, result);
+        break;
+    case PLAYER_COMMAND_CLOSE:
+        result = DoClose();
+        Notify(EVENT_CLOSED, result);
+        break;
+    case PLAYER_COMMAND_PLAY:
+        result = DoPlay();
+        Notify(EVENT_STARTED, result);
+        break;
+    case PLAYER_COMMAND_STOP:
+        result = DoStop();
+        Notify(EVENT_STOPPED, result, 0);
+        break;
+    case PLAYER_COMMAND_PAUSE:
+        result = DoPause();
+        Notify(EVENT_PAUSED, result);
+        break;
+    case PLAYER_COMMAND_FAST_FORWARD:
+        result = DoFastForward(message.wParam != 0);
+        Notify(EVENT_FAST_FORWARD, result, message.wParam != 0);
+        break;
+    case PLAYER_COMMAND_REWIND:
+        result = DoRewind(message.wParam != 0);
+        Notify(EVENT_REWIND, result, message.wParam != 0);
+        break;
+    case PLAYER_COMMAND_SEEK:
+        result = DoSeek(static_cast<uint32_t>(message.wParam));
+        Notify(EVENT_SEEK_FINISHED, result);
+        break;
+    case PLAYER_COMMAND_RENDEZVOUS:
+        rendezvous_.ParkWorker();
+        result = true;
+        break;
+    default:
+        break;
+    }
+    lastDirectResult_ = result;
+}
+
+// --- Opening and closing -----------------------------------------------------
+
+bool Player::DoOpenFile(const char* name) {
+    GetErrorLog().Clear();
+    if (state_ != PLAYER_CLOSED)
+        return false;
+    ByteStream* stream = nullptr;
+    if (OpenReadStream(&stream, name, kPlayerChunkSize, kPlayerReadAheadSize, true) != 0 ||
+        !stream) {
+        struct stat status;
+        if (stat(name, &status) == 0)
+            TONILO_LOG_ERROR(36002, "%s", name);
+        else
+            TONILO_LOG_ERROR(36001, "%s", name);
+        return false;
+    }
+    return OpenSource(stream, true, name, nullptr);
+}
+
+bool Player::DoOpenStream(ByteStream* stream, const char* name) {
+    GetErrorLog().Clear();
+    if (state_ != PLAYER_CLOSED)
+        return false;
+    return OpenSource(stream, false, name, nullptr);
+}
+
+bool Player::DoOpenWithDecoder(ByteStream* stream, AudioDecoder* decoder) {
+    GetErrorLog().Clear();
+    if (state_ != PLAYER_CLOSED)
+        return false;
+    return OpenSource(stream, false, nullptr, decoder);
+}
+
+bool Player::OpenSource(ByteStream* stream, bool streamOwned, const char* name,
+                        AudioDecoder* decoder) {
+    CriticalSectionLock guard(mainLock_);
+    stream_ = stream;
+    streamOwned_ = streamOwned;
+    decoderOwned_ = decoder == nullptr;
+    if (!decoder && (!host_ || !host_->CreateDecoder(&decoder, name, nullptr) || !decoder)) {
+        TONILO_LOG_ERROR(36003, "%s", name ? name : "");
+        decoderOwned_ = false;
+        ReleaseSource();
+        return false;
+    }
+    decoder_.SetCodec(decoder);
+    std::memset(&info_, 0, sizeof info_);
+    bool opened = decoder_.Open(stream_, &info_);
+    if (!opened)
+        TONILO_LOG_ERROR_CODE(36004);
+    outputBytesPerSecond_ = static_cast<uint32_t>(info_.format.wBitsPerSample) *
+                            info_.format.nChannels * info_.format.nSamplesPerSec / 8;
+    ScanFilter* scan = nullptr;
+    if (opened) {
+        scan = new (std::nothrow) ScanFilter();
+        if (scan) {
+            scan->AddRef();
+            if (!scan->SetInputFormat(&info_.format)) {
+                scan->Release();
+                scan = nullptr;
+            }
+        }
+    }
+    if (!scan) {
+        ReleaseSource();
+        return false;
+    }
+    if (scanFilter_)
+        scanFilter_->Release();
+    scanFilter_ = scan;
+    if (tail_)
+        tail_->Release();
+    scanFilter_->AddRef();
+    tail_ = scanFilter_;
+    durationMs_ = info_.durationMs;
+    seekWhilePaused_ = false;
+    position_ = 0;
+    scanStart_ = 0;
+    endSeen_ = false;
+    endOfStream_ = false;
+    state_ = PLAYER_STOPPED;
+    return true;
+}
+
+void Player::ReleaseSource() {
+    if (decoderOwned_)
+        decoder_.Release();
+    decoder_.SetCodec(nullptr);
+    decoderOwned_ = false;
+    if (stream_ && streamOwned_)
+        stream_->Release();
+    stream_ = nullptr;
+    streamOwned_ = false;
+}
+
+bool Player::DoClose() {
+    GetErrorLog().Clear();
+    {
+        CriticalSectionLock guard(mainLock_);
+        if (state_ == PLAYER_CLOSED)
+            return true;
+        // Fast forward and rewind end with the source; anything playing stops.
+        if (Mode() != MODE_STOPPED)
+            StopRenderer();
+        ReleaseSource();
+        if (tail_)
+            tail_->Release();
+        tail_ = nullptr;
+        if (scanFilter_)
+            scanFilter_->Release();
+        scanFilter_ = nullptr;
+        scanStart_ = 0;
+        state_ = PLAYER_CLOSED;
+    }
+    rendezvous_.ReleaseWorker(); // a caller still waiting in GetState
+
+    return true;
+}
+
+// --- Playing -------------------------------------------------------------------
+
+void Player::StopRenderer() {
+    stopping_ = true;
+    mainLock_.Leave();
+    renderer_.Close();
+    renderer_.JoinThread(); // OnStopped has run when this returns
+    mainLock_.Enter();
+    stopping_ = false;
+}
+
+void Player::ResetRenderer() {
+    mainLock_.Leave();
+    renderer_.Reset();
+    renderer_.Restart();
+    mainLock_.Enter();
+}
+
+bool Player::Prime() {
+    GetErrorLog().Clear();
+    endOfStream_ = false;
+    endSeen_ = false;
+    for (uint32_t index = 0; index < WaveRenderer::kBufferCount; ++index) {
+        uint8_t* data = nullptr;
+        uint32_t size = 0;
+        if (!renderer_.GetBuffer(index, &data, &size))
+            return false;
+        AudioBuffer buffer{data, sourceBytesPerBuffer_, 0};
+        if (!decoder_.Decode(&buffer)) {
+            if (index == 0) {
+                mainLock_.Leave();
+                renderer_.Close();
+                renderer_.JoinThread();
+                mainLock_.Enter();
+                return false;
+            }
+            // The source ended within the first buffer: play what there is.
+        }
+        buffer.size = bufferSize_;
+        if (!tail_->Process(&buffer)) {
+            TONILO_LOG_ERROR_CODE(36006);
+            return false;
+        }
+        if (!renderer_.Write(index, buffer.used))
+            return false;
+    }
+    state_ = PLAYER_PLAYING;
+    return true;
+}
+
+bool Player::DoPlay() {
+    CriticalSectionLock guard(mainLock_);
+    if (state_ == PLAYER_CLOSED)
+        return false;
+    switch (Mode()) {
+    case MODE_RUNNING:
+        return true;
+    case MODE_PAUSED:
+        if (seekWhilePaused_) {
+            ResetRenderer();
+            bool primed = Prime();
+            seekWhilePaused_ = false;
+            return primed;
+        }
+        if (!renderer_.Restart())
+            return false;
+        state_ = PLAYER_PLAYING;
+        return true;
+    case MODE_STOPPED: {
+        seekWhilePaused_ = false;
+        WAVEFORMATEX format{};
+        tail_->GetOutputFormat(&format);
+        outputBytesPerSecond_ = format.nAvgBytesPerSec ? format.nAvgBytesPerSec
+                                                       : BytesPerSecondOf(format);
+        bufferSize_ = outputBytesPerSecond_;
+        sourceBytesPerBuffer_ = tail_->Control(CTL_OUT_TO_SRC, bufferSize_, 0);
+        bufferSize_ = std::max(bufferSize_, sourceBytesPerBuffer_);
+        // A renderer that ended on its own thread may still be finishing.
+        mainLock_.Leave();
+        renderer_.JoinThread();
+        mainLock_.Enter();
+        if (!renderer_.Open(&format, bufferSize_)) {
+            GetErrorLog().Clear();
+            TONILO_LOG_ERROR(36005, "%d Hz, %d bit, %d ch",
+                             static_cast<int>(format.nSamplesPerSec), format.wBitsPerSample,
+                             format.nChannels);
+            return false;
+        }
+        if (volume_ >= 0)
+            renderer_.SetVolume(static_cast<uint16_t>(volume_));
+        return Prime();
+    }
+    default:
+        return false; // fast forward or rewinding
+    }
+}
+
+bool Player::DoPause() {
+    GetErrorLog().Clear();
+    CriticalSectionLock guard(mainLock_);
+    if (state_ == PLAYER_PAUSED)
+        return true;
+    if (state_ == PLAYER_PLAYING && renderer_.Pause()) {
+        state_ = PLAYER_PAUSED;
+        return true;
+    }
+    return false;
+}
+
+bool Player::DoStop() {
+    GetErrorLog().Clear();
+    CriticalSectionLock guard(mainLock_);
+    if (state_ == PLAYER_CLOSED)
+        return false;
+    switch (Mode()) {
+    case MODE_RUNNING:
+    case MODE_PAUSED:
+        StopRenderer();
+        return true;
+    case MODE_STOPPED:
+        SeekLocked(0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Player::SeekLocked(uint32_t milliseconds) {
+    position_ = milliseconds;
+    bool sought = decoder_.Seek(milliseconds, 1) >= 0;
+    if (Mode() == MODE_PAUSED)
+        seekWhilePaused_ = true;
+    return sought;
+}
+
+bool Player::DoSeek(uint32_t milliseconds) {
+    GetErrorLog().Clear();
+    CriticalSectionLock guard(mainLock_);
+    if (state_ == PLAYER_CLOSED)
+        return false;
+    return SeekLocked(milliseconds);
+}
+
+uint32_t Player::ScaledScanTime() {
+    uint32_t start = scanStart_;
+    if (!start)
+        return 0;
+    uint64_t elapsed = GetTickCount() - start;
+    if (!scanFilter_)
+        return 0;
+    uint32_t keep = 0, cycle = 0;
+    scanFilter_->GetRatio(&keep, &cycle);
+    if (keep)
+        elapsed = elapsed * cycle / keep;
+    return static_cast<uint32_t>(std::min<uint64_t>(elapsed, 0xFFFFFFFFu));
+}
+
+uint32_t Player::GetPosition() {
+    double position = position_;
+    if (!scanStart_)
+        return static_cast<uint32_t>(position);
+    if (!scanFilter_)
+        return 0;
+    uint32_t elapsed = ScaledScanTime();
+    if (Mode() == MODE_REWIND)
+        return elapsed < position ? static_cast<uint32_t>(position - elapsed) : 0;
+    return static_cast<uint32_t>(std::min<double>(position + elapsed, durationMs_));
+}
+
+bool Player::DoFastForward(bool on) {
+    GetErrorLog().Clear();
+    CriticalSectionLock guard(mainLock_);
+    if (state_ == PLAYER_CLOSED)
+        return false;
+    uint32_t mode = Mode();
+    if (mode == MODE_FAST_FORWARD && on)
+        return true;
+    if (mode != MODE_FAST_FORWARD && !on) {
+        if (!scanStart_)
+            return true;
+        uint32_t target = static_cast<uint32_t>(
+            std::min<double>(position_ + ScaledScanTime(), durationMs_));
+        bool sought = SeekLocked(target);
+        scanStart_ = 0;
+        return sought;
+    }
+    if (on && (mode == MODE_PAUSED || mode == MODE_STOPPED)) {
+        scanStart_ = NowForScan(); // silent scan: the position moves by time
+        return true;
+    }
+    if (mode == MODE_REWIND)
+        return false;
+    // On while playing, or off while in audible fast forward.
+    scanStart_ = 0;
+    ResetRenderer();
+    scanFilter_->Control(CTL_BYPASS, on ? 0 : 1, 0);
+    bool primed = Prime();
+    if (on && primed)
+        state_ = PLAYER_FAST_FORWARD;
+    return primed;
+}
+
+bool Player::DoRewind(bool on) {
+    GetErrorLog().Clear();
+    CriticalSectionLock guard(mainLock_);
+    if (state_ == PLAYER_CLOSED)
+        return false;
+    if (on) {
+        if (Mode() == MODE_REWIND)
+            return true;
+        savedState_ = state_;
+        if (Mode() != MODE_STOPPED) {
+            if (state_ == PLAYER_PLAYING && renderer_.Pause())
+                state_ = PLAYER_PAUSED;
+            if (state_ != PLAYER_PAUSED)
+                return false;
+        }
+        scanStart_ = NowForScan();
+        state_ = PLAYER_REWINDING;
+        return true;
+    }
+    if (Mode() != MODE_REWIND)
+        return true;
+    uint32_t elapsed = ScaledScanTime();
+    double position = position_;
+    uint32_t target = elapsed < position ? static_cast<uint32_t>(position - elapsed) : 0;
+    state_ = PLAYER_PAUSED;
+    bool sought = SeekLocked(target);
+    scanStart_ = 0;
+    if ((savedState_ & 14) == MODE_RUNNING) {
+        // Resume as Play does from a pause with a pending seek.
+        ResetRenderer();
+        bool primed = Prime();
+        seekWhilePaused_ = false;
+        return primed;
+    }
+    state_ = savedState_;
+    if (state_ == PLAYER_STOPPED)
+        seekWhilePaused_ = false;
+    return sought;
+}
+
+// --- Renderer thread -------------------------------------------------------------
+
+bool Player::OnData(uint8_t* header, uint32_t bufferSize) {
+    auto* buffer = reinterpret_cast<AudioBuffer*>(header);
+    CriticalSectionLock guard(mainLock_);
+    if (outputBytesPerSecond_)
+        position_ = position_ + double(bufferSize) * 1000.0 / outputBytesPerSecond_;
+    if (stopping_)
+        return false;
+    buffer->size = sourceBytesPerBuffer_;
+    buffer->used = 0;
+    if (decoder_.Decode(buffer)) {
+        endSeen_ = false;
+        buffer->size = bufferSize_;
+        if (!tail_->Process(buffer)) {
+            TONILO_LOG_ERROR_CODE(36006);
+            return false;
+        }
+        buffer->size = buffer->used; // the header's dwBufferLength
+        return true;
+    }
+    if (!endSeen_) {
+        endSeen_ = true; // the other buffer still plays
+        return false;
+    }
+    endSeen_ = false;
+    endOfStream_ = true;
+    renderer_.Close(); // on its own thread: does not wait
+    return false;
+}
+
+bool Player::OnStopped() {
+    bool endOfStream;
+    {
+        CriticalSectionLock guard(mainLock_);
+        decoder_.Command(DECODER_COMMAND_PLAYBACK_ENDED, 0, 0);
+        // Stopped means position 0; the decoder goes back there too, so that
+        // the next Play starts from the beginning.
+        decoder_.Seek(0, 1);
+        scanStart_ = 0;
+        position_ = 0;
+        if (scanFilter_)
+            scanFilter_->Control(CTL_BYPASS, 1, 0);
+        if (state_ != PLAYER_CLOSED)
+            state_ = state_ & STATE_OPENED;
+        endOfStream = endOfStream_;
+    }
+    Notify(EVENT_STOPPED, true, endOfStream ? 1 : 0);
+    return true;
+}
+
+} // namespace tonilo
