@@ -1,5 +1,7 @@
 #include "scheduler/Scheduler.h"
 
+#include <cstdint>
+
 #include "platform/ProgramPaths.h"
 #include "platform/TextEncoding.h"
 
@@ -20,6 +22,12 @@ uint8_t DaysOf(const ScheduleEvent& event) {
 }
 
 bool Within(int64_t value, int64_t from, int64_t to) { return from <= value && value <= to; }
+
+// Start plus a length in seconds; file times near the calendar's end saturate.
+int64_t EndOf(int64_t start, uint32_t seconds) {
+    const int64_t length = int64_t{seconds} * kFileTimeUnitsPerSecond;
+    return start > INT64_MAX - length ? INT64_MAX : start + length;
+}
 
 } // namespace
 
@@ -166,7 +174,7 @@ bool Scheduler::Collides(const ScheduleEvent& event, const std::string& editedNa
     const int64_t t1 = FileTimeOf(event.start);
     if (t1 < 0)
         return false;
-    const int64_t e1 = t1 + int64_t{event.length} * kFileTimeUnitsPerSecond;
+    const int64_t e1 = EndOf(t1, event.length);
     const uint8_t daysN = DaysOf(event);
 
     for (const ScheduleEvent& other : list_.events()) {
@@ -191,7 +199,7 @@ bool Scheduler::Collides(const ScheduleEvent& event, const std::string& editedNa
         }
         if (s2 < 0)
             continue;
-        const int64_t e2 = s2 + int64_t{other.length} * kFileTimeUnitsPerSecond;
+        const int64_t e2 = EndOf(s2, other.length);
         if (hasLength && Within(s2, t1, e1))
             return true;
         if (otherAction->hasLength && hasLength && (Within(e2, t1, e1) || Within(t1, s2, e2)))

@@ -227,3 +227,22 @@ TEST_F(SchedulerTest, ActionPropertiesTravelWithTheEvent) {
 
 } // namespace
 } // namespace tonilo
+
+namespace tonilo {
+namespace {
+
+TEST_F(SchedulerTest, LengthsNearTheCalendarsEndDoNotOverflow) {
+    ScheduleEvent last = Event("last", kRecordActionId, "2009-03-02 10:00", 0xFFFFFFFFu);
+    last.start.year = 30827;
+    last.start.month = 12;
+    last.start.day = 31;
+    ASSERT_TRUE(scheduler_.add(last, true));
+    ScheduleEvent other = last;
+    other.name = "other";
+    other.start.hour = 23;
+    EXPECT_FALSE(scheduler_.add(other, true)); // starts inside "last", which never ends
+    EXPECT_EQ(scheduler_.lastError(), kEventCollides);
+}
+
+} // namespace
+} // namespace tonilo
