@@ -12,12 +12,31 @@ namespace {
 constexpr sf_count_t kUnknownLength = sf_count_t{1} << 40;
 // Bytes kept from the start of a forward-only stream for the header walk.
 constexpr size_t kHeadCacheBytes = 64 * 1024;
-// The longest gap a forward-only stream skips by reading; further reads
-// answer "end".
-constexpr int64_t kLongestSkip = 256 * 1024;
+// The longest gap a forward-only stream skips by reading while the header is
+// read and the audio data has not been found in the cached head.
+constexpr int64_t kLongestHeaderSkip = 256 * 1024;
 constexpr int32_t kLargestStreamRead = 1 << 30;
 
 SndfileStreamIo* Io(void* user) { return static_cast<SndfileStreamIo*>(user); }
+
+uint32_t LittleEndian32(const uint8_t* bytes) {
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+// Where the audio data of a RIFF (or RF64) WAVE file starts, found by walking
+// the chunks in the cached head; -1 when it is not within it.
+int64_t DataStartIn(const std::vector<uint8_t>& head) {
+    if (head.size() < 12 || std::memcmp(head.data() + 8, "WAVE", 4) != 0)
+        return -1;
+    size_t offset = 12;
+    while (offset + 8 <= head.size()) {
+        uint32_t size = LittleEndian32(head.data() + offset + 4);
+        if (std::memcmp(head.data() + offset, "data", 4) == 0)
+            return static_cast<int64_t>(offset + 8);
+        offset += 8 + static_cast<size_t>(size) + (size & 1);
+    }
+    return -1;
+}
 
 } // namespace
 
@@ -113,9 +132,9 @@ sf_count_t SndfileStreamIo::ReadForwardOnly(uint8_t* buffer, sf_count_t count) {
         return done;
     if (logicalPosition_ < streamPosition_)
         return done; // behind the stream and outside the cache: cannot go back
-    int64_t gap = logicalPosition_ - streamPosition_;
-    if (gap > kLongestSkip)
+    if (!MayReadUpTo(logicalPosition_))
         return done;
+    int64_t gap = logicalPosition_ - streamPosition_;
     uint8_t discard[4096];
     while (gap > 0) {
         int32_t want = static_cast<int32_t>(std::min<int64_t>(gap, sizeof discard));
@@ -133,6 +152,15 @@ sf_count_t SndfileStreamIo::ReadForwardOnly(uint8_t* buffer, sf_count_t count) {
         logicalPosition_ += got;
     }
     return done;
+}
+
+bool SndfileStreamIo::MayReadUpTo(int64_t position) const {
+    if (opened_ || position <= streamPosition_)
+        return true;
+    int64_t dataStart = DataStartIn(headCache_);
+    if (dataStart >= 0)
+        return position <= dataStart;
+    return position - streamPosition_ <= kLongestHeaderSkip;
 }
 
 sf_count_t SndfileStreamIo::Write(const void* buffer, sf_count_t count) {

@@ -4,9 +4,11 @@
 // host's stream.
 //
 // A stream that cannot seek (an HTTP answer) is still readable: seeks only move
-// a logical position, the first bytes stay cached so the header walk can step
-// back over them, and a read far ahead of the stream answers "end" instead of
-// downloading the whole file just to look for chunks behind the audio data.
+// a logical position and the first bytes stay cached so the header walk can
+// step back over them. While the file is being opened, a read behind the start
+// of the audio data answers "end": libsndfile looks for chunks after the data,
+// which would mean downloading the whole file before playing it. Once open,
+// seeking forward reads up to the target.
 #include <sndfile.h>
 
 #include <cstdint>
@@ -24,6 +26,8 @@ public:
     SF_VIRTUAL_IO* Callbacks() { return &callbacks_; }
     void* UserData() { return this; }
     bool Seekable() const { return seekable_; }
+    // The header has been read: from now on forward seeks read up to the target.
+    void MarkOpened() { opened_ = true; }
 
 private:
     sf_count_t Length();
@@ -33,10 +37,12 @@ private:
     sf_count_t Tell();
     sf_count_t ReadForwardOnly(uint8_t* buffer, sf_count_t count);
     int32_t ReadFromStream(uint8_t* buffer, int32_t count);
+    bool MayReadUpTo(int64_t position) const;
 
     ByteStream* stream_;
     SF_VIRTUAL_IO callbacks_{};
     bool seekable_;
+    bool opened_ = false;
     // Forward-only streams only.
     int64_t logicalPosition_ = 0;
     int64_t streamPosition_ = 0;

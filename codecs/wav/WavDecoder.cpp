@@ -68,6 +68,7 @@ bool WavDecoder::Open(ByteStream* stream, MediaInfo* info) {
         Close();
         return false;
     }
+    io_->MarkOpened();
     // libsndfile turns float samples into short ones unscaled (or scaled to
     // the file's peak), so float files are read as float and converted here.
     floatSamples_ = IsFloat(fileInfo_.format);

@@ -14,6 +14,7 @@
 #include "formats/FormatRegistry.h"
 #include "formats/Transcoder.h"
 #include "tests/codecs/CodecTestSupport.h"
+#include "tests/codecs/LocalHttpServer.h"
 
 namespace tonilo::test {
 namespace {
@@ -219,6 +220,42 @@ TEST_F(TranscoderTest, StageBetweenDecoderAndEncoderShapesTheOutput) {
     EXPECT_EQ(Plain(info.format.wBitsPerSample), 8);
     EXPECT_EQ(Plain(info.durationMs), 1000u);
     EXPECT_EQ(ReadWholeFile(request.target).size(), 44u + 16000u);
+}
+
+TEST_F(TranscoderTest, ReadsEachFormatFromAnAddressWithoutLength) {
+    std::string wav = MakeWav("remote.wav", 22050, 2, 2.0);
+    for (const char* target : {"remote.mp3", "remote.zaf"}) {
+        TranscodeRequest request;
+        request.source = wav;
+        request.target = folder_.Path(target);
+        ASSERT_EQ(Transcode(registry_, request, nullptr), TranscodeResult::Done) << target;
+    }
+    LocalHttpServer server(folder_.Path(""));
+    ASSERT_NE(server.Port(), 0);
+    const struct {
+        const char* name;
+        uint32_t durationMs; // what the file says without its size being known
+        uint32_t decodedMs;
+        uint32_t toleranceMs;
+    } remotes[] = {{"remote.wav", 2000, 2000, 0}, {"remote.mp3", 2000, 2000, 27}, {"remote.zaf", 0, 2000, 20}};
+    for (const auto& remote : remotes) {
+        SCOPED_TRACE(remote.name);
+        MediaInfo info{};
+        ASSERT_TRUE(registry_->GetFileInfo(server.Address(remote.name).c_str(), &info));
+        EXPECT_NEAR(Plain(info.durationMs), remote.durationMs, remote.toleranceMs);
+        TranscodeRequest request;
+        request.source = server.Address(remote.name);
+        request.target = folder_.Path(std::string("local-") + remote.name + ".wav");
+        TranscodeReport report;
+        ASSERT_EQ(Transcode(registry_, request, &report), TranscodeResult::Done) << report.error;
+        EXPECT_NEAR(Plain(InfoOf(request.target).durationMs), remote.decodedMs, remote.toleranceMs);
+    }
+    TranscodeRequest missing;
+    missing.source = server.Address("absent.mp3");
+    missing.target = folder_.Path("absent.wav");
+    TranscodeReport report;
+    EXPECT_EQ(Transcode(registry_, missing, &report), TranscodeResult::Failed);
+    EXPECT_NE(report.error.find("cannot open"), std::string::npos) << report.error;
 }
 
 TEST(TranscoderNames, ExtensionOfFilesAndAddresses) {

@@ -158,22 +158,41 @@ TEST(WavCodec, EncoderIgnoresAPartialSampleFrameAndEmptyBuffers) {
 }
 
 TEST(WavCodec, ReadsFromAStreamThatCannotSeekOrTellItsSize) {
-    auto pcm = AsBytes(MakeSweep(16000, 2, 1.0));
-    auto encoder = NewWavEncoder();
-    auto file = EncodeAll(encoder.get(), MakeRecordingFormat(16000, 16, 2), pcm);
-    // A LIST chunk behind the data, as many editors write it.
-    const char list[] = "LIST\x0c\x00\x00\x00INFOICMT\x00\x00\x00\x00";
-    file.insert(file.end(), list, list + 20);
+    // One file within the cached head, one far beyond it.
+    for (double seconds : {0.1, 3.0}) {
+        SCOPED_TRACE(seconds);
+        auto pcm = AsBytes(MakeSweep(16000, 2, seconds));
+        auto encoder = NewWavEncoder();
+        auto file = EncodeAll(encoder.get(), MakeRecordingFormat(16000, 16, 2), pcm);
+        // A LIST chunk behind the data, as many editors write it.
+        const char list[] = "LIST\x0c\x00\x00\x00INFOICMT\x00\x00\x00\x00";
+        file.insert(file.end(), list, list + 20);
 
+        MemoryByteStream stream(file);
+        stream.knowsSize = false;
+        stream.seekable = false;
+        stream.largestRead = 1000;
+        auto decoder = NewWavDecoder();
+        DecodeResult decoded = DecodeAll(decoder.get(), &stream, 4096);
+        ASSERT_TRUE(decoded.opened);
+        EXPECT_EQ(Plain(decoded.info.durationMs), static_cast<uint32_t>(seconds * 1000));
+        EXPECT_EQ(decoded.pcm, pcm);
+    }
+}
+
+TEST(WavCodec, StreamThatCannotSeekSeeksForwardByReading) {
+    auto pcm = AsBytes(MakeSweep(8000, 1, 4.0));
+    auto encoder = NewWavEncoder();
+    auto file = EncodeAll(encoder.get(), MakeRecordingFormat(8000, 16, 1), pcm);
     MemoryByteStream stream(file);
     stream.knowsSize = false;
     stream.seekable = false;
-    stream.largestRead = 1000;
     auto decoder = NewWavDecoder();
-    DecodeResult decoded = DecodeAll(decoder.get(), &stream, 4096);
-    ASSERT_TRUE(decoded.opened);
-    EXPECT_EQ(Plain(decoded.info.durationMs), 1000u);
-    EXPECT_EQ(decoded.pcm, pcm);
+    MediaInfo info{};
+    ASSERT_TRUE(decoder->Open(&stream, &info));
+    ASSERT_EQ(decoder->Seek(2500, 1), 0);
+    std::vector<uint8_t> expected(pcm.begin() + 20000 * 2, pcm.end());
+    EXPECT_EQ(DecodeRest(decoder.get()), expected);
 }
 
 TEST(WavCodec, SeekLandsOnTheSampleOfThatMillisecond) {

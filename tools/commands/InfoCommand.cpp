@@ -1,10 +1,9 @@
 // tonilo-tool info FILE|URL: what the decoder for the file reports about it.
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "formats/FormatRegistry.h"
 #include "formats/Transcoder.h"
+#include "formats/streams/StreamFactory.h"
 #include "tools/ToolCommand.h"
 #include "tools/ToolStartup.h"
 
@@ -14,11 +13,14 @@ int RunInfoCommand(const ToolContext&, const Arguments& arguments) {
     if (arguments.size() != 1 || arguments[0].empty() || arguments[0][0] == '-')
         return UsageError("info FILE|URL");
     const std::string& name = arguments[0];
-    bool address = name.compare(0, 7, "http://") == 0 || name.compare(0, 8, "https://") == 0;
-    if (!address && access(name.c_str(), R_OK) != 0) {
+    // Tried apart from the decoder so a missing file or a refused address is
+    // not reported as a damaged one.
+    ByteStream* probe = nullptr;
+    if (OpenPlainStream(&probe, name.c_str(), true) != 0) {
         std::fprintf(stderr, "tonilo-tool info: cannot open %s\n", name.c_str());
         return kExitFailure;
     }
+    probe->Release();
     FormatRegistry* registry = OpenFormatRegistry();
     FormatEntry entry;
     int32_t index = -1;
