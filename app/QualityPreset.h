@@ -36,8 +36,8 @@ struct QualityPreset {
 
     // A record as the -fmt verb builds it: block align = channels x bits / 8,
     // average bytes = block align x rate.
-    static QualityPreset FromFormat(const std::string& encoderName, uint32_t rate,
-                                    uint16_t bits, uint16_t channels, uint8_t quality);
+    static QualityPreset FromFormat(const std::string& encoderName, uint32_t rate, uint16_t bits,
+                                    uint16_t channels, uint8_t quality);
 
     // "encoder=NAME rate=HZ bits=B channels=C quality=Q"
     std::string Describe() const;

@@ -83,9 +83,8 @@ CallerPieces SplitCallerText(const std::optional<std::string>& callerText) {
     if (first == std::string::npos)
         return pieces;
     size_t second = cleaned.find(';', first + 1);
-    pieces.second = cleaned.substr(first + 1, second == std::string::npos
-                                                  ? std::string::npos
-                                                  : second - first - 1);
+    pieces.second = cleaned.substr(first + 1, second == std::string::npos ? std::string::npos
+                                                                          : second - first - 1);
     if (second != std::string::npos)
         pieces.rest = cleaned.substr(second + 1);
     return pieces;
@@ -101,14 +100,30 @@ std::string Expand(const std::string& text, const std::tm& time, const CallerPie
         char letter = text[++i];
         bool subfolder = pieces == nullptr;
         switch (letter) {
-        case 'Y': result += std::to_string(time.tm_year + 1900); break;
-        case 'M': result += TwoDigits(time.tm_mon + 1); break;
-        case 'D': result += TwoDigits(time.tm_mday); break;
-        case 'h': result += subfolder ? "" : TwoDigits(time.tm_hour); break;
-        case 'm': result += subfolder ? "" : TwoDigits(time.tm_min); break;
-        case 'F': result += subfolder ? "" : pieces->first; break;
-        case 'I': result += subfolder ? "" : pieces->second; break;
-        case 'L': result += subfolder ? "" : pieces->rest; break;
+        case 'Y':
+            result += std::to_string(time.tm_year + 1900);
+            break;
+        case 'M':
+            result += TwoDigits(time.tm_mon + 1);
+            break;
+        case 'D':
+            result += TwoDigits(time.tm_mday);
+            break;
+        case 'h':
+            result += subfolder ? "" : TwoDigits(time.tm_hour);
+            break;
+        case 'm':
+            result += subfolder ? "" : TwoDigits(time.tm_min);
+            break;
+        case 'F':
+            result += subfolder ? "" : pieces->first;
+            break;
+        case 'I':
+            result += subfolder ? "" : pieces->second;
+            break;
+        case 'L':
+            result += subfolder ? "" : pieces->rest;
+            break;
         default:
             result.push_back('%');
             result.push_back(letter);
@@ -119,7 +134,9 @@ std::string Expand(const std::string& text, const std::tm& time, const CallerPie
 
 } // namespace
 
-bool IsForbiddenNameCharacter(char c) { return c != '\0' && std::strchr("\\/:*?\"<>|", c); }
+bool IsForbiddenNameCharacter(char c) {
+    return c != '\0' && std::strchr("\\/:*?\"<>|", c);
+}
 
 bool ValidateName(const std::string& text, bool allowBackslash) {
     for (char c : text) {

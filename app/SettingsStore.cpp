@@ -320,7 +320,9 @@ bool SettingsStore::WriteFirstRunValues(const char* keyPath,
     return written;
 }
 
-void SettingsStore::PrepareForExit() { SetNumber("FirstTime", 0); }
+void SettingsStore::PrepareForExit() {
+    SetNumber("FirstTime", 0);
+}
 
 bool SettingsStore::SelectRecordingPreset(const EncoderLookup& isKnownEncoder,
                                           QualityPreset* preset, std::string* presetName) {

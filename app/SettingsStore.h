@@ -24,10 +24,10 @@ enum class SettingType : uint8_t {
 
 struct SettingDefinition {
     SettingType type;
-    const char* name;         // the registry value name, also the entry's key
-    const char* defaultText;  // strings; null for none
-    uint32_t defaultNumber;   // numbers
-    int factoryPreset;        // blocks: index into the factory presets
+    const char* name;        // the registry value name, also the entry's key
+    const char* defaultText; // strings; null for none
+    uint32_t defaultNumber;  // numbers
+    int factoryPreset;       // blocks: index into the factory presets
 };
 
 // "\Software\Zelto\" + the name of the folder holding the executable.

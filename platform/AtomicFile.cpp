@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <vector>
 
@@ -74,9 +75,17 @@ bool FlushFolder(const std::string& folder) {
 
 } // namespace
 
-bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
-    if (path.empty())
+bool WriteFileAtomically(const std::string& requestedPath, const std::string& bytes) {
+    if (requestedPath.empty())
         return false;
+    // A user who links the file elsewhere keeps the link: the target is replaced.
+    std::string path = requestedPath;
+    std::error_code error;
+    if (std::filesystem::is_symlink(path, error)) {
+        std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
+        if (!error)
+            path = target.string();
+    }
     const std::string folder = FolderOf(path);
     std::string pattern = folder + "/." + FileNameOf(path) + ".XXXXXX";
     std::vector<char> temporaryName(pattern.begin(), pattern.end());

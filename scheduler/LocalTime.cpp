@@ -13,7 +13,9 @@ constexpr int kLastYear = 30827;
 // 1 January 1601 counted in days from 1 March of the year 0.
 constexpr int64_t kEpochFromYear0 = 4 * 146097 + 306;
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -57,8 +59,8 @@ bool LocalTimeToFileTime(const LocalTime& time, int64_t* fileTime) {
         return false;
     int64_t days = DaysFromEpoch(time.year, time.month, time.day);
     int64_t seconds = time.hour * 3600LL + time.minute * 60LL + time.second;
-    *fileTime = days * kUnitsPerDay + seconds * kFileTimeUnitsPerSecond +
-                time.milliseconds * 10000LL;
+    *fileTime =
+        days * kUnitsPerDay + seconds * kFileTimeUnitsPerSecond + time.milliseconds * 10000LL;
     return true;
 }
 

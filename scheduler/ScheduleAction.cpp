@@ -17,7 +17,9 @@ void Put16(uint8_t* at, size_t length) {
     at[1] = static_cast<uint8_t>(length >> 8);
 }
 
-size_t Get16(const uint8_t* at) { return at[0] | (at[1] << 8); }
+size_t Get16(const uint8_t* at) {
+    return at[0] | (at[1] << 8);
+}
 
 std::string NameOr(uint32_t id, const char* fallback) {
     std::string text = LoadResourceString(id);

@@ -21,7 +21,9 @@ uint8_t DaysOf(const ScheduleEvent& event) {
     return event.repeat != kRepeatOnce ? event.repeat : WeekdayBit(event.start);
 }
 
-bool Within(int64_t value, int64_t from, int64_t to) { return from <= value && value <= to; }
+bool Within(int64_t value, int64_t from, int64_t to) {
+    return from <= value && value <= to;
+}
 
 // Start plus a length in seconds; file times near the calendar's end saturate.
 int64_t EndOf(int64_t start, uint32_t seconds) {
@@ -51,7 +53,9 @@ void Scheduler::initialise(const std::string& applicationPath,
     initialised_ = true;
 }
 
-LocalTime Scheduler::Now() const { return clock_ ? clock_() : CurrentLocalTime(); }
+LocalTime Scheduler::Now() const {
+    return clock_ ? clock_() : CurrentLocalTime();
+}
 
 bool Scheduler::registerAction(const ScheduleAction& action) {
     if (!initialised_ || action.id == 0 || findAction(action.id))
@@ -84,9 +88,13 @@ const ScheduleEvent* Scheduler::find(const std::string& name) {
     return index < 0 ? nullptr : &list_.events()[index];
 }
 
-bool Scheduler::dirty() { return list_.dirty(); }
+bool Scheduler::dirty() {
+    return list_.dirty();
+}
 
-uint32_t Scheduler::lastError() { return list_.takeLastError(); }
+uint32_t Scheduler::lastError() {
+    return list_.takeLastError();
+}
 
 bool Scheduler::FitsTheFile(const ScheduleEvent& event) const {
     return Utf8ToUtf16(event.name).size() <= kMaxNameUnits &&

@@ -77,7 +77,9 @@ bool BookmarkDatabase::removeFile(int index) {
     return true;
 }
 
-bool BookmarkDatabase::removeFile(const std::string& path) { return removeFile(find(path)); }
+bool BookmarkDatabase::removeFile(const std::string& path) {
+    return removeFile(find(path));
+}
 
 bool BookmarkDatabase::renameFile(const std::string& oldPath, const std::string& newPath) {
     int record = find(oldPath);
@@ -110,11 +112,10 @@ bool BookmarkDatabase::copyFile(const std::string& newPath, const std::string& o
 
 size_t BookmarkDatabase::cleanUp() {
     size_t before = records_.size();
-    records_.erase(std::remove_if(records_.begin(), records_.end(),
-                                  [](const FileBookmarks& record) {
-                                      return !FileExists(record.path);
-                                  }),
-                   records_.end());
+    records_.erase(
+        std::remove_if(records_.begin(), records_.end(),
+                       [](const FileBookmarks& record) { return !FileExists(record.path); }),
+        records_.end());
     return before - records_.size();
 }
 

@@ -89,10 +89,9 @@ void BookmarkDatabase::Parse(const uint8_t* bytes, size_t size) {
             Bookmark bookmark;
             if (!reader.Read16(&bookmark.position) || !reader.ReadString(&bookmark.text))
                 return;
-            bool taken = std::any_of(record.bookmarks.begin(), record.bookmarks.end(),
-                                     [&](const Bookmark& mark) {
-                                         return mark.position == bookmark.position;
-                                     });
+            bool taken = std::any_of(
+                record.bookmarks.begin(), record.bookmarks.end(),
+                [&](const Bookmark& mark) { return mark.position == bookmark.position; });
             if (!taken)
                 record.bookmarks.push_back(std::move(bookmark));
         }

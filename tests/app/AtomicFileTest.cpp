@@ -89,6 +89,18 @@ TEST_F(AtomicFileTest, AProcessDyingAtAnyStepLeavesOldOrNewWhole) {
     }
 }
 
+TEST_F(AtomicFileTest, ALinkedFileKeepsItsLink) {
+    std::string target = folder_ / "target.bin";
+    std::string link = folder_ / "link.bin";
+    WriteWholeFile(target, "old");
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    ASSERT_TRUE(WriteFileAtomically(link, "new"));
+    struct stat status {};
+    ASSERT_EQ(::lstat(link.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISLNK(status.st_mode));
+    EXPECT_EQ(ReadWholeFile(target), "new");
+}
+
 TEST_F(AtomicFileTest, RefusesAMissingFolderAndAnEmptyPath) {
     EXPECT_FALSE(WriteFileAtomically(folder_ / "missing/data.bin", "x"));
     EXPECT_FALSE(WriteFileAtomically("", "x"));

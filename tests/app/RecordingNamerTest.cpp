@@ -28,8 +28,12 @@ std::tm MakeTime(int year, int month, int day, int hour, int minute) {
 class RecordingNamerTest : public ::testing::Test {
 protected:
     RecordingNamerTest()
-        : documents_(folder_ / "Documents"),
-          namer_([this] { ++clockReadings_; return now_; }, [this] { return documents_; }) {
+        : documents_(folder_ / "Documents"), namer_(
+                                                 [this] {
+                                                     ++clockReadings_;
+                                                     return now_;
+                                                 },
+                                                 [this] { return documents_; }) {
         fs::create_directory(documents_);
         GetErrorLog().Clear();
     }
@@ -164,8 +168,7 @@ TEST_F(RecordingNamerTest, ExplicitPathsCreateTheirFoldersAndMayOverwrite) {
     request.explicitPath = folder_ / "a/b/c.wav";
     ASSERT_TRUE(namer_.MakeRecordingPath(request));
     EXPECT_EQ(namer_.LastPath(), folder_ / "a/b/c.wav");
-    EXPECT_EQ(namer_.CreatedFolders(),
-              (std::vector<std::string>{folder_ / "a", folder_ / "a/b"}));
+    EXPECT_EQ(namer_.CreatedFolders(), (std::vector<std::string>{folder_ / "a", folder_ / "a/b"}));
     EXPECT_TRUE(fs::is_directory(folder_ / "a/b"));
 
     WriteWholeFile(folder_ / "a/b/c.wav", "old");

@@ -62,14 +62,16 @@ TEST_F(SettingsStoreTest, FirstStartWithoutAKeyHoldsEveryDefault) {
 }
 
 TEST_F(SettingsStoreTest, TheTableHasFortyEntriesInItsFixedOrder) {
-    const char* expected[] = {"RecDir", "FileName", "DateDir", "SpeechLow", "SpeechMid",
-                              "SpeechHigh", "MusicLow", "MusicHigh", "RecID", "Lock",
-                              "GotoLast", "NoiseOn", "VASOn", "GainOn", "Last", "DateDirFormat",
-                              "Modif", "FirstTime", "AppID", "AppTitle", "Volume", "BeepBegin",
-                              "BeepEnd", "FlashLED", "LiveMonitor", "TurnOffAfter",
-                              "PhoneAutoRec", "PhonePutInSub", "PhoneSub", "PhoneFileName",
-                              "Noise", "Gain", "ShowFolders", "SortBy", "SecondColumn",
-                              "AutoPlayNext", "PhoneBackground", "BMAsk", "BMShow", "ListMode"};
+    const char* expected[] = {"RecDir",          "FileName",      "DateDir",      "SpeechLow",
+                              "SpeechMid",       "SpeechHigh",    "MusicLow",     "MusicHigh",
+                              "RecID",           "Lock",          "GotoLast",     "NoiseOn",
+                              "VASOn",           "GainOn",        "Last",         "DateDirFormat",
+                              "Modif",           "FirstTime",     "AppID",        "AppTitle",
+                              "Volume",          "BeepBegin",     "BeepEnd",      "FlashLED",
+                              "LiveMonitor",     "TurnOffAfter",  "PhoneAutoRec", "PhonePutInSub",
+                              "PhoneSub",        "PhoneFileName", "Noise",        "Gain",
+                              "ShowFolders",     "SortBy",        "SecondColumn", "AutoPlayNext",
+                              "PhoneBackground", "BMAsk",         "BMShow",       "ListMode"};
     static_assert(std::size(expected) == SettingsStore::kEntryCount);
     SettingsStore settings;
     settings.Load(kKey);
@@ -151,16 +153,17 @@ TEST_F(SettingsStoreTest, SaveAndLoadRoundTrip) {
     SettingsStore loaded;
     ASSERT_TRUE(loaded.Load(kKey));
     for (size_t i = 0; i < SettingsStore::kEntryCount; ++i)
-        EXPECT_EQ(loaded.FormatValue(i), saved.FormatValue(i)) << SettingsStore::DefinitionAt(i).name;
+        EXPECT_EQ(loaded.FormatValue(i), saved.FormatValue(i))
+            << SettingsStore::DefinitionAt(i).name;
     EXPECT_EQ(loaded.FormatValue(7), "encoder=MP3 encoder rate=22050 bits=16 channels=2 quality=4");
 }
 
 TEST_F(SettingsStoreTest, ValuesOfTheWrongTypeOrSizeFallBack) {
-    WriteValue("RecID", REG_BINARY, std::string("\x03\x00", 2));   // a number of 2 bytes
-    WriteValue("Volume", REG_SZ, Utf16("loud"));                     // text where a number is
+    WriteValue("RecID", REG_BINARY, std::string("\x03\x00", 2));         // a number of 2 bytes
+    WriteValue("Volume", REG_SZ, Utf16("loud"));                         // text where a number is
     WriteValue("RecDir", REG_DWORD, std::string("\x01\x02\x03\x04", 4)); // a number as text
-    WriteValue("SpeechLow", REG_BINARY, "");                         // an empty preset
-    WriteValue("SpeechMid", REG_BINARY, std::string(10, 'x'));       // a short preset
+    WriteValue("SpeechLow", REG_BINARY, "");                             // an empty preset
+    WriteValue("SpeechMid", REG_BINARY, std::string(10, 'x'));           // a short preset
     WriteValue("FileName", REG_SZ, Utf16(std::string(300, 'a').c_str()));
     SettingsStore settings;
     ASSERT_TRUE(settings.Load(kKey));

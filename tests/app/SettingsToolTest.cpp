@@ -25,7 +25,8 @@ protected:
 TEST_F(SettingsToolTest, ListGetSetReset) {
     ToolRun list = Run("settings list");
     ASSERT_EQ(list.exitCode, 0) << list.errors;
-    EXPECT_EQ(list.output.substr(0, list.output.find('\n')), "RecDir           string \\My Documents");
+    EXPECT_EQ(list.output.substr(0, list.output.find('\n')),
+              "RecDir           string \\My Documents");
     EXPECT_NE(list.output.find("\nSpeechHigh       preset encoder=WAV encoder rate=22050 bits=16 "
                                "channels=1 quality=0\n"),
               std::string::npos);

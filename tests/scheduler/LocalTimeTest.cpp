@@ -25,7 +25,8 @@ TEST(LocalTimeTest, FileTimesAgreeWithTheCalendarOfTheCLibrary) {
         time.milliseconds = 250;
         int64_t fileTime = 0;
         ASSERT_TRUE(LocalTimeToFileTime(time, &fileTime));
-        ASSERT_EQ(fileTime, (unix + kUnixEpochInFileTimeSeconds) * kFileTimeUnitsPerSecond + 2500000);
+        ASSERT_EQ(fileTime,
+                  (unix + kUnixEpochInFileTimeSeconds) * kFileTimeUnitsPerSecond + 2500000);
         LocalTime back;
         ASSERT_TRUE(FileTimeToLocalTime(fileTime, &back));
         ASSERT_EQ(back.year, time.year);
@@ -77,8 +78,8 @@ TEST(LocalTimeTest, WeekdayBitsAndText) {
     ASSERT_TRUE(ParseLocalTime("2009-03-07 00:00", &time)); // a Saturday
     EXPECT_EQ(WeekdayBit(time), 32);
     EXPECT_EQ(FormatLocalTime(time), "2009-03-07 00:00");
-    for (const char* wrong : {"2009-3-7 00:00", "2009-03-07", "2009-03-07 24:00", "2009-02-30 10:00",
-                              "2009-03-07 10:00x", "", "yyyy-mm-dd hh:mm"})
+    for (const char* wrong : {"2009-3-7 00:00", "2009-03-07", "2009-03-07 24:00",
+                              "2009-02-30 10:00", "2009-03-07 10:00x", "", "yyyy-mm-dd hh:mm"})
         EXPECT_FALSE(ParseLocalTime(wrong, &time)) << wrong;
 }
 

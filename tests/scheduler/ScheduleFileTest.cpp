@@ -41,9 +41,17 @@ std::string Name(const char* text) {
 std::string Fixed(uint8_t enabled, uint64_t fileTime, uint32_t length, uint8_t repeat,
                   uint32_t action, uint32_t propertiesSize) {
     return Bytes()
-        .U8(enabled).U8(0).U16(0)
-        .U32(static_cast<uint32_t>(fileTime)).U32(static_cast<uint32_t>(fileTime >> 32))
-        .U32(length).U8(repeat).U8(0).U16(0).U32(action).U32(propertiesSize)
+        .U8(enabled)
+        .U8(0)
+        .U16(0)
+        .U32(static_cast<uint32_t>(fileTime))
+        .U32(static_cast<uint32_t>(fileTime >> 32))
+        .U32(length)
+        .U8(repeat)
+        .U8(0)
+        .U16(0)
+        .U32(action)
+        .U32(propertiesSize)
         .data;
 }
 
@@ -103,7 +111,8 @@ TEST_F(ScheduleFileTest, WritesTheFormatByteForByte) {
     EXPECT_FALSE(scheduler.dirty());
 
     std::string expected = Bytes()
-                               .Raw("SCH1").U8(1)
+                               .Raw("SCH1")
+                               .U8(1)
                                .Chunk("EVT1")
                                .Chunk(std::string("A\0b\0\0\0", 6))
                                .Chunk(Fixed(1, kMonday10, 1800, 0x41, 1218, 6))
@@ -136,7 +145,8 @@ TEST_F(ScheduleFileTest, HeaderChecks) {
 
 TEST_F(ScheduleFileTest, OnlyThreeBytesOfTheEventMagicCount) {
     std::string file = Bytes()
-                           .Raw("SCH1").U8(3)
+                           .Raw("SCH1")
+                           .U8(3)
                            .Raw(EventBytes("a", kMonday10, "EVTx"))
                            .Raw(EventBytes("b", kMonday10 + 24 * kHour, "EVX1"))
                            .Raw(EventBytes("c", kMonday10 + 48 * kHour))
@@ -147,11 +157,12 @@ TEST_F(ScheduleFileTest, OnlyThreeBytesOfTheEventMagicCount) {
 TEST_F(ScheduleFileTest, DamagedEventsEndLoadingAndInvalidOnesAreSkipped) {
     std::string head = Bytes().Raw("SCH1").U8(4).Raw(EventBytes("a", kMonday10)).data;
     // A duplicate name, an empty name and a collision are skipped; loading goes on.
-    std::string file = head + EventBytes("A", kMonday10 + 24 * kHour) + EventBytes("", kMonday10 + 48 * kHour) +
+    std::string file = head + EventBytes("A", kMonday10 + 24 * kHour) +
+                       EventBytes("", kMonday10 + 48 * kHour) +
                        EventBytes("c", kMonday10 + kHour / 2);
     EXPECT_EQ(LoadedCount(file), 1u);
-    file = head + EventBytes("b", kMonday10 + 24 * kHour) + EventBytes("c", kMonday10 + 48 * kHour) +
-           EventBytes("d", kMonday10 + 72 * kHour);
+    file = head + EventBytes("b", kMonday10 + 24 * kHour) +
+           EventBytes("c", kMonday10 + 48 * kHour) + EventBytes("d", kMonday10 + 72 * kHour);
     EXPECT_EQ(LoadedCount(file), 4u);
 
     // Cut anywhere: the whole events before the cut stay.
@@ -163,17 +174,27 @@ TEST_F(ScheduleFileTest, DamagedEventsEndLoadingAndInvalidOnesAreSkipped) {
     // A name chunk over 520 bytes, a fixed block of the wrong size, properties of
     // another size than announced, a start no calendar holds.
     EXPECT_EQ(withEvent(Bytes().Chunk("EVT1").Chunk(std::string(522, 'n')).data), 1u);
-    EXPECT_EQ(withEvent(Bytes().Chunk("EVT1").Chunk(Name("x")).Chunk(std::string(27, '\0')).data), 1u);
-    EXPECT_EQ(withEvent(Bytes().Chunk("EVT1").Chunk(Name("x"))
-                            .Chunk(Fixed(1, kMonday10 + 96 * kHour, 60, 0, kRecordActionId, 7))
-                            .Chunk(std::string(6, '\0')).data),
+    EXPECT_EQ(withEvent(Bytes().Chunk("EVT1").Chunk(Name("x")).Chunk(std::string(27, '\0')).data),
               1u);
-    EXPECT_EQ(withEvent(Bytes().Chunk("EVT1").Chunk(Name("x"))
-                            .Chunk(Fixed(1, 0xFFFFFFFFFFFFFFFFULL, 60, 0, kRecordActionId, 0)).data),
+    EXPECT_EQ(withEvent(Bytes()
+                            .Chunk("EVT1")
+                            .Chunk(Name("x"))
+                            .Chunk(Fixed(1, kMonday10 + 96 * kHour, 60, 0, kRecordActionId, 7))
+                            .Chunk(std::string(6, '\0'))
+                            .data),
+              1u);
+    EXPECT_EQ(withEvent(Bytes()
+                            .Chunk("EVT1")
+                            .Chunk(Name("x"))
+                            .Chunk(Fixed(1, 0xFFFFFFFFFFFFFFFFULL, 60, 0, kRecordActionId, 0))
+                            .data),
               1u);
     // A name of 260 units without its terminator is skipped; the event after stays.
-    std::string longName = Bytes().Chunk("EVT1").Chunk(std::string(520, 'n'))
-                               .Chunk(Fixed(1, kMonday10 + 96 * kHour, 60, 0, kRecordActionId, 0)).data;
+    std::string longName = Bytes()
+                               .Chunk("EVT1")
+                               .Chunk(std::string(520, 'n'))
+                               .Chunk(Fixed(1, kMonday10 + 96 * kHour, 60, 0, kRecordActionId, 0))
+                               .data;
     std::string file2 = Bytes().Raw("SCH1").U8(3).Raw(EventBytes("a", kMonday10)).data + longName +
                         EventBytes("z", kMonday10 + 120 * kHour);
     EXPECT_EQ(LoadedCount(file2), 2u);
@@ -209,7 +230,8 @@ TEST_F(ScheduleFileTest, ASaveDyingAtAnyStepLeavesALoadableFile) {
     after.load();
     for (int day = 3; day < 30; ++day) {
         event.name = "new " + std::to_string(day);
-        ParseLocalTime("2009-03-" + std::string(day < 10 ? "0" : "") + std::to_string(day) + " 10:00",
+        ParseLocalTime("2009-03-" + std::string(day < 10 ? "0" : "") + std::to_string(day) +
+                           " 10:00",
                        &event.start);
         ASSERT_TRUE(after.add(event, false));
     }

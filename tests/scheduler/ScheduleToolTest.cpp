@@ -20,7 +20,8 @@ protected:
         std::filesystem::create_directories(folder_ / "data");
     }
     ToolRun Run(const std::string& arguments) {
-        return test::RunToolIn(folder_.Path(), "--data " + Quoted(folder_ / "data") + " schedule " + arguments);
+        return test::RunToolIn(folder_.Path(),
+                               "--data " + Quoted(folder_ / "data") + " schedule " + arguments);
     }
 
     test::ScratchFolder folder_;
@@ -31,14 +32,16 @@ TEST_F(ScheduleToolTest, AddListRemove) {
     ToolRun collides = Run("add Song --action play --start '2099-03-02 10:30' --file /m/s.mp3");
     EXPECT_EQ(collides.exitCode, 1);
     EXPECT_EQ(collides.errors, "tonilo-tool: Event's time collides with another event!\n");
-    ASSERT_EQ(Run("add Song --action play --start '2099-03-02 10:31' --file /m/s.mp3 --disabled").exitCode, 0);
-    ASSERT_EQ(Run("add Weekdays --action record --start '2000-01-01 07:00' --length 600 --repeat mtwtf--")
+    ASSERT_EQ(Run("add Song --action play --start '2099-03-02 10:31' --file /m/s.mp3 --disabled")
                   .exitCode,
               0);
-    EXPECT_EQ(Run("list").output,
-              "Morning\tRecord\t2099-03-02 10:00\t1800\tonce\tenabled\n"
-              "Song\tPlay\t2099-03-02 10:31\t-\tonce\tdisabled\t/m/s.mp3\n"
-              "Weekdays\tRecord\t2000-01-01 07:00\t600\tMTWTF--\tenabled\n");
+    ASSERT_EQ(
+        Run("add Weekdays --action record --start '2000-01-01 07:00' --length 600 --repeat mtwtf--")
+            .exitCode,
+        0);
+    EXPECT_EQ(Run("list").output, "Morning\tRecord\t2099-03-02 10:00\t1800\tonce\tenabled\n"
+                                  "Song\tPlay\t2099-03-02 10:31\t-\tonce\tdisabled\t/m/s.mp3\n"
+                                  "Weekdays\tRecord\t2000-01-01 07:00\t600\tMTWTF--\tenabled\n");
 
     // The file is the one the program reads.
     Scheduler scheduler;
@@ -59,7 +62,8 @@ TEST_F(ScheduleToolTest, RefusalsCarryTheValidationMessage) {
         const char* arguments;
         const char* message;
     } cases[] = {
-        {"add ONCE --action record --start '2099-04-02 10:00'", "Event with the same name already exists!"},
+        {"add ONCE --action record --start '2099-04-02 10:00'",
+         "Event with the same name already exists!"},
         {"add '' --action record --start '2099-04-02 10:00'", "Name cannot be empty!"},
         {"add Past --action record --start '2001-04-02 10:00'", "Incorrect time or date!"},
         {"add Zero --action record --start '2099-04-02 10:00' --length 0",
@@ -74,13 +78,12 @@ TEST_F(ScheduleToolTest, RefusalsCarryTheValidationMessage) {
 }
 
 TEST_F(ScheduleToolTest, WrongInvocations) {
-    for (const char* wrong : {"", "add", "add X --action film --start '2099-01-01 10:00'",
-                              "add X --action record", "add X --action record --start 2099",
-                              "add X --action play --start '2099-01-01 10:00'",
-                              "add X --action record --start '2099-01-01 10:00' --repeat MTWTFS",
-                              "add X --action record --start '2099-01-01 10:00' --repeat MTWXF--",
-                              "add X --action record --start '2099-01-01 10:00' --length -5",
-                              "remove", "list x"}) {
+    for (const char* wrong :
+         {"", "add", "add X --action film --start '2099-01-01 10:00'", "add X --action record",
+          "add X --action record --start 2099", "add X --action play --start '2099-01-01 10:00'",
+          "add X --action record --start '2099-01-01 10:00' --repeat MTWTFS",
+          "add X --action record --start '2099-01-01 10:00' --repeat MTWXF--",
+          "add X --action record --start '2099-01-01 10:00' --length -5", "remove", "list x"}) {
         ToolRun run = Run(wrong);
         EXPECT_EQ(run.exitCode, 2) << wrong;
         EXPECT_NE(run.errors.find("usage:"), std::string::npos) << wrong;

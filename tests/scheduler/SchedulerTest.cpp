@@ -105,7 +105,8 @@ TEST_F(SchedulerTest, AOneTimeEventMustStartAfterNow) {
     EXPECT_EQ(scheduler_.lastError(), kEventTimeInPast);
     EXPECT_TRUE(scheduler_.add(Event("later", kRecordActionId, "2009-03-01 08:01"), false));
     // A repeating event only needs its time of day.
-    EXPECT_TRUE(scheduler_.add(Event("daily", kRecordActionId, "2000-01-01 07:00", 60, 0x7F), false));
+    EXPECT_TRUE(
+        scheduler_.add(Event("daily", kRecordActionId, "2000-01-01 07:00", 60, 0x7F), false));
     // Events from the file skip the time checks.
     EXPECT_TRUE(scheduler_.add(Event("old", kRecordActionId, "2001-01-01 05:00"), true));
 }
@@ -113,36 +114,52 @@ TEST_F(SchedulerTest, AOneTimeEventMustStartAfterNow) {
 TEST_F(SchedulerTest, CollisionRules) {
     ASSERT_TRUE(scheduler_.add(Event("rec", kRecordActionId, "2009-03-02 10:00"), false));
     // A play event at the very end of a recording collides; a minute later it does not.
-    EXPECT_FALSE(scheduler_.validate(Event("play", kPlayActionId, "2009-03-02 10:30"), "", false, true));
+    EXPECT_FALSE(
+        scheduler_.validate(Event("play", kPlayActionId, "2009-03-02 10:30"), "", false, true));
     EXPECT_EQ(scheduler_.lastError(), kEventCollides);
-    EXPECT_TRUE(scheduler_.validate(Event("play", kPlayActionId, "2009-03-02 10:31"), "", false, true));
+    EXPECT_TRUE(
+        scheduler_.validate(Event("play", kPlayActionId, "2009-03-02 10:31"), "", false, true));
     // A recording that starts inside an existing one, or covers it, collides.
-    EXPECT_FALSE(scheduler_.validate(Event("in", kRecordActionId, "2009-03-02 10:15", 1800), "", false, true));
-    EXPECT_FALSE(scheduler_.validate(Event("over", kRecordActionId, "2009-03-02 09:00", 7200), "", false, true));
-    EXPECT_FALSE(scheduler_.validate(Event("touch", kRecordActionId, "2009-03-02 09:30", 1800), "", false, true));
-    EXPECT_TRUE(scheduler_.validate(Event("before", kRecordActionId, "2009-03-02 09:00", 3540), "", false, true));
-    EXPECT_TRUE(scheduler_.validate(Event("next day", kRecordActionId, "2009-03-03 10:00"), "", false, true));
+    EXPECT_FALSE(scheduler_.validate(Event("in", kRecordActionId, "2009-03-02 10:15", 1800), "",
+                                     false, true));
+    EXPECT_FALSE(scheduler_.validate(Event("over", kRecordActionId, "2009-03-02 09:00", 7200), "",
+                                     false, true));
+    EXPECT_FALSE(scheduler_.validate(Event("touch", kRecordActionId, "2009-03-02 09:30", 1800), "",
+                                     false, true));
+    EXPECT_TRUE(scheduler_.validate(Event("before", kRecordActionId, "2009-03-02 09:00", 3540), "",
+                                    false, true));
+    EXPECT_TRUE(scheduler_.validate(Event("next day", kRecordActionId, "2009-03-03 10:00"), "",
+                                    false, true));
     // Editing the event itself does not collide with its old self.
-    EXPECT_TRUE(scheduler_.validate(Event("rec", kRecordActionId, "2009-03-02 10:05"), "rec", false, true));
-    EXPECT_TRUE(scheduler_.validate(Event("renamed", kRecordActionId, "2009-03-02 10:05"), "REC", false, true));
+    EXPECT_TRUE(
+        scheduler_.validate(Event("rec", kRecordActionId, "2009-03-02 10:05"), "rec", false, true));
+    EXPECT_TRUE(scheduler_.validate(Event("renamed", kRecordActionId, "2009-03-02 10:05"), "REC",
+                                    false, true));
     // Name checks off means no collision test either.
-    EXPECT_TRUE(scheduler_.validate(Event("in", kRecordActionId, "2009-03-02 10:15"), "", true, true));
+    EXPECT_TRUE(
+        scheduler_.validate(Event("in", kRecordActionId, "2009-03-02 10:15"), "", true, true));
 }
 
 TEST_F(SchedulerTest, RepeatingEventsCollideOnSharedWeekdaysOnly) {
     // Mondays 10:00 to 11:00.
-    ASSERT_TRUE(scheduler_.add(Event("weekly", kRecordActionId, "2009-03-02 10:00", 3600, 0x01), false));
+    ASSERT_TRUE(
+        scheduler_.add(Event("weekly", kRecordActionId, "2009-03-02 10:00", 3600, 0x01), false));
     // A one-time event on a Tuesday at 10:30: no common weekday.
-    EXPECT_TRUE(scheduler_.validate(Event("tue", kRecordActionId, "2009-03-03 10:30"), "", false, true));
+    EXPECT_TRUE(
+        scheduler_.validate(Event("tue", kRecordActionId, "2009-03-03 10:30"), "", false, true));
     // On a later Monday it collides.
-    EXPECT_FALSE(scheduler_.validate(Event("mon", kRecordActionId, "2009-03-16 10:30"), "", false, true));
+    EXPECT_FALSE(
+        scheduler_.validate(Event("mon", kRecordActionId, "2009-03-16 10:30"), "", false, true));
     EXPECT_EQ(scheduler_.lastError(), kEventCollides);
     // A repeating event on Monday and Friday at 10:59 collides; on Friday alone not.
-    EXPECT_FALSE(scheduler_.validate(Event("mf", kPlayActionId, "2009-03-06 10:59", 0, 0x11), "", false, true));
-    EXPECT_TRUE(scheduler_.validate(Event("f", kPlayActionId, "2009-03-06 10:59", 0, 0x10), "", false, true));
+    EXPECT_FALSE(scheduler_.validate(Event("mf", kPlayActionId, "2009-03-06 10:59", 0, 0x11), "",
+                                     false, true));
+    EXPECT_TRUE(scheduler_.validate(Event("f", kPlayActionId, "2009-03-06 10:59", 0, 0x10), "",
+                                    false, true));
     // Events of unknown actions are ignored by the test.
     ASSERT_TRUE(scheduler_.add(Event("ghost", 4242, "2009-03-10 12:00"), true));
-    EXPECT_TRUE(scheduler_.validate(Event("noon", kRecordActionId, "2009-03-10 12:00"), "", false, true));
+    EXPECT_TRUE(
+        scheduler_.validate(Event("noon", kRecordActionId, "2009-03-10 12:00"), "", false, true));
 }
 
 TEST_F(SchedulerTest, UpdateRemoveAndCapacity) {
@@ -156,13 +173,15 @@ TEST_F(SchedulerTest, UpdateRemoveAndCapacity) {
     EXPECT_FALSE(scheduler_.remove("b"));
     EXPECT_EQ(scheduler_.eventAt(0), "");
     // Names longer than the file keeps are refused.
-    EXPECT_FALSE(scheduler_.add(Event(std::string(260, 'n'), kPlayActionId, "2009-03-05 11:00"), true));
-    EXPECT_TRUE(scheduler_.add(Event(std::string(259, 'n'), kPlayActionId, "2009-03-05 11:00"), true));
+    EXPECT_FALSE(
+        scheduler_.add(Event(std::string(260, 'n'), kPlayActionId, "2009-03-05 11:00"), true));
+    EXPECT_TRUE(
+        scheduler_.add(Event(std::string(259, 'n'), kPlayActionId, "2009-03-05 11:00"), true));
     ASSERT_TRUE(scheduler_.remove(std::string(259, 'N')));
 
     for (int i = 0; i < 32; ++i)
-        ASSERT_TRUE(scheduler_.add(Event("e" + std::to_string(i), kPlayActionId, "2009-03-05 10:00", 0,
-                                         static_cast<uint8_t>(i == 0 ? 0 : 0x40)),
+        ASSERT_TRUE(scheduler_.add(Event("e" + std::to_string(i), kPlayActionId, "2009-03-05 10:00",
+                                         0, static_cast<uint8_t>(i == 0 ? 0 : 0x40)),
                                    false))
             << i;
     EXPECT_FALSE(scheduler_.add(Event("full", kPlayActionId, "2009-03-05 11:00", 0), false));

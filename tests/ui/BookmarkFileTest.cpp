@@ -46,8 +46,16 @@ TEST(BookmarkFileTest, WritesTheFormatByteForByte) {
     database.add("/b", {65535, "é"});
     std::string expected = FileBuilder()
                                .U16(100)
-                               .Text("/a.wav").S32(2).U16(3).Text("").U16(70).Text("Hi")
-                               .Text("/b").S32(1).U16(65535).Text("é")
+                               .Text("/a.wav")
+                               .S32(2)
+                               .U16(3)
+                               .Text("")
+                               .U16(70)
+                               .Text("Hi")
+                               .Text("/b")
+                               .S32(1)
+                               .U16(65535)
+                               .Text("é")
                                .bytes;
     EXPECT_EQ(database.Serialise(), expected);
     EXPECT_EQ(Parsed(expected).Serialise(), expected);
@@ -72,7 +80,8 @@ TEST(BookmarkFileTest, ReadsWhatItCanAndStopsAtDamage) {
     EXPECT_TRUE(database.at(2).bookmarks.empty());
 
     // A record cut short is dropped, wherever the cut falls.
-    std::string two = FileBuilder(good).Text("/two.wav").S32(2).U16(1).Text("a").U16(2).Text("b").bytes;
+    std::string two =
+        FileBuilder(good).Text("/two.wav").S32(2).U16(1).Text("a").U16(2).Text("b").bytes;
     for (size_t cut = good.bytes.size() + 1; cut < two.size(); ++cut)
         EXPECT_EQ(Parsed(two.substr(0, cut)).size(), 1u) << cut;
     EXPECT_EQ(Parsed(two).size(), 2u);
@@ -81,8 +90,14 @@ TEST(BookmarkFileTest, ReadsWhatItCanAndStopsAtDamage) {
 TEST(BookmarkFileTest, RepeatedPositionsKeepTheFirst) {
     BookmarkDatabase database = Parsed(FileBuilder()
                                            .U16(100)
-                                           .Text("/a").S32(3)
-                                           .U16(9).Text("first").U16(9).Text("second").U16(4).Text("")
+                                           .Text("/a")
+                                           .S32(3)
+                                           .U16(9)
+                                           .Text("first")
+                                           .U16(9)
+                                           .Text("second")
+                                           .U16(4)
+                                           .Text("")
                                            .bytes);
     ASSERT_EQ(database.size(), 1u);
     ASSERT_EQ(database.at(0).bookmarks.size(), 2u);

@@ -21,7 +21,8 @@ protected:
         test::WriteWholeFile(folder_ / "a.wav", "");
     }
     ToolRun Run(const std::string& arguments) {
-        return test::RunToolIn(folder_.Path(), "--data " + Quoted(folder_ / "data") + " bookmarks " + arguments);
+        return test::RunToolIn(folder_.Path(),
+                               "--data " + Quoted(folder_ / "data") + " bookmarks " + arguments);
     }
 
     test::ScratchFolder folder_;
@@ -37,7 +38,8 @@ TEST_F(BookmarksToolTest, AddListRemoveRenameCleanUp) {
     ASSERT_EQ(Run("add " + Quoted(folder_ / "gone.wav") + " 1").exitCode, 0);
 
     // The most recently used recording comes first.
-    EXPECT_EQ(Run("list").output, folder_ / "gone.wav\n  0:01\n" + a_ + "\n  0:30  thirty\n  1:01:40\n");
+    EXPECT_EQ(Run("list").output,
+              folder_ / "gone.wav\n  0:01\n" + a_ + "\n  0:30  thirty\n  1:01:40\n");
     EXPECT_EQ(Run("list " + Quoted(a_)).output, a_ + "\n  0:30  thirty\n  1:01:40\n");
 
     BookmarkDatabase database;

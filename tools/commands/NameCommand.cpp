@@ -15,18 +15,19 @@
 namespace tonilo::tool {
 namespace {
 
-const char* kUsage =
-    "name [--dir DIR] [--template T] [--subfolder T] [--ext EXT] [--caller TEXT]\n"
-    "       [--time \"YYYY-MM-DD hh:mm\"] [--path P [--overwrite]]\n"
-    "what is left out comes from the settings (RecDir, FileName, DateDir and\n"
-    "DateDirFormat) and from the encoder of the selected preset";
+const char* kUsage = "name [--dir DIR] [--template T] [--subfolder T] [--ext EXT] [--caller TEXT]\n"
+                     "       [--time \"YYYY-MM-DD hh:mm\"] [--path P [--overwrite]]\n"
+                     "what is left out comes from the settings (RecDir, FileName, DateDir and\n"
+                     "DateDirFormat) and from the encoder of the selected preset";
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "tonilo-tool: %s\n", message.c_str());
     return kExitFailure;
 }
 
-int FailFromLog() { return Fail(ErrorLog::MessageForCode(GetErrorLog().GetLastCode())); }
+int FailFromLog() {
+    return Fail(ErrorLog::MessageForCode(GetErrorLog().GetLastCode()));
+}
 
 // The extension of the selected preset's encoder; "wav" when the registry does
 // not know it.

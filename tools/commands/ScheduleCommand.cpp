@@ -77,9 +77,9 @@ void PrintEvent(Scheduler& scheduler, const ScheduleEvent& event) {
     std::string length = action && !action->hasLength ? "-" : std::to_string(event.length);
     std::printf("%s\t%s\t%s\t%s\t%s\t%s%s%s\n", event.name.c_str(),
                 action ? action->name.c_str() : std::to_string(event.action).c_str(),
-                FormatLocalTime(event.start).c_str(), length.c_str(), RepeatText(event.repeat).c_str(),
-                event.enabled == 1 ? "enabled" : "disabled", file.empty() ? "" : "\t",
-                file.c_str());
+                FormatLocalTime(event.start).c_str(), length.c_str(),
+                RepeatText(event.repeat).c_str(), event.enabled == 1 ? "enabled" : "disabled",
+                file.empty() ? "" : "\t", file.c_str());
 }
 
 int Add(Scheduler& scheduler, const Arguments& arguments) {

@@ -22,9 +22,12 @@ const char* kUsage = "settings list\n"
 
 const char* TypeName(SettingType type) {
     switch (type) {
-    case SettingType::String: return "string";
-    case SettingType::Number: return "number";
-    case SettingType::Block: return "preset";
+    case SettingType::String:
+        return "string";
+    case SettingType::Number:
+        return "number";
+    case SettingType::Block:
+        return "preset";
     }
     return "?";
 }
@@ -110,9 +113,9 @@ bool ParsePreset(const std::string& text, QualityPreset* preset) {
             break;
         }
     }
-    *preset = QualityPreset::FromFormat(encoder, rate, static_cast<uint16_t>(bits),
-                                        static_cast<uint16_t>(channels),
-                                        static_cast<uint8_t>(quality));
+    *preset =
+        QualityPreset::FromFormat(encoder, rate, static_cast<uint16_t>(bits),
+                                  static_cast<uint16_t>(channels), static_cast<uint8_t>(quality));
     return true;
 }
 
@@ -129,7 +132,8 @@ int Fail(const std::string& message) {
     return kExitFailure;
 }
 
-int SetValue(SettingsStore* settings, const SettingDefinition& definition, const std::string& value) {
+int SetValue(SettingsStore* settings, const SettingDefinition& definition,
+             const std::string& value) {
     switch (definition.type) {
     case SettingType::String:
         if (IsValidatedName(definition.name) && !ValidateName(value, false))
