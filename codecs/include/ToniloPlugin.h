@@ -37,7 +37,8 @@ struct WAVEFORMATEX {
 // carried along unchanged.
 struct RecordingFormat {
     WAVEFORMATEX format;
-    uint8_t extra;
+    uint8_t extra; // the byte after the format in a quality preset: the quality
+                   // index, which the shipped encoders take as their level
 };
 
 // What a decoder reports on Open: the decoded PCM format and the duration.
