@@ -5,12 +5,16 @@
 #include <cstdio>
 
 #include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/LanguageResources.h"
 #include "platform/RegistryKey.h"
 #include "platform/RegistryStore.h"
 #include "platform/TextEncoding.h"
 
 namespace tonilo {
 namespace {
+
+// The name of the interface language in the language resources.
+constexpr uint32_t kLanguageNameString = 712;
 
 constexpr SettingType S = SettingType::String;
 constexpr SettingType N = SettingType::Number;
@@ -318,6 +322,11 @@ bool SettingsStore::WriteFirstRunValues(const char* keyPath,
     written = key.WriteString("Language", languageName) && written;
     key.Flush();
     return written;
+}
+
+bool SettingsStore::WriteFirstRunValues(const char* keyPath) const {
+    std::string language = LoadResourceString(kLanguageNameString);
+    return WriteFirstRunValues(keyPath, language.empty() ? "English" : language);
 }
 
 void SettingsStore::PrepareForExit() {

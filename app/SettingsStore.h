@@ -79,6 +79,8 @@ public:
     // First start (FirstTime non-zero after Load): records "Version" and
     // "Language" under the key. False when nothing was written.
     bool WriteFirstRunValues(const char* keyPath, const std::string& languageName) const;
+    // The same with the interface language's name from the language resources.
+    bool WriteFirstRunValues(const char* keyPath) const;
     // At shut-down, before the final Save.
     void PrepareForExit();
 

@@ -265,6 +265,11 @@ TEST_F(SettingsStoreTest, FirstRunWritesVersionAndLanguageAndExitClearsTheMark) 
     ASSERT_TRUE(key.ReadString("Language", &language));
     EXPECT_EQ(language, "English");
 
+    key.DeleteValue("Language");
+    ASSERT_TRUE(settings.WriteFirstRunValues(kKey)); // named by the language resources
+    ASSERT_TRUE(key.ReadString("Language", &language));
+    EXPECT_EQ(language, "English");
+
     uint32_t firstTime = 0;
     settings.GetNumber("FirstTime", &firstTime);
     EXPECT_EQ(firstTime, 1u); // stays set for the whole run
