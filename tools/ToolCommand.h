@@ -32,5 +32,8 @@ int RunSettingsCommand(const ToolContext& context, const Arguments& arguments);
 int RunNameCommand(const ToolContext& context, const Arguments& arguments);
 int RunBookmarksCommand(const ToolContext& context, const Arguments& arguments);
 int RunScheduleCommand(const ToolContext& context, const Arguments& arguments);
+int RunRecordCommand(const ToolContext& context, const Arguments& arguments);
+int RunPlayCommand(const ToolContext& context, const Arguments& arguments);
+int RunRecoverCommand(const ToolContext& context, const Arguments& arguments);
 
 } // namespace tonilo::tool

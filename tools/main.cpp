@@ -27,6 +27,9 @@ const CommandEntry kCommands[] = {
     {"name", RunNameCommand, "name [--dir DIR] [--template T] ...  the path of the next recording"},
     {"bookmarks", RunBookmarksCommand, "bookmarks list|add|remove|rename|cleanup ...  bookmarks.bin"},
     {"schedule", RunScheduleCommand, "schedule list|add|remove ...  scheduled recordings and playback"},
+    {"record", RunRecordCommand, "record OUT [--seconds N] [--encoder NAME] [--rate HZ] ...  record from the input"},
+    {"play", RunPlayCommand, "play FILE|URL [--from MS]     play to the output"},
+    {"recover", RunRecoverCommand, "recover DIR                   name recordings a crash left unfinished"},
 };
 
 void PrintUsage() {
