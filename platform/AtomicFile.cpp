@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
@@ -73,6 +74,23 @@ bool FlushFolder(const std::string& folder) {
     return ok;
 }
 
+// Temporaries of writers that died (a crash, a power loss) would pile up beside
+// the file; those untouched for an hour belong to no running writer.
+void RemoveAbandonedTemporaries(const std::string& folder, const std::string& fileName) {
+    const std::string prefix = "." + fileName + ".";
+    const auto now = std::filesystem::file_time_type::clock::now();
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        std::error_code ignored;
+        auto modified = entry.last_write_time(ignored);
+        if (!ignored && now - modified > std::chrono::hours(1) && entry.is_regular_file(ignored))
+            std::filesystem::remove(entry.path(), ignored);
+    }
+}
+
 } // namespace
 
 bool WriteFileAtomically(const std::string& requestedPath, const std::string& bytes) {
@@ -118,6 +136,7 @@ bool WriteFileAtomically(const std::string& requestedPath, const std::string& by
         return abandon(false);
     if (Injected(AtomicWriteStep::Rename) || std::rename(temporary.c_str(), path.c_str()) != 0)
         return abandon(false);
+    RemoveAbandonedTemporaries(folder, FileNameOf(path));
     // The new contents are in place; a failure to flush the folder only means the
     // rename may not survive a power loss, so it is reported but not undone.
     return !Injected(AtomicWriteStep::FlushFolder) && FlushFolder(folder);

@@ -89,6 +89,22 @@ TEST_F(AtomicFileTest, AProcessDyingAtAnyStepLeavesOldOrNewWhole) {
     }
 }
 
+TEST_F(AtomicFileTest, TemporariesOfDeadWritersAreRemovedAfterAnHour) {
+    std::string path = folder_ / "data.bin";
+    std::string abandoned = folder_ / ".data.bin.Ab12Cd";
+    std::string recent = folder_ / ".data.bin.Xy34Zw";
+    std::string other = folder_ / ".other.bin.Ab12Cd";
+    for (const std::string& name : {abandoned, recent, other})
+        WriteWholeFile(name, "partial");
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(2);
+    std::filesystem::last_write_time(abandoned, old);
+    std::filesystem::last_write_time(other, old);
+    ASSERT_TRUE(WriteFileAtomically(path, "x"));
+    EXPECT_FALSE(std::filesystem::exists(abandoned));
+    EXPECT_TRUE(std::filesystem::exists(recent)); // may belong to a writer at work
+    EXPECT_TRUE(std::filesystem::exists(other));  // another file's
+}
+
 TEST_F(AtomicFileTest, ALinkedFileKeepsItsLink) {
     std::string target = folder_ / "target.bin";
     std::string link = folder_ / "link.bin";

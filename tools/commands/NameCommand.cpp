@@ -2,6 +2,7 @@
 // makes it (its folders are created too).
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "Libs/ToniloLib/Src/ErrorLog.h"
@@ -78,8 +79,8 @@ int RunNameCommand(const ToolContext& context, const Arguments& arguments) {
             request.callerText = value;
         else if (option == "--time")
             time = value;
-        else if (option == "--path")
-            request.explicitPath = value;
+        else if (option == "--path" && !value.empty())
+            request.explicitPath = std::filesystem::absolute(value).lexically_normal().string();
         else
             return UsageError(kUsage);
     }
