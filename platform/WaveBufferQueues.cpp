@@ -111,24 +111,37 @@ WaveOutputQueue::WaveOutputQueue(const WAVEFORMATEX& format, ThreadId callbackTh
 bool WaveOutputQueue::Write(WAVEHDR* header) {
     if (!header || !(header->dwFlags & WHDR_PREPARED))
         return false;
-    std::lock_guard<std::mutex> guard(mutex_);
-    if (closed_ || (header->dwFlags & WHDR_INQUEUE))
-        return false;
-    header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
-    queue_.push_back(header);
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (closed_ || (header->dwFlags & WHDR_INQUEUE))
+            return false;
+        header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+        queue_.push_back(header);
+    }
+    BufferWritten();
     return true;
 }
 
 bool WaveOutputQueue::Pause() {
-    std::lock_guard<std::mutex> guard(mutex_);
-    paused_ = true;
-    return !closed_;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (closed_)
+            return false;
+        paused_ = true;
+    }
+    PauseDevice(true);
+    return true;
 }
 
 bool WaveOutputQueue::Restart() {
-    std::lock_guard<std::mutex> guard(mutex_);
-    paused_ = false;
-    return !closed_;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (closed_)
+            return false;
+        paused_ = false;
+    }
+    PauseDevice(false);
+    return true;
 }
 
 bool WaveOutputQueue::Reset() {

@@ -67,6 +67,9 @@ public:
 
 protected:
     virtual void CloseDevice() {}
+    // A buffer was queued, or the output paused or restarted (without the lock).
+    virtual void BufferWritten() {}
+    virtual void PauseDevice(bool paused) {}
     // Sees each piece of played audio (volume applied) before its buffer goes
     // back, under the lock.
     virtual void Played(const uint8_t* data, size_t bytes) {}

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -82,11 +83,20 @@ public:
             std::fprintf(stderr, "Tonilo: audio output: %s\n", SDL_GetError());
             return false;
         }
-        SDL_PauseAudioDevice(device_, 0);
+        // SDL stays paused until the first buffer arrives, so that the output
+        // does not begin with silence of its own.
         return true;
     }
 
 protected:
+    void BufferWritten() override {
+        if (!started_.exchange(true) && !IsPaused())
+            SDL_PauseAudioDevice(device_, 0);
+    }
+    void PauseDevice(bool paused) override {
+        if (started_)
+            SDL_PauseAudioDevice(device_, paused ? 1 : 0);
+    }
     void CloseDevice() override {
         if (device_ != 0)
             SDL_CloseAudioDevice(device_);
@@ -103,6 +113,7 @@ private:
 
     SDL_AudioDeviceID device_ = 0;
     uint8_t silence_;
+    std::atomic<bool> started_{false};
 };
 
 } // namespace

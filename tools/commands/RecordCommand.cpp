@@ -167,7 +167,7 @@ int RunRecordCommand(const ToolContext&, const Arguments& arguments) {
                 std::fflush(stderr);
             }
             // A failure (disk full, device lost) closes the recorder by itself.
-            closed = events.Next(&answer, 50) && answer.event == EVENT_CLOSED;
+            closed = events.Next(&answer, 10) && answer.event == EVENT_CLOSED;
         }
         if (!closed) {
             recorder->Stop();
