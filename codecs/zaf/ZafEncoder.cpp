@@ -70,7 +70,10 @@ bool ZafEncoder::Open(ByteStream* stream, const RecordingFormat* format) {
     }
     uint32_t level = std::min<uint32_t>(format->extra, kZafQualityLevels - 1);
     opus_int32 bitrate = static_cast<opus_int32>(ZafBitrateKbps(level) * 1000);
-    if (ope_encoder_ctl(encoder_, OPUS_SET_BITRATE(bitrate)) != OPE_OK) {
+    // The input's true resolution lets Opus spend nothing on the noise below it.
+    opus_int32 depth = format_.wBitsPerSample;
+    if (ope_encoder_ctl(encoder_, OPUS_SET_BITRATE(bitrate)) != OPE_OK ||
+        ope_encoder_ctl(encoder_, OPUS_SET_LSB_DEPTH(depth)) != OPE_OK) {
         Discard();
         return false;
     }
