@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "Libs/ToniloLib/Src/ErrorLog.h"
@@ -261,6 +262,7 @@ bool Recorder::DoOpen(const OpenBlock& block) {
     allocationSize_ = 0;
     failed_ = false;
     fileSize_ = 0;
+    processingMicroseconds_ = 0;
     lastSyncTick_ = GetTickCount();
     state_ = RECORDER_IDLE;
     return true;
@@ -429,7 +431,15 @@ bool Recorder::OnData(uint8_t* buffer, uint32_t byteCount) {
     uint32_t state = state_;
     if (state != RECORDER_RECORDING && state != RECORDER_PAUSED)
         return true;
-    uint32_t started = GetTickCount();
+    struct Timer {
+        std::atomic<uint64_t>& total;
+        std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+        ~Timer() {
+            total += static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                               std::chrono::steady_clock::now() - start)
+                                               .count());
+        }
+    } timer{processingMicroseconds_};
     AudioBuffer audio{buffer, allocationSize_, byteCount};
     if (chainTail_ && !chainTail_->Process(&audio)) {
         TONILO_LOG_ERROR_CODE(37006);
@@ -452,8 +462,14 @@ bool Recorder::OnData(uint8_t* buffer, uint32_t byteCount) {
     durationMs_ += bufferMs;
     if (stream_)
         fileSize_ = static_cast<uint32_t>(stream_->GetSize());
+    // Measured in microseconds: a millisecond tick would round a 100 ms
+    // buffer's work to 0 or 1%.
+    auto spent = std::chrono::duration_cast<std::chrono::microseconds>(
+                     std::chrono::steady_clock::now() - timer.start)
+                     .count();
+    load_ = bufferMs ? static_cast<uint32_t>(static_cast<uint64_t>(spent) * 100 / (bufferMs * 1000ull))
+                     : 0;
     uint32_t now = GetTickCount();
-    load_ = bufferMs ? (now - started) * 100 / bufferMs : 0;
     if (now - lastSyncTick_ >= kRecordingSyncIntervalMs) {
         lastSyncTick_ = now;
         if (!SyncFile()) {

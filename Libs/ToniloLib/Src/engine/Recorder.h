@@ -87,6 +87,9 @@ public:
     // The name the finished file got (after event 2), empty if none was kept.
     std::string FinishedFileName();
     bool HasFailed() const { return failed_; }
+    // Microseconds spent filtering, encoding and syncing since Open: a finer
+    // measure than the load figure's millisecond ticks.
+    uint64_t ProcessingMicroseconds() const { return processingMicroseconds_; }
 
     // DeviceSink, on the delivery thread.
     bool OnData(uint8_t* buffer, uint32_t byteCount) override;
@@ -124,6 +127,7 @@ private:
     EngineWorker worker_;
     std::atomic<uint32_t> durationMs_{0};
     std::atomic<uint32_t> load_{0};
+    std::atomic<uint64_t> processingMicroseconds_{0};
     uint32_t allocationSize_ = 0;
     std::atomic<bool> failed_{false};
     std::atomic<uint32_t> fileSize_{0};
