@@ -49,8 +49,7 @@ public:
     }
     std::string Blob(int column) {
         const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement_, column));
-        return bytes ? std::string(bytes, sqlite3_column_bytes(statement_, column))
-                     : std::string();
+        return bytes ? std::string(bytes, sqlite3_column_bytes(statement_, column)) : std::string();
     }
 
 private:
@@ -63,8 +62,7 @@ private:
 class WriteTransaction {
 public:
     explicit WriteTransaction(sqlite3* database) : database_(database) {
-        began_ = sqlite3_exec(database_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) ==
-                 SQLITE_OK;
+        began_ = sqlite3_exec(database_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
     }
     ~WriteTransaction() {
         if (began_ && !committed_)
@@ -122,8 +120,8 @@ RegistryStore::RegistryStore(const std::string& path) : path_(path) {
                      path_.c_str(), aside.c_str());
     }
     if (!OpenDatabase() || !PrepareSchema()) {
-        std::fprintf(stderr, "Tonilo: cannot open the settings database %s: %s\n",
-                     path_.c_str(), database_ ? sqlite3_errmsg(database_) : "out of memory");
+        std::fprintf(stderr, "Tonilo: cannot open the settings database %s: %s\n", path_.c_str(),
+                     database_ ? sqlite3_errmsg(database_) : "out of memory");
         Close();
     }
 }
@@ -239,6 +237,24 @@ int64_t RegistryStore::FindKeyId(RegistryRoot root, const std::string& normalize
     return find.Step() == SQLITE_ROW ? find.Integer(0) : -1;
 }
 
+int64_t RegistryStore::ValueOwnerId(RegistryRoot root, const std::string& normalizedPath) {
+    // Values directly under a root hang on a pseudo key numbered after the root.
+    return normalizedPath.empty() ? -static_cast<int64_t>(root) : FindKeyId(root, normalizedPath);
+}
+
+bool RegistryStore::UpsertValue(int64_t keyId, const RegistryValue& value) {
+    // Keep the name's spelling from the first write, as the platform does.
+    Statement set(database_,
+                  "INSERT INTO registry_values(key_id, name, type, data) VALUES(?1,?2,?3,?4)"
+                  " ON CONFLICT(key_id, name) DO UPDATE SET type = excluded.type,"
+                  " data = excluded.data");
+    set.Bind(1, keyId)
+        .Bind(2, value.name)
+        .Bind(3, static_cast<int64_t>(value.type))
+        .BindBlob(4, value.data);
+    return set.Run();
+}
+
 int64_t RegistryStore::CreateKeyLocked(RegistryRoot root, const std::string& normalizedPath) {
     int64_t id = FindKeyId(root, normalizedPath);
     if (id >= 0 || normalizedPath.empty())
@@ -273,8 +289,7 @@ bool RegistryStore::CreateKey(RegistryRoot root, const std::string& path) {
     if (normalized.empty() || FindKeyId(root, normalized) >= 0)
         return true;
     WriteTransaction transaction(database_);
-    return transaction.Began() && CreateKeyLocked(root, normalized) >= 0 &&
-           transaction.Commit();
+    return transaction.Began() && CreateKeyLocked(root, normalized) >= 0 && transaction.Commit();
 }
 
 bool RegistryStore::DeleteKey(RegistryRoot root, const std::string& path) {
@@ -315,24 +330,12 @@ bool RegistryStore::GetValue(RegistryRoot root, const std::string& path, const s
     std::lock_guard<std::recursive_mutex> guard(mutex_);
     if (!database_)
         return false;
-    Statement get(database_, "SELECT v.name, v.type, v.data FROM registry_values v"
-                             " JOIN registry_keys k ON k.id = v.key_id"
-                             " WHERE k.root = ?1 AND k.path = ?2 AND v.name = ?3");
-    std::string normalized = NormalizePath(path);
-    if (normalized.empty()) {
-        // Values directly under a root live on the implicit key 0.
-        Statement root0(database_,
-                        "SELECT name, type, data FROM registry_values WHERE key_id = ?1 "
-                        "AND name = ?2");
-        root0.Bind(1, -static_cast<int64_t>(root)).Bind(2, name);
-        if (root0.Step() != SQLITE_ROW)
-            return false;
-        if (out)
-            *out = RegistryValue{root0.Text(0), static_cast<uint32_t>(root0.Integer(1)),
-                                 root0.Blob(2)};
-        return true;
-    }
-    get.Bind(1, static_cast<int64_t>(root)).Bind(2, normalized).Bind(3, name);
+    int64_t keyId = ValueOwnerId(root, NormalizePath(path));
+    if (keyId == -1)
+        return false;
+    Statement get(database_,
+                  "SELECT name, type, data FROM registry_values WHERE key_id = ?1 AND name = ?2");
+    get.Bind(1, keyId).Bind(2, name);
     if (get.Step() != SQLITE_ROW)
         return false;
     if (out)
@@ -345,17 +348,8 @@ bool RegistryStore::SetValue(RegistryRoot root, const std::string& path, const s
     std::lock_guard<std::recursive_mutex> guard(mutex_);
     if (!database_)
         return false;
-    std::string normalized = NormalizePath(path);
-    int64_t keyId = normalized.empty() ? -static_cast<int64_t>(root) : FindKeyId(root, normalized);
-    if (keyId == -1 && !normalized.empty())
-        return false;
-    // Keep the name's spelling from the first write, as the platform does.
-    Statement set(database_,
-                  "INSERT INTO registry_values(key_id, name, type, data) VALUES(?1,?2,?3,?4)"
-                  " ON CONFLICT(key_id, name) DO UPDATE SET type = excluded.type,"
-                  " data = excluded.data");
-    set.Bind(1, keyId).Bind(2, name).Bind(3, static_cast<int64_t>(type)).BindBlob(4, data);
-    return set.Run();
+    int64_t keyId = ValueOwnerId(root, NormalizePath(path));
+    return keyId != -1 && UpsertValue(keyId, RegistryValue{name, type, data});
 }
 
 bool RegistryStore::DeleteValue(RegistryRoot root, const std::string& path,
@@ -363,9 +357,8 @@ bool RegistryStore::DeleteValue(RegistryRoot root, const std::string& path,
     std::lock_guard<std::recursive_mutex> guard(mutex_);
     if (!database_)
         return false;
-    std::string normalized = NormalizePath(path);
-    int64_t keyId = normalized.empty() ? -static_cast<int64_t>(root) : FindKeyId(root, normalized);
-    if (keyId == -1 && !normalized.empty())
+    int64_t keyId = ValueOwnerId(root, NormalizePath(path));
+    if (keyId == -1)
         return false;
     Statement erase(database_, "DELETE FROM registry_values WHERE key_id = ?1 AND name = ?2");
     erase.Bind(1, keyId).Bind(2, name);
@@ -381,20 +374,12 @@ bool RegistryStore::SetValues(RegistryRoot root, const std::string& path,
     WriteTransaction transaction(database_);
     if (!transaction.Began())
         return false;
-    int64_t keyId = normalized.empty() ? -static_cast<int64_t>(root)
-                                       : CreateKeyLocked(root, normalized);
+    int64_t keyId =
+        normalized.empty() ? -static_cast<int64_t>(root) : CreateKeyLocked(root, normalized);
     if (keyId == -1)
         return false;
     for (const RegistryValue& value : values) {
-        Statement set(database_,
-                      "INSERT INTO registry_values(key_id, name, type, data) VALUES(?1,?2,?3,?4)"
-                      " ON CONFLICT(key_id, name) DO UPDATE SET type = excluded.type,"
-                      " data = excluded.data");
-        set.Bind(1, keyId)
-            .Bind(2, value.name)
-            .Bind(3, static_cast<int64_t>(value.type))
-            .BindBlob(4, value.data);
-        if (!set.Run())
+        if (!UpsertValue(keyId, value))
             return false;
     }
     return transaction.Commit();
@@ -405,16 +390,15 @@ std::vector<RegistryValue> RegistryStore::Values(RegistryRoot root, const std::s
     std::vector<RegistryValue> values;
     if (!database_)
         return values;
-    std::string normalized = NormalizePath(path);
-    int64_t keyId = normalized.empty() ? -static_cast<int64_t>(root) : FindKeyId(root, normalized);
-    if (keyId == -1 && !normalized.empty())
+    int64_t keyId = ValueOwnerId(root, NormalizePath(path));
+    if (keyId == -1)
         return values;
     Statement list(database_, "SELECT name, type, data FROM registry_values WHERE key_id = ?1 "
                               "ORDER BY rowid");
     list.Bind(1, keyId);
     while (list.Step() == SQLITE_ROW)
-        values.push_back(RegistryValue{list.Text(0), static_cast<uint32_t>(list.Integer(1)),
-                                       list.Blob(2)});
+        values.push_back(
+            RegistryValue{list.Text(0), static_cast<uint32_t>(list.Integer(1)), list.Blob(2)});
     return values;
 }
 

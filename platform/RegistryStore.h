@@ -79,6 +79,9 @@ private:
     bool PrepareSchema();
     void Close();
     int64_t FindKeyId(RegistryRoot root, const std::string& normalizedPath);
+    // The key id values of the path hang on, -1 when the key does not exist.
+    int64_t ValueOwnerId(RegistryRoot root, const std::string& normalizedPath);
+    bool UpsertValue(int64_t keyId, const RegistryValue& value);
     int64_t CreateKeyLocked(RegistryRoot root, const std::string& normalizedPath);
     bool Execute(const char* sql);
 
