@@ -51,8 +51,7 @@ bool SchemeIsWeb(const char* url) {
     if (curl_url_set(parsed, CURLUPART_URL, url, 0) == CURLUE_OK &&
         curl_url_get(parsed, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
         curl_url_get(parsed, CURLUPART_HOST, &host, 0) == CURLUE_OK)
-        ok = (strcasecmp(scheme, "http") == 0 || strcasecmp(scheme, "https") == 0) &&
-             *host != '\0';
+        ok = (strcasecmp(scheme, "http") == 0 || strcasecmp(scheme, "https") == 0) && *host != '\0';
     curl_free(scheme);
     curl_free(host);
     curl_url_cleanup(parsed);
@@ -71,8 +70,12 @@ void HttpStream::SetFactoryTimeouts(int32_t connectTimeoutMs, int32_t receiveTim
     gFactoryReceiveTimeout = receiveTimeoutMs;
 }
 
-int32_t HttpStream::FactoryConnectTimeout() { return gFactoryConnectTimeout; }
-int32_t HttpStream::FactoryReceiveTimeout() { return gFactoryReceiveTimeout; }
+int32_t HttpStream::FactoryConnectTimeout() {
+    return gFactoryConnectTimeout;
+}
+int32_t HttpStream::FactoryReceiveTimeout() {
+    return gFactoryReceiveTimeout;
+}
 
 HttpStream::HttpStream(const char* url, int32_t connectTimeoutMs, int32_t receiveTimeoutMs)
     : connectTimeoutMs_(std::max(connectTimeoutMs, 1)),

@@ -42,7 +42,7 @@ ReadAheadStream::~ReadAheadStream() {
         auto* interruptible = dynamic_cast<InterruptibleStream*>(inner_);
         if (interruptible != nullptr && fillRunning_) {
             if (owned_ || !dataAvailable_.wait_for(lock, std::chrono::milliseconds(kDataWaitMs),
-                                                  [this] { return !fillRunning_; }))
+                                                   [this] { return !fillRunning_; }))
                 interruptible->Interrupt();
         }
         lock.unlock();
@@ -105,8 +105,7 @@ void ReadAheadStream::FillLoop() {
     Lock lock(mutex_);
     for (;;) {
         spaceAvailable_.wait(lock, [this] {
-            return stop_ ||
-                   (!fillHeld_ && !endOfInput_ && capacity_ - buffered_ >= chunkSize_);
+            return stop_ || (!fillHeld_ && !endOfInput_ && capacity_ - buffered_ >= chunkSize_);
         });
         if (stop_)
             return;

@@ -95,8 +95,9 @@ TEST_F(HttpStreamTest, StalledServerFailsTheOpenAfterTheReceiveTimeout) {
     HttpStream stream(server_.Url("/stall").c_str(), kConnectMs, kReceiveMs);
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(stream.GetHandle(), kNoStreamHandle);
-    RecordProperty("open_ms", static_cast<int>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+    RecordProperty(
+        "open_ms",
+        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
 }
 
 TEST_F(HttpStreamTest, StalledBodyFailsTheReadWithWhatArrived) {
@@ -235,6 +236,11 @@ TEST_F(HttpStreamTest, BadAddressesFailCleanly) {
         EXPECT_EQ(stream.Read(buffer, 4), 0) << address;
         EXPECT_EQ(stream.Seek(0, 3), -1) << address;
     }
+    // TLS spoken to a plain server: the handshake never completes.
+    std::string secure = server_.Url("/file");
+    secure.replace(0, 4, "https");
+    HttpStream tls(secure.c_str(), kConnectMs, kReceiveMs);
+    EXPECT_EQ(tls.GetHandle(), kNoStreamHandle);
     HttpStream none(nullptr, kConnectMs, kReceiveMs);
     EXPECT_EQ(none.GetHandle(), kNoStreamHandle);
 }

@@ -24,7 +24,9 @@ bool SendAll(int socket, const void* data, size_t length) {
     return true;
 }
 
-bool SendText(int socket, const std::string& text) { return SendAll(socket, text.data(), text.size()); }
+bool SendText(int socket, const std::string& text) {
+    return SendAll(socket, text.data(), text.size());
+}
 
 // The value of a header in a request head, empty when absent.
 std::string HeaderValue(const std::string& head, const char* name) {
@@ -172,10 +174,10 @@ bool TestHttpServer::Answer(int client, const std::string& head) {
             start = std::stoul(range.substr(6));
         if (start > 0 && start < body_.size()) {
             SendText(client, "HTTP/1.1 206 Partial Content\r\nAccept-Ranges: bytes\r\n"
-                             "Content-Range: bytes " + std::to_string(start) + "-" +
-                                 std::to_string(body_.size() - 1) + "/" + length +
-                                 "\r\nContent-Length: " + std::to_string(body_.size() - start) +
-                                 "\r\n\r\n");
+                             "Content-Range: bytes " +
+                                 std::to_string(start) + "-" + std::to_string(body_.size() - 1) +
+                                 "/" + length + "\r\nContent-Length: " +
+                                 std::to_string(body_.size() - start) + "\r\n\r\n");
         } else {
             SendText(client, std::string("HTTP/1.1 200 OK\r\n") +
                                  (path != "/norange" ? "Accept-Ranges: bytes\r\n" : "") +
@@ -190,7 +192,8 @@ bool TestHttpServer::Answer(int client, const std::string& head) {
         return false;
     }
     if (path == "/redirect")
-        return SendText(client, "HTTP/1.1 302 Found\r\nLocation: /file\r\nContent-Length: 0\r\n\r\n");
+        return SendText(client,
+                        "HTTP/1.1 302 Found\r\nLocation: /file\r\nContent-Length: 0\r\n\r\n");
     if (path == "/stall") {
         WaitForStop();
         return false;
