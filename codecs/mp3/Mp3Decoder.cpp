@@ -85,9 +85,9 @@ bool Mp3Decoder::Open(ByteStream* stream, MediaInfo* info) {
         return false;
     InitialiseLibrary();
     stream_ = stream;
-    firstRead_ = true;
     refused_ = false;
     seekable_ = stream->GetSize() >= 0 && stream->Seek(0, 1) >= 0;
+    // Foreign magic can only be recognised at the start of a file.
     firstRead_ = stream->Tell() <= 0;
 
     int error = MPG123_OK;

@@ -1,6 +1,7 @@
 #include "codecs/mp3/Mp3Encoder.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "codecs/common/PcmSamples.h"
 #include "codecs/mp3/Mp3Quality.h"
@@ -22,6 +23,10 @@ bool TagFitsConstantFrame(uint32_t rate, uint16_t channels, uint32_t kbps) {
     constexpr uint32_t kTagBytes = 156;
     return frameBytes >= 4 + sideInformation + kTagBytes;
 }
+
+// LAME fills shared tables while it sets an encoder up; a recording and an
+// export may set up encoders on two threads at once.
+std::mutex lameSetUp;
 
 } // namespace
 
@@ -55,6 +60,7 @@ bool Mp3Encoder::Open(ByteStream* stream, const RecordingFormat* format) {
     uint32_t level = std::min<uint32_t>(format->extra, kMp3QualityLevels - 1);
     uint32_t kbps = Mp3BitrateKbps(format_.nSamplesPerSec, format_.nChannels, level);
 
+    std::lock_guard<std::mutex> guard(lameSetUp);
     lame_ = lame_init();
     if (lame_ == nullptr)
         return false;
