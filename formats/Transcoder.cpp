@@ -18,20 +18,21 @@ namespace {
 constexpr uint32_t kDecodeBytes = 65536;
 constexpr int32_t kWriterCapacity = 256 * 1024;
 
-template <typename Codec>
-struct ReleaseCodec {
+template <typename Codec> struct ReleaseCodec {
     void operator()(Codec* codec) const {
         if (codec != nullptr)
             codec->Release();
     }
 };
-template <typename Codec>
-using Held = std::unique_ptr<Codec, ReleaseCodec<Codec>>;
+template <typename Codec> using Held = std::unique_ptr<Codec, ReleaseCodec<Codec>>;
 
 std::string DescribeFormat(const WAVEFORMATEX& format) {
     char text[96];
     std::snprintf(text, sizeof text, "%u Hz %u-bit %s", format.nSamplesPerSec,
-                  format.wBitsPerSample, format.nChannels == 1 ? "mono" : format.nChannels == 2 ? "stereo" : "multi-channel");
+                  format.wBitsPerSample,
+                  format.nChannels == 1   ? "mono"
+                  : format.nChannels == 2 ? "stereo"
+                                          : "multi-channel");
     return text;
 }
 
@@ -75,7 +76,8 @@ private:
                            kPlayerReadAheadSize, true) != 0)
             return Fail("cannot open " + request_.source);
         AudioDecoder* decoder = nullptr;
-        if (!registry_->CreateDecoder(&decoder, request_.source.c_str(), nullptr) || decoder == nullptr)
+        if (!registry_->CreateDecoder(&decoder, request_.source.c_str(), nullptr) ||
+            decoder == nullptr)
             return Fail("no decoder for files like " + request_.source);
         decoder_.reset(decoder);
         if (!decoder_->Open(source_, &report_->sourceInfo))
@@ -94,8 +96,8 @@ private:
         WAVEFORMATEX output = decoded;
         if (request_.stage != nullptr && !request_.stage->Prepare(decoded, &output))
             return Fail("cannot process " + DescribeFormat(decoded) + " audio");
-        report_->encodedFormat = MakePcmFormat(output.nSamplesPerSec, output.wBitsPerSample,
-                                               output.nChannels);
+        report_->encodedFormat =
+            MakePcmFormat(output.nSamplesPerSec, output.wBitsPerSample, output.nChannels);
         return true;
     }
 
@@ -119,16 +121,18 @@ private:
 
         const WAVEFORMATEX& format = report_->encodedFormat;
         if (encoder_->Command(ENCODER_ACCEPTS_FORMAT, reinterpret_cast<uintptr_t>(&format), 0) == 0)
-            return Fail("the " + entry.name + " does not take " + DescribeFormat(format) + " audio");
+            return Fail("the " + entry.name + " does not take " + DescribeFormat(format) +
+                        " audio");
         int levels = static_cast<int>(encoder_->Command(ENCODER_QUALITY_LEVELS, 0, 0));
         int quality = request_.quality < 0 ? levels / 2 : request_.quality;
         if (quality > 0 && quality >= levels)
             return Fail("the " + entry.name + " has " + std::to_string(levels) +
-                        " quality levels (0 to " + std::to_string(levels > 0 ? levels - 1 : 0) + ")");
+                        " quality levels (0 to " + std::to_string(levels > 0 ? levels - 1 : 0) +
+                        ")");
         report_->quality = quality;
-        report_->bitrateKbps = encoder_->Command(ENCODER_BITRATE_KBPS,
-                                                 reinterpret_cast<uintptr_t>(&format),
-                                                 static_cast<uintptr_t>(quality));
+        report_->bitrateKbps =
+            encoder_->Command(ENCODER_BITRATE_KBPS, reinterpret_cast<uintptr_t>(&format),
+                              static_cast<uintptr_t>(quality));
 
         partial_ = PartialNameFor(request_.target);
         if (CreateFileWriter(&writer_, partial_.c_str(), kWriterCapacity, 0, nullptr) != 0) {
@@ -194,8 +198,8 @@ private:
         }
         partial_.clear();
         if (request_.progress)
-            request_.progress({decodedBytes * 1000 / decodedBytesPerSecond_,
-                               report_->sourceInfo.durationMs});
+            request_.progress(
+                {decodedBytes * 1000 / decodedBytesPerSecond_, report_->sourceInfo.durationMs});
         return TranscodeResult::Done;
     }
 

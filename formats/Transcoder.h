@@ -36,25 +36,26 @@ struct TranscodeProgress {
 enum class TranscodeResult { Done, Cancelled, Failed };
 
 struct TranscodeRequest {
-    std::string source;      // file name or http:// address
-    std::string target;      // file name
-    std::string encoderName; // empty: the encoder registered for the target's extension
-    int quality = -1;        // the encoder's quality index; -1: its middle level
-    TranscodeStage* stage = nullptr;               // optional, not owned
+    std::string source;              // file name or http:// address
+    std::string target;              // file name
+    std::string encoderName;         // empty: the encoder registered for the target's extension
+    int quality = -1;                // the encoder's quality index; -1: its middle level
+    TranscodeStage* stage = nullptr; // optional, not owned
     std::function<void(const TranscodeProgress&)> progress; // optional
-    const std::atomic<bool>* cancel = nullptr;     // optional
+    const std::atomic<bool>* cancel = nullptr;              // optional
 };
 
 struct TranscodeReport {
-    std::string error;        // why it failed, for the user
-    std::string encoderName;  // the encoder used
-    MediaInfo sourceInfo{};   // as the decoder reported it
+    std::string error;       // why it failed, for the user
+    std::string encoderName; // the encoder used
+    MediaInfo sourceInfo{};  // as the decoder reported it
     WAVEFORMATEX encodedFormat{};
     int quality = 0;
     uint32_t bitrateKbps = 0; // as the encoder states it
 };
 
-TranscodeResult Transcode(FormatRegistry* registry, const TranscodeRequest& request, TranscodeReport* report);
+TranscodeResult Transcode(FormatRegistry* registry, const TranscodeRequest& request,
+                          TranscodeReport* report);
 
 // The extension of a file name or address without the dot ("" when none); an
 // address's query and fragment are left out.

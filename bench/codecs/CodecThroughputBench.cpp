@@ -37,15 +37,16 @@ std::vector<uint8_t> Signal(uint32_t rate, uint16_t channels) {
     std::vector<int16_t> samples(frames * channels);
     for (size_t i = 0; i < frames; ++i)
         for (uint16_t channel = 0; channel < channels; ++channel)
-            samples[i * channels + channel] = static_cast<int16_t>(
-                9000 * std::sin(i * (0.03 + channel * 0.01)) + 3000 * std::sin(i * 0.31 + i * 1e-6 * i));
+            samples[i * channels + channel] =
+                static_cast<int16_t>(9000 * std::sin(i * (0.03 + channel * 0.01)) +
+                                     3000 * std::sin(i * 0.31 + i * 1e-6 * i));
     std::vector<uint8_t> bytes(samples.size() * 2);
     std::memcpy(bytes.data(), samples.data(), bytes.size());
     return bytes;
 }
 
-std::vector<uint8_t> Encode(FormatsFunction formats, uint32_t rate, uint16_t channels, uint8_t quality,
-                            std::vector<uint8_t> pcm) {
+std::vector<uint8_t> Encode(FormatsFunction formats, uint32_t rate, uint16_t channels,
+                            uint8_t quality, std::vector<uint8_t> pcm) {
     auto* encoder = static_cast<AudioEncoder*>(Create(formats, FORMAT_KIND_ENCODER));
     MemoryByteStream stream;
     RecordingFormat format{MakePcmFormat(rate, 16, channels), quality};
@@ -87,14 +88,22 @@ void DecodeBenchmark(benchmark::State& state, FormatsFunction formats, uint32_t 
         benchmark::Counter(kSeconds * state.iterations(), benchmark::Counter::kIsRate);
 }
 
-BENCHMARK_CAPTURE(EncodeBenchmark, wav_44100_stereo, codecs::GetWavFormats, 44100, 2, 0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(DecodeBenchmark, wav_44100_stereo, codecs::GetWavFormats, 44100, 2, 0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(EncodeBenchmark, mp3_128k_44100_stereo, codecs::GetMp3Formats, 44100, 2, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(DecodeBenchmark, mp3_128k_44100_stereo, codecs::GetMp3Formats, 44100, 2, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(EncodeBenchmark, mp3_24k_11025_mono, codecs::GetMp3Formats, 11025, 1, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(EncodeBenchmark, zaf_16k_16000_mono, codecs::GetZafFormats, 16000, 1, 3)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(EncodeBenchmark, zaf_6k_11025_mono, codecs::GetZafFormats, 11025, 1, 0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(DecodeBenchmark, zaf_16k_16000_mono, codecs::GetZafFormats, 16000, 1, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeBenchmark, wav_44100_stereo, codecs::GetWavFormats, 44100, 2, 0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeBenchmark, wav_44100_stereo, codecs::GetWavFormats, 44100, 2, 0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeBenchmark, mp3_128k_44100_stereo, codecs::GetMp3Formats, 44100, 2, 2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeBenchmark, mp3_128k_44100_stereo, codecs::GetMp3Formats, 44100, 2, 2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeBenchmark, mp3_24k_11025_mono, codecs::GetMp3Formats, 11025, 1, 2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeBenchmark, zaf_16k_16000_mono, codecs::GetZafFormats, 16000, 1, 3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeBenchmark, zaf_6k_11025_mono, codecs::GetZafFormats, 11025, 1, 0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeBenchmark, zaf_16k_16000_mono, codecs::GetZafFormats, 16000, 1, 3)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tonilo::bench

@@ -13,8 +13,8 @@ constexpr int32_t kLargestStreamRead = 1 << 30;
 // Containers whose data could pass for MP3 frames by chance: a file of one of
 // these kinds under an .mp3 name is refused outright.
 bool HasForeignMagic(const uint8_t* bytes, size_t count) {
-    static const char* const kMagics[] = {"RIFF", "RIFX", "RF64", "OggS", "fLaC", "FORM",
-                                          "caff", "wvpk", "MThd"};
+    static const char* const kMagics[] = {"RIFF", "RIFX", "RF64", "OggS", "fLaC",
+                                          "FORM", "caff", "wvpk", "MThd"};
     if (count < 4)
         return false;
     for (const char* magic : kMagics)
@@ -30,7 +30,9 @@ void InitialiseLibrary() {
 
 } // namespace
 
-Mp3Decoder::~Mp3Decoder() { Close(); }
+Mp3Decoder::~Mp3Decoder() {
+    Close();
+}
 
 void Mp3Decoder::Close() {
     if (handle_ != nullptr) {
@@ -117,7 +119,8 @@ bool Mp3Decoder::Open(ByteStream* stream, MediaInfo* info) {
         return false;
     }
 
-    info->format = MakePcmFormat(static_cast<uint32_t>(rate_), 16, static_cast<uint16_t>(channels_));
+    info->format =
+        MakePcmFormat(static_cast<uint32_t>(rate_), 16, static_cast<uint16_t>(channels_));
     off_t samples = mpg123_length(handle_);
     uint64_t milliseconds = samples > 0 ? static_cast<uint64_t>(samples) * 1000 / rate_ : 0;
     info->durationMs = static_cast<uint32_t>(std::min<uint64_t>(milliseconds, UINT32_MAX));
@@ -134,7 +137,8 @@ bool Mp3Decoder::Decode(AudioBuffer* buffer) {
     size_t wanted = buffer->size - buffer->size % block;
     while (buffer->used < wanted) {
         size_t done = 0;
-        int result = mpg123_read(handle_, buffer->data + buffer->used, wanted - buffer->used, &done);
+        int result =
+            mpg123_read(handle_, buffer->data + buffer->used, wanted - buffer->used, &done);
         buffer->used += static_cast<uint32_t>(done);
         if (result == MPG123_NEW_FORMAT)
             continue;

@@ -10,7 +10,9 @@ namespace tonilo::codecs {
 namespace {
 
 // LAME's own bound for the output of one call.
-size_t OutputBound(size_t samplesPerChannel) { return samplesPerChannel * 5 / 4 + 7200; }
+size_t OutputBound(size_t samplesPerChannel) {
+    return samplesPerChannel * 5 / 4 + 7200;
+}
 
 // Whether LAME's tag fits into one frame at this constant bit rate. LAME
 // drops the tag when it does not, and without it decoders cannot trim the
@@ -30,7 +32,9 @@ std::mutex lameSetUp;
 
 } // namespace
 
-Mp3Encoder::~Mp3Encoder() { Discard(); }
+Mp3Encoder::~Mp3Encoder() {
+    Discard();
+}
 
 uint32_t Mp3Encoder::Release() {
     uint32_t left = references_.Drop();

@@ -17,7 +17,9 @@ constexpr size_t kHeadCacheBytes = 64 * 1024;
 constexpr int64_t kLongestHeaderSkip = 256 * 1024;
 constexpr int32_t kLargestStreamRead = 1 << 30;
 
-SndfileStreamIo* Io(void* user) { return static_cast<SndfileStreamIo*>(user); }
+SndfileStreamIo* Io(void* user) {
+    return static_cast<SndfileStreamIo*>(user);
+}
 
 uint32_t LittleEndian32(const uint8_t* bytes) {
     return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
@@ -121,8 +123,9 @@ sf_count_t SndfileStreamIo::ReadForwardOnly(uint8_t* buffer, sf_count_t count) {
     // Served from the cached head.
     while (done < count && logicalPosition_ < static_cast<int64_t>(headCache_.size()) &&
            logicalPosition_ < streamPosition_) {
-        int64_t available = std::min<int64_t>(static_cast<int64_t>(headCache_.size()),
-                                              streamPosition_) - logicalPosition_;
+        int64_t available =
+            std::min<int64_t>(static_cast<int64_t>(headCache_.size()), streamPosition_) -
+            logicalPosition_;
         int64_t take = std::min<int64_t>(available, count - done);
         std::memcpy(buffer + done, headCache_.data() + logicalPosition_, take);
         done += take;

@@ -38,7 +38,9 @@ bool IsEightBit(int format) {
 
 } // namespace
 
-WavDecoder::~WavDecoder() { Close(); }
+WavDecoder::~WavDecoder() {
+    Close();
+}
 
 void WavDecoder::Close() {
     if (file_ != nullptr)
@@ -75,12 +77,11 @@ bool WavDecoder::Open(ByteStream* stream, MediaInfo* info) {
 
     outputBits_ = IsEightBit(fileInfo_.format) ? 8 : 16;
     outputChannels_ = static_cast<uint16_t>(std::min(fileInfo_.channels, 2));
-    info->format = MakePcmFormat(static_cast<uint32_t>(fileInfo_.samplerate), outputBits_,
-                                 outputChannels_);
-    uint64_t milliseconds =
-        fileInfo_.frames > 0 ? static_cast<uint64_t>(fileInfo_.frames) * 1000 /
-                                   static_cast<uint64_t>(fileInfo_.samplerate)
-                             : 0;
+    info->format =
+        MakePcmFormat(static_cast<uint32_t>(fileInfo_.samplerate), outputBits_, outputChannels_);
+    uint64_t milliseconds = fileInfo_.frames > 0 ? static_cast<uint64_t>(fileInfo_.frames) * 1000 /
+                                                       static_cast<uint64_t>(fileInfo_.samplerate)
+                                                 : 0;
     info->durationMs = static_cast<uint32_t>(std::min<uint64_t>(milliseconds, UINT32_MAX));
     return true;
 }
@@ -107,7 +108,8 @@ bool WavDecoder::Decode(AudioBuffer* buffer) {
         if (floatSamples_) {
             floatScratch_.resize(samples);
             got = sf_readf_float(file_, floatScratch_.data(), frames);
-            for (size_t i = 0; i < static_cast<size_t>(std::max<sf_count_t>(got, 0)) * fileInfo_.channels; ++i)
+            for (size_t i = 0;
+                 i < static_cast<size_t>(std::max<sf_count_t>(got, 0)) * fileInfo_.channels; ++i)
                 scratch_[i] = FloatToSample(floatScratch_[i]);
         } else {
             got = sf_readf_short(file_, scratch_.data(), frames);

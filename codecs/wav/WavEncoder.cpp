@@ -4,7 +4,9 @@
 
 namespace tonilo::codecs {
 
-WavEncoder::~WavEncoder() { Close(); }
+WavEncoder::~WavEncoder() {
+    Close();
+}
 
 uint32_t WavEncoder::Release() {
     uint32_t left = references_.Drop();
@@ -28,7 +30,8 @@ bool WavEncoder::Open(ByteStream* stream, const RecordingFormat* format) {
     SF_INFO info{};
     info.samplerate = static_cast<int>(format_.nSamplesPerSec);
     info.channels = format_.nChannels;
-    info.format = SF_FORMAT_WAV | (format_.wBitsPerSample == 8 ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_16);
+    info.format =
+        SF_FORMAT_WAV | (format_.wBitsPerSample == 8 ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_16);
     stream_ = stream;
     io_ = std::make_unique<SndfileStreamIo>(stream);
     file_ = sf_open_virtual(io_->Callbacks(), SFM_WRITE, &info, io_->UserData());

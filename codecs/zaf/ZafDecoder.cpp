@@ -9,7 +9,9 @@
 namespace tonilo::codecs {
 namespace {
 
-ByteStream* StreamOf(void* source) { return static_cast<ByteStream*>(source); }
+ByteStream* StreamOf(void* source) {
+    return static_cast<ByteStream*>(source);
+}
 
 int ReadBytes(void* source, unsigned char* bytes, int count) {
     int32_t got = StreamOf(source)->Read(bytes, count);
@@ -21,14 +23,20 @@ int SeekBytes(void* source, opus_int64 offset, int whence) {
     return StreamOf(source)->Seek(offset, origin) < 0 ? -1 : 0;
 }
 
-opus_int64 TellBytes(void* source) { return StreamOf(source)->Tell(); }
+opus_int64 TellBytes(void* source) {
+    return StreamOf(source)->Tell();
+}
 
 // The stream belongs to the host.
-int KeepStream(void* source) { return 0; }
+int KeepStream(void* source) {
+    return 0;
+}
 
 } // namespace
 
-ZafDecoder::~ZafDecoder() { Close(); }
+ZafDecoder::~ZafDecoder() {
+    Close();
+}
 
 void ZafDecoder::Close() {
     if (file_ != nullptr)

@@ -7,7 +7,9 @@
 
 namespace tonilo::codecs {
 
-ZafEncoder::~ZafEncoder() { Discard(); }
+ZafEncoder::~ZafEncoder() {
+    Discard();
+}
 
 uint32_t ZafEncoder::Release() {
     uint32_t left = references_.Drop();

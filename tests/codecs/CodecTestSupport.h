@@ -16,20 +16,17 @@ using FormatsFunction = bool (*)(const FormatRecord**, uint32_t*);
 
 // A copy of a field of a packed record: gtest takes its arguments by
 // reference, which a packed field cannot be bound to.
-template <typename Value>
-Value Plain(Value value) {
+template <typename Value> Value Plain(Value value) {
     return value;
 }
 
-template <typename Codec>
-struct ReleaseCodec {
+template <typename Codec> struct ReleaseCodec {
     void operator()(Codec* codec) const {
         if (codec != nullptr)
             codec->Release();
     }
 };
-template <typename Codec>
-using CodecPointer = std::unique_ptr<Codec, ReleaseCodec<Codec>>;
+template <typename Codec> using CodecPointer = std::unique_ptr<Codec, ReleaseCodec<Codec>>;
 
 // 16-bit interleaved samples of a tone that sweeps slowly upwards, so every
 // stretch differs from every other (a seek to the wrong place shows).

@@ -10,8 +10,7 @@
 
 namespace tonilo::test {
 
-template <typename Decoder>
-void FuzzDecoder(const uint8_t* data, size_t size) {
+template <typename Decoder> void FuzzDecoder(const uint8_t* data, size_t size) {
     if (size < 1)
         return;
     uint8_t options = data[0];

@@ -43,8 +43,10 @@ void ExpectDecodes(FormatsFunction formats, const char* decoderName, const std::
     // Not silence: a decoder that returns zeros would pass the length checks.
     size_t loud = 0;
     for (size_t i = 0; i + 1 < decoded.pcm.size(); i += 2)
-        loud += (expected.bits == 16 ? std::abs(static_cast<int16_t>(decoded.pcm[i] | decoded.pcm[i + 1] << 8)) > 2000
-                                     : std::abs(decoded.pcm[i] - 128) > 8);
+        loud +=
+            (expected.bits == 16
+                 ? std::abs(static_cast<int16_t>(decoded.pcm[i] | decoded.pcm[i + 1] << 8)) > 2000
+                 : std::abs(decoded.pcm[i] - 128) > 8);
     EXPECT_GT(loud, decoded.pcm.size() / 8);
 }
 
@@ -61,7 +63,7 @@ TEST(ExternalFiles, WavSubtypesWrittenBySoxAreRead) {
     const Subtype subtypes[] = {
         {"u8", "-e unsigned-integer -b 8", 1, 8},
         {"s16", "-e signed-integer -b 16", 2, 16},
-        {"s24", "-e signed-integer -b 24", 2, 16},     // written as extensible
+        {"s24", "-e signed-integer -b 24", 2, 16}, // written as extensible
         {"s32", "-e signed-integer -b 32", 1, 16},
         {"float", "-e floating-point -b 32", 2, 16},
         {"double", "-e floating-point -b 64", 1, 16},
@@ -69,7 +71,7 @@ TEST(ExternalFiles, WavSubtypesWrittenBySoxAreRead) {
         {"ulaw", "-e u-law", 1, 16},
         {"ima", "-e ima-adpcm -b 4", 2, 16},
         {"ms-adpcm", "-e ms-adpcm -b 4", 1, 16},
-        {"quad", "-e signed-integer -b 16", 4, 16},    // extensible, four channels
+        {"quad", "-e signed-integer -b 16", 4, 16}, // extensible, four channels
     };
     for (const Subtype& subtype : subtypes) {
         std::string path = folder.Path(std::string(subtype.name) + ".wav");
@@ -77,8 +79,8 @@ TEST(ExternalFiles, WavSubtypesWrittenBySoxAreRead) {
                                subtype.options + " '" + path + "' synth 1.0 sine 440 gain -3"))
             << subtype.name;
         ExpectDecodes(codecs::GetWavFormats, "WAV decoder", path,
-                      {22050, subtype.expectedBits, static_cast<uint16_t>(std::min<int>(subtype.channelsIn, 2)),
-                       1000, 12});
+                      {22050, subtype.expectedBits,
+                       static_cast<uint16_t>(std::min<int>(subtype.channelsIn, 2)), 1000, 12});
     }
 }
 
@@ -91,9 +93,11 @@ TEST(ExternalFiles, FilesWrittenByFfmpegAreRead) {
     std::string mp3 = folder.Path("ffmpeg.mp3");
     std::string opus = folder.Path("ffmpeg.opus");
     // ffmpeg puts a LIST chunk in front of the data.
-    ASSERT_TRUE(RunQuietly("ffmpeg -y " + source + "32000 -ac 2 -metadata title=Talk '" + wav + "'"));
+    ASSERT_TRUE(
+        RunQuietly("ffmpeg -y " + source + "32000 -ac 2 -metadata title=Talk '" + wav + "'"));
     ASSERT_TRUE(RunQuietly("ffmpeg -y " + source + "44100 -ac 2 -b:a 128k '" + mp3 + "'"));
-    ASSERT_TRUE(RunQuietly("ffmpeg -y " + source + "48000 -ac 1 -c:a libopus -b:a 24k '" + opus + "'"));
+    ASSERT_TRUE(
+        RunQuietly("ffmpeg -y " + source + "48000 -ac 1 -c:a libopus -b:a 24k '" + opus + "'"));
     ExpectDecodes(codecs::GetWavFormats, "WAV decoder", wav, {32000, 16, 2, 1500, 2});
     ExpectDecodes(codecs::GetMp3Formats, "MP3 decoder", mp3, {44100, 16, 2, 1500, 27});
     ExpectDecodes(codecs::GetZafFormats, "ZAF decoder", opus, {48000, 16, 1, 1500, 21});
@@ -108,23 +112,26 @@ TEST(ExternalFiles, FilesWrittenByLameAndOpusencAreRead) {
     std::string untagged = folder.Path("untagged.mp3");
     std::string tagged = folder.Path("tagged.mp3");
     std::string opus = folder.Path("opusenc.opus");
-    ASSERT_TRUE(RunQuietly("sox -n -r 16000 -c 1 -b 16 '" + wav + "' synth 2.0 sine 300-900 gain -3"));
+    ASSERT_TRUE(
+        RunQuietly("sox -n -r 16000 -c 1 -b 16 '" + wav + "' synth 2.0 sine 300-900 gain -3"));
     ASSERT_TRUE(RunQuietly("lame --quiet -b 64 '" + wav + "' '" + mp3 + "'"));
     // At 32 kbit/s LAME's tag does not fit a frame: no length, no delay to trim.
     ASSERT_TRUE(RunQuietly("lame --quiet -b 32 '" + wav + "' '" + untagged + "'"));
-    ASSERT_TRUE(RunQuietly("lame --quiet -V 5 --add-id3v2 --tt Meeting --ta Someone '" + wav + "' '" +
-                           tagged + "'"));
+    ASSERT_TRUE(RunQuietly("lame --quiet -V 5 --add-id3v2 --tt Meeting --ta Someone '" + wav +
+                           "' '" + tagged + "'"));
     ASSERT_TRUE(RunQuietly("opusenc --quiet --bitrate 16 '" + wav + "' '" + opus + "'"));
     ExpectDecodes(codecs::GetMp3Formats, "MP3 decoder", mp3, {16000, 16, 1, 2000, 36});
     ExpectDecodes(codecs::GetMp3Formats, "MP3 decoder", tagged, {16000, 16, 1, 2000, 36});
-    ExpectDecodes(codecs::GetMp3Formats, "MP3 decoder", untagged, {16000, 16, 1, 2000, 36 + 72 + 34});
+    ExpectDecodes(codecs::GetMp3Formats, "MP3 decoder", untagged,
+                  {16000, 16, 1, 2000, 36 + 72 + 34});
     ExpectDecodes(codecs::GetZafFormats, "ZAF decoder", opus, {48000, 16, 1, 2000, 21});
 }
 
 // Duration and stream description as ffprobe sees a file.
 std::string Probe(const std::string& path) {
     return CaptureOutput("ffprobe -v error -show_entries stream=codec_name,sample_rate,channels "
-                         "-show_entries format=duration -of default=noprint_wrappers=1 '" + path + "'");
+                         "-show_entries format=duration -of default=noprint_wrappers=1 '" +
+                         path + "'");
 }
 
 double ProbedDuration(const std::string& probe) {
@@ -148,7 +155,8 @@ TEST(ExternalFiles, FilesWeWriteAreReadByFfprobe) {
         double toleranceSeconds;
     };
     const Case cases[] = {
-        {codecs::GetWavFormats, "WAV encoder", "a.wav", 22050, 16, 1, 0, "codec_name=pcm_s16le", 0.001},
+        {codecs::GetWavFormats, "WAV encoder", "a.wav", 22050, 16, 1, 0, "codec_name=pcm_s16le",
+         0.001},
         {codecs::GetWavFormats, "WAV encoder", "b.wav", 8000, 8, 2, 0, "codec_name=pcm_u8", 0.001},
         // ffmpeg counts the delay and padding of MPEG-2.5 files into the length,
         // as it does for files from the lame command line; at 44100 Hz its
@@ -169,7 +177,8 @@ TEST(ExternalFiles, FilesWeWriteAreReadByFfprobe) {
             for (size_t i = 0; i < pcm.size(); ++i)
                 pcm[i] = static_cast<uint8_t>(128 + ((i / 40) % 2 ? 50 : -50));
         }
-        auto bytes = EncodeAll(encoder.get(), MakeRecordingFormat(c.rate, c.bits, c.channels, c.quality), pcm);
+        auto bytes = EncodeAll(encoder.get(),
+                               MakeRecordingFormat(c.rate, c.bits, c.channels, c.quality), pcm);
         ASSERT_FALSE(bytes.empty());
         WriteWholeFile(folder.Path(c.file), bytes);
         std::string probe = Probe(folder.Path(c.file));

@@ -19,9 +19,9 @@ public:
 
     bool knowsSize = true;
     bool seekable = true;
-    int32_t largestRead = INT32_MAX;  // short reads when smaller
-    int64_t writeLimit = INT64_MAX;   // writes past this many bytes fail
-    int flushSeeks = 0;               // Seek(0, 1) calls: how a caller flushes
+    int32_t largestRead = INT32_MAX; // short reads when smaller
+    int64_t writeLimit = INT64_MAX;  // writes past this many bytes fail
+    int flushSeeks = 0;              // Seek(0, 1) calls: how a caller flushes
 
     const std::vector<uint8_t>& Bytes() const { return bytes_; }
 
@@ -30,8 +30,8 @@ public:
     int32_t Read(void* buffer, int32_t count) override {
         if (buffer == nullptr || count < 1 || position_ >= static_cast<int64_t>(bytes_.size()))
             return 0;
-        int64_t take = std::min<int64_t>({count, largestRead,
-                                          static_cast<int64_t>(bytes_.size()) - position_});
+        int64_t take = std::min<int64_t>(
+            {count, largestRead, static_cast<int64_t>(bytes_.size()) - position_});
         std::memcpy(buffer, bytes_.data() + position_, static_cast<size_t>(take));
         position_ += take;
         return static_cast<int32_t>(take);
@@ -51,8 +51,10 @@ public:
             ++flushSeeks;
         if (!seekable && !(origin == 1 && offset == 0))
             return -1;
-        int64_t base = origin == 0 ? 0 : origin == 1 ? position_
-                     : origin == 2 && knowsSize ? static_cast<int64_t>(bytes_.size()) : -1;
+        int64_t base = origin == 0                ? 0
+                       : origin == 1              ? position_
+                       : origin == 2 && knowsSize ? static_cast<int64_t>(bytes_.size())
+                                                  : -1;
         if (base < 0 || origin > 2 || base + offset < 0)
             return -1;
         position_ = base + offset;

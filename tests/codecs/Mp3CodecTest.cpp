@@ -21,7 +21,9 @@ CodecPointer<AudioDecoder> NewMp3Decoder() {
 }
 
 // Samples per frame: 1152 for MPEG-1 rates, 576 below 32000 Hz.
-size_t FrameSamples(uint32_t rate) { return rate >= 32000 ? 1152 : 576; }
+size_t FrameSamples(uint32_t rate) {
+    return rate >= 32000 ? 1152 : 576;
+}
 
 std::vector<uint8_t> EncodeSweep(uint32_t rate, uint16_t channels, double seconds, uint8_t quality,
                                  std::vector<uint8_t>* pcm = nullptr) {
@@ -54,7 +56,8 @@ TEST(Mp3Codec, QualityLevelsAreBitRatesForTheFormat) {
 TEST(Mp3Codec, AcceptsTheRatesMp3CanCarry) {
     auto encoder = NewMp3Encoder();
     auto accepts = [&](WAVEFORMATEX format) {
-        return encoder->Command(ENCODER_ACCEPTS_FORMAT, reinterpret_cast<uintptr_t>(&format), 0) != 0;
+        return encoder->Command(ENCODER_ACCEPTS_FORMAT, reinterpret_cast<uintptr_t>(&format), 0) !=
+               0;
     };
     for (uint32_t rate : {8000u, 11025u, 12000u, 16000u, 22050u, 24000u, 32000u, 44100u, 48000u}) {
         EXPECT_TRUE(accepts(MakePcmFormat(rate, 16, 1))) << rate;
@@ -188,7 +191,8 @@ TEST(Mp3Codec, EncodeFailsWhenTheDiskIsFull) {
     stream.writeLimit = 4096;
     RecordingFormat format = MakeRecordingFormat(44100, 16, 2, 2);
     ASSERT_TRUE(encoder->Open(&stream, &format));
-    AudioBuffer buffer{pcm.data(), static_cast<uint32_t>(pcm.size()), static_cast<uint32_t>(pcm.size())};
+    AudioBuffer buffer{pcm.data(), static_cast<uint32_t>(pcm.size()),
+                       static_cast<uint32_t>(pcm.size())};
     EXPECT_FALSE(encoder->Encode(&buffer));
     EXPECT_FALSE(encoder->Close());
 }

@@ -37,7 +37,7 @@ std::vector<uint8_t> WithoutSerials(std::vector<uint8_t> file) {
 
 // Encodes and decodes once; the encoded bytes and the decoded PCM.
 std::pair<std::vector<uint8_t>, std::vector<uint8_t>> RoundTrip(const Job& job,
-                                                                 const std::vector<uint8_t>& pcm) {
+                                                                const std::vector<uint8_t>& pcm) {
     CodecPointer<AudioEncoder> encoder(CreateEncoderFrom(job.formats, job.encoder));
     auto file = EncodeAll(encoder.get(), MakeRecordingFormat(job.rate, 16, job.channels, 2), pcm);
     MemoryByteStream stream(file);

@@ -90,10 +90,11 @@ TEST_P(PluginLibrary, EncoderAndDecoderFromTheLibraryRoundTrip) {
     EXPECT_FALSE(decoded.pcm.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Shipped, PluginLibrary,
-                         ::testing::Values(PluginExpectation{"wav.so", "WAV encoder", "WAV decoder", "wav"},
-                                           PluginExpectation{"mp3.so", "MP3 encoder", "MP3 decoder", "mp3"},
-                                           PluginExpectation{"zaf.so", "ZAF encoder", "ZAF decoder", "zaf"}));
+INSTANTIATE_TEST_SUITE_P(
+    Shipped, PluginLibrary,
+    ::testing::Values(PluginExpectation{"wav.so", "WAV encoder", "WAV decoder", "wav"},
+                      PluginExpectation{"mp3.so", "MP3 encoder", "MP3 decoder", "mp3"},
+                      PluginExpectation{"zaf.so", "ZAF encoder", "ZAF decoder", "zaf"}));
 
 } // namespace
 } // namespace tonilo::test

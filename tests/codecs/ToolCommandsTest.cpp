@@ -24,9 +24,7 @@ const std::string kTool = std::string(TONILO_PROGRAM_DIR) + "/tonilo-tool";
 
 class ToolCommands : public ::testing::Test {
 protected:
-    void SetUp() override {
-        setenv("TONILO_REGISTRY", folder_.Path("registry.db").c_str(), 1);
-    }
+    void SetUp() override { setenv("TONILO_REGISTRY", folder_.Path("registry.db").c_str(), 1); }
 
     std::string MakeWav(const std::string& name, uint32_t rate, uint16_t channels, double seconds) {
         CodecPointer<AudioEncoder> encoder(CreateEncoderFrom(codecs::GetWavFormats, "WAV encoder"));
@@ -54,7 +52,9 @@ TEST_F(ToolCommands, ConvertWritesTheTargetItsNameAsks) {
     std::string mp3 = folder_.Path("music.mp3");
     ASSERT_TRUE(RunQuietly(kTool + " convert '" + wav + "' '" + mp3 + "' --quality 4"));
     std::string info = CaptureOutput(kTool + " info '" + mp3 + "'");
-    EXPECT_NE(info.find("decoder: MP3 decoder\nrate: 44100\nbits: 16\nchannels: 2\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("decoder: MP3 decoder\nrate: 44100\nbits: 16\nchannels: 2\n"),
+              std::string::npos)
+        << info;
     // 256 kbit/s for 2 s; the tag frame and the frames of encoder delay and
     // padding (836 bytes each) on top.
     auto size = std::filesystem::file_size(mp3);
@@ -80,7 +80,8 @@ TEST_F(ToolCommands, CtrlCStopsAndDeletesThePartialTarget) {
     const char* arguments[] = {kTool.c_str(), "convert", wav.c_str(), mp3.c_str(), nullptr};
     pid_t child = 0;
     ASSERT_EQ(posix_spawn(&child, kTool.c_str(), &actions, nullptr,
-                          const_cast<char* const*>(arguments), environ), 0);
+                          const_cast<char* const*>(arguments), environ),
+              0);
     posix_spawn_file_actions_destroy(&actions);
     // Wait until the hidden partial file exists, then interrupt.
     bool started = false;

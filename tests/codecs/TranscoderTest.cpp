@@ -22,7 +22,8 @@ namespace {
 const FormatRecord* LinkedCodecs(uint32_t* count) {
     static std::vector<FormatRecord> table = [] {
         std::vector<FormatRecord> records;
-        for (FormatsFunction formats : {codecs::GetWavFormats, codecs::GetMp3Formats, codecs::GetZafFormats}) {
+        for (FormatsFunction formats :
+             {codecs::GetWavFormats, codecs::GetMp3Formats, codecs::GetZafFormats}) {
             const FormatRecord* some = nullptr;
             uint32_t n = 0;
             if (formats(&some, &n))
@@ -237,7 +238,8 @@ TEST_F(TranscoderTest, ReadsEachFormatFromAnAddressWithoutLength) {
         uint32_t durationMs; // what the file says without its size being known
         uint32_t decodedMs;
         uint32_t toleranceMs;
-    } remotes[] = {{"remote.wav", 2000, 2000, 0}, {"remote.mp3", 2000, 2000, 27}, {"remote.zaf", 0, 2000, 20}};
+    } remotes[] = {
+        {"remote.wav", 2000, 2000, 0}, {"remote.mp3", 2000, 2000, 27}, {"remote.zaf", 0, 2000, 20}};
     for (const auto& remote : remotes) {
         SCOPED_TRACE(remote.name);
         MediaInfo info{};

@@ -88,7 +88,8 @@ TEST(WavCodec, EncoderCommandsDescribeWhatItTakes) {
     EXPECT_EQ(encoder->Command(ENCODER_ACCEPTS_FORMAT, 0, 0), 0u);
 
     EXPECT_EQ(encoder->Command(ENCODER_QUALITY_LEVELS, 0, 0), 0u);
-    EXPECT_EQ(encoder->Command(ENCODER_BITRATE_KBPS, reinterpret_cast<uintptr_t>(&speech), 0), 176u);
+    EXPECT_EQ(encoder->Command(ENCODER_BITRATE_KBPS, reinterpret_cast<uintptr_t>(&speech), 0),
+              176u);
     EXPECT_EQ(encoder->Command(ENCODER_BITRATE_KBPS, reinterpret_cast<uintptr_t>(&music), 0), 705u);
 }
 
@@ -113,7 +114,8 @@ TEST(WavCodec, HeaderUpdateKeepsAKilledRecordingReadable) {
     const WAVEFORMATEX* accepted = nullptr;
     ASSERT_TRUE(encoder->GetFormat(&accepted));
     EXPECT_EQ(Plain(accepted->nSamplesPerSec), 22050u);
-    AudioBuffer buffer{pcm.data(), static_cast<uint32_t>(pcm.size()), static_cast<uint32_t>(pcm.size())};
+    AudioBuffer buffer{pcm.data(), static_cast<uint32_t>(pcm.size()),
+                       static_cast<uint32_t>(pcm.size())};
     ASSERT_TRUE(encoder->Encode(&buffer));
     int seeksBefore = stream.flushSeeks;
     EXPECT_EQ(encoder->Command(ENCODER_UPDATE_HEADER, 0, 0), 1u);
@@ -136,7 +138,8 @@ TEST(WavCodec, EncodeFailsWhenTheDiskIsFull) {
     stream.writeLimit = 10000;
     RecordingFormat format = MakeRecordingFormat(44100, 16, 2);
     ASSERT_TRUE(encoder->Open(&stream, &format));
-    AudioBuffer buffer{pcm.data(), static_cast<uint32_t>(pcm.size()), static_cast<uint32_t>(pcm.size())};
+    AudioBuffer buffer{pcm.data(), static_cast<uint32_t>(pcm.size()),
+                       static_cast<uint32_t>(pcm.size())};
     EXPECT_FALSE(encoder->Encode(&buffer));
     encoder->Close();
 }

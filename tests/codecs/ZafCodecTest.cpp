@@ -22,7 +22,8 @@ CodecPointer<AudioDecoder> NewZafDecoder() {
 
 constexpr size_t kOpusFrameSamples = 960; // 20 ms at 48000 Hz
 
-std::vector<uint8_t> EncodeSweep(uint32_t rate, uint16_t channels, double seconds, uint8_t quality) {
+std::vector<uint8_t> EncodeSweep(uint32_t rate, uint16_t channels, double seconds,
+                                 uint8_t quality) {
     auto encoder = NewZafEncoder();
     return EncodeAll(encoder.get(), MakeRecordingFormat(rate, 16, channels, quality),
                      AsBytes(MakeSweep(rate, channels, seconds)));
@@ -57,7 +58,8 @@ TEST(ZafCodec, QualityLevelsRunFromSixToSixtyFourKilobits) {
 TEST(ZafCodec, AcceptsEveryRateThePresetsAndTheDialogUse) {
     auto encoder = NewZafEncoder();
     auto accepts = [&](WAVEFORMATEX format) {
-        return encoder->Command(ENCODER_ACCEPTS_FORMAT, reinterpret_cast<uintptr_t>(&format), 0) != 0;
+        return encoder->Command(ENCODER_ACCEPTS_FORMAT, reinterpret_cast<uintptr_t>(&format), 0) !=
+               0;
     };
     for (uint32_t rate : {8000u, 11025u, 12000u, 16000u, 22050u, 24000u, 32000u, 44100u, 48000u})
         for (uint16_t bits : {uint16_t{8}, uint16_t{16}})
@@ -110,7 +112,8 @@ TEST(ZafCodec, SeekPositionsTheDecoder) {
     ASSERT_TRUE(whole.opened);
     ASSERT_EQ(decoder->Seek(2000, 1), 0);
     auto rest = DecodeRest(decoder.get());
-    EXPECT_NEAR(static_cast<double>(rest.size()), static_cast<double>(whole.pcm.size() - 96000 * 2), 2.0 * kOpusFrameSamples);
+    EXPECT_NEAR(static_cast<double>(rest.size()), static_cast<double>(whole.pcm.size() - 96000 * 2),
+                2.0 * kOpusFrameSamples);
     ASSERT_EQ(decoder->Seek(0, 1), 0);
     EXPECT_EQ(DecodeRest(decoder.get()).size(), whole.pcm.size());
 }
@@ -148,7 +151,8 @@ TEST(ZafCodec, EncodeFailsWhenTheDiskIsFull) {
     stream.writeLimit = 2000;
     RecordingFormat format = MakeRecordingFormat(48000, 16, 2, 7);
     ASSERT_TRUE(encoder->Open(&stream, &format));
-    AudioBuffer buffer{pcm.data(), static_cast<uint32_t>(pcm.size()), static_cast<uint32_t>(pcm.size())};
+    AudioBuffer buffer{pcm.data(), static_cast<uint32_t>(pcm.size()),
+                       static_cast<uint32_t>(pcm.size())};
     bool encoded = encoder->Encode(&buffer);
     bool closed = encoder->Close();
     EXPECT_FALSE(encoded && closed);

@@ -22,7 +22,9 @@ constexpr const char* kUsage = "convert SRC DST [--encoder NAME] [--quality N]";
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
-extern "C" void OnInterrupt(int) { interrupted.store(true); }
+extern "C" void OnInterrupt(int) {
+    interrupted.store(true);
+}
 
 std::string TimeText(uint64_t milliseconds) {
     uint64_t seconds = milliseconds / 1000;
@@ -122,10 +124,11 @@ int RunConvertCommand(const ToolContext&, const Arguments& arguments) {
     const char* lineStart = progressShown ? "\n" : "";
     switch (result) {
     case TranscodeResult::Done:
-        std::fprintf(stderr, "%sconverted %s to %s: %s, %u Hz, %u bits, %u %s, quality %d, %u kbps\n",
-                     lineStart, request.source.c_str(), request.target.c_str(), report.encoderName.c_str(),
-                     report.encodedFormat.nSamplesPerSec, report.encodedFormat.wBitsPerSample,
-                     report.encodedFormat.nChannels,
+        std::fprintf(stderr,
+                     "%sconverted %s to %s: %s, %u Hz, %u bits, %u %s, quality %d, %u kbps\n",
+                     lineStart, request.source.c_str(), request.target.c_str(),
+                     report.encoderName.c_str(), report.encodedFormat.nSamplesPerSec,
+                     report.encodedFormat.wBitsPerSample, report.encodedFormat.nChannels,
                      report.encodedFormat.nChannels == 1 ? "channel" : "channels", report.quality,
                      report.bitrateKbps);
         return kExitOk;

@@ -34,8 +34,10 @@ int RunInfoCommand(const ToolContext&, const Arguments& arguments) {
     bool read = registry->GetFileInfo(name.c_str(), &info);
     registry->Release();
     if (!read) {
-        std::fprintf(stderr, "tonilo-tool info: %s cannot be read by the %s (damaged or not in "
-                             "that format)\n", name.c_str(), entry.name.c_str());
+        std::fprintf(stderr,
+                     "tonilo-tool info: %s cannot be read by the %s (damaged or not in "
+                     "that format)\n",
+                     name.c_str(), entry.name.c_str());
         return kExitFailure;
     }
     std::printf("decoder: %s\nrate: %u\nbits: %u\nchannels: %u\nduration_ms: %u\n",
