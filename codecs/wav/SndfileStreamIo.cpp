@@ -89,6 +89,7 @@ sf_count_t SndfileStreamIo::Read(void* buffer, sf_count_t count) {
     auto* bytes = static_cast<uint8_t*>(buffer);
     if (!seekable_)
         return ReadForwardOnly(bytes, count);
+    int64_t start = opened_ ? 0 : stream_->Tell();
     sf_count_t done = 0;
     while (done < count) {
         int32_t want = static_cast<int32_t>(std::min<sf_count_t>(count - done, kLargestStreamRead));
@@ -97,7 +98,39 @@ sf_count_t SndfileStreamIo::Read(void* buffer, sf_count_t count) {
             break;
         done += got;
     }
+    if (!opened_)
+        PatchDataSize(bytes, start, done);
     return done;
+}
+
+void SndfileStreamIo::PrepareForReading() {
+    if (!seekable_)
+        return; // found in the cached head as it arrives
+    int64_t start = stream_->Tell();
+    uint8_t header[12];
+    if (Read(header, 12) == 12 && std::memcmp(header + 8, "WAVE", 4) == 0) {
+        uint8_t chunk[8];
+        for (int chunks = 0; chunks < 256 && Read(chunk, 8) == 8; ++chunks) {
+            uint32_t size = LittleEndian32(chunk + 4);
+            if (std::memcmp(chunk, "data", 4) == 0) {
+                if (size == 0 && stream_->Tell() < stream_->GetSize())
+                    emptyDataSizeAt_ = stream_->Tell() - 4;
+                break;
+            }
+            if (stream_->Seek(static_cast<int64_t>(size) + (size & 1), 1) < 0)
+                break;
+        }
+    }
+    stream_->Seek(start, 0);
+}
+
+void SndfileStreamIo::PatchDataSize(uint8_t* bytes, int64_t position, int64_t count) {
+    if (emptyDataSizeAt_ < 0)
+        return;
+    // "As long as the file": libsndfile cuts the size to what the file holds.
+    for (int64_t field = emptyDataSizeAt_; field < emptyDataSizeAt_ + 4; ++field)
+        if (field >= position && field < position + count)
+            bytes[field - position] = 0xff;
 }
 
 int32_t SndfileStreamIo::ReadFromStream(uint8_t* buffer, int32_t count) {
@@ -113,6 +146,13 @@ int32_t SndfileStreamIo::ReadFromStream(uint8_t* buffer, int32_t count) {
         size_t keep = std::min<size_t>(done, kHeadCacheBytes - streamPosition_);
         if (headCache_.size() == static_cast<size_t>(streamPosition_))
             headCache_.insert(headCache_.end(), buffer, buffer + keep);
+        int64_t dataStart = DataStartIn(headCache_);
+        if (!opened_ && emptyDataSizeAt_ < 0 && dataStart >= 4 &&
+            LittleEndian32(headCache_.data() + dataStart - 4) == 0) {
+            emptyDataSizeAt_ = dataStart - 4;
+            PatchDataSize(headCache_.data(), 0, static_cast<int64_t>(headCache_.size()));
+        }
+        PatchDataSize(buffer, streamPosition_, done);
     }
     streamPosition_ += done;
     return done;

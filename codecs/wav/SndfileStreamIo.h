@@ -26,6 +26,10 @@ public:
     SF_VIRTUAL_IO* Callbacks() { return &callbacks_; }
     void* UserData() { return this; }
     bool Seekable() const { return seekable_; }
+    // Before opening for reading: finds a data chunk whose size was never
+    // filled in (a recording cut off before its header was updated, a live
+    // stream) so that it reads as running to the end of the file.
+    void PrepareForReading();
     // The header has been read: from now on forward seeks read up to the target.
     void MarkOpened() { opened_ = true; }
 
@@ -38,11 +42,14 @@ private:
     sf_count_t ReadForwardOnly(uint8_t* buffer, sf_count_t count);
     int32_t ReadFromStream(uint8_t* buffer, int32_t count);
     bool MayReadUpTo(int64_t position) const;
+    // Rewrites an unfilled data size within bytes read from position.
+    void PatchDataSize(uint8_t* bytes, int64_t position, int64_t count);
 
     ByteStream* stream_;
     SF_VIRTUAL_IO callbacks_{};
     bool seekable_;
     bool opened_ = false;
+    int64_t emptyDataSizeAt_ = -1; // offset of a data chunk size field holding 0
     // Forward-only streams only.
     int64_t logicalPosition_ = 0;
     int64_t streamPosition_ = 0;

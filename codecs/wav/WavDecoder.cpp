@@ -61,6 +61,7 @@ bool WavDecoder::Open(ByteStream* stream, MediaInfo* info) {
     if (stream == nullptr || info == nullptr)
         return false;
     io_ = std::make_unique<SndfileStreamIo>(stream);
+    io_->PrepareForReading();
     fileInfo_ = SF_INFO{};
     file_ = sf_open_virtual(io_->Callbacks(), SFM_READ, &fileInfo_, io_->UserData());
     // libsndfile reads other containers too; a file that is not RIFF WAVE is

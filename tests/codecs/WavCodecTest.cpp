@@ -131,6 +131,29 @@ TEST(WavCodec, HeaderUpdateKeepsAKilledRecordingReadable) {
     encoder->Close();
 }
 
+TEST(WavCodec, RecordingKilledBeforeAnyHeaderUpdateStillPlays) {
+    auto pcm = AsBytes(MakeSweep(11025, 1, 3.0));
+    auto encoder = NewWavEncoder();
+    auto file = EncodeAll(encoder.get(), MakeRecordingFormat(11025, 16, 1), pcm);
+    // The sizes as they stand before anything was counted.
+    std::memset(&file[4], 0, 4);
+    file[4] = 36;
+    std::memset(&file[40], 0, 4);
+    for (bool knowsSize : {true, false}) {
+        SCOPED_TRACE(knowsSize);
+        MemoryByteStream stream(file);
+        stream.knowsSize = knowsSize;
+        stream.seekable = knowsSize;
+        auto decoder = NewWavDecoder();
+        DecodeResult decoded = DecodeAll(decoder.get(), &stream);
+        ASSERT_TRUE(decoded.opened);
+        EXPECT_EQ(decoded.pcm, pcm);
+        if (knowsSize) {
+            EXPECT_EQ(Plain(decoded.info.durationMs), 3000u);
+        }
+    }
+}
+
 TEST(WavCodec, EncodeFailsWhenTheDiskIsFull) {
     auto pcm = AsBytes(MakeSweep(44100, 2, 1.0));
     auto encoder = NewWavEncoder();
