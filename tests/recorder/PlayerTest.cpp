@@ -177,6 +177,27 @@ TEST_F(PlayerTest, NoOutputDeviceFailsWith36005) {
     EXPECT_EQ(player_->GetState(false), PLAYER_STOPPED);
 }
 
+TEST_F(PlayerTest, InitCallbackAndStateRendezvous) {
+    Player* bare = nullptr;
+    ASSERT_TRUE(Player::Create(&bare));
+    EXPECT_FALSE(bare->Init(nullptr, true));
+    bare->Release();
+    EngineCallbackFunction function = nullptr;
+    uintptr_t context = 0;
+    player_->GetCallback(&function, &context);
+    EXPECT_EQ(function, &EventCollector::Callback);
+    EXPECT_EQ(context, reinterpret_cast<uintptr_t>(&events_));
+    EXPECT_EQ(player_->GetState(false), PLAYER_CLOSED) << "met the worker";
+    ASSERT_TRUE(OpenAndWait(MakeWav("rendezvous", 1)));
+    // Queued behind a seek, the rendezvous sees the state after it.
+    player_->Seek(100);
+    EXPECT_EQ(player_->GetState(false), PLAYER_STOPPED);
+    EXPECT_EQ(player_->GetState(true), PLAYER_STOPPED);
+    registry_->AddRef();
+    EXPECT_TRUE(player_->Init(registry_, false)) << "ends the worker";
+    EXPECT_EQ(player_->GetState(false), PLAYER_STOPPED) << "without a worker: read directly";
+}
+
 TEST_F(PlayerTest, OpenWhileOpenFailsAtOnce) {
     std::string path = MakeWav("twice", 1);
     ASSERT_TRUE(OpenAndWait(path));

@@ -229,6 +229,23 @@ TEST_F(RecorderTest, TenSecondsIntoMp3AndZafHoldTheSignal) {
     }
 }
 
+TEST_F(RecorderTest, OpenNeedsAFormatAndAHostAndGetEncoderAddsAReference) {
+    RecorderOpenParameters parameters;
+    EXPECT_FALSE(recorder_->Open(&parameters, host_, true)) << "no format";
+    parameters.format = &format_;
+    EXPECT_FALSE(recorder_->Open(&parameters, nullptr, true)) << "no host";
+    ASSERT_TRUE(OpenRecorder(nullptr, nullptr));
+    AudioEncoder* encoder = nullptr;
+    LockedEncoder* holder = recorder_->GetEncoder(&encoder);
+    ASSERT_NE(encoder, nullptr);
+    EXPECT_EQ(holder->Get(), encoder);
+    EXPECT_EQ(encoder->Release(), 1u) << "the reference GetEncoder added";
+    const WAVEFORMATEX* accepted = nullptr;
+    ASSERT_TRUE(holder->GetFormat(&accepted));
+    EXPECT_EQ(accepted->nSamplesPerSec, 8000u);
+    EXPECT_EQ(accepted->nAvgBytesPerSec, 16000u);
+}
+
 TEST_F(RecorderTest, ExistingNameFailsWith37002) {
     std::string folder = ScratchFolder("exists");
     std::string path = folder + "/taken.wav";

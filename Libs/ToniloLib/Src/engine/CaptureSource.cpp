@@ -101,9 +101,10 @@ bool CaptureSource::Start() {
 }
 
 bool CaptureSource::Stop() {
-    if (!open_)
+    // A failure on the delivery thread and the owner may stop at once; the
+    // first one does the work.
+    if (!open_.exchange(false))
         return true;
-    open_ = false;
     {
         std::lock_guard<std::mutex> guard(lock_);
         stopping_ = true;

@@ -570,6 +570,12 @@ uint32_t Player::GetPosition() {
     double position = position_;
     if (!scanStart_)
         return static_cast<uint32_t>(position);
+    // Scanning: the ScanFilter's ratio is read under the lock, since a close
+    // may release the filter meanwhile.
+    CriticalSectionLock guard(mainLock_);
+    position = position_;
+    if (!scanStart_)
+        return static_cast<uint32_t>(position);
     if (!scanFilter_)
         return 0;
     uint32_t elapsed = ScaledScanTime();
