@@ -8,6 +8,7 @@
 #include "Libs/ToniloLib/Src/ErrorLog.h"
 #include "Libs/ToniloLib/Src/PassThroughFilter.h"
 #include "Libs/ToniloLib/Src/engine/Player.h"
+#include "Libs/ToniloLib/Src/engine/Recorder.h"
 #include "SimulatedDeviceTest.h"
 #include "formats/streams/MemoryStream.h"
 
@@ -128,6 +129,43 @@ TEST_F(PlayerTest, PlaysAWavWholeAndReportsTheEnd) {
     ASSERT_TRUE(Command(player_->Play(), EVENT_STARTED));
     ASSERT_TRUE(WaitForEnd(&stopped));
     EXPECT_EQ(devices_.PlayedPcm(), source_);
+}
+
+TEST_F(PlayerTest, Mp3AndZafRenderExactlyWhatTheirDecoderGives) {
+    for (const char* encoder : {"MP3 encoder", "ZAF encoder"}) {
+        SCOPED_TRACE(encoder);
+        bool mp3 = encoder[0] == 'M';
+        std::string path = ScratchFolder(mp3 ? "player-mp3" : "player-zaf") +
+                           (mp3 ? "/s.mp3" : "/s.zaf");
+        // Made by the Recorder from four seconds of a tone.
+        std::vector<uint8_t> tone = SinePcm16(16000, 16000 * 4, 500);
+        devices_.SetCapturePcm(tone);
+        Recorder* recorder = nullptr;
+        ASSERT_TRUE(Recorder::Create(&recorder));
+        RecordingFormat format{};
+        format.format = MakePcmFormat(16000, 16, 1);
+        RecorderOpenParameters parameters;
+        parameters.fileName = path.c_str();
+        parameters.encoderName = encoder;
+        parameters.format = &format;
+        registry_->AddRef();
+        ASSERT_TRUE(recorder->Open(&parameters, registry_, false));
+        ASSERT_TRUE(recorder->Start());
+        for (int i = 0; i < 1000 && recorder->GetDuration() < 4000; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        recorder->Stop();
+        recorder->Release();
+
+        std::vector<uint8_t> decoded;
+        ASSERT_TRUE(DecodeFile(registry_, path, &decoded, nullptr));
+        devices_.ClearPlayed();
+        ASSERT_TRUE(OpenAndWait(path));
+        ASSERT_TRUE(Command(player_->Play(), EVENT_STARTED));
+        EngineEvent stopped;
+        ASSERT_TRUE(WaitForEnd(&stopped));
+        EXPECT_EQ(devices_.PlayedPcm(), decoded);
+        ASSERT_TRUE(Command(player_->Close(), EVENT_CLOSED));
+    }
 }
 
 TEST_F(PlayerTest, ASourceShorterThanOneBufferStillEnds) {
