@@ -81,19 +81,23 @@ TEST_F(SettingsToolTest, ProgramFoldersKeepSeparateSettings) {
 }
 
 TEST_F(SettingsToolTest, NamePrintsTheNextRecordingPath) {
+    // The default preset records MP3; without that codec in the program folder
+    // the name falls back to WAV.
+    const std::string extension =
+        fs::exists(TONILO_PROGRAM_DIR "/Codecs/mp3.so") ? ".mp3\n" : ".wav\n";
     const std::string recordings = folder_ / "rec";
     fs::create_directory(recordings);
     ToolRun run = Run("name --dir " + Quoted(recordings) + " --template '%Y%M%D-%h%m-%F%I%L'" +
                       " --caller 'John;;Smith' --time '2009-03-03 09:05' --subfolder Calls");
     ASSERT_EQ(run.exitCode, 0) << run.errors;
-    EXPECT_EQ(run.output, recordings + "/Calls/20090303-0905-JohnSmith.wav\n");
+    EXPECT_EQ(run.output, recordings + "/Calls/20090303-0905-JohnSmith" + extension);
     EXPECT_TRUE(fs::is_directory(recordings + "/Calls"));
 
     // Defaults come from the settings; "\My Documents" is the documents folder.
     ASSERT_EQ(Run("settings set DateDir 1").exitCode, 0);
     run = Run("name --time '2009-03-03 09:05'");
     ASSERT_EQ(run.exitCode, 0) << run.errors;
-    EXPECT_EQ(run.output, folder_ / "home/Documents/2009-03-03/Recording.wav\n");
+    EXPECT_EQ(run.output, folder_ / "home/Documents/2009-03-03/Recording" + extension);
 
     run = Run("name --dir relative/folder");
     EXPECT_EQ(run.exitCode, 1);
