@@ -12,7 +12,7 @@ constexpr uint32_t kOne = 1u << BandlimitedResampler::kFractionBits;
 constexpr uint32_t kFractionMask = kOne - 1;
 constexpr uint32_t kCoefficientFractionBits = 7; // interpolation between table entries
 constexpr uint32_t kCoefficientFractionMask = (1u << kCoefficientFractionBits) - 1;
-constexpr uint32_t kPhaseShift = BandlimitedResampler::kFractionBits - kCoefficientFractionBits;
+constexpr uint32_t kPhaseShift = kCoefficientFractionBits; // 15-bit phase -> one of 256 rows
 constexpr uint32_t kLinearGuard = 10;
 
 const char kGuardTooLarge[] = "IBUFFSIZE (or factor) is too small";
