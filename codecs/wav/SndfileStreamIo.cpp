@@ -197,6 +197,15 @@ sf_count_t SndfileStreamIo::ReadForwardOnly(uint8_t* buffer, sf_count_t count) {
     return done;
 }
 
+bool SndfileStreamIo::LengthUnknown() const {
+    if (seekable_)
+        return false;
+    if (emptyDataSizeAt_ >= 0)
+        return true;
+    int64_t dataStart = DataStartIn(headCache_);
+    return dataStart >= 4 && LittleEndian32(headCache_.data() + dataStart - 4) == 0xffffffffu;
+}
+
 bool SndfileStreamIo::MayReadUpTo(int64_t position) const {
     if (opened_ || position <= streamPosition_)
         return true;

@@ -32,6 +32,9 @@ public:
     void PrepareForReading();
     // The header has been read: from now on forward seeks read up to the target.
     void MarkOpened() { opened_ = true; }
+    // A stream without a size whose header gives no real data size either
+    // (0 or all ones): a live stream, whose length nobody knows yet.
+    bool LengthUnknown() const;
 
 private:
     sf_count_t Length();

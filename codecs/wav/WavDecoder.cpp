@@ -80,9 +80,10 @@ bool WavDecoder::Open(ByteStream* stream, MediaInfo* info) {
     outputChannels_ = static_cast<uint16_t>(std::min(fileInfo_.channels, 2));
     info->format =
         MakePcmFormat(static_cast<uint32_t>(fileInfo_.samplerate), outputBits_, outputChannels_);
-    uint64_t milliseconds = fileInfo_.frames > 0 ? static_cast<uint64_t>(fileInfo_.frames) * 1000 /
-                                                       static_cast<uint64_t>(fileInfo_.samplerate)
-                                                 : 0;
+    uint64_t milliseconds = 0;
+    if (fileInfo_.frames > 0 && !io_->LengthUnknown())
+        milliseconds = static_cast<uint64_t>(fileInfo_.frames) * 1000 /
+                       static_cast<uint64_t>(fileInfo_.samplerate);
     info->durationMs = static_cast<uint32_t>(std::min<uint64_t>(milliseconds, UINT32_MAX));
     return true;
 }
