@@ -114,8 +114,12 @@ bool CaptureSource::Stop() {
     WaveInput* input = input_.get();
     if (!input->Stop() || !input->Reset())
         return false;
-    for (WAVEHDR* header : headers_)
-        UnprepareWaveHeader(header);
+    {
+        // The device thread unprepares the returned headers too, under the lock.
+        std::lock_guard<std::mutex> guard(lock_);
+        for (WAVEHDR* header : headers_)
+            UnprepareWaveHeader(header);
+    }
     bool closed = false;
     for (int attempt = 0; attempt < 5 && !closed; ++attempt) {
         closed = input->Close();
