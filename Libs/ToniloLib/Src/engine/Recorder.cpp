@@ -10,6 +10,7 @@
 
 #include "Libs/ToniloLib/Src/ErrorLog.h"
 #include "Libs/ToniloLib/Src/NullEncoder.h"
+#include "Libs/ToniloLib/Src/engine/RecordingRecovery.h"
 #include "formats/streams/StreamFactory.h"
 #include "platform/Tick.h"
 
@@ -389,21 +390,31 @@ bool Recorder::DoPrepareFileSize(uint32_t bytes) {
 }
 
 void Recorder::Close() {
-    encoder_.Close();
+    bool finished = encoder_.Close();
     encoder_.Release();
     encoder_.SetCodec(nullptr);
-    uint64_t written = 0;
+    bool writeFailed = false;
     if (stream_) {
-        stream_->Flush(true);
-        written = static_cast<uint64_t>(stream_->GetSize());
-        fileSize_ = static_cast<uint32_t>(written);
+        finished = stream_->Flush(true) && finished;
+        fileSize_ = static_cast<uint32_t>(stream_->GetSize());
         stream_->Release(); // cuts a grown file back to what was written
         stream_ = nullptr;
+        // The last bytes did not reach the disk: the recording is cut short.
+        if (!finished && !failed_) {
+            TONILO_LOG_ERROR_CODE(37005);
+            writeFailed = true;
+        }
     }
     if (file_.IsActive()) {
-        // A recording that captured nothing, or whose bytes never reached the
-        // disk, leaves no file.
-        bool keep = durationMs_ != 0 && written != 0;
+        // A writer that could not write still counted the bytes, and the file
+        // got that length as a hole; the audio ends where the hole begins.
+        if (failed_ || writeFailed) {
+            file_.CutTrailingHole();
+            RepairWavSizes(file_.HiddenPath()); // a WAV's header may lag behind its data
+        }
+        // A recording that captured nothing, or none of whose bytes reached
+        // the disk, leaves no file.
+        bool keep = durationMs_ != 0 && file_.Size() > 0;
         finishedFileName_ = file_.Finish(keep);
     }
     fileName_.clear();

@@ -28,6 +28,17 @@ bool EndsWith(const std::string& text, const char* suffix) {
     return text.size() >= length && text.compare(text.size() - length, length, suffix) == 0;
 }
 
+// Makes a rename in the folder survive a crash.
+void SyncFolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash ? slash : 1);
+    int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        fsync(descriptor);
+        close(descriptor);
+    }
+}
+
 // rename(2) that never replaces: renameat2's flag where the file system has
 // it, else a hard link and an unlink.
 bool RenameNoReplace(const std::string& from, const std::string& to) {
@@ -134,12 +145,38 @@ void RecordingFile::NoteLength(uint64_t bytes) {
         fdatasync(lengthDescriptor_);
 }
 
+uint64_t RecordingFile::Size() const {
+    struct stat status;
+    if (!IsActive() || stat(hiddenPath_.c_str(), &status) != 0)
+        return 0;
+    return static_cast<uint64_t>(status.st_size);
+}
+
+bool RecordingFile::CutTrailingHole() {
+    if (!IsActive())
+        return false;
+    int descriptor = open(hiddenPath_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    bool cut = false;
+    off_t end = lseek(descriptor, 0, SEEK_END);
+    off_t hole = lseek(descriptor, 0, SEEK_HOLE);
+    // Only a hole that runs to the end: SEEK_DATA from it finds nothing.
+    if (end > 0 && hole >= 0 && hole < end && lseek(descriptor, hole, SEEK_DATA) < 0 &&
+        errno == ENXIO)
+        cut = ftruncate(descriptor, hole) == 0;
+    close(descriptor);
+    return cut;
+}
+
 std::string RecordingFile::Finish(bool keep) {
     if (!IsActive())
         return "";
     std::string result;
     if (keep) {
         result = RenameToFreeName(hiddenPath_, finalPath_);
+        if (!result.empty())
+            SyncFolderOf(result);
     } else {
         unlink(hiddenPath_.c_str());
     }
