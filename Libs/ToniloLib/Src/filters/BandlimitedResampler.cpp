@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "Libs/ToniloLib/Src/filters/VectorClones.h"
+
 namespace tonilo {
 namespace {
 
@@ -19,23 +21,23 @@ const char kGuardTooLarge[] = "IBUFFSIZE (or factor) is too small";
 const char kOutputOverflow[] = "Output array overflow";
 
 // A coefficient times a sample, rounded to 14 fewer bits (half rounds up).
-inline int32_t RoundedProduct(int32_t coefficient, int32_t sample) {
+[[gnu::always_inline]] inline int32_t RoundedProduct(int32_t coefficient, int32_t sample) {
     return (coefficient * sample + (1 << 13)) >> 14;
 }
 
-inline int16_t ClipToSample(int64_t value) {
+[[gnu::always_inline]] inline int16_t ClipToSample(int64_t value) {
     return static_cast<int16_t>(std::clamp<int64_t>(value, -32768, 32767));
 }
 
 // The wing's sum scaled to a sample: drop 2 bits, apply the unity-gain scale,
 // round off 13 bits.
-inline int16_t ScaleWingSum(int32_t sum, int32_t scale) {
+[[gnu::always_inline]] inline int16_t ScaleWingSum(int32_t sum, int32_t scale) {
     int64_t v = static_cast<int64_t>(sum >> 2) * scale;
     return ClipToSample((v + (1 << 12)) >> 13);
 }
 
 template <uint32_t Taps, bool Interpolate>
-void InterpolateRow(const int16_t* row, const int16_t* differences, int32_t fraction,
+[[gnu::always_inline]] inline void InterpolateRow(const int16_t* row, const int16_t* differences, int32_t fraction,
                     int32_t* coefficients) {
     for (uint32_t j = 0; j < Taps; ++j) {
         int32_t value = row[j];
@@ -46,7 +48,7 @@ void InterpolateRow(const int16_t* row, const int16_t* differences, int32_t frac
 }
 
 template <uint32_t Taps>
-int32_t WingSum(const int32_t* coefficients, const int16_t* samples) {
+[[gnu::always_inline]] inline int32_t WingSum(const int32_t* coefficients, const int16_t* samples) {
     int32_t sum = 0;
     for (uint32_t j = 0; j < Taps; ++j)
         sum += RoundedProduct(coefficients[j], samples[j]);
@@ -98,8 +100,6 @@ std::unique_ptr<BandlimitedResampler> BandlimitedResampler::Create(uint32_t qual
                 std::min(256.0, factor * 256.0) * (1 << kCoefficientFractionBits) + 0.5);
             r.scale_ = static_cast<int32_t>(r.table_->scale * factor + 0.5);
         }
-        r.leftCoefficients_.resize(r.table_->taps);
-        r.rightCoefficients_.resize(r.table_->taps);
     }
     if (2 * r.guard_ > kBlockSize) {
         if (error)
@@ -126,6 +126,46 @@ int16_t BandlimitedResampler::Linear(const int16_t* history, uint32_t time) cons
     return ClipToSample(value >> kFractionBits);
 }
 
+namespace {
+
+// One output frame of the up-sampling path for every channel: the phase's
+// coefficients (shared by the channels), then both wings per channel.
+template <uint32_t Taps, bool Interpolate>
+[[gnu::always_inline]] inline void UpSampleFrame(const int16_t* left, const int16_t* leftDifferences, int32_t leftFraction,
+                          const int16_t* right, const int16_t* rightDifferences,
+                          int32_t rightFraction, const int16_t* history, uint32_t n,
+                          uint32_t channels, int32_t scale, int16_t* frame) {
+    int32_t leftCoefficients[Taps], rightCoefficients[Taps];
+    InterpolateRow<Taps, Interpolate>(left, leftDifferences, leftFraction, leftCoefficients);
+    InterpolateRow<Taps, Interpolate>(right, rightDifferences, rightFraction, rightCoefficients);
+    for (uint32_t channel = 0; channel < channels; ++channel) {
+        const int16_t* samples = history + static_cast<size_t>(channel) * BandlimitedResampler::kHistorySize;
+        const int32_t sum = WingSum<Taps>(leftCoefficients, samples + n + 1 - Taps) + // x[n-Taps+1]..x[n]
+                            WingSum<Taps>(rightCoefficients, samples + n + 1);        // x[n+1]..
+        frame[channel] = ScaleWingSum(sum, scale);
+    }
+}
+
+TONILO_VECTOR_CLONES void UpSampleLarge(const int16_t* left, const int16_t* leftDifferences,
+                                        int32_t leftFraction, const int16_t* right,
+                                        const int16_t* rightDifferences, int32_t rightFraction,
+                                        const int16_t* history, uint32_t n, uint32_t channels,
+                                        int32_t scale, int16_t* frame) {
+    UpSampleFrame<32, true>(left, leftDifferences, leftFraction, right, rightDifferences,
+                            rightFraction, history, n, channels, scale, frame);
+}
+
+TONILO_VECTOR_CLONES void UpSampleSmall(const int16_t* left, const int16_t* leftDifferences,
+                                        int32_t leftFraction, const int16_t* right,
+                                        const int16_t* rightDifferences, int32_t rightFraction,
+                                        const int16_t* history, uint32_t n, uint32_t channels,
+                                        int32_t scale, int16_t* frame) {
+    UpSampleFrame<6, false>(left, leftDifferences, leftFraction, right, rightDifferences,
+                            rightFraction, history, n, channels, scale, frame);
+}
+
+} // namespace
+
 void BandlimitedResampler::UpSample(uint32_t time, int16_t* frame) {
     const ResamplerTable& table = *table_;
     const uint32_t taps = table.taps;
@@ -136,40 +176,11 @@ void BandlimitedResampler::UpSample(uint32_t time, int16_t* frame) {
     const uint32_t rightRow = rightPhase == 0 ? ResamplerTable::kPhases : rightPhase >> kPhaseShift;
     const int32_t leftFraction = static_cast<int32_t>(leftPhase & kCoefficientFractionMask);
     const int32_t rightFraction = static_cast<int32_t>(rightPhase & kCoefficientFractionMask);
-    const int16_t* left = &table.leftRows[leftRow * taps];
-    const int16_t* leftDifferences = &table.leftRowDifferences[leftRow * taps];
-    const int16_t* right = &table.rightRows[rightRow * taps];
-    const int16_t* rightDifferences = &table.rightRowDifferences[rightRow * taps];
-    int32_t* leftCoefficients = leftCoefficients_.data();
-    int32_t* rightCoefficients = rightCoefficients_.data();
-
-    // The coefficients depend only on the phase, so every channel shares them.
-    if (taps == 32 && interpolate_) {
-        InterpolateRow<32, true>(left, leftDifferences, leftFraction, leftCoefficients);
-        InterpolateRow<32, true>(right, rightDifferences, rightFraction, rightCoefficients);
-    } else if (taps == 32) {
-        InterpolateRow<32, false>(left, leftDifferences, leftFraction, leftCoefficients);
-        InterpolateRow<32, false>(right, rightDifferences, rightFraction, rightCoefficients);
-    } else if (interpolate_) {
-        InterpolateRow<6, true>(left, leftDifferences, leftFraction, leftCoefficients);
-        InterpolateRow<6, true>(right, rightDifferences, rightFraction, rightCoefficients);
-    } else {
-        InterpolateRow<6, false>(left, leftDifferences, leftFraction, leftCoefficients);
-        InterpolateRow<6, false>(right, rightDifferences, rightFraction, rightCoefficients);
-    }
-    for (uint32_t channel = 0; channel < channels_; ++channel) {
-        const int16_t* history = &history_[static_cast<size_t>(channel) * kHistorySize];
-        const int16_t* leftSamples = history + n + 1 - taps; // x[n - taps + 1] .. x[n]
-        const int16_t* rightSamples = history + n + 1;       // x[n + 1] ..
-        int32_t sum;
-        if (taps == 32)
-            sum = WingSum<32>(leftCoefficients, leftSamples) +
-                  WingSum<32>(rightCoefficients, rightSamples);
-        else
-            sum = WingSum<6>(leftCoefficients, leftSamples) +
-                  WingSum<6>(rightCoefficients, rightSamples);
-        frame[channel] = ScaleWingSum(sum, scale_);
-    }
+    // The large filter always interpolates, the small one never.
+    auto* kernel = taps == 32 ? UpSampleLarge : UpSampleSmall;
+    kernel(&table.leftRows[leftRow * taps], &table.leftRowDifferences[leftRow * taps], leftFraction,
+           &table.rightRows[rightRow * taps], &table.rightRowDifferences[rightRow * taps],
+           rightFraction, history_.data(), n, channels_, scale_, frame);
 }
 
 int32_t BandlimitedResampler::DownWing(const int16_t* history, uint32_t first, int32_t direction,

@@ -60,7 +60,6 @@ private:
     int32_t scale_ = 0;
     std::vector<int16_t> history_; // channel-major, kHistorySize each
     uint32_t filled_ = 0;
-    std::vector<int32_t> leftCoefficients_, rightCoefficients_;
 };
 
 } // namespace tonilo

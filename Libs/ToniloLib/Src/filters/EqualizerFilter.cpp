@@ -1,11 +1,13 @@
 #include "Libs/ToniloLib/Src/filters/EqualizerFilter.h"
 
 #include <cmath>
+#include <cstring>
 #include <new>
 
 #include "Libs/ToniloLib/Src/filters/EqPresets.h"
 #include "Libs/ToniloLib/Src/filters/SampleAccess.h"
 #include "Libs/ToniloLib/Src/filters/SaturatingMath.h"
+#include "Libs/ToniloLib/Src/filters/VectorClones.h"
 
 namespace tonilo {
 namespace {
@@ -18,43 +20,84 @@ int32_t ClampValue(int32_t value) {
     return value < -127 ? -127 : (value > 127 ? 127 : value);
 }
 
-struct BandState {
-    int32_t b0, b1, b2, a1, a2, shift;
-    uint32_t s1, s2;
-};
+constexpr uint32_t kLanes = 16; // ten bands padded to whole vectors
 
-BandState LoadBand(const EqBandCoefficients& c, const int32_t* state) {
-    return {c.b0, c.b1, c.b2, c.a1, c.a2, c.shift, static_cast<uint32_t>(state[0]),
-            static_cast<uint32_t>(state[1])};
-}
-
-// One step of the transposed direct form. The state wraps at 32 bits, as the
-// fixed-point design intends; unsigned arithmetic makes the wrap well defined.
-inline int32_t Step(BandState& band, int32_t x) {
-    const uint32_t accumulator = band.s1 + static_cast<uint32_t>(band.b0 * x);
-    const int32_t y = static_cast<int32_t>(accumulator) >> band.shift;
-    const uint32_t uy = static_cast<uint32_t>(y);
-    band.s1 = band.s2 + static_cast<uint32_t>(band.b1 * x) - static_cast<uint32_t>(band.a1) * uy;
-    band.s2 = static_cast<uint32_t>(band.b2 * x) - static_cast<uint32_t>(band.a2) * uy;
-    return y;
-}
-
-// Two bands at once: their recursions are independent, so the processor can
-// overlap them.
-void RunBandPair(const int16_t* input, uint32_t count, const EqBandCoefficients& first,
-                 int32_t* firstState, int16_t* firstOutput, const EqBandCoefficients& second,
-                 int32_t* secondState, int16_t* secondOutput) {
-    BandState a = LoadBand(first, firstState);
-    BandState b = LoadBand(second, secondState);
+// Runs every band's biquad over a block of each of `Channels` channels; lane b
+// of y[channel][i] is band b's output. Transposed direct form with 32-bit state
+// that wraps, as the fixed-point design intends (unsigned arithmetic makes the
+// wrap well defined). The bands' and channels' recursions are independent, so
+// they run side by side in vector lanes.
+template <uint32_t Channels>
+[[gnu::always_inline]] inline void RunBandsOf(const EqualizerLanes& c, uint32_t (*state)[2][kLanes],
+                                              const int16_t (*input)[EqualizerFilter::kBlock],
+                                              uint32_t count,
+                                              int32_t (*y)[EqualizerFilter::kBlock][kLanes]) {
+    uint32_t s1[Channels][kLanes], s2[Channels][kLanes];
+    for (uint32_t ch = 0; ch < Channels; ++ch)
+        for (uint32_t b = 0; b < kLanes; ++b) {
+            s1[ch][b] = state[ch][0][b];
+            s2[ch][b] = state[ch][1][b];
+        }
     for (uint32_t i = 0; i < count; ++i) {
-        const int32_t x = input[i];
-        firstOutput[i] = Saturate16(Step(a, x));
-        secondOutput[i] = Saturate16(Step(b, x));
+        for (uint32_t ch = 0; ch < Channels; ++ch) {
+            const int32_t x = input[ch][i];
+            for (uint32_t b = 0; b < kLanes; ++b) {
+                const uint32_t accumulator = s1[ch][b] + static_cast<uint32_t>(c.b0[b] * x);
+                const int32_t out = static_cast<int32_t>(accumulator) >> c.shift[b];
+                const uint32_t uy = static_cast<uint32_t>(out);
+                s1[ch][b] = s2[ch][b] + static_cast<uint32_t>(c.b1[b] * x) -
+                            static_cast<uint32_t>(c.a1[b]) * uy;
+                s2[ch][b] = static_cast<uint32_t>(c.b2[b] * x) - static_cast<uint32_t>(c.a2[b]) * uy;
+                y[ch][i][b] = out;
+            }
+        }
     }
-    firstState[0] = static_cast<int32_t>(a.s1);
-    firstState[1] = static_cast<int32_t>(a.s2);
-    secondState[0] = static_cast<int32_t>(b.s1);
-    secondState[1] = static_cast<int32_t>(b.s2);
+    for (uint32_t ch = 0; ch < Channels; ++ch)
+        for (uint32_t b = 0; b < kLanes; ++b) {
+            state[ch][0][b] = s1[ch][b];
+            state[ch][1][b] = s2[ch][b];
+        }
+}
+
+TONILO_VECTOR_CLONES void RunBandsMono(const EqualizerLanes& c, uint32_t (*state)[2][kLanes],
+                                       const int16_t (*input)[EqualizerFilter::kBlock],
+                                       uint32_t count,
+                                       int32_t (*y)[EqualizerFilter::kBlock][kLanes]) {
+    RunBandsOf<1>(c, state, input, count, y);
+}
+
+TONILO_VECTOR_CLONES void RunBandsStereo(const EqualizerLanes& c, uint32_t (*state)[2][kLanes],
+                                         const int16_t (*input)[EqualizerFilter::kBlock],
+                                         uint32_t count,
+                                         int32_t (*y)[EqualizerFilter::kBlock][kLanes]) {
+    RunBandsOf<2>(c, state, input, count, y);
+}
+
+[[gnu::always_inline]] inline int32_t Clamp16(int32_t value) {
+    return value < -32768 ? -32768 : (value > 32767 ? 32767 : value);
+}
+
+// Saturates each band, adds its offset, weights it by its gain and sums the
+// bands in the fixed order, saturating at every step.
+TONILO_VECTOR_CLONES void MixBands(const EqualizerLanes& c, int32_t (*y)[kLanes], uint32_t count,
+                                   int16_t* output) {
+    for (uint32_t i = 0; i < count; ++i) {
+        int32_t o[kLanes];
+        for (uint32_t b = 0; b < kLanes; ++b) {
+            const int32_t offset = Clamp16(Clamp16(y[i][b]) + c.offset[b]);
+            o[b] = Clamp16((offset * c.gain[b]) >> 11);
+        }
+        o[1] = Clamp16(o[1] + o[0]);
+        o[3] = Clamp16(o[3] + o[2]);
+        o[5] = Clamp16(o[5] + o[4]);
+        o[7] = Clamp16(o[7] + o[6]);
+        o[9] = Clamp16(o[9] + o[8]);
+        o[3] = Clamp16(o[3] + o[1]);
+        o[7] = Clamp16(o[7] + o[5]);
+        o[7] = Clamp16(o[7] + o[3]);
+        o[9] = Clamp16(o[9] + o[7]);
+        output[i] = static_cast<int16_t>(o[9]);
+    }
 }
 
 } // namespace
@@ -140,48 +183,44 @@ void EqualizerFilter::ResetState() {
             DesignBand(kCentresAt44100[band] / 44100.0 * rate, rate, &coefficients_[band]);
         }
     }
-    for (auto& channel : state_)
-        for (auto& band : channel)
-            band[0] = band[1] = 0;
+    std::memset(state_, 0, sizeof(state_));
+    lanes_ = EqualizerLanes{};
 }
 
-void EqualizerFilter::ProcessBlock(int16_t* samples, uint32_t count, uint32_t channel) {
-    for (uint32_t i = 0; i < count; ++i)
-        input_[i] = Saturate16((samples[i] * static_cast<int32_t>(preampGain_)) >> 11);
-    for (uint32_t band = 0; band < kBands; band += 2)
-        RunBandPair(input_, count, coefficients_[band], state_[channel][band], bandOutput_[band],
-                    coefficients_[band + 1], state_[channel][band + 1], bandOutput_[band + 1]);
-    // The offsets make up for the downward drift of the truncating shift in the
-    // narrow low bands.
-    for (uint32_t band = 0; band < 6; ++band)
-        AddConstantSaturated(bandOutput_[band], count, kBandOffsets[band]);
-    for (uint32_t band = 0; band < kBands; ++band)
-        MultiplyQ11Saturated(bandOutput_[band], count, bandGains_[band]);
-    AddBufferSaturated(bandOutput_[1], bandOutput_[0], count);
-    AddBufferSaturated(bandOutput_[3], bandOutput_[2], count);
-    AddBufferSaturated(bandOutput_[5], bandOutput_[4], count);
-    AddBufferSaturated(bandOutput_[7], bandOutput_[6], count);
-    AddBufferSaturated(bandOutput_[9], bandOutput_[8], count);
-    AddBufferSaturated(bandOutput_[3], bandOutput_[1], count);
-    AddBufferSaturated(bandOutput_[7], bandOutput_[5], count);
-    AddBufferSaturated(bandOutput_[7], bandOutput_[3], count);
-    AddBufferSaturated(bandOutput_[9], bandOutput_[7], count);
-    for (uint32_t i = 0; i < count; ++i)
-        samples[i] = bandOutput_[9][i];
+void EqualizerFilter::UpdateLanes() {
+    // The lanes mirror the coefficients and gains, which Control may change
+    // between buffers.
+    for (uint32_t band = 0; band < kBands; ++band) {
+        lanes_.b0[band] = coefficients_[band].b0;
+        lanes_.b1[band] = coefficients_[band].b1;
+        lanes_.b2[band] = coefficients_[band].b2;
+        lanes_.a1[band] = coefficients_[band].a1;
+        lanes_.a2[band] = coefficients_[band].a2;
+        lanes_.shift[band] = coefficients_[band].shift;
+        lanes_.gain[band] = bandGains_[band];
+        // The offsets make up for the downward drift of the truncating shift in
+        // the narrow low bands.
+        lanes_.offset[band] = band < 6 ? kBandOffsets[band] : 0;
+    }
 }
 
 bool EqualizerFilter::Transform(AudioBuffer& buffer) {
     if (!configured_)
         return true;
+    UpdateLanes();
     const uint32_t channels = inputFormat_.nChannels;
     const uint32_t frames = buffer.used / (2 * channels);
+    const int32_t preamp = preampGain_;
     int16_t block[kBlock];
-    for (uint32_t channel = 0; channel < channels; ++channel) {
-        for (uint32_t start = 0; start < frames; start += kBlock) {
-            const uint32_t count = frames - start < kBlock ? frames - start : kBlock;
+    for (uint32_t start = 0; start < frames; start += kBlock) {
+        const uint32_t count = frames - start < kBlock ? frames - start : kBlock;
+        for (uint32_t channel = 0; channel < channels; ++channel)
             for (uint32_t i = 0; i < count; ++i)
-                block[i] = LoadSample(buffer.data, (start + i) * channels + channel);
-            ProcessBlock(block, count, channel);
+                input_[channel][i] = Saturate16(
+                    (LoadSample(buffer.data, (start + i) * channels + channel) * preamp) >> 11);
+        (channels == 2 ? RunBandsStereo : RunBandsMono)(lanes_, state_, input_, count, bandOutput_);
+        for (uint32_t channel = 0; channel < channels; ++channel) {
+            MixBands(lanes_, bandOutput_[channel], count, block);
             for (uint32_t i = 0; i < count; ++i)
                 StoreSample(buffer.data, (start + i) * channels + channel, block[i]);
         }

@@ -22,6 +22,11 @@ struct EqBandCoefficients {
     int16_t b0, b1, b2, shift, a1, a2;
 };
 
+// Band parameters laid out one band per lane (16 lanes, six unused).
+struct EqualizerLanes {
+    int32_t b0[16], b1[16], b2[16], a1[16], a2[16], shift[16], gain[16], offset[16];
+};
+
 class EqualizerFilter : public AudioFilter {
 public:
     static constexpr uint32_t kBands = 10;
@@ -61,15 +66,17 @@ protected:
     bool InitialBypass() const override { return true; }
 
 private:
-    void ProcessBlock(int16_t* samples, uint32_t count, uint32_t channel);
+    void UpdateLanes();
 
     bool configured_ = false;
     uint16_t preampGain_ = 0;
     EqBandCoefficients coefficients_[kBands] = {};
-    int32_t state_[kMaximumChannels][kBands][2] = {};
+    // Per channel: the s1 and s2 words of every band (lanes as above).
+    uint32_t state_[kMaximumChannels][2][16] = {};
     uint16_t bandGains_[kBands] = {};
-    int16_t input_[kBlock] = {};
-    int16_t bandOutput_[kBands][kBlock] = {};
+    EqualizerLanes lanes_ = {};
+    int16_t input_[kMaximumChannels][kBlock] = {};
+    int32_t bandOutput_[kMaximumChannels][kBlock][16] = {};
 };
 
 } // namespace tonilo
