@@ -390,7 +390,9 @@ bool Recorder::DoPrepareFileSize(uint32_t bytes) {
 }
 
 void Recorder::Close() {
-    bool finished = encoder_.Close();
+    // Only a recorder that got open has a file whose end can fail to be written.
+    const bool wasOpen = state_ != RECORDER_CLOSED;
+    bool finished = !encoder_.HasCodec() || encoder_.Close();
     encoder_.Release();
     encoder_.SetCodec(nullptr);
     bool writeFailed = false;
@@ -400,7 +402,7 @@ void Recorder::Close() {
         stream_->Release(); // cuts a grown file back to what was written
         stream_ = nullptr;
         // The last bytes did not reach the disk: the recording is cut short.
-        if (!finished && !failed_) {
+        if (!finished && wasOpen && !failed_) {
             TONILO_LOG_ERROR_CODE(37005);
             writeFailed = true;
         }
