@@ -27,6 +27,7 @@ int RunRegCommand(const ToolContext& context, const Arguments& arguments);
 int RunFormatsCommand(const ToolContext& context, const Arguments& arguments);
 int RunInfoCommand(const ToolContext& context, const Arguments& arguments);
 int RunConvertCommand(const ToolContext& context, const Arguments& arguments);
+int RunFilterCommand(const ToolContext& context, const Arguments& arguments);
 int RunSkinCommand(const ToolContext& context, const Arguments& arguments);
 int RunSettingsCommand(const ToolContext& context, const Arguments& arguments);
 int RunNameCommand(const ToolContext& context, const Arguments& arguments);

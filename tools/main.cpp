@@ -22,6 +22,7 @@ const CommandEntry kCommands[] = {
     {"formats", RunFormatsCommand, "formats                       list the format registry"},
     {"info", RunInfoCommand, "info FILE|URL                 decoder, format and duration of a file"},
     {"convert", RunConvertCommand, "convert SRC DST [--encoder NAME] [--quality N]  decode and re-encode"},
+    {"filter", RunFilterCommand, "filter IN OUT [--noise 0-4] [--gain 0-4] [--vas] [--levels]  recording filters"},
     {"skin", RunSkinCommand, "skin check FILE... | tree FILE  check skin files, show a parse tree"},
     {"settings", RunSettingsCommand, "settings list|get|set|reset ...  the program's settings"},
     {"name", RunNameCommand, "name [--dir DIR] [--template T] ...  the path of the next recording"},

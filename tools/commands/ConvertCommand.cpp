@@ -1,6 +1,8 @@
-// tonilo-tool convert SRC DST [--encoder NAME] [--quality N]: decodes SRC
-// (a file or an http:// address) and writes DST through an encoder, showing
-// progress on standard error. Ctrl-C stops it and leaves no partial DST.
+// tonilo-tool convert SRC DST [--encoder NAME] [--quality N] [--rate HZ] [--bits B]
+// [--channels C] [--resample-quality 0|1|2] [--eq NAME|v1,...,v10 [--preamp V]]:
+// decodes SRC (a file or an http:// address) and writes DST through an encoder,
+// showing progress on standard error. The format options and the equalizer run
+// the engine's filters in between. Ctrl-C stops it and leaves no partial DST.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -13,11 +15,14 @@
 #include "formats/Transcoder.h"
 #include "tools/ToolCommand.h"
 #include "tools/ToolStartup.h"
+#include "tools/commands/FilterChainStage.h"
 
 namespace tonilo::tool {
 namespace {
 
-constexpr const char* kUsage = "convert SRC DST [--encoder NAME] [--quality N]";
+constexpr const char* kUsage =
+    "convert SRC DST [--encoder NAME] [--quality N] [--rate HZ] [--bits 8|16] [--channels 1|2]\n"
+    "                [--resample-quality 0|1|2] [--eq NAME|v1,...,v10] [--preamp V]";
 
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
@@ -87,10 +92,14 @@ private:
 
 int RunConvertCommand(const ToolContext&, const Arguments& arguments) {
     TranscodeRequest request;
+    ConvertFilterOptions filterOptions;
     std::vector<std::string> names;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (argument == "--encoder" && i + 1 < arguments.size()) {
+        if (int taken = ParseConvertFilterOption(arguments, &i, &filterOptions); taken != 0) {
+            if (taken < 0)
+                return UsageError(kUsage);
+        } else if (argument == "--encoder" && i + 1 < arguments.size()) {
             request.encoderName = arguments[++i];
         } else if (argument == "--quality" && i + 1 < arguments.size()) {
             char* end = nullptr;
@@ -110,6 +119,9 @@ int RunConvertCommand(const ToolContext&, const Arguments& arguments) {
     request.target = names[1];
     request.progress = ShowProgress;
     request.cancel = &interrupted;
+    FilterChainStage stage(filterOptions);
+    if (filterOptions.Any())
+        request.stage = &stage;
     progressShown = false;
 
     FormatRegistry* registry = OpenFormatRegistry();
