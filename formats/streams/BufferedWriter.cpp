@@ -119,20 +119,7 @@ bool BufferedWriter::Flush(bool toDisk) {
 int64_t BufferedWriter::Seek(int64_t offset, int32_t origin) {
     if (descriptor_ < 0 || !Flush())
         return -1;
-    int64_t target;
-    switch (origin) {
-    case 0:
-        target = offset;
-        break;
-    case 1:
-        target = position_ + offset;
-        break;
-    case 2:
-        target = size_ + offset;
-        break;
-    default:
-        return -1;
-    }
+    const int64_t target = SeekTarget(offset, origin, position_, size_);
     if (target < 0)
         return -1;
     const off_t result = ::lseek(descriptor_, static_cast<off_t>(target), SEEK_SET);

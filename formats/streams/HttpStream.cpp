@@ -348,22 +348,7 @@ int64_t HttpStream::Seek(int64_t offset, int32_t origin) {
         return -1;
     if (origin == 3)
         return Request(0, false) ? 0 : -1;
-    int64_t target;
-    switch (origin) {
-    case 0:
-        target = offset;
-        break;
-    case 1:
-        target = position_ + offset;
-        break;
-    case 2:
-        if (size_ < 0)
-            return -1;
-        target = size_ + offset;
-        break;
-    default:
-        return -1;
-    }
+    const int64_t target = SeekTarget(offset, origin, position_, size_);
     if (target < 0)
         return -1;
     if (target == position_ && !failed_)

@@ -60,20 +60,7 @@ int32_t MemoryStream::Write(const void* buffer, int32_t count) {
 
 int64_t MemoryStream::Seek(int64_t offset, int32_t origin) {
     ConsumeWindow();
-    int64_t target;
-    switch (origin) {
-    case 0:
-        target = offset;
-        break;
-    case 1:
-        target = position_ + offset;
-        break;
-    case 2:
-        target = GetSize() + offset;
-        break;
-    default:
-        return -1;
-    }
+    const int64_t target = SeekTarget(offset, origin, position_, GetSize());
     if (target < 0)
         return -1;
     position_ = target;

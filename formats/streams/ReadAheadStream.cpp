@@ -186,24 +186,9 @@ int64_t ReadAheadStream::Seek(int64_t offset, int32_t origin) {
     if (capacity_ == 0)
         return -1;
     Consume(lock);
-    int64_t target;
-    switch (origin) {
-    case 0:
-        target = offset;
-        break;
-    case 1:
-        target = position_ + offset;
-        break;
-    case 2: {
-        const int64_t size = inner_->GetSize();
-        if (size < 0)
-            return -1;
-        target = size + offset;
-        break;
-    }
-    default:
-        return -1;
-    }
+    // The inner stream is asked for its size only when the seek needs it.
+    const int64_t size = origin == 2 ? inner_->GetSize() : -1;
+    const int64_t target = SeekTarget(offset, origin, position_, size);
     if (target < 0)
         return -1;
     if (target >= position_ && target < position_ + buffered_) {

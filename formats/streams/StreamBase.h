@@ -12,6 +12,29 @@ namespace tonilo {
 // stream that answers this right after construction.
 constexpr intptr_t kNoStreamHandle = -1;
 
+// Where Seek(offset, origin) lands: origin 0 counts from the start, 1 from
+// position, 2 from the end (size, negative when unknown). -1 for any other
+// origin, an end that is not known, or a place before the start.
+inline int64_t SeekTarget(int64_t offset, int32_t origin, int64_t position, int64_t size) {
+    int64_t target;
+    switch (origin) {
+    case 0:
+        target = offset;
+        break;
+    case 1:
+        target = position + offset;
+        break;
+    case 2:
+        if (size < 0)
+            return -1;
+        target = size + offset;
+        break;
+    default:
+        return -1;
+    }
+    return target < 0 ? -1 : target;
+}
+
 class StreamBase : public ByteStream {
 public:
     void SetBufferSize(int32_t) override {}
