@@ -43,13 +43,6 @@ void Mp3Decoder::Close() {
     stream_ = nullptr;
 }
 
-uint32_t Mp3Decoder::Release() {
-    uint32_t left = references_.Drop();
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 ssize_t Mp3Decoder::ReadCallback(void* self, void* buffer, size_t count) {
     auto* decoder = static_cast<Mp3Decoder*>(self);
     if (decoder->refused_)

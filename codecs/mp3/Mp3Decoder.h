@@ -7,21 +7,16 @@
 
 #include <sys/types.h>
 
-#include "codecs/common/CodecReferences.h"
-#include "codecs/include/ToniloPlugin.h"
+#include "codecs/common/CountedCodec.h"
 
 namespace tonilo::codecs {
 
-class Mp3Decoder final : public AudioDecoder {
+class Mp3Decoder final : public CountedDecoder {
 public:
     Mp3Decoder() = default;
     bool Open(ByteStream* stream, MediaInfo* info) override;
     bool Decode(AudioBuffer* buffer) override;
-    uint32_t Command(uint32_t command, uintptr_t a, uintptr_t b) override { return 0; }
-    uint32_t Forwarded3(uintptr_t argument) override { return 0; }
-    uint32_t Forwarded4(uintptr_t argument) override { return 0; }
     int32_t Seek(uint32_t milliseconds, uint32_t mode) override;
-    uint32_t Release() override;
 
 private:
     ~Mp3Decoder() override;
@@ -29,7 +24,6 @@ private:
     static ssize_t ReadCallback(void* self, void* buffer, size_t count);
     static off_t SeekCallback(void* self, off_t offset, int whence);
 
-    CodecReferences references_;
     ByteStream* stream_ = nullptr;
     mpg123_handle* handle_ = nullptr;
     bool seekable_ = false;

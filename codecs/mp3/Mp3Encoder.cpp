@@ -36,13 +36,6 @@ Mp3Encoder::~Mp3Encoder() {
     Discard();
 }
 
-uint32_t Mp3Encoder::Release() {
-    uint32_t left = references_.Drop();
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 void Mp3Encoder::Discard() {
     if (lame_ != nullptr)
         lame_close(lame_);

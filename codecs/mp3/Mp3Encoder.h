@@ -7,12 +7,11 @@
 
 #include <vector>
 
-#include "codecs/common/CodecReferences.h"
-#include "codecs/include/ToniloPlugin.h"
+#include "codecs/common/CountedCodec.h"
 
 namespace tonilo::codecs {
 
-class Mp3Encoder final : public AudioEncoder {
+class Mp3Encoder final : public CountedEncoder {
 public:
     Mp3Encoder() = default;
     ~Mp3Encoder() override;
@@ -21,8 +20,6 @@ public:
     uint32_t Command(uint32_t command, uintptr_t a, uintptr_t b) override;
     bool GetFormat(const WAVEFORMATEX** format) override;
     bool Close() override;
-    uint32_t AddRef() override { return references_.Add(); }
-    uint32_t Release() override;
 
     static bool Accepts(const WAVEFORMATEX* format);
 
@@ -31,7 +28,6 @@ private:
     bool WriteTagFrame();
     void Discard();
 
-    CodecReferences references_;
     ByteStream* stream_ = nullptr;
     lame_global_flags* lame_ = nullptr;
     WAVEFORMATEX format_{};

@@ -49,13 +49,6 @@ void WavDecoder::Close() {
     io_.reset();
 }
 
-uint32_t WavDecoder::Release() {
-    uint32_t left = references_.Drop();
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 bool WavDecoder::Open(ByteStream* stream, MediaInfo* info) {
     Close();
     if (stream == nullptr || info == nullptr)

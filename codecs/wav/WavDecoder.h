@@ -8,28 +8,22 @@
 #include <memory>
 #include <vector>
 
-#include "codecs/common/CodecReferences.h"
-#include "codecs/include/ToniloPlugin.h"
+#include "codecs/common/CountedCodec.h"
 #include "codecs/wav/SndfileStreamIo.h"
 
 namespace tonilo::codecs {
 
-class WavDecoder final : public AudioDecoder {
+class WavDecoder final : public CountedDecoder {
 public:
     WavDecoder() = default;
     bool Open(ByteStream* stream, MediaInfo* info) override;
     bool Decode(AudioBuffer* buffer) override;
-    uint32_t Command(uint32_t command, uintptr_t a, uintptr_t b) override { return 0; }
-    uint32_t Forwarded3(uintptr_t argument) override { return 0; }
-    uint32_t Forwarded4(uintptr_t argument) override { return 0; }
     int32_t Seek(uint32_t milliseconds, uint32_t mode) override;
-    uint32_t Release() override;
 
 private:
     ~WavDecoder() override;
     void Close();
 
-    CodecReferences references_;
     std::unique_ptr<SndfileStreamIo> io_;
     SNDFILE* file_ = nullptr;
     SF_INFO fileInfo_{};

@@ -8,13 +8,6 @@ WavEncoder::~WavEncoder() {
     Close();
 }
 
-uint32_t WavEncoder::Release() {
-    uint32_t left = references_.Drop();
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 bool WavEncoder::Accepts(const WAVEFORMATEX* format) {
     return IsEnginePcm(format) && format->nSamplesPerSec >= kLowestEncoderRate &&
            format->nSamplesPerSec <= kHighestEncoderRate;

@@ -6,13 +6,12 @@
 
 #include <memory>
 
-#include "codecs/common/CodecReferences.h"
-#include "codecs/include/ToniloPlugin.h"
+#include "codecs/common/CountedCodec.h"
 #include "codecs/wav/SndfileStreamIo.h"
 
 namespace tonilo::codecs {
 
-class WavEncoder final : public AudioEncoder {
+class WavEncoder final : public CountedEncoder {
 public:
     WavEncoder() = default;
     ~WavEncoder() override;
@@ -21,13 +20,10 @@ public:
     uint32_t Command(uint32_t command, uintptr_t a, uintptr_t b) override;
     bool GetFormat(const WAVEFORMATEX** format) override;
     bool Close() override;
-    uint32_t AddRef() override { return references_.Add(); }
-    uint32_t Release() override;
 
     static bool Accepts(const WAVEFORMATEX* format);
 
 private:
-    CodecReferences references_;
     ByteStream* stream_ = nullptr;
     std::unique_ptr<SndfileStreamIo> io_;
     SNDFILE* file_ = nullptr;

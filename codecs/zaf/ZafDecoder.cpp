@@ -45,13 +45,6 @@ void ZafDecoder::Close() {
     stream_ = nullptr;
 }
 
-uint32_t ZafDecoder::Release() {
-    uint32_t left = references_.Drop();
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 bool ZafDecoder::Open(ByteStream* stream, MediaInfo* info) {
     Close();
     if (stream == nullptr || info == nullptr)

@@ -7,21 +7,16 @@
 
 #include <vector>
 
-#include "codecs/common/CodecReferences.h"
-#include "codecs/include/ToniloPlugin.h"
+#include "codecs/common/CountedCodec.h"
 
 namespace tonilo::codecs {
 
-class ZafDecoder final : public AudioDecoder {
+class ZafDecoder final : public CountedDecoder {
 public:
     ZafDecoder() = default;
     bool Open(ByteStream* stream, MediaInfo* info) override;
     bool Decode(AudioBuffer* buffer) override;
-    uint32_t Command(uint32_t command, uintptr_t a, uintptr_t b) override { return 0; }
-    uint32_t Forwarded3(uintptr_t argument) override { return 0; }
-    uint32_t Forwarded4(uintptr_t argument) override { return 0; }
     int32_t Seek(uint32_t milliseconds, uint32_t mode) override;
-    uint32_t Release() override;
 
 private:
     ~ZafDecoder() override;
@@ -30,7 +25,6 @@ private:
     int ReadFrames(int16_t* samples, int frameCount);
     bool SkipForward(int64_t frames);
 
-    CodecReferences references_;
     ByteStream* stream_ = nullptr;
     OggOpusFile* file_ = nullptr;
     bool seekable_ = false;

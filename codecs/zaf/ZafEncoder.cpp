@@ -11,13 +11,6 @@ ZafEncoder::~ZafEncoder() {
     Discard();
 }
 
-uint32_t ZafEncoder::Release() {
-    uint32_t left = references_.Drop();
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 void ZafEncoder::Discard() {
     if (encoder_ != nullptr)
         ope_encoder_destroy(encoder_);

@@ -7,12 +7,11 @@
 
 #include <vector>
 
-#include "codecs/common/CodecReferences.h"
-#include "codecs/include/ToniloPlugin.h"
+#include "codecs/common/CountedCodec.h"
 
 namespace tonilo::codecs {
 
-class ZafEncoder final : public AudioEncoder {
+class ZafEncoder final : public CountedEncoder {
 public:
     ZafEncoder() = default;
     ~ZafEncoder() override;
@@ -21,8 +20,6 @@ public:
     uint32_t Command(uint32_t command, uintptr_t a, uintptr_t b) override;
     bool GetFormat(const WAVEFORMATEX** format) override;
     bool Close() override;
-    uint32_t AddRef() override { return references_.Add(); }
-    uint32_t Release() override;
 
     static bool Accepts(const WAVEFORMATEX* format);
 
@@ -31,7 +28,6 @@ private:
     static int CloseStream(void* self) { return 0; }
     void Discard();
 
-    CodecReferences references_;
     ByteStream* stream_ = nullptr;
     OggOpusEnc* encoder_ = nullptr;
     WAVEFORMATEX format_{};
