@@ -142,7 +142,9 @@ void SimulatedWaveDevices::SetCapturePcm(std::vector<uint8_t> pcm, bool repeat) 
     captureOffset_ = 0;
 }
 
-void SimulatedWaveDevices::SetSpeed(double speed) { speed_ = speed; }
+void SimulatedWaveDevices::SetSpeed(double speed) {
+    speed_ = speed;
+}
 
 std::vector<uint8_t> SimulatedWaveDevices::PlayedPcm() {
     std::lock_guard<std::mutex> guard(mutex_);

@@ -220,8 +220,8 @@ void WaveOutputQueue::ApplyVolume(uint8_t* data, size_t bytes) const {
         for (size_t i = 0; i + 1 < bytes; i += 2) {
             int16_t sample;
             std::memcpy(&sample, data + i, 2);
-            sample = static_cast<int16_t>(sample * static_cast<int32_t>(levels[(i / 2) % channels]) /
-                                          0xFFFF);
+            sample = static_cast<int16_t>(
+                sample * static_cast<int32_t>(levels[(i / 2) % channels]) / 0xFFFF);
             std::memcpy(data + i, &sample, 2);
         }
     } else {

@@ -21,8 +21,12 @@ bool UnprepareWaveHeader(WAVEHDR* header) {
     return true;
 }
 
-void SetWaveDeviceProvider(WaveDeviceProvider* provider) { installedProvider = provider; }
-WaveDeviceProvider* GetWaveDeviceProvider() { return installedProvider; }
+void SetWaveDeviceProvider(WaveDeviceProvider* provider) {
+    installedProvider = provider;
+}
+WaveDeviceProvider* GetWaveDeviceProvider() {
+    return installedProvider;
+}
 
 std::unique_ptr<WaveInput> OpenWaveInput(const WAVEFORMATEX& format, ThreadId callbackThread) {
     WaveDeviceProvider* provider = installedProvider;

@@ -106,12 +106,12 @@ void RecorderLoad(FormatRegistry* registry, SimulatedWaveDevices& devices,
     double processing = recorder->ProcessingMicroseconds() / 1e6;
     recorder->Stop();
     recorder->Release();
-    std::printf("recorder 44.1 kHz mono, 4 filters, WAV, %s: %u s of audio: filtering, encoding and "
-                "syncing took %.3f s, load %.3f%%; largest reported load %u%%; whole pipeline "
-                "on the simulated device %.3f s (%.0fx real time)\n",
-                speed > 0 ? "real time" : "fast", kSeconds, processing,
-                100.0 * processing / kSeconds, maxLoad, wall,
-                kSeconds / wall);
+    std::printf(
+        "recorder 44.1 kHz mono, 4 filters, WAV, %s: %u s of audio: filtering, encoding and "
+        "syncing took %.3f s, load %.3f%%; largest reported load %u%%; whole pipeline "
+        "on the simulated device %.3f s (%.0fx real time)\n",
+        speed > 0 ? "real time" : "fast", kSeconds, processing, 100.0 * processing / kSeconds,
+        maxLoad, wall, kSeconds / wall);
 }
 
 void PlayerStart(FormatRegistry* registry, SimulatedWaveDevices& devices,
@@ -147,7 +147,8 @@ void PlayerStart(FormatRegistry* registry, SimulatedWaveDevices& devices,
         player->Init(registry, false);
         Clock::time_point start = Clock::now();
         bool played = player->OpenFile(path.c_str()) && player->Play();
-        double milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        double milliseconds =
+            std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         if (played)
             times.push_back(milliseconds);
         player->Release();

@@ -67,8 +67,8 @@ private:
 class SdlOutput : public WaveOutputQueue {
 public:
     SdlOutput(const WAVEFORMATEX& format, ThreadId callbackThread)
-        : WaveOutputQueue(format, callbackThread),
-          silence_(format.wBitsPerSample == 8 ? 0x80 : 0) {}
+        : WaveOutputQueue(format, callbackThread), silence_(format.wBitsPerSample == 8 ? 0x80 : 0) {
+    }
     ~SdlOutput() override { CloseDevice(); }
 
     bool OpenDevice(const WAVEFORMATEX& format) {

@@ -135,8 +135,8 @@ TEST_F(PlayerTest, Mp3AndZafRenderExactlyWhatTheirDecoderGives) {
     for (const char* encoder : {"MP3 encoder", "ZAF encoder"}) {
         SCOPED_TRACE(encoder);
         bool mp3 = encoder[0] == 'M';
-        std::string path = ScratchFolder(mp3 ? "player-mp3" : "player-zaf") +
-                           (mp3 ? "/s.mp3" : "/s.zaf");
+        std::string path =
+            ScratchFolder(mp3 ? "player-mp3" : "player-zaf") + (mp3 ? "/s.mp3" : "/s.zaf");
         // Made by the Recorder from four seconds of a tone.
         std::vector<uint8_t> tone = SinePcm16(16000, 16000 * 4, 500);
         devices_.SetCapturePcm(tone);

@@ -45,7 +45,8 @@ bool Renders(const std::vector<uint8_t>& rendered, const std::vector<uint8_t>& e
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 class ToolEndToEndTest : public ::testing::Test {
@@ -76,7 +77,8 @@ protected:
             int devNull = open("/dev/null", O_RDWR);
             dup2(devNull, 0);
             dup2(devNull, 1);
-            int errors = open((folder_ + "/stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            int errors =
+                open((folder_ + "/stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(errors, 2);
             std::vector<char*> argv;
             std::string tool = std::string(TONILO_PROGRAM_DIR) + "/tonilo-tool";
@@ -185,7 +187,8 @@ TEST_F(ToolEndToEndTest, AFullDiskKeepsEverythingThatReachedIt) {
     std::vector<std::string> left = FolderEntries(disk);
     system(("umount -l '" + disk + "'").c_str());
     EXPECT_EQ(exitCode, 1);
-    EXPECT_NE(Errors().find("Cannot encode data! Check free space."), std::string::npos) << Errors();
+    EXPECT_NE(Errors().find("Cannot encode data! Check free space."), std::string::npos)
+        << Errors();
     EXPECT_LE(size, 300 * 1024);
     ASSERT_TRUE(decodedOk);
     // All but the header and at most a partial block of what fits is audio.

@@ -55,7 +55,8 @@ protected:
             uint8_t* data;
             uint32_t size;
             ASSERT_TRUE(renderer.GetBuffer(index, &data, &size));
-            uint32_t count = static_cast<uint32_t>(std::min<size_t>(size, sink.source.size() - sink.offset));
+            uint32_t count =
+                static_cast<uint32_t>(std::min<size_t>(size, sink.source.size() - sink.offset));
             std::memcpy(data, sink.source.data() + sink.offset, count);
             sink.offset += count;
             ASSERT_TRUE(renderer.Write(index, count));

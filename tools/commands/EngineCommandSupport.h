@@ -110,8 +110,8 @@ inline void ReportEngineError(const char* command) {
         ErrorLogEntry entry = log.Entry(number);
         if (entry.code == kNoErrorCode && number > 1)
             continue;
-        std::string message = entry.code == kNoErrorCode ? "Internal error!"
-                                                          : ErrorLog::MessageForCode(entry.code);
+        std::string message =
+            entry.code == kNoErrorCode ? "Internal error!" : ErrorLog::MessageForCode(entry.code);
         std::fprintf(stderr, "tonilo-tool %s: %s%s%s\n", command, message.c_str(),
                      entry.text.empty() ? "" : " ", entry.text.c_str());
         return;

@@ -110,8 +110,8 @@ int RunPlayCommand(const ToolContext&, const Arguments& arguments) {
                   answer.result == 1;
     bool sought = opened && (from == 0 || (player->Seek(static_cast<uint32_t>(from)) &&
                                            events.WaitFor(EVENT_SEEK_FINISHED, &answer)));
-    bool playing = sought && player->Play() && events.WaitFor(EVENT_STARTED, &answer) &&
-                   answer.result == 1;
+    bool playing =
+        sought && player->Play() && events.WaitFor(EVENT_STARTED, &answer) && answer.result == 1;
     if (!playing) {
         ReportEngineError("play");
     } else {

@@ -113,7 +113,8 @@ int RunRecordCommand(const ToolContext&, const Arguments& arguments) {
         int32_t index = -1;
         if (!registry->FindByExtension(ExtensionOf(options.output).c_str(), FORMAT_KIND_ENCODER,
                                        &entry, &index)) {
-            std::fprintf(stderr, "tonilo-tool record: no encoder for '%s'; name one with --encoder\n",
+            std::fprintf(stderr,
+                         "tonilo-tool record: no encoder for '%s'; name one with --encoder\n",
                          options.output.c_str());
             registry->Release();
             return kExitFailure;
@@ -122,9 +123,9 @@ int RunRecordCommand(const ToolContext&, const Arguments& arguments) {
     }
 
     RecordingFormat format{};
-    format.format = MakePcmFormat(static_cast<uint32_t>(options.rate),
-                                  static_cast<uint16_t>(options.bits),
-                                  static_cast<uint16_t>(options.channels));
+    format.format =
+        MakePcmFormat(static_cast<uint32_t>(options.rate), static_cast<uint16_t>(options.bits),
+                      static_cast<uint16_t>(options.channels));
     format.extra = static_cast<uint8_t>(options.quality);
 
     SdlWaveDevices devices;
@@ -144,8 +145,8 @@ int RunRecordCommand(const ToolContext&, const Arguments& arguments) {
     registry->AddRef(); // the recorder's own
     bool opened = recorder->Open(&parameters, registry, true) &&
                   events.WaitFor(EVENT_OPENED, &answer) && answer.result == 1;
-    bool started = opened && recorder->Start() && events.WaitFor(EVENT_STARTED, &answer) &&
-                   answer.result == 1;
+    bool started =
+        opened && recorder->Start() && events.WaitFor(EVENT_STARTED, &answer) && answer.result == 1;
     if (!started) {
         ReportEngineError("record");
         if (opened) {

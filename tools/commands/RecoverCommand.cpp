@@ -16,7 +16,8 @@ int RunRecoverCommand(const ToolContext&, const Arguments& arguments) {
             std::fprintf(stderr, "removed an empty unfinished recording: %s\n",
                          left.hiddenPath.c_str());
         } else if (left.finalPath.empty()) {
-            std::fprintf(stderr, "tonilo-tool recover: cannot rename %s\n", left.hiddenPath.c_str());
+            std::fprintf(stderr, "tonilo-tool recover: cannot rename %s\n",
+                         left.hiddenPath.c_str());
             exitCode = kExitFailure;
         } else {
             std::printf("%s\n", left.finalPath.c_str());

@@ -42,8 +42,7 @@ void CaptureSource::EndThreadsAndWait() {
     deliveryThreadId_ = 0;
 }
 
-bool CaptureSource::Open(const WAVEFORMATEX* format, uint32_t allocationSize,
-                         uint32_t recordSize) {
+bool CaptureSource::Open(const WAVEFORMATEX* format, uint32_t allocationSize, uint32_t recordSize) {
     if (!format || open_ || allocationSize == 0)
         return false;
     JoinThreads(); // what a Stop from the delivery thread left
@@ -168,8 +167,7 @@ void CaptureSource::DeviceLoop() {
                 continue; // closed: the header may already be gone
             UnprepareWaveHeader(header);
             PostThreadMessage(deliveryThreadId_, MM_WIM_DATA,
-                              reinterpret_cast<uintptr_t>(header->lpData),
-                              header->dwBytesRecorded);
+                              reinterpret_cast<uintptr_t>(header->lpData), header->dwBytesRecorded);
             if (!stopping_ && PrepareWaveHeader(header))
                 input_->AddBuffer(header);
         }

@@ -54,8 +54,8 @@ public:
 
 private:
     // Private thread messages.
-    static constexpr uint32_t kEndSelf = 1;     // stop ran on the delivery thread
-    static constexpr uint32_t kEndOther = 2;    // stop ran elsewhere
+    static constexpr uint32_t kEndSelf = 1;  // stop ran on the delivery thread
+    static constexpr uint32_t kEndOther = 2; // stop ran elsewhere
     static constexpr uint32_t kHandshake = 1041;
 
     void DeviceLoop();

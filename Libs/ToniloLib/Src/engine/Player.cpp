@@ -50,7 +50,9 @@ Player::~Player() {
         host_->Release();
 }
 
-uint32_t Player::AddRef() { return static_cast<uint32_t>(++references_); }
+uint32_t Player::AddRef() {
+    return static_cast<uint32_t>(++references_);
+}
 
 uint32_t Player::Release() {
     int32_t remaining = --references_;
@@ -200,13 +202,27 @@ bool Player::OpenWithDecoder(ByteStream* stream, AudioDecoder* decoder) {
                      reinterpret_cast<intptr_t>(decoder));
 }
 
-bool Player::Close() { return PostOrRun(PLAYER_COMMAND_CLOSE, 0, 0); }
-bool Player::Play() { return PostOrRun(PLAYER_COMMAND_PLAY, 0, 0); }
-bool Player::Stop() { return PostOrRun(PLAYER_COMMAND_STOP, 0, 0); }
-bool Player::Pause() { return PostOrRun(PLAYER_COMMAND_PAUSE, 0, 0); }
-bool Player::FastForward(bool on) { return PostOrRun(PLAYER_COMMAND_FAST_FORWARD, on, 0); }
-bool Player::Rewind(bool on) { return PostOrRun(PLAYER_COMMAND_REWIND, on, 0); }
-bool Player::Seek(uint32_t milliseconds) { return PostOrRun(PLAYER_COMMAND_SEEK, milliseconds, 0); }
+bool Player::Close() {
+    return PostOrRun(PLAYER_COMMAND_CLOSE, 0, 0);
+}
+bool Player::Play() {
+    return PostOrRun(PLAYER_COMMAND_PLAY, 0, 0);
+}
+bool Player::Stop() {
+    return PostOrRun(PLAYER_COMMAND_STOP, 0, 0);
+}
+bool Player::Pause() {
+    return PostOrRun(PLAYER_COMMAND_PAUSE, 0, 0);
+}
+bool Player::FastForward(bool on) {
+    return PostOrRun(PLAYER_COMMAND_FAST_FORWARD, on, 0);
+}
+bool Player::Rewind(bool on) {
+    return PostOrRun(PLAYER_COMMAND_REWIND, on, 0);
+}
+bool Player::Seek(uint32_t milliseconds) {
+    return PostOrRun(PLAYER_COMMAND_SEEK, milliseconds, 0);
+}
 
 uint32_t Player::GetState(bool withoutWaiting) {
     if (withoutWaiting || !worker_.IsRunning() || worker_.IsWorkerThread() ||
@@ -221,7 +237,8 @@ uint32_t Player::GetState(bool withoutWaiting) {
 
 void Player::DiscardMessage(const ThreadMessage& message) {
     if ((message.message == PLAYER_COMMAND_OPEN_FILE ||
-         message.message == PLAYER_COMMAND_OPEN_STREAM) && message.lParam)
+         message.message == PLAYER_COMMAND_OPEN_STREAM) &&
+        message.lParam)
         delete[] reinterpret_cast<char*>(message.lParam);
 }
 

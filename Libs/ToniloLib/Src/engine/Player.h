@@ -59,34 +59,34 @@ public:
     // One reference for the caller.
     static bool Create(Player** player);
 
-    ~Player() override;                                              // 0
+    ~Player() override; // 0
     // Takes over the host reference.
-    virtual bool Init(CodecHost* host, bool workerWanted);           // 1
+    virtual bool Init(CodecHost* host, bool workerWanted); // 1
     // The stream and decoder stay the caller's.
     virtual bool OpenWithDecoder(ByteStream* stream, AudioDecoder* decoder); // 2
     // The stream stays the caller's; the decoder is chosen by the name.
-    virtual bool OpenStream(ByteStream* stream, const char* name);   // 3
-    virtual bool OpenFile(const char* name);                         // 4
-    virtual bool Play();                                             // 5
-    virtual bool Pause();                                            // 6
-    virtual bool Stop();                                             // 7
-    virtual bool FastForward(bool on);                               // 8
-    virtual bool Rewind(bool on);                                    // 9
-    virtual uint32_t GetPosition();                                  // 10
-    virtual bool Seek(uint32_t milliseconds);                        // 11
-    virtual uint32_t GetState(bool withoutWaiting);                  // 12
+    virtual bool OpenStream(ByteStream* stream, const char* name); // 3
+    virtual bool OpenFile(const char* name);                       // 4
+    virtual bool Play();                                           // 5
+    virtual bool Pause();                                          // 6
+    virtual bool Stop();                                           // 7
+    virtual bool FastForward(bool on);                             // 8
+    virtual bool Rewind(bool on);                                  // 9
+    virtual uint32_t GetPosition();                                // 10
+    virtual bool Seek(uint32_t milliseconds);                      // 11
+    virtual uint32_t GetState(bool withoutWaiting);                // 12
     // No reference is added to *decoder.
-    virtual LockedDecoder* GetDecoder(AudioDecoder** decoder);       // 13
+    virtual LockedDecoder* GetDecoder(AudioDecoder** decoder); // 13
     // Takes over the tail's reference; call after an open.
-    virtual void SetFilterChain(AudioFilter* tail);                  // 14
+    virtual void SetFilterChain(AudioFilter* tail);                                 // 14
     virtual void GetCallback(EngineCallbackFunction* function, uintptr_t* context); // 15
     virtual void SetCallback(EngineCallbackFunction function, uintptr_t context);   // 16
-    virtual uint32_t Reserved17() { return 0; }                      // 17
-    virtual uint32_t GetProperty(uint32_t id);                       // 18
-    virtual void SetVolume(uint32_t level);                          // 19
-    virtual uint32_t AddRef();                                       // 20
+    virtual uint32_t Reserved17() { return 0; }                                     // 17
+    virtual uint32_t GetProperty(uint32_t id);                                      // 18
+    virtual void SetVolume(uint32_t level);                                         // 19
+    virtual uint32_t AddRef();                                                      // 20
     // The final release closes.
-    virtual uint32_t Release();                                      // 21
+    virtual uint32_t Release(); // 21
 
     // Closes the source (posted as 1027 with a worker); event 2.
     bool Close();
@@ -109,8 +109,7 @@ private:
     bool DoOpenWithDecoder(ByteStream* stream, AudioDecoder* decoder);
     // With no decoder given one is created for the name. On failure whatever
     // the Player owns is released.
-    bool OpenSource(ByteStream* stream, bool streamOwned, const char* name,
-                    AudioDecoder* decoder);
+    bool OpenSource(ByteStream* stream, bool streamOwned, const char* name, AudioDecoder* decoder);
     bool DoClose();
     bool DoPlay();
     bool DoPause();

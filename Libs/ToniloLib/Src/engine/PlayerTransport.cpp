@@ -91,8 +91,8 @@ bool Player::DoPlay() {
         seekWhilePaused_ = false;
         WAVEFORMATEX format{};
         tail_->GetOutputFormat(&format);
-        outputBytesPerSecond_ = format.nAvgBytesPerSec ? format.nAvgBytesPerSec
-                                                       : BytesPerSecondOf(format);
+        outputBytesPerSecond_ =
+            format.nAvgBytesPerSec ? format.nAvgBytesPerSec : BytesPerSecondOf(format);
         bufferSize_ = outputBytesPerSecond_;
         sourceBytesPerBuffer_ = tail_->Control(CTL_OUT_TO_SRC, bufferSize_, 0);
         bufferSize_ = std::max(bufferSize_, sourceBytesPerBuffer_);
@@ -102,9 +102,8 @@ bool Player::DoPlay() {
         mainLock_.Enter();
         if (!renderer_.Open(&format, bufferSize_)) {
             GetErrorLog().Clear();
-            TONILO_LOG_ERROR(36005, "%d Hz, %d bit, %d ch",
-                             static_cast<int>(format.nSamplesPerSec), format.wBitsPerSample,
-                             format.nChannels);
+            TONILO_LOG_ERROR(36005, "%d Hz, %d bit, %d ch", static_cast<int>(format.nSamplesPerSec),
+                             format.wBitsPerSample, format.nChannels);
             return false;
         }
         if (volume_ >= 0)
@@ -205,8 +204,8 @@ bool Player::DoFastForward(bool on) {
     if (mode != MODE_FAST_FORWARD && !on) {
         if (!scanStart_)
             return true;
-        uint32_t target = static_cast<uint32_t>(
-            std::min<double>(position_ + ScaledScanTime(), durationMs_));
+        uint32_t target =
+            static_cast<uint32_t>(std::min<double>(position_ + ScaledScanTime(), durationMs_));
         bool sought = SeekLocked(target);
         scanStart_ = 0;
         return sought;

@@ -48,7 +48,9 @@ Recorder::~Recorder() {
         chainTail_->Release();
 }
 
-uint32_t Recorder::AddRef() { return static_cast<uint32_t>(++references_); }
+uint32_t Recorder::AddRef() {
+    return static_cast<uint32_t>(++references_);
+}
 
 uint32_t Recorder::Release() {
     int32_t remaining = --references_;
@@ -81,10 +83,18 @@ void Recorder::SetFilterChain(AudioFilter* tail) {
     chainTail_ = tail;
 }
 
-uint32_t Recorder::GetDuration() { return durationMs_; }
-uint32_t Recorder::GetFileSize() { return fileSize_; }
-uint32_t Recorder::GetState() { return state_; }
-uint32_t Recorder::GetLoad() { return load_; }
+uint32_t Recorder::GetDuration() {
+    return durationMs_;
+}
+uint32_t Recorder::GetFileSize() {
+    return fileSize_;
+}
+uint32_t Recorder::GetState() {
+    return state_;
+}
+uint32_t Recorder::GetLoad() {
+    return load_;
+}
 
 LockedEncoder* Recorder::GetEncoder(AudioEncoder** encoder) {
     if (encoder) {
@@ -131,8 +141,8 @@ bool Recorder::Open(const RecorderOpenParameters* parameters, CodecHost* host, b
             !worker_.Start([this](const ThreadMessage& message) { HandleMessage(message); },
                            &Recorder::DiscardMessage)) {
             LOG_INTERNAL("worker");
-            DiscardMessage(ThreadMessage{RECORDER_COMMAND_OPEN, 0,
-                                         reinterpret_cast<intptr_t>(block)});
+            DiscardMessage(
+                ThreadMessage{RECORDER_COMMAND_OPEN, 0, reinterpret_cast<intptr_t>(block)});
             return false;
         }
     }
@@ -160,12 +170,18 @@ bool Recorder::PostOrRun(uint32_t message, uintptr_t wParam) {
     }
 }
 
-bool Recorder::Start() { return PostOrRun(RECORDER_COMMAND_START, 0); }
-bool Recorder::Pause() { return PostOrRun(RECORDER_COMMAND_PAUSE, 0); }
+bool Recorder::Start() {
+    return PostOrRun(RECORDER_COMMAND_START, 0);
+}
+bool Recorder::Pause() {
+    return PostOrRun(RECORDER_COMMAND_PAUSE, 0);
+}
 bool Recorder::PrepareFileSize(uint32_t bytes) {
     return PostOrRun(RECORDER_COMMAND_PREPARE_FILE_SIZE, bytes);
 }
-bool Recorder::Stop() { return PostOrRun(RECORDER_COMMAND_STOP, 0); }
+bool Recorder::Stop() {
+    return PostOrRun(RECORDER_COMMAND_STOP, 0);
+}
 
 void Recorder::DiscardMessage(const ThreadMessage& message) {
     if (message.message == RECORDER_COMMAND_OPEN && message.lParam) {
@@ -314,7 +330,8 @@ bool Recorder::DoStart() {
     }
     allocationSize_ = allocationSize;
     if (!capture_.Open(&captureFormat, allocationSize, recordSize)) {
-        TONILO_LOG_ERROR(37004, "%d Hz, %d bit, %d ch", static_cast<int>(captureFormat.nSamplesPerSec),
+        TONILO_LOG_ERROR(37004, "%d Hz, %d bit, %d ch",
+                         static_cast<int>(captureFormat.nSamplesPerSec),
                          captureFormat.wBitsPerSample, captureFormat.nChannels);
         return false;
     }
@@ -471,7 +488,8 @@ bool Recorder::OnData(uint8_t* buffer, uint32_t byteCount) {
         return false;
     }
     uint32_t bytesPerSecond = format_.format.nAvgBytesPerSec;
-    uint32_t bufferMs = bytesPerSecond ? static_cast<uint32_t>(uint64_t(audio.used) * 1000 / bytesPerSecond) : 0;
+    uint32_t bufferMs =
+        bytesPerSecond ? static_cast<uint32_t>(uint64_t(audio.used) * 1000 / bytesPerSecond) : 0;
     durationMs_ += bufferMs;
     if (stream_)
         fileSize_ = static_cast<uint32_t>(stream_->GetSize());
@@ -480,8 +498,9 @@ bool Recorder::OnData(uint8_t* buffer, uint32_t byteCount) {
     auto spent = std::chrono::duration_cast<std::chrono::microseconds>(
                      std::chrono::steady_clock::now() - timer.start)
                      .count();
-    load_ = bufferMs ? static_cast<uint32_t>(static_cast<uint64_t>(spent) * 100 / (bufferMs * 1000ull))
-                     : 0;
+    load_ = bufferMs
+                ? static_cast<uint32_t>(static_cast<uint64_t>(spent) * 100 / (bufferMs * 1000ull))
+                : 0;
     uint32_t now = GetTickCount();
     if (now - lastSyncTick_ >= kRecordingSyncIntervalMs) {
         lastSyncTick_ = now;

@@ -61,25 +61,25 @@ public:
 
     // Takes over the host reference.
     virtual bool Open(const RecorderOpenParameters* parameters, CodecHost* host,
-                      bool useWorker);                               // 0
-    virtual bool Start();                                            // 1
-    virtual bool Pause();                                            // 2
-    virtual bool PrepareFileSize(uint32_t bytes);                    // 3
-    virtual uint32_t GetDuration();                                  // 4
-    virtual uint32_t GetFileSize();                                  // 5
-    virtual uint32_t GetState();                                     // 6
-    virtual uint32_t GetLoad();                                      // 7
+                      bool useWorker);            // 0
+    virtual bool Start();                         // 1
+    virtual bool Pause();                         // 2
+    virtual bool PrepareFileSize(uint32_t bytes); // 3
+    virtual uint32_t GetDuration();               // 4
+    virtual uint32_t GetFileSize();               // 5
+    virtual uint32_t GetState();                  // 6
+    virtual uint32_t GetLoad();                   // 7
     // Adds a reference to the encoder for *encoder (when given).
-    virtual LockedEncoder* GetEncoder(AudioEncoder** encoder);       // 8
+    virtual LockedEncoder* GetEncoder(AudioEncoder** encoder); // 8
     // Takes over the tail's reference.
-    virtual void SetFilterChain(AudioFilter* tail);                  // 9
+    virtual void SetFilterChain(AudioFilter* tail);                               // 9
     virtual void SetCallback(EngineCallbackFunction function, uintptr_t context); // 10
-    virtual uint32_t Reserved11() { return 0; }                      // 11
-    virtual uint32_t Reserved12() { return 0; }                      // 12
-    virtual uint32_t AddRef();                                       // 13
+    virtual uint32_t Reserved11() { return 0; }                                   // 11
+    virtual uint32_t Reserved12() { return 0; }                                   // 12
+    virtual uint32_t AddRef();                                                    // 13
     // The final release stops and closes.
-    virtual uint32_t Release();                                      // 14
-    ~Recorder() override;                                            // 15
+    virtual uint32_t Release(); // 14
+    ~Recorder() override;       // 15
 
     // Stops a recording (the file is finished) or closes an idle recorder;
     // event 2 tells when it is done. Posted as 1027 with a worker.
@@ -108,7 +108,7 @@ private:
     bool DoPause();
     bool DoStop();
     bool DoPrepareFileSize(uint32_t bytes);
-    void Close(); // under the main lock
+    void Close();    // under the main lock
     bool SyncFile(); // under the main lock, delivery thread
     void Notify(uint32_t event, bool success, uint32_t argument = 0);
 

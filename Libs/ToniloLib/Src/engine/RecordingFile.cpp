@@ -78,8 +78,7 @@ std::string RecordingFile::FinalPathFor(const std::string& hiddenPath) {
     return folder + name.substr(1, name.size() - 1 - suffix);
 }
 
-std::string RecordingFile::RenameToFreeName(const std::string& from,
-                                            const std::string& finalPath) {
+std::string RecordingFile::RenameToFreeName(const std::string& from, const std::string& finalPath) {
     if (RenameNoReplace(from, finalPath))
         return finalPath;
     if (errno != EEXIST)
@@ -126,8 +125,8 @@ bool RecordingFile::MarkGrown() {
     if (!IsActive())
         return false;
     if (lengthDescriptor_ < 0) {
-        std::string side = hiddenPath_.substr(0, hiddenPath_.size() - std::strlen(kHiddenSuffix)) +
-                           kLengthSuffix;
+        std::string side =
+            hiddenPath_.substr(0, hiddenPath_.size() - std::strlen(kHiddenSuffix)) + kLengthSuffix;
         lengthDescriptor_ = open(side.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     }
     if (lengthDescriptor_ < 0)
@@ -140,7 +139,8 @@ void RecordingFile::NoteLength(uint64_t bytes) {
     if (lengthDescriptor_ < 0)
         return;
     char text[24];
-    int length = std::snprintf(text, sizeof text, "%20llu\n", static_cast<unsigned long long>(bytes));
+    int length =
+        std::snprintf(text, sizeof text, "%20llu\n", static_cast<unsigned long long>(bytes));
     if (pwrite(lengthDescriptor_, text, static_cast<size_t>(length), 0) == length)
         fdatasync(lengthDescriptor_);
 }
@@ -183,8 +183,8 @@ std::string RecordingFile::Finish(bool keep) {
     if (lengthDescriptor_ >= 0) {
         close(lengthDescriptor_);
         lengthDescriptor_ = -1;
-        std::string side = hiddenPath_.substr(0, hiddenPath_.size() - std::strlen(kHiddenSuffix)) +
-                           kLengthSuffix;
+        std::string side =
+            hiddenPath_.substr(0, hiddenPath_.size() - std::strlen(kHiddenSuffix)) + kLengthSuffix;
         // A file that could not be renamed keeps its side file for recovery.
         if (!keep || !result.empty())
             unlink(side.c_str());

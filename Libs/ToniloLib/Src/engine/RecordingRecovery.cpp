@@ -56,7 +56,8 @@ bool RepairWavSizes(const std::string& path) {
                 break;
             uint32_t size = ReadU32(chunk + 4);
             uint8_t format[16];
-            if (std::memcmp(chunk, "fmt ", 4) == 0 && pread(descriptor, format, 16, offset + 8) == 16) {
+            if (std::memcmp(chunk, "fmt ", 4) == 0 &&
+                pread(descriptor, format, 16, offset + 8) == 16) {
                 blockAlign = format[12] | (format[13] << 8);
                 if (blockAlign == 0)
                     blockAlign = 1;
@@ -112,7 +113,8 @@ std::vector<RecoveredRecording> RecoverRecordings(const std::string& folder) {
             unlink(path.c_str());
             result.deleted = true;
         } else {
-            result.finalPath = RecordingFile::RenameToFreeName(path, RecordingFile::FinalPathFor(path));
+            result.finalPath =
+                RecordingFile::RenameToFreeName(path, RecordingFile::FinalPathFor(path));
         }
         if (result.deleted || !result.finalPath.empty())
             unlink(side.c_str());
