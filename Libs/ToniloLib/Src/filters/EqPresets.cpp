@@ -45,7 +45,7 @@ uint32_t AsArgument(int8_t value) { return static_cast<uint32_t>(static_cast<uin
 } // namespace
 
 EqPresets::EqPresets(EqualizerFilter* filter, const char* keyPath)
-    : filter_(filter), keyPath_(keyPath ? keyPath : ""), customName_(kCustomName) {
+    : filter_(filter), keyPath_(keyPath ? keyPath : "") {
     if (filter_)
         filter_->AddRef();
 }

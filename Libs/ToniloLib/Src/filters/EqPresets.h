@@ -59,7 +59,6 @@ private:
     std::string keyPath_;
     uint32_t active_ = 0;
     bool loaded_ = false;
-    const char* customName_;
     int8_t custom_[kBands] = {};
     int8_t preamp_ = 0;
     bool enabled_ = false;
