@@ -1,5 +1,4 @@
 // tonilo-tool reg: read and write the registry as the program sees it.
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cctype>
@@ -10,6 +9,7 @@
 #include "platform/RegistryKey.h"
 #include "platform/TextEncoding.h"
 #include "tools/ToolCommand.h"
+#include "tools/commands/NumberArgument.h"
 
 namespace tonilo::tool {
 namespace {
@@ -42,18 +42,6 @@ bool ParseKey(const std::string& text, KeyName* key) {
         }
     }
     return false;
-}
-
-bool ParseNumber(const std::string& text, uint32_t* value) {
-    if (text.empty() || text[0] == '-')
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    unsigned long long parsed = std::strtoull(text.c_str(), &end, 0);
-    if (errno || *end || parsed > 0xFFFFFFFFull)
-        return false;
-    *value = static_cast<uint32_t>(parsed);
-    return true;
 }
 
 bool ParseHex(const std::string& text, std::string* bytes) {
@@ -133,7 +121,7 @@ int Set(const KeyName& key, const Arguments& arguments) {
         written = target.Open(nullptr, true) && target.WriteString(valueName.c_str(), data);
     } else if (kind == "--dword") {
         uint32_t number = 0;
-        if (!ParseNumber(data, &number)) {
+        if (!ParseUnsignedNumber(data, 0, &number)) {
             std::fprintf(stderr, "tonilo-tool: '%s' is not a number from 0 to 4294967295\n",
                          data.c_str());
             return UsageError(kUsage);

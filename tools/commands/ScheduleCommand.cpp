@@ -1,7 +1,6 @@
 // tonilo-tool schedule: the scheduled events in the schedule file of the data
 // folder, checked as the event dialog checks them.
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +10,7 @@
 #include "platform/TextEncoding.h"
 #include "scheduler/Scheduler.h"
 #include "tools/ToolCommand.h"
+#include "tools/commands/NumberArgument.h"
 
 namespace tonilo::tool {
 namespace {
@@ -55,15 +55,7 @@ bool ParseRepeat(const std::string& text, uint8_t* repeat) {
 }
 
 bool ParseSeconds(const std::string& text, uint32_t* seconds) {
-    if (text.empty() || text[0] == '-' || text[0] == '+')
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    unsigned long long value = std::strtoull(text.c_str(), &end, 10);
-    if (errno || *end || value > 0xFFFFFFFFull)
-        return false;
-    *seconds = static_cast<uint32_t>(value);
-    return true;
+    return ParseUnsignedDigits(text, 10, seconds);
 }
 
 void PrintEvent(Scheduler& scheduler, const ScheduleEvent& event) {

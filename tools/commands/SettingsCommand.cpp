@@ -1,5 +1,4 @@
 // tonilo-tool settings: the program's settings table as the program loads it.
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +8,7 @@
 #include "app/RecordingNamer.h"
 #include "app/SettingsStore.h"
 #include "tools/ToolCommand.h"
+#include "tools/commands/NumberArgument.h"
 
 namespace tonilo::tool {
 namespace {
@@ -39,18 +39,6 @@ bool IsValidatedName(const char* name) {
             return true;
     }
     return false;
-}
-
-bool ParseNumber(const std::string& text, uint32_t* value) {
-    if (text.empty() || text[0] == '-' || text[0] == '+')
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    unsigned long long parsed = std::strtoull(text.c_str(), &end, 0);
-    if (errno || *end || parsed > 0xFFFFFFFFull)
-        return false;
-    *value = static_cast<uint32_t>(parsed);
-    return true;
 }
 
 // "encoder=WAV encoder rate=22050 ..." in any order; the encoder name may hold
@@ -95,19 +83,20 @@ bool ParsePreset(const std::string& text, QualityPreset* preset) {
             encoder = value;
             break;
         case 1:
-            if (!ParseNumber(value, &rate) || rate == 0)
+            if (!ParseUnsignedDigits(value, 0, &rate) || rate == 0)
                 return false;
             break;
         case 2:
-            if (!ParseNumber(value, &bits) || (bits != 8 && bits != 16 && bits != 24 && bits != 32))
+            if (!ParseUnsignedDigits(value, 0, &bits) ||
+                (bits != 8 && bits != 16 && bits != 24 && bits != 32))
                 return false;
             break;
         case 3:
-            if (!ParseNumber(value, &channels) || channels < 1 || channels > 2)
+            if (!ParseUnsignedDigits(value, 0, &channels) || channels < 1 || channels > 2)
                 return false;
             break;
         case 4:
-            if (!ParseNumber(value, &number) || number > 255)
+            if (!ParseUnsignedDigits(value, 0, &number) || number > 255)
                 return false;
             quality = number;
             break;
@@ -142,7 +131,7 @@ int SetValue(SettingsStore* settings, const SettingDefinition& definition,
         return kExitOk;
     case SettingType::Number: {
         uint32_t number = 0;
-        if (!ParseNumber(value, &number))
+        if (!ParseUnsignedDigits(value, 0, &number))
             return Fail("'" + value + "' is not a number from 0 to 4294967295.");
         settings->SetNumber(definition.name, number);
         return kExitOk;
