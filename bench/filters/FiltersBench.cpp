@@ -107,7 +107,8 @@ void Equalizer(benchmark::State& state) {
     double seconds = 0;
     for (auto _ : state)
         seconds = RunChain(eq, music, 4, 44100, scratch);
-    state.counters["x_realtime"] = benchmark::Counter(seconds, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["x_realtime"] =
+        benchmark::Counter(seconds, benchmark::Counter::kIsIterationInvariantRate);
     eq->Release();
 }
 BENCHMARK(Equalizer)->Unit(benchmark::kMillisecond)->MinTime(3.0);
@@ -130,7 +131,8 @@ void Resampler(benchmark::State& state) {
         resample->Release();
         state.ResumeTiming();
     }
-    state.counters["x_realtime"] = benchmark::Counter(seconds, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["x_realtime"] =
+        benchmark::Counter(seconds, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(Resampler)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
@@ -157,7 +159,8 @@ void RecordingChain(benchmark::State& state) {
         seconds = RunChain(level, speech, 2, 11025, scratch);
         level->ReadLevels(levels.data(), 255);
     }
-    state.counters["x_realtime"] = benchmark::Counter(seconds, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["x_realtime"] =
+        benchmark::Counter(seconds, benchmark::Counter::kIsIterationInvariantRate);
     level->Release();
 }
 BENCHMARK(RecordingChain)->Unit(benchmark::kMillisecond)->MinTime(3.0);

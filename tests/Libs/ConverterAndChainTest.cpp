@@ -33,8 +33,8 @@ TEST(FilterTable, EveryNameMakesItsFilter) {
     uint32_t count = 0;
     const FormatRecord* table = GetFilterTable(&count);
     ASSERT_EQ(count, 8u);
-    const char* names[8] = {"168 Audio Filter",    "816 Audio Filter",  "Eq Audio Filter",
-                            "Gain Audio Filter",   "Noise Audio Filter", "VAS Audio Filter",
+    const char* names[8] = {"168 Audio Filter",    "816 Audio Filter",     "Eq Audio Filter",
+                            "Gain Audio Filter",   "Noise Audio Filter",   "VAS Audio Filter",
                             "Volume Audio Filter", "Resample Audio Filter"};
     for (uint32_t i = 0; i < 8; ++i) {
         EXPECT_STREQ(table[i].name, names[i]);

@@ -129,8 +129,8 @@ TEST_F(EqPresetsTest, DamagedValuesFallBackAndUnloadedObjectsDoNotOverwrite) {
     {
         RegistryKey key(kKey, HKEY_LOCAL_MACHINE);
         ASSERT_TRUE(key.Open(nullptr, true));
-        ASSERT_TRUE(key.WriteNumber("EqActive", 99)); // no such preset
-        ASSERT_TRUE(key.WriteBinary("EqPreamp", "\x01\x02", 2)); // not a number
+        ASSERT_TRUE(key.WriteNumber("EqActive", 99));                // no such preset
+        ASSERT_TRUE(key.WriteBinary("EqPreamp", "\x01\x02", 2));     // not a number
         ASSERT_TRUE(key.WriteBinary("EqCustom", "\x05\x06\x07", 3)); // short
         ASSERT_TRUE(key.WriteNumber("EqEnabled", 7));
     }

@@ -10,8 +10,12 @@ namespace {
 
 const double kCentres[10] = {31, 63, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
 
-int16_t Clamp16(int64_t v) { return static_cast<int16_t>(std::clamp<int64_t>(v, -32768, 32767)); }
-int32_t Wrap32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
+int16_t Clamp16(int64_t v) {
+    return static_cast<int16_t>(std::clamp<int64_t>(v, -32768, 32767));
+}
+int32_t Wrap32(int64_t v) {
+    return static_cast<int32_t>(static_cast<uint32_t>(v));
+}
 
 // The equalizer stated plainly: design each band from its quadratic, then run
 // every sample through preamp, ten biquads, offsets, gains and the summing tree.
@@ -50,7 +54,8 @@ struct EqualizerModel {
 
     static int Gain(int value, double offsetDb) {
         value = std::clamp(value, -127, 127);
-        return static_cast<int>(std::floor(2048 * std::pow(10.0, (value * 12.0 / 127 - offsetDb) / 20) + 0.5));
+        return static_cast<int>(
+            std::floor(2048 * std::pow(10.0, (value * 12.0 / 127 - offsetDb) / 20) + 0.5));
     }
 
     int16_t Sample(int16_t input, int channel) {
@@ -63,14 +68,16 @@ struct EqualizerModel {
             int32_t y = acc >> band.shift;
             band.s1[channel] = Wrap32(static_cast<int64_t>(band.s2[channel]) + band.b1 * x -
                                       static_cast<int64_t>(band.a1) * y);
-            band.s2[channel] = Wrap32(static_cast<int64_t>(band.b2) * x - static_cast<int64_t>(band.a2) * y);
+            band.s2[channel] =
+                Wrap32(static_cast<int64_t>(band.b2) * x - static_cast<int64_t>(band.a2) * y);
             int16_t o = Clamp16(y);
             if (i < 6)
                 o = Clamp16(o + offsets[i]);
             out[i] = Clamp16((static_cast<int64_t>(o) * band.gain) >> 11);
         }
         auto add = [&](int to, int from) { out[to] = Clamp16(out[to] + out[from]); };
-        add(1, 0), add(3, 2), add(5, 4), add(7, 6), add(9, 8), add(3, 1), add(7, 5), add(7, 3), add(9, 7);
+        add(1, 0), add(3, 2), add(5, 4), add(7, 6), add(9, 8), add(3, 1), add(7, 5), add(7, 3),
+            add(9, 7);
         return out[9];
     }
 
@@ -130,8 +137,9 @@ TEST(EqualizerFilter, MatchesTheArithmeticSampleForSample) {
             size_t at = 0;
             for (size_t count : {1, 255, 256, 257, 4000, 100000}) { // around the 256-sample blocks
                 count = std::min(count * channels, signal.size() - at);
-                Append(output, RunOnce(filter.get(), std::vector<int16_t>(signal.begin() + at,
-                                                                           signal.begin() + at + count)));
+                Append(output,
+                       RunOnce(filter.get(), std::vector<int16_t>(signal.begin() + at,
+                                                                  signal.begin() + at + count)));
                 at += count;
             }
             EXPECT_EQ(output, model.Run(signal, channels)) << "channels " << channels;

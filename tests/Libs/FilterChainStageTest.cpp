@@ -34,10 +34,16 @@ TEST(ConvertOptions, ParseValuesAndRefuseBadOnes) {
     EXPECT_EQ(Parse({"--eq", "1,-2,3,-4,5,-6,7,-8,9,-127"}, &options), 1);
     EXPECT_EQ(options.bands[9], -127);
     EXPECT_EQ(Parse({"--quality", "3"}, &options), 0) << "not a filter option";
-    for (auto bad : std::vector<std::vector<std::string>>{
-             {"--rate"}, {"--rate", "fast"}, {"--bits", "12"}, {"--channels", "3"},
-             {"--resample-quality", "3"}, {"--preamp", "128"}, {"--eq", "Loud"},
-             {"--eq", "1,2,3"}, {"--eq", "1,2,3,4,5,6,7,8,9,10,11"}, {"--eq", "1,2,3,4,5,6,7,8,9,200"}})
+    for (auto bad : std::vector<std::vector<std::string>>{{"--rate"},
+                                                          {"--rate", "fast"},
+                                                          {"--bits", "12"},
+                                                          {"--channels", "3"},
+                                                          {"--resample-quality", "3"},
+                                                          {"--preamp", "128"},
+                                                          {"--eq", "Loud"},
+                                                          {"--eq", "1,2,3"},
+                                                          {"--eq", "1,2,3,4,5,6,7,8,9,10,11"},
+                                                          {"--eq", "1,2,3,4,5,6,7,8,9,200"}})
         EXPECT_EQ(Parse(bad, &options), -1) << bad[0];
 }
 

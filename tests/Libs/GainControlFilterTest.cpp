@@ -49,20 +49,40 @@ struct GainModel {
                 level = std::max(level, std::abs(static_cast<int>(input[f + 1])));
             int p = gain * level;
             if (state == 0) {
-                if (p >= 22000) { state = 1; index = FirstBelow(); }
-                else if (p >= 15000) { state = 2; index = 0; }
-                else if (index < static_cast<int>(release.size()) - 1) gain = release[++index];
+                if (p >= 22000) {
+                    state = 1;
+                    index = FirstBelow();
+                } else if (p >= 15000) {
+                    state = 2;
+                    index = 0;
+                } else if (index < static_cast<int>(release.size()) - 1)
+                    gain = release[++index];
             } else if (state == 1) {
-                if (p < 22000) { index = 0; state = p < 15000 ? 3 : 2; }
-                else if (index < static_cast<int>(attack.size()) - 1) gain = attack[++index];
+                if (p < 22000) {
+                    index = 0;
+                    state = p < 15000 ? 3 : 2;
+                } else if (index < static_cast<int>(attack.size()) - 1)
+                    gain = attack[++index];
             } else if (state == 2) {
-                if (p >= 22000) { state = 1; index = FirstBelow(); }
-                else if (p < 15000) { state = 3; index = 0; }
+                if (p >= 22000) {
+                    state = 1;
+                    index = FirstBelow();
+                } else if (p < 15000) {
+                    state = 3;
+                    index = 0;
+                }
             } else {
-                if (p >= 22000) { state = 1; index = FirstBelow(); }
-                else if (p >= 15000) { state = 2; index = 0; }
-                else if (index >= wait - 1) { state = 0; index = FirstAbove(); }
-                else index++;
+                if (p >= 22000) {
+                    state = 1;
+                    index = FirstBelow();
+                } else if (p >= 15000) {
+                    state = 2;
+                    index = 0;
+                } else if (index >= wait - 1) {
+                    state = 0;
+                    index = FirstAbove();
+                } else
+                    index++;
             }
             for (int c = 0; c < channels; ++c) {
                 int s = input[f + c];
@@ -114,16 +134,17 @@ TEST(GainControlFilter, MatchesTheArithmeticAcrossBuffers) {
             FilterRef<GainControlFilter> filter;
             Prepared(filter, 8000, channels, setting);
             GainModel model(8000, static_cast<int>(GainControlFilter::StrengthForSetting(setting)));
-            std::vector<int16_t> signal = Noise(3000 * channels, 120, 1);   // quiet: gain 100
-            Append(signal, Sine(2000, 300, 8000, 12000, channels));          // loud: attack
-            Append(signal, Noise(20000 * channels, 60, 2));                  // hold, wait, release
-            Append(signal, Sine(500, 300, 8000, 200, channels));             // into the hold band
+            std::vector<int16_t> signal = Noise(3000 * channels, 120, 1); // quiet: gain 100
+            Append(signal, Sine(2000, 300, 8000, 12000, channels));       // loud: attack
+            Append(signal, Noise(20000 * channels, 60, 2));               // hold, wait, release
+            Append(signal, Sine(500, 300, 8000, 200, channels));          // into the hold band
             std::vector<int16_t> output;
             size_t at = 0;
             for (size_t count : {1, 999, 4410, 17, 100000}) {
                 count = std::min(count * channels, signal.size() - at);
-                Append(output, RunOnce(filter.get(), std::vector<int16_t>(signal.begin() + at,
-                                                                           signal.begin() + at + count)));
+                Append(output,
+                       RunOnce(filter.get(), std::vector<int16_t>(signal.begin() + at,
+                                                                  signal.begin() + at + count)));
                 at += count;
             }
             EXPECT_EQ(output, model.Run(signal, channels)) << channels << " " << setting;

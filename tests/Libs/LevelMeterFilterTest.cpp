@@ -18,7 +18,8 @@ std::vector<uint8_t> ExpectedLevels(const std::vector<int16_t>& samples, uint32_
     for (size_t start = 0; start + window <= samples.size(); start += window) {
         uint32_t peak = 0;
         for (size_t i = start; i < start + window; ++i) {
-            uint32_t magnitude = static_cast<uint32_t>(std::abs(static_cast<int32_t>(samples[i]))) / 128;
+            uint32_t magnitude =
+                static_cast<uint32_t>(std::abs(static_cast<int32_t>(samples[i]))) / 128;
             peak = std::max(peak, std::min(magnitude, 255u));
         }
         uint32_t level = previous > peak + 15 ? previous - 15 : peak;
@@ -81,7 +82,8 @@ TEST(LevelMeterFilter, WindowSpanningBuffersAndStereo) {
     const size_t sizes[] = {5, 1001, 1763, 2, 4000, 333};
     for (size_t n = 0; at < signal.size(); ++n) {
         size_t count = std::min(sizes[n % 6], signal.size() - at);
-        RunOnce(meter.get(), std::vector<int16_t>(signal.begin() + at, signal.begin() + at + count));
+        RunOnce(meter.get(),
+                std::vector<int16_t>(signal.begin() + at, signal.begin() + at + count));
         at += count;
     }
     EXPECT_EQ(ReadAll(meter.get()), ExpectedLevels(signal, 1764));

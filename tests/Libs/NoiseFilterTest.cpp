@@ -63,7 +63,8 @@ TEST(NoiseFilter, MatchesTheArithmeticAtEveryStrength) {
             ASSERT_TRUE(filter->SetInputFormat(&format));
             filter->Control(CTL_NOISE_SET_STRENGTH, strength, 0);
             filter->Control(CTL_BYPASS, 0, 0);
-            EXPECT_EQ(filter->Control(CTL_NOISE_GET_STRENGTH, 0, 0), static_cast<uint32_t>(strength));
+            EXPECT_EQ(filter->Control(CTL_NOISE_GET_STRENGTH, 0, 0),
+                      static_cast<uint32_t>(strength));
             std::vector<int16_t> signal = LoudThenQuiet(channels);
             NoiseModel model(strength);
             // Uneven buffers: the state carries across them.
@@ -71,8 +72,9 @@ TEST(NoiseFilter, MatchesTheArithmeticAtEveryStrength) {
             size_t at = 0;
             for (size_t count : {7, 1000, 64, 5000, 100000}) {
                 count = std::min(count * channels, signal.size() - at);
-                Append(output, RunOnce(filter.get(), std::vector<int16_t>(signal.begin() + at,
-                                                                           signal.begin() + at + count)));
+                Append(output,
+                       RunOnce(filter.get(), std::vector<int16_t>(signal.begin() + at,
+                                                                  signal.begin() + at + count)));
                 at += count;
             }
             EXPECT_EQ(output, model.Run(signal, channels))
@@ -99,7 +101,8 @@ TEST(NoiseFilter, GateOpensInAbout100SamplesAndFadesOut) {
     // few hundred samples rather than being cut.
     const size_t quiet = 3000;
     const double open = Rms(out, quiet + 32, quiet + 96);
-    EXPECT_GT(open, 0.3 * Rms(signal, quiet + 32, quiet + 96)); // white noise loses more to the low-pass
+    EXPECT_GT(open,
+              0.3 * Rms(signal, quiet + 32, quiet + 96)); // white noise loses more to the low-pass
     size_t half = 0, gone = 0;
     for (size_t at = quiet; at + 32 <= out.size(); at += 8) {
         double level = Rms(out, at, at + 32);

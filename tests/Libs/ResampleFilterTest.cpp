@@ -43,7 +43,8 @@ std::vector<int16_t> Stream(ResampleFilter* filter, const std::vector<int16_t>& 
     return output;
 }
 
-std::vector<int16_t> Channel(const std::vector<int16_t>& interleaved, uint32_t channels, uint32_t c) {
+std::vector<int16_t> Channel(const std::vector<int16_t>& interleaved, uint32_t channels,
+                             uint32_t c) {
     std::vector<int16_t> one;
     for (size_t i = c; i < interleaved.size(); i += channels)
         one.push_back(interleaved[i]);
@@ -74,10 +75,12 @@ TEST_P(ResamplerMatchesReference, InUnevenBuffersWithoutGaps) {
         for (uint32_t i = 0; i < frames; ++i)
             signal[static_cast<size_t>(i) * c.channels + channel] = tone[i];
     }
-    std::vector<int16_t> output = Stream(filter.get(), signal, c.channels, {1, 4410, 37, 1024, 9000, 3});
+    std::vector<int16_t> output =
+        Stream(filter.get(), signal, c.channels, {1, 4410, 37, 1024, 9000, 3});
     const double factor = static_cast<double>(c.to) / c.from;
     for (uint32_t channel = 0; channel < c.channels; ++channel) {
-        std::vector<int16_t> expected = ReferenceResample(Channel(signal, c.channels, channel), factor, c.quality);
+        std::vector<int16_t> expected =
+            ReferenceResample(Channel(signal, c.channels, channel), factor, c.quality);
         std::vector<int16_t> got = Channel(output, c.channels, channel);
         // Everything the reference yields comes out, in order, without gaps or
         // repeats (the last frame can wait for more input).
@@ -136,10 +139,12 @@ TEST(ResampleFilter, ConstantLevelKeepsItsLevel) {
         for (uint32_t to : {48000u, 22050u}) {
             FilterRef<ResampleFilter> filter;
             Configure(filter.get(), Pcm(44100, 16, 1), Pcm(to, 16, 1), quality);
-            std::vector<int16_t> output = Stream(filter.get(), std::vector<int16_t>(20000, 10000), 1, {4410});
+            std::vector<int16_t> output =
+                Stream(filter.get(), std::vector<int16_t>(20000, 10000), 1, {4410});
             ASSERT_GT(output.size(), 5000u);
             for (size_t i = 3000; i < output.size(); ++i)
-                ASSERT_NEAR(output[i], 10000, 50) << "quality " << quality << " to " << to << " at " << i;
+                ASSERT_NEAR(output[i], 10000, 50)
+                    << "quality " << quality << " to " << to << " at " << i;
         }
     }
 }
@@ -156,7 +161,8 @@ TEST(ResampleFilter, LimitConditionsFailProcessCleanly) {
         ASSERT_NE(filter->LastError(), nullptr);
         EXPECT_STREQ(filter->LastError(), "IBUFFSIZE (or factor) is too small");
         ASSERT_GE(GetErrorLog().Count(), 1u);
-        EXPECT_EQ(GetErrorLog().Entry(GetErrorLog().Count()).text, "IBUFFSIZE (or factor) is too small");
+        EXPECT_EQ(GetErrorLog().Entry(GetErrorLog().Count()).text,
+                  "IBUFFSIZE (or factor) is too small");
         // The linear mode has a fixed guard and manages the same ratio.
         filter->Control(CTL_RESAMPLE_QUALITY, 0, 0);
         RunOnce(filter.get(), Noise(4800, 1000, 1), &ok);
@@ -260,7 +266,8 @@ TEST(ResampleFilter, FormatsWithoutRateChange) {
         // Stereo to mono halves each side before summing.
         FilterRef<ResampleFilter> filter;
         Configure(filter.get(), Pcm(8000, 16, 2), Pcm(8000, 16, 1), 0);
-        std::vector<int16_t> out = RunOnce(filter.get(), {-3, -3, 32767, 32767, 5, -6, -32768, -32768});
+        std::vector<int16_t> out =
+            RunOnce(filter.get(), {-3, -3, 32767, 32767, 5, -6, -32768, -32768});
         EXPECT_EQ(out, (std::vector<int16_t>{-2, 32766, -1, -32768}));
     }
 }
@@ -269,7 +276,8 @@ TEST(ResampleFilter, ByteCountsAndFormats) {
     FilterRef<ResampleFilter> filter;
     Configure(filter.get(), Pcm(44100, 16, 2), Pcm(48000, 16, 2), 2);
     EXPECT_EQ(filter->Control(CTL_SRC_TO_OUT, 17640, 0), 19200u);
-    EXPECT_EQ(filter->Control(CTL_OUT_TO_SRC, 19200, 0), 17640u - 4) << "remainder 0 still steps back";
+    EXPECT_EQ(filter->Control(CTL_OUT_TO_SRC, 19200, 0), 17640u - 4)
+        << "remainder 0 still steps back";
     WAVEFORMATEX out{};
     filter->GetOutputFormat(&out);
     EXPECT_EQ(out.nSamplesPerSec, 48000u);

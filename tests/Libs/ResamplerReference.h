@@ -34,7 +34,9 @@ inline std::vector<int16_t> ReferenceResample(const std::vector<int16_t>& input,
     x.insert(x.end(), input.begin(), input.end());
     const uint64_t step = static_cast<uint64_t>(32768.0 / factor + 0.5);
     const int32_t wingSize = table ? static_cast<int32_t>(table->wingSize) : 0;
-    auto sample = [&](int64_t i) -> int32_t { return i >= 0 && i < static_cast<int64_t>(x.size()) ? x[i] : 0; };
+    auto sample = [&](int64_t i) -> int32_t {
+        return i >= 0 && i < static_cast<int64_t>(x.size()) ? x[i] : 0;
+    };
     auto coefficient = [&](int32_t index, int32_t fraction) {
         int32_t c = table->wing[index];
         if (interpolate)
@@ -43,14 +45,16 @@ inline std::vector<int16_t> ReferenceResample(const std::vector<int16_t>& input,
     };
 
     std::vector<int16_t> output;
-    for (uint64_t time = static_cast<uint64_t>(guard) << 15; (time >> 15) + lookahead < x.size(); time += step) {
+    for (uint64_t time = static_cast<uint64_t>(guard) << 15; (time >> 15) + lookahead < x.size();
+         time += step) {
         const int64_t n = static_cast<int64_t>(time >> 15);
         const int32_t leftPhase = static_cast<int32_t>(time & 32767);
         const int32_t rightPhase = static_cast<int32_t>((0 - time) & 32767);
         int64_t value;
         if (!table) {
             value = ((32768 - leftPhase) * static_cast<int64_t>(sample(n)) +
-                     leftPhase * static_cast<int64_t>(sample(n + 1)) + 16384) >> 15;
+                     leftPhase * static_cast<int64_t>(sample(n + 1)) + 16384) >>
+                    15;
         } else {
             int32_t sum = 0;
             int32_t scale = table->scale;
@@ -61,14 +65,17 @@ inline std::vector<int16_t> ReferenceResample(const std::vector<int16_t>& input,
                 for (int32_t k = 0, index = first; index < wingSize - 1; ++k, index += 256)
                     sum += RoundedShift14(coefficient(index, rightPhase & 127) * sample(n + 1 + k));
             } else {
-                const int32_t stretch = static_cast<int32_t>(std::min(256.0, factor * 256) * 128 + 0.5);
+                const int32_t stretch =
+                    static_cast<int32_t>(std::min(256.0, factor * 256) * 128 + 0.5);
                 scale = static_cast<int32_t>(scale * factor + 0.5);
                 int32_t position = (leftPhase * stretch) >> 15;
                 for (int32_t k = 0; (position >> 7) < wingSize; ++k, position += stretch)
-                    sum += RoundedShift14(coefficient(position >> 7, position & 127) * sample(n - k));
+                    sum +=
+                        RoundedShift14(coefficient(position >> 7, position & 127) * sample(n - k));
                 position = ((rightPhase * stretch) >> 15) + (rightPhase == 0 ? stretch : 0);
                 for (int32_t k = 0; (position >> 7) < wingSize - 1; ++k, position += stretch)
-                    sum += RoundedShift14(coefficient(position >> 7, position & 127) * sample(n + 1 + k));
+                    sum += RoundedShift14(coefficient(position >> 7, position & 127) *
+                                          sample(n + 1 + k));
             }
             value = ((static_cast<int64_t>(sum >> 2) * scale) + 4096) >> 13;
         }

@@ -99,7 +99,8 @@ TEST(VoiceActivationFilter, ShortPausesComeBackLongOnesAreDropped) {
     EXPECT_EQ(output, expected);
     // What a listener notices: only the two long pauses (and a few frames of
     // their edges) are missing.
-    const int64_t missing = static_cast<int64_t>(signal.size()) - static_cast<int64_t>(output.size());
+    const int64_t missing =
+        static_cast<int64_t>(signal.size()) - static_cast<int64_t>(output.size());
     EXPECT_GE(missing, 24000 + 32000);
     EXPECT_LT(missing, 24000 + 32000 + 2000);
 }

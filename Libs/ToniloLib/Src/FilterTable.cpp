@@ -13,8 +13,10 @@
 namespace tonilo {
 
 static const FormatRecord kFilterTable[kFilterTableCount] = {
-    {"168 Audio Filter", nullptr, FORMAT_KIND_FILTER, 0, CreateFilterInstance<SixteenToEightFilter>},
-    {"816 Audio Filter", nullptr, FORMAT_KIND_FILTER, 0, CreateFilterInstance<EightToSixteenFilter>},
+    {"168 Audio Filter", nullptr, FORMAT_KIND_FILTER, 0,
+     CreateFilterInstance<SixteenToEightFilter>},
+    {"816 Audio Filter", nullptr, FORMAT_KIND_FILTER, 0,
+     CreateFilterInstance<EightToSixteenFilter>},
     {"Eq Audio Filter", nullptr, FORMAT_KIND_FILTER, 0, CreateFilterInstance<EqualizerFilter>},
     {"Gain Audio Filter", nullptr, FORMAT_KIND_FILTER, 0, CreateFilterInstance<GainControlFilter>},
     {"Noise Audio Filter", nullptr, FORMAT_KIND_FILTER, 0, CreateFilterInstance<NoiseFilter>},

@@ -25,7 +25,8 @@ tonilo::WAVEFORMATEX Format(Reader& in) {
     const uint32_t rates[] = {1, 8000, 11025, 16000, 22050, 44100, 48000, 96000};
     uint32_t pick = in.Take(1);
     uint32_t rate = pick < 8 ? rates[pick] : pick * 397;
-    uint16_t bits = static_cast<uint16_t>(in.Take(1) % 3 == 0 ? 8 : (in.Take(1) % 7 == 0 ? 24 : 16));
+    uint16_t bits =
+        static_cast<uint16_t>(in.Take(1) % 3 == 0 ? 8 : (in.Take(1) % 7 == 0 ? 24 : 16));
     uint16_t channels = static_cast<uint16_t>(in.Take(1) % 4);
     return tonilo::MakePcmFormat(rate, bits, channels);
 }

@@ -37,8 +37,8 @@ const char kOutputOverflow[] = "Output array overflow";
 }
 
 template <uint32_t Taps, bool Interpolate>
-[[gnu::always_inline]] inline void InterpolateRow(const int16_t* row, const int16_t* differences, int32_t fraction,
-                    int32_t* coefficients) {
+[[gnu::always_inline]] inline void InterpolateRow(const int16_t* row, const int16_t* differences,
+                                                  int32_t fraction, int32_t* coefficients) {
     for (uint32_t j = 0; j < Taps; ++j) {
         int32_t value = row[j];
         if (Interpolate)
@@ -57,8 +57,7 @@ template <uint32_t Taps>
 
 } // namespace
 
-std::unique_ptr<BandlimitedResampler> BandlimitedResampler::Create(uint32_t quality,
-                                                                   double factor,
+std::unique_ptr<BandlimitedResampler> BandlimitedResampler::Create(uint32_t quality, double factor,
                                                                    uint32_t channels,
                                                                    const char** error) {
     if (error)
@@ -86,7 +85,8 @@ std::unique_ptr<BandlimitedResampler> BandlimitedResampler::Create(uint32_t qual
     } else {
         r.table_ = quality == kSmallFilter ? &SmallResamplerTable() : &LargeResamplerTable();
         r.interpolate_ = quality == kLargeFilter;
-        const double guard = (r.table_->products + 1) / 2 * std::max(1.0, 1.0 / factor) + kLinearGuard;
+        const double guard =
+            (r.table_->products + 1) / 2 * std::max(1.0, 1.0 / factor) + kLinearGuard;
         if (guard * 2 > kBlockSize) {
             if (error)
                 *error = kGuardTooLarge;
@@ -110,8 +110,8 @@ std::unique_ptr<BandlimitedResampler> BandlimitedResampler::Create(uint32_t qual
     // block of B inputs it is at most B * factor + 2.
     const double outputRoom = std::floor(factor * kBlockSize);
     const double fitting = std::floor((outputRoom - 2.0) / factor);
-    r.blockInput_ = static_cast<uint32_t>(
-        std::max(0.0, std::min<double>(kBlockSize - 2 * r.guard_, fitting)));
+    r.blockInput_ =
+        static_cast<uint32_t>(std::max(0.0, std::min<double>(kBlockSize - 2 * r.guard_, fitting)));
 
     r.history_.assign(static_cast<size_t>(kHistorySize) * channels, 0);
     r.filled_ = r.guard_; // the first block is preceded by Xoff zero samples
@@ -131,17 +131,20 @@ namespace {
 // One output frame of the up-sampling path for every channel: the phase's
 // coefficients (shared by the channels), then both wings per channel.
 template <uint32_t Taps, bool Interpolate>
-[[gnu::always_inline]] inline void UpSampleFrame(const int16_t* left, const int16_t* leftDifferences, int32_t leftFraction,
-                          const int16_t* right, const int16_t* rightDifferences,
-                          int32_t rightFraction, const int16_t* history, uint32_t n,
-                          uint32_t channels, int32_t scale, int16_t* frame) {
+[[gnu::always_inline]] inline void
+UpSampleFrame(const int16_t* left, const int16_t* leftDifferences, int32_t leftFraction,
+              const int16_t* right, const int16_t* rightDifferences, int32_t rightFraction,
+              const int16_t* history, uint32_t n, uint32_t channels, int32_t scale,
+              int16_t* frame) {
     int32_t leftCoefficients[Taps], rightCoefficients[Taps];
     InterpolateRow<Taps, Interpolate>(left, leftDifferences, leftFraction, leftCoefficients);
     InterpolateRow<Taps, Interpolate>(right, rightDifferences, rightFraction, rightCoefficients);
     for (uint32_t channel = 0; channel < channels; ++channel) {
-        const int16_t* samples = history + static_cast<size_t>(channel) * BandlimitedResampler::kHistorySize;
-        const int32_t sum = WingSum<Taps>(leftCoefficients, samples + n + 1 - Taps) + // x[n-Taps+1]..x[n]
-                            WingSum<Taps>(rightCoefficients, samples + n + 1);        // x[n+1]..
+        const int16_t* samples =
+            history + static_cast<size_t>(channel) * BandlimitedResampler::kHistorySize;
+        const int32_t sum =
+            WingSum<Taps>(leftCoefficients, samples + n + 1 - Taps) + // x[n-Taps+1]..x[n]
+            WingSum<Taps>(rightCoefficients, samples + n + 1);        // x[n+1]..
         frame[channel] = ScaleWingSum(sum, scale);
     }
 }
@@ -241,8 +244,7 @@ int64_t BandlimitedResampler::Run(const int16_t* input, uint32_t frames, int16_t
         return -1;
     }
     while (consumed < frames) {
-        const uint32_t take =
-            std::min({kHistorySize - filled_, blockInput_, frames - consumed});
+        const uint32_t take = std::min({kHistorySize - filled_, blockInput_, frames - consumed});
         for (uint32_t channel = 0; channel < channels_; ++channel) {
             int16_t* history = &history_[static_cast<size_t>(channel) * kHistorySize] + filled_;
             const int16_t* source = input + static_cast<size_t>(consumed) * channels_ + channel;
@@ -257,7 +259,8 @@ int64_t BandlimitedResampler::Run(const int16_t* input, uint32_t frames, int16_t
             int16_t* frame = output + static_cast<size_t>(produced) * channels_;
             if (quality_ == kLinear) {
                 for (uint32_t channel = 0; channel < channels_; ++channel)
-                    frame[channel] = Linear(&history_[static_cast<size_t>(channel) * kHistorySize], time_);
+                    frame[channel] =
+                        Linear(&history_[static_cast<size_t>(channel) * kHistorySize], time_);
             } else if (factor_ >= 1.0) {
                 UpSample(time_, frame);
             } else {

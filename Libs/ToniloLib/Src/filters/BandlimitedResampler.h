@@ -51,11 +51,11 @@ private:
     uint32_t channels_ = 1;
     const ResamplerTable* table_ = nullptr;
     bool interpolate_ = false;
-    uint32_t step_ = 0;       // output step in input samples, 15 fraction bits
-    uint32_t time_ = 0;       // the register
-    uint32_t guard_ = 0;      // Xoff
-    uint32_t lookahead_ = 0;  // samples an output reads past its position
-    uint32_t blockInput_ = 0; // input per block so that its output fits the block's room
+    uint32_t step_ = 0;          // output step in input samples, 15 fraction bits
+    uint32_t time_ = 0;          // the register
+    uint32_t guard_ = 0;         // Xoff
+    uint32_t lookahead_ = 0;     // samples an output reads past its position
+    uint32_t blockInput_ = 0;    // input per block so that its output fits the block's room
     uint32_t stretchedStep_ = 0; // down-sampling: wing step with 7 fraction bits
     int32_t scale_ = 0;
     std::vector<int16_t> history_; // channel-major, kHistorySize each

@@ -40,7 +40,9 @@ int8_t ClampToValue(int32_t value) {
 }
 
 // Values travel through Control as the low byte of a 32-bit argument.
-uint32_t AsArgument(int8_t value) { return static_cast<uint32_t>(static_cast<uint8_t>(value)); }
+uint32_t AsArgument(int8_t value) {
+    return static_cast<uint32_t>(static_cast<uint8_t>(value));
+}
 
 } // namespace
 

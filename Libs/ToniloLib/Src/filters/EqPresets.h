@@ -21,15 +21,15 @@ public:
     EqPresets(const EqPresets&) = delete;
     EqPresets& operator=(const EqPresets&) = delete;
 
-    virtual ~EqPresets(); // saves to the registry                          // 0
-    virtual bool GetEnabled();                                              // 2
-    virtual void SetEnabled(bool enabled);                                  // 3
-    virtual int8_t GetPreamp();                                             // 4
+    virtual ~EqPresets();                  // saves to the registry                          // 0
+    virtual bool GetEnabled();             // 2
+    virtual void SetEnabled(bool enabled); // 3
+    virtual int8_t GetPreamp();            // 4
     // The active preset's band values (the custom ones for index 0).
-    virtual const int8_t* GetPresetValues(uint32_t* count);                 // 5
+    virtual const int8_t* GetPresetValues(uint32_t* count); // 5
     // Sends enabled, preamp and the active preset's bands to the filter.
-    virtual void Apply();                                                   // 6
-    virtual void Destroy() { delete this; }                                 // 7
+    virtual void Apply();                   // 6
+    virtual void Destroy() { delete this; } // 7
 
     static uint32_t GetPresetCount() { return kPresetCount; }
     // "Custom" for 0, the built-in names for 1..17, null otherwise.

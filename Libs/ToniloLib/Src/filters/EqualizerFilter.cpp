@@ -51,7 +51,8 @@ template <uint32_t Channels>
                 const uint32_t uy = static_cast<uint32_t>(out);
                 s1[ch][b] = s2[ch][b] + static_cast<uint32_t>(c.b1[b] * x) -
                             static_cast<uint32_t>(c.a1[b]) * uy;
-                s2[ch][b] = static_cast<uint32_t>(c.b2[b] * x) - static_cast<uint32_t>(c.a2[b]) * uy;
+                s2[ch][b] =
+                    static_cast<uint32_t>(c.b2[b] * x) - static_cast<uint32_t>(c.a2[b]) * uy;
                 y[ch][i][b] = out;
             }
         }
@@ -87,10 +88,10 @@ TONILO_VECTOR_CLONES void RunBandsStereo(const EqualizerLanes& c, uint32_t (*sta
 // Every step is a saturating 16-bit operation, so one vector holds bands 0..7
 // and the summing tree is done by shifting lanes onto their partners.
 void MixBands(const EqualizerLanes& c, int32_t (*y)[kLanes], uint32_t count, int16_t* output) {
-    const __m128i offsets = _mm_setr_epi16(
-        static_cast<int16_t>(c.offset[0]), static_cast<int16_t>(c.offset[1]),
-        static_cast<int16_t>(c.offset[2]), static_cast<int16_t>(c.offset[3]),
-        static_cast<int16_t>(c.offset[4]), static_cast<int16_t>(c.offset[5]), 0, 0);
+    const __m128i offsets =
+        _mm_setr_epi16(static_cast<int16_t>(c.offset[0]), static_cast<int16_t>(c.offset[1]),
+                       static_cast<int16_t>(c.offset[2]), static_cast<int16_t>(c.offset[3]),
+                       static_cast<int16_t>(c.offset[4]), static_cast<int16_t>(c.offset[5]), 0, 0);
     // Gains beside zeros, so that multiply-add forms band * gain in 32 bits.
     const __m128i gains0 = _mm_setr_epi32(c.gain[0], c.gain[1], c.gain[2], c.gain[3]);
     const __m128i gains1 = _mm_setr_epi32(c.gain[4], c.gain[5], c.gain[6], c.gain[7]);
@@ -101,15 +102,18 @@ void MixBands(const EqualizerLanes& c, int32_t (*y)[kLanes], uint32_t count, int
         __m128i low = _mm_packs_epi32(_mm_loadu_si128(row), _mm_loadu_si128(row + 1));
         __m128i high = _mm_packs_epi32(_mm_loadu_si128(row + 2), zero);
         low = _mm_adds_epi16(low, offsets);
-        const __m128i weighted0 = _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(low, zero), gains0), 11);
-        const __m128i weighted1 = _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(low, zero), gains1), 11);
-        const __m128i weighted2 = _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(high, zero), gains2), 11);
+        const __m128i weighted0 =
+            _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(low, zero), gains0), 11);
+        const __m128i weighted1 =
+            _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(low, zero), gains1), 11);
+        const __m128i weighted2 =
+            _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(high, zero), gains2), 11);
         low = _mm_packs_epi32(weighted0, weighted1);
         high = _mm_packs_epi32(weighted2, zero);
-        low = _mm_adds_epi16(low, _mm_slli_epi32(low, 16));   // 1 += 0, 3 += 2, 5 += 4, 7 += 6
+        low = _mm_adds_epi16(low, _mm_slli_epi32(low, 16));    // 1 += 0, 3 += 2, 5 += 4, 7 += 6
         high = _mm_adds_epi16(high, _mm_slli_epi32(high, 16)); // 9 += 8
-        low = _mm_adds_epi16(low, _mm_slli_epi64(low, 32));   // 3 += 1, 7 += 5
-        low = _mm_adds_epi16(low, _mm_slli_si128(low, 8));    // 7 += 3
+        low = _mm_adds_epi16(low, _mm_slli_epi64(low, 32));    // 3 += 1, 7 += 5
+        low = _mm_adds_epi16(low, _mm_slli_si128(low, 8));     // 7 += 3
         const int32_t sum = static_cast<int16_t>(_mm_extract_epi16(high, 1)) +
                             static_cast<int16_t>(_mm_extract_epi16(low, 7)); // 9 += 7
         output[i] = static_cast<int16_t>(Clamp16(sum));
@@ -142,7 +146,9 @@ void MixBands(const EqualizerLanes& c, int32_t (*y)[kLanes], uint32_t count, int
 constexpr double EqualizerFilter::kCentresAt44100[kBands];
 constexpr int32_t EqualizerFilter::kBandOffsets[6];
 
-EqualizerFilter::EqualizerFilter() { bypass_ = true; }
+EqualizerFilter::EqualizerFilter() {
+    bypass_ = true;
+}
 
 uint16_t EqualizerFilter::GainForValue(int32_t value, bool preamp) {
     double decibels = ClampValue(value) * 12.0 / 127.0 - (preamp ? 3.0 : 0.0);

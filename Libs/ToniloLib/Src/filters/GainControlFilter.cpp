@@ -72,7 +72,8 @@ void GainControlFilter::ResetState() {
         attack_ = BuildAttackTable(inputFormat_.nSamplesPerSec);
         release_ = BuildReleaseTable(inputFormat_.nSamplesPerSec);
     }
-    waitFrames_ = static_cast<uint32_t>(static_cast<uint64_t>(inputFormat_.nSamplesPerSec) * 500 / 1000);
+    waitFrames_ =
+        static_cast<uint32_t>(static_cast<uint64_t>(inputFormat_.nSamplesPerSec) * 500 / 1000);
     state_ = kRelease;
     index_ = release_.empty() ? 0 : static_cast<uint32_t>(release_.size()) - 1;
     gain_ = 100;

@@ -14,11 +14,15 @@ bool IsUsable(const WAVEFORMATEX& format) {
     return format.nChannels != 0 && format.nSamplesPerSec != 0 && format.wBitsPerSample != 0;
 }
 
-bool IsSupportedDepth(uint16_t bits) { return bits == 8 || bits == 16; }
+bool IsSupportedDepth(uint16_t bits) {
+    return bits == 8 || bits == 16;
+}
 
 } // namespace
 
-bool ResampleFilter::AcceptsFormat(const WAVEFORMATEX& format) { return IsUsable(format); }
+bool ResampleFilter::AcceptsFormat(const WAVEFORMATEX& format) {
+    return IsUsable(format);
+}
 
 void ResampleFilter::ResetState() {
     workBytes_ = 0;
@@ -72,8 +76,9 @@ uint32_t ResampleFilter::SourceToOutput(uint32_t bytes) {
     if (!IsUsable(in) || !IsUsable(out))
         return bytes;
     const uint32_t channels = std::max(in.nChannels, out.nChannels);
-    const double ratio = static_cast<double>(out.nSamplesPerSec) * channels * 16 /
-                         (static_cast<double>(in.wBitsPerSample) * in.nSamplesPerSec * in.nChannels);
+    const double ratio =
+        static_cast<double>(out.nSamplesPerSec) * channels * 16 /
+        (static_cast<double>(in.wBitsPerSample) * in.nSamplesPerSec * in.nChannels);
     const double scaled = bytes * ratio;
     const uint32_t x = scaled >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(scaled);
     const uint32_t align = static_cast<uint32_t>(out.wBitsPerSample) * out.nChannels / 8;
@@ -193,7 +198,8 @@ bool ResampleFilter::Transform(AudioBuffer& buffer) {
     const uint32_t inputFrames = buffer.used / (inputBytesPerSample * in.nChannels);
     const uint64_t expectedFrames =
         static_cast<uint64_t>(inputFrames) * out.nSamplesPerSec / in.nSamplesPerSec;
-    if (static_cast<uint64_t>(out.wBitsPerSample) * out.nChannels * expectedFrames / 8 > buffer.size)
+    if (static_cast<uint64_t>(out.wBitsPerSample) * out.nChannels * expectedFrames / 8 >
+        buffer.size)
         return false;
 
     bool leftEightBit = false;

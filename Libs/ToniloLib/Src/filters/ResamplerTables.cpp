@@ -66,7 +66,8 @@ ResamplerTable DesignResamplerTable(uint32_t products, uint32_t wingSize, int32_
         const double x = kPi * rolloff * t;
         const double sinc = i == 0 ? 1.0 : std::sin(x) / x;
         const double ratio = t / wingSamples;
-        const double window = BesselI0(beta * std::sqrt(std::fmax(0.0, 1.0 - ratio * ratio))) / windowNorm;
+        const double window =
+            BesselI0(beta * std::sqrt(std::fmax(0.0, 1.0 - ratio * ratio))) / windowNorm;
         ideal[i] = sinc * window;
     }
     // Unity gain: the coefficients one output sample meets at DC, summed over the

@@ -13,10 +13,10 @@ namespace tonilo {
 struct ResamplerTable {
     static constexpr uint32_t kPhases = 256; // coefficients per input sample
 
-    uint32_t products;  // Nmult: products per output sample, both wings
-    uint32_t wingSize;  // Nwing: coefficients in one wing
-    int32_t scale;      // unity-gain scale
-    uint32_t taps;      // wingSize / kPhases: products per wing
+    uint32_t products;                // Nmult: products per output sample, both wings
+    uint32_t wingSize;                // Nwing: coefficients in one wing
+    int32_t scale;                    // unity-gain scale
+    uint32_t taps;                    // wingSize / kPhases: products per wing
     std::vector<int16_t> wing;        // coefficients
     std::vector<int16_t> differences; // wing[i + 1] - wing[i], last: -wing[last]
     // Left wing by phase: row p holds wing[p + 256 k] for k = taps-1 .. 0

@@ -5,8 +5,7 @@
 #if defined(__x86_64__) && defined(__clang__)
 #define TONILO_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #elif defined(__x86_64__) && defined(__GNUC__)
-#define TONILO_VECTOR_CLONES \
-    __attribute__((target_clones("avx2", "default"), optimize("O3")))
+#define TONILO_VECTOR_CLONES __attribute__((target_clones("avx2", "default"), optimize("O3")))
 #else
 #define TONILO_VECTOR_CLONES
 #endif

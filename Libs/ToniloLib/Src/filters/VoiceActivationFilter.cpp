@@ -20,7 +20,8 @@ void VoiceActivationFilter::ResetState() {
     if (bytesPerSample == 0 || inputFormat_.nChannels == 0)
         return;
     // One and a half seconds of bytes counted as frames: three seconds at 16 bits.
-    uint64_t capacity = static_cast<uint64_t>(inputFormat_.nSamplesPerSec) * bytesPerSample * 1500 / 1000;
+    uint64_t capacity =
+        static_cast<uint64_t>(inputFormat_.nSamplesPerSec) * bytesPerSample * 1500 / 1000;
     capacity = (capacity + bytesPerSample - 1) / bytesPerSample * bytesPerSample;
     const uint64_t samples = capacity * inputFormat_.nChannels;
     if (capacity == 0 || samples > (uint64_t{1} << 28))
