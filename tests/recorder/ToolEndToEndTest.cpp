@@ -231,5 +231,20 @@ TEST_F(ToolEndToEndTest, AWavRecordingKilledPlaysUpToItsLastSecond) {
         EXPECT_NE(name[0], '.') << name;
 }
 
+TEST_F(ToolEndToEndTest, AnMp3RecordingKilledKeepsItsFrames) {
+    WriteBytes(input_, SinePcm16(16000, 16000 * 30, 440));
+    std::string path = folder_ + "/killed.mp3";
+    pid_t child = Start({"record", path, "--rate", "16000"}, -1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(4300));
+    kill(child, SIGKILL);
+    ASSERT_EQ(Wait(child), 128 + SIGKILL);
+    ASSERT_EQ(Run({"recover", folder_}), 0) << Errors();
+    std::vector<uint8_t> decoded;
+    MediaInfo info{};
+    ASSERT_TRUE(DecodeFile(host_, path, &decoded, &info));
+    ASSERT_GT(info.format.nAvgBytesPerSec, 0u);
+    EXPECT_GE(double(decoded.size()) / info.format.nAvgBytesPerSec, 3.0);
+}
+
 } // namespace
 } // namespace tonilo::test
