@@ -14,7 +14,7 @@
 #include "formats/FormatRegistry.h"
 #include "formats/Transcoder.h"
 #include "tests/codecs/CodecTestSupport.h"
-#include "tests/codecs/LocalHttpServer.h"
+#include "tests/support/TestHttpServer.h"
 
 namespace tonilo::test {
 namespace {
@@ -231,8 +231,9 @@ TEST_F(TranscoderTest, ReadsEachFormatFromAnAddressWithoutLength) {
         request.target = folder_.Path(target);
         ASSERT_EQ(Transcode(registry_, request, nullptr), TranscodeResult::Done) << target;
     }
-    LocalHttpServer server(folder_.Path(""));
-    ASSERT_NE(server.Port(), 0);
+    tonilo::testing::TestHttpServer server({});
+    ASSERT_TRUE(server.IsRunning());
+    server.ServeFilesFrom(folder_.Path(""));
     const struct {
         const char* name;
         uint32_t durationMs; // what the file says without its size being known
@@ -242,18 +243,19 @@ TEST_F(TranscoderTest, ReadsEachFormatFromAnAddressWithoutLength) {
         {"remote.wav", 2000, 2000, 0}, {"remote.mp3", 2000, 2000, 27}, {"remote.zaf", 0, 2000, 20}};
     for (const auto& remote : remotes) {
         SCOPED_TRACE(remote.name);
+        const std::string address = server.Url(std::string("/") + remote.name);
         MediaInfo info{};
-        ASSERT_TRUE(registry_->GetFileInfo(server.Address(remote.name).c_str(), &info));
+        ASSERT_TRUE(registry_->GetFileInfo(address.c_str(), &info));
         EXPECT_NEAR(Plain(info.durationMs), remote.durationMs, remote.toleranceMs);
         TranscodeRequest request;
-        request.source = server.Address(remote.name);
+        request.source = address;
         request.target = folder_.Path(std::string("local-") + remote.name + ".wav");
         TranscodeReport report;
         ASSERT_EQ(Transcode(registry_, request, &report), TranscodeResult::Done) << report.error;
         EXPECT_NEAR(Plain(InfoOf(request.target).durationMs), remote.decodedMs, remote.toleranceMs);
     }
     TranscodeRequest missing;
-    missing.source = server.Address("absent.mp3");
+    missing.source = server.Url("/absent.mp3");
     missing.target = folder_.Path("absent.wav");
     TranscodeReport report;
     EXPECT_EQ(Transcode(registry_, missing, &report), TranscodeResult::Failed);

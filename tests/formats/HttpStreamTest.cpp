@@ -8,7 +8,7 @@
 #include "formats/streams/ReadAheadStream.h"
 #include "formats/streams/StreamFactory.h"
 #include "tests/formats/StreamTestSupport.h"
-#include "tests/formats/TestHttpServer.h"
+#include "tests/support/TestHttpServer.h"
 
 namespace tonilo {
 namespace {

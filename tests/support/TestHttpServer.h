@@ -1,9 +1,11 @@
 #pragma once
-// A tiny threaded HTTP/1.1 server on 127.0.0.1 for the HTTP stream tests. Paths:
+// A tiny threaded HTTP/1.1 server on 127.0.0.1 for tests that read over HTTP. Paths:
 //   /file       200 with Content-Length and Accept-Ranges; honours "Range: bytes=N-"
 //   /norange    200 with Content-Length; ignores Range
 //   /ignorerange  like /norange, but claims Accept-Ranges
 //   /nolength   200 without Content-Length; the body ends when the connection closes
+//   /NAME       with ServeFilesFrom: the file NAME of that folder like /nolength,
+//               as a radio stream or a dynamic page sends it; 404 when missing
 //   /missing    404
 //   /redirect   302 to /file
 //   /stall      never answers
@@ -30,6 +32,8 @@ public:
     bool IsRunning() const { return listener_ >= 0; }
     std::string Url(const std::string& path) const;
     const std::vector<uint8_t>& Body() const { return body_; }
+    // Also answers paths naming a file in folder (no '/' or ".." inside).
+    void ServeFilesFrom(const std::string& folder);
     // Every request head received so far (request line and headers).
     std::vector<std::string> Requests();
     size_t RequestCount();
@@ -39,9 +43,12 @@ private:
     void AcceptLoop();
     void Serve(int client);
     bool Answer(int client, const std::string& head);
+    // The bytes of the served file a path names; false when there is none.
+    bool ReadServedFile(const std::string& path, std::vector<uint8_t>* bytes);
     void WaitForStop();
 
     std::vector<uint8_t> body_;
+    std::string folder_; // of ServeFilesFrom; empty for none
     int listener_ = -1;
     uint16_t port_ = 0;
     std::thread acceptThread_;

@@ -1,7 +1,9 @@
-#include "tests/formats/TestHttpServer.h"
+#include "tests/support/TestHttpServer.h"
 
 #include <arpa/inet.h>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <netinet/in.h>
 #include <poll.h>
 #include <strings.h>
@@ -90,6 +92,28 @@ TestHttpServer::~TestHttpServer() {
 
 std::string TestHttpServer::Url(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+void TestHttpServer::ServeFilesFrom(const std::string& folder) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    folder_ = folder;
+}
+
+bool TestHttpServer::ReadServedFile(const std::string& path, std::vector<uint8_t>* bytes) {
+    std::string folder;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        folder = folder_;
+    }
+    const std::string name = path.substr(1);
+    if (folder.empty() || name.empty() || name.find('/') != std::string::npos ||
+        name.find("..") != std::string::npos)
+        return false;
+    std::ifstream file(folder + "/" + name, std::ios::binary);
+    if (!file)
+        return false;
+    bytes->assign(std::istreambuf_iterator<char>(file), {});
+    return true;
 }
 
 std::vector<std::string> TestHttpServer::Requests() {
@@ -203,6 +227,13 @@ bool TestHttpServer::Answer(int client, const std::string& head) {
         SendAll(client, body_.data(), body_.size() / 2);
         if (path == "/stallbody")
             WaitForStop();
+        return false;
+    }
+    std::vector<uint8_t> file;
+    if (ReadServedFile(path, &file)) {
+        SendText(client, "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
+                         "Connection: close\r\n\r\n");
+        SendAll(client, file.data(), file.size());
         return false;
     }
     const std::string text = "Not Found";
