@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "Libs/ToniloLib/Src/ErrorLog.h"
-#include "tests/app/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo {
 namespace {

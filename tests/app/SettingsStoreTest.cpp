@@ -10,7 +10,7 @@
 #include "platform/RegistryKey.h"
 #include "platform/RegistryStore.h"
 #include "platform/TextEncoding.h"
-#include "tests/app/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo {
 namespace {

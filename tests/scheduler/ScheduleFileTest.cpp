@@ -5,7 +5,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/TextEncoding.h"
 #include "scheduler/Scheduler.h"
-#include "tests/app/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo {
 namespace {

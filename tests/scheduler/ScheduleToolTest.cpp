@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "scheduler/Scheduler.h"
-#include "tests/app/ScratchFolder.h"
-#include "tests/app/ToolRunner.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ToolRunner.h"
 
 namespace tonilo {
 namespace {

@@ -1,39 +1,22 @@
 // What skin authors see: "tonilo-tool skin tree" and "skin check" run on real files.
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "tests/skin/SkinTestFiles.h"
+#include "tests/support/ToolRunner.h"
 
 namespace tonilo {
 namespace {
 
-struct ToolRun {
-    std::string output;
-    int exitCode = -1;
-};
-
-ToolRun RunTool(const std::string& arguments) {
-    std::string command =
-        std::string("'" TONILO_PROGRAM_DIR "/tonilo-tool' ") + arguments + " 2>/dev/null";
-    ToolRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.output.append(buffer, count);
-    int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using test::ToolRun;
 
 class SkinTool : public ::testing::Test {
 protected:
+    // The tool's registry, home and error output stay in the scratch folder.
+    ToolRun RunTool(const std::string& arguments) {
+        return test::RunToolIn(folder_.Path(), arguments);
+    }
     ToolRun Tree(const std::string& content) {
         return RunTool("skin tree '" + folder_.Write("tree.zs", content) + "'");
     }

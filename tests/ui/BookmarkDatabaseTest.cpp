@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/TextEncoding.h"
-#include "tests/app/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo {
 namespace {

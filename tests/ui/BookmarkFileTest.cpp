@@ -4,7 +4,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/TextEncoding.h"
-#include "tests/app/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 #include "ui/BookmarkDatabase.h"
 
 namespace tonilo {

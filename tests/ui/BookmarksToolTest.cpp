@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "tests/app/ScratchFolder.h"
-#include "tests/app/ToolRunner.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ToolRunner.h"
 #include "ui/BookmarkDatabase.h"
 
 namespace tonilo {
