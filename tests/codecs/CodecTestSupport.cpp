@@ -8,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "codecs/wav/WavFormats.h"
+
 namespace tonilo::test {
 
 std::vector<int16_t> MakeSweep(uint32_t rate, uint16_t channels, double seconds) {
@@ -129,6 +131,15 @@ void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) 
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string WriteSweepWav(const std::string& path, uint32_t rate, uint16_t channels,
+                          double seconds) {
+    CodecPointer<AudioEncoder> encoder(CreateEncoderFrom(codecs::GetWavFormats, "WAV encoder"));
+    // One large piece: the file is the test's input, not what it tests.
+    WriteWholeFile(path, EncodeAll(encoder.get(), MakeRecordingFormat(rate, 16, channels),
+                                   AsBytes(MakeSweep(rate, channels, seconds)), 1 << 20));
+    return path;
 }
 
 bool RunQuietly(const std::string& command) {

@@ -69,6 +69,11 @@ private:
     std::string path_;
 };
 
+// Writes seconds of a 16-bit sweep as a WAV file through the WAV encoder;
+// returns path.
+std::string WriteSweepWav(const std::string& path, uint32_t rate, uint16_t channels,
+                          double seconds);
+
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 // Runs a shell command quietly; true when it exited with 0.

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <thread>
 
-#include "codecs/wav/WavFormats.h"
 #include "tests/codecs/CodecTestSupport.h"
 
 extern char** environ;
@@ -27,11 +26,7 @@ protected:
     void SetUp() override { setenv("TONILO_REGISTRY", folder_.Path("registry.db").c_str(), 1); }
 
     std::string MakeWav(const std::string& name, uint32_t rate, uint16_t channels, double seconds) {
-        CodecPointer<AudioEncoder> encoder(CreateEncoderFrom(codecs::GetWavFormats, "WAV encoder"));
-        auto bytes = EncodeAll(encoder.get(), MakeRecordingFormat(rate, 16, channels),
-                               AsBytes(MakeSweep(rate, channels, seconds)), 1 << 20);
-        WriteWholeFile(folder_.Path(name), bytes);
-        return folder_.Path(name);
+        return WriteSweepWav(folder_.Path(name), rate, channels, seconds);
     }
 
     ScratchFolder folder_;

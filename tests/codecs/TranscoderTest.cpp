@@ -43,13 +43,8 @@ protected:
     }
     void TearDown() override { registry_->Release(); }
 
-    // Writes seconds of a sweep as a WAV file through the WAV encoder.
     std::string MakeWav(const std::string& name, uint32_t rate, uint16_t channels, double seconds) {
-        CodecPointer<AudioEncoder> encoder(CreateEncoderFrom(codecs::GetWavFormats, "WAV encoder"));
-        auto bytes = EncodeAll(encoder.get(), MakeRecordingFormat(rate, 16, channels),
-                               AsBytes(MakeSweep(rate, channels, seconds)));
-        WriteWholeFile(folder_.Path(name), bytes);
-        return folder_.Path(name);
+        return WriteSweepWav(folder_.Path(name), rate, channels, seconds);
     }
 
     MediaInfo InfoOf(const std::string& path) {
