@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include "tests/support/CrashDuringWrite.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace tonilo {
@@ -65,21 +65,7 @@ TEST_F(AtomicFileTest, AProcessDyingAtAnyStepLeavesOldOrNewWhole) {
     std::string large(1 << 20, 'n');
     for (AtomicWriteStep dying : kSteps) {
         WriteWholeFile(path, "old contents");
-        pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            SetAtomicWriteFaultHook([dying](AtomicWriteStep step) {
-                if (step == dying)
-                    ::_exit(7);
-                return false;
-            });
-            WriteFileAtomically(path, large);
-            ::_exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 7);
+        ASSERT_TRUE(test::WriteDiesAt(dying, [&] { WriteFileAtomically(path, large); }));
         std::string contents = ReadWholeFile(path);
         SCOPED_TRACE(static_cast<int>(dying));
         if (dying == AtomicWriteStep::FlushFolder)

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/AtomicFile.h"
 #include "platform/TextEncoding.h"
 #include "scheduler/Scheduler.h"
+#include "tests/support/CrashDuringWrite.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace tonilo {
@@ -236,20 +236,7 @@ TEST_F(ScheduleFileTest, ASaveDyingAtAnyStepLeavesALoadableFile) {
         ASSERT_TRUE(after.add(event, false));
     }
     for (int step = 0; step <= static_cast<int>(AtomicWriteStep::FlushFolder); ++step) {
-        pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            SetAtomicWriteFaultHook([step](AtomicWriteStep at) {
-                if (static_cast<int>(at) == step)
-                    ::_exit(3);
-                return false;
-            });
-            after.save();
-            ::_exit(0);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3);
+        ASSERT_TRUE(test::WriteDiesAt(static_cast<AtomicWriteStep>(step), [&] { after.save(); }));
         Scheduler loaded;
         Start(&loaded);
         bool renamed = step == static_cast<int>(AtomicWriteStep::FlushFolder);

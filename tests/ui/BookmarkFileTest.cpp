@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/AtomicFile.h"
 #include "platform/TextEncoding.h"
+#include "tests/support/CrashDuringWrite.h"
 #include "tests/support/ScratchFolder.h"
 #include "ui/BookmarkDatabase.h"
 
@@ -163,20 +163,8 @@ TEST(BookmarkFileTest, ASaveDyingAtAnyStepLeavesALoadableFile) {
         after.add("/new" + std::to_string(position % 7) + ".wav", {position, "new"});
 
     for (int step = 0; step <= static_cast<int>(AtomicWriteStep::FlushFolder); ++step) {
-        pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            SetAtomicWriteFaultHook([step](AtomicWriteStep at) {
-                if (static_cast<int>(at) == step)
-                    ::_exit(3);
-                return false;
-            });
-            after.save(path);
-            ::_exit(0);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3);
+        ASSERT_TRUE(
+            test::WriteDiesAt(static_cast<AtomicWriteStep>(step), [&] { after.save(path); }));
         BookmarkDatabase loaded;
         ASSERT_TRUE(loaded.load(path));
         const BookmarkDatabase& expected =
