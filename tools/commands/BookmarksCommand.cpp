@@ -1,12 +1,12 @@
 // tonilo-tool bookmarks: the bookmark database in "bookmarks.bin" of the data
 // folder, changed as the program changes it.
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "tools/ToolCommand.h"
+#include "tools/commands/NumberArgument.h"
 #include "ui/BookmarkDatabase.h"
 
 namespace tonilo::tool {
@@ -25,12 +25,8 @@ int Fail(const std::string& message) {
 }
 
 bool ParsePosition(const std::string& text, uint16_t* position) {
-    if (text.empty() || text[0] == '-' || text[0] == '+')
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    unsigned long value = std::strtoul(text.c_str(), &end, 10);
-    if (errno || *end || value > 0xFFFF)
+    uint32_t value = 0;
+    if (!ParseUnsignedDigits(text, 10, &value) || value > 0xFFFF)
         return false;
     *position = static_cast<uint16_t>(value);
     return true;
