@@ -1,7 +1,7 @@
 #pragma once
-// The reference counting of the plug-in interface, written once for every
-// codec: each object is created with one reference and deletes itself on the
-// Release that takes the count to zero. The bases add no virtual functions,
+// What every codec object of the plug-in interface does alike, written once:
+// each is created with one reference and deletes itself on the Release that
+// takes the count to zero. The bases add no virtual functions,
 // so the interface's function table stays as the host expects it.
 #include <cstdint>
 
@@ -31,8 +31,15 @@ private:
     CodecReferences references_;
 };
 
+// An encoder, which also keeps the input format GetFormat answers with.
 class CountedEncoder : public AudioEncoder {
 public:
+    bool GetFormat(const WAVEFORMATEX** format) override {
+        if (format == nullptr)
+            return false;
+        *format = hasFormat_ ? &format_ : nullptr;
+        return hasFormat_;
+    }
     uint32_t AddRef() override { return references_.Add(); }
     uint32_t Release() override {
         uint32_t left = references_.Drop();
@@ -41,7 +48,19 @@ public:
         return left;
     }
 
+protected:
+    // Takes the PCM format an Open was asked for as the input format, kept
+    // even when the rest of that Open fails.
+    void SetInputFormat(const WAVEFORMATEX& requested) {
+        format_ = MakePcmFormat(requested.nSamplesPerSec, requested.wBitsPerSample,
+                                requested.nChannels);
+        hasFormat_ = true;
+    }
+
+    WAVEFORMATEX format_{};
+
 private:
+    bool hasFormat_ = false;
     CodecReferences references_;
 };
 

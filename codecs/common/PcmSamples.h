@@ -52,4 +52,16 @@ inline const int16_t* SamplesOf(const AudioBuffer& buffer, uint16_t bits,
     return scratch.data();
 }
 
+// The whole frames of buffer (a trailing partial frame left out) as 16-bit
+// samples, through SamplesOf; *frames is the number of frames.
+inline const int16_t* WholeFrameSamples(const AudioBuffer& buffer, const WAVEFORMATEX& format,
+                                        std::vector<int16_t>& scratch, int* frames) {
+    AudioBuffer whole = buffer;
+    whole.used -= whole.used % BlockAlign(format);
+    size_t sampleCount = 0;
+    const int16_t* samples = SamplesOf(whole, format.wBitsPerSample, scratch, &sampleCount);
+    *frames = static_cast<int>(sampleCount / format.nChannels);
+    return samples;
+}
+
 } // namespace tonilo::codecs

@@ -51,9 +51,7 @@ bool Mp3Encoder::Open(ByteStream* stream, const RecordingFormat* format) {
     Discard();
     if (stream == nullptr || format == nullptr || !Accepts(&format->format))
         return false;
-    format_ = MakePcmFormat(format->format.nSamplesPerSec, format->format.wBitsPerSample,
-                            format->format.nChannels);
-    hasFormat_ = true;
+    SetInputFormat(format->format);
     uint32_t level = std::min<uint32_t>(format->extra, kMp3QualityLevels - 1);
     uint32_t kbps = Mp3BitrateKbps(format_.nSamplesPerSec, format_.nChannels, level);
 
@@ -102,11 +100,8 @@ bool Mp3Encoder::Encode(AudioBuffer* buffer) {
         return false;
     if (buffer->data == nullptr || buffer->used < BlockAlign(format_))
         return true;
-    AudioBuffer whole = *buffer;
-    whole.used -= whole.used % BlockAlign(format_);
-    size_t sampleCount = 0;
-    const int16_t* samples = SamplesOf(whole, format_.wBitsPerSample, samples_, &sampleCount);
-    int perChannel = static_cast<int>(sampleCount / format_.nChannels);
+    int perChannel = 0;
+    const int16_t* samples = WholeFrameSamples(*buffer, format_, samples_, &perChannel);
     output_.resize(OutputBound(static_cast<size_t>(perChannel)));
     int bytes;
     if (format_.nChannels == 2) {
@@ -142,13 +137,6 @@ uint32_t Mp3Encoder::Command(uint32_t command, uintptr_t a, uintptr_t b) {
     default:
         return 0;
     }
-}
-
-bool Mp3Encoder::GetFormat(const WAVEFORMATEX** format) {
-    if (format == nullptr)
-        return false;
-    *format = hasFormat_ ? &format_ : nullptr;
-    return hasFormat_;
 }
 
 bool Mp3Encoder::WriteTagFrame() {

@@ -18,7 +18,6 @@ public:
     bool Open(ByteStream* stream, const RecordingFormat* format) override;
     bool Encode(AudioBuffer* buffer) override;
     uint32_t Command(uint32_t command, uintptr_t a, uintptr_t b) override;
-    bool GetFormat(const WAVEFORMATEX** format) override;
     bool Close() override;
 
     static bool Accepts(const WAVEFORMATEX* format);
@@ -30,8 +29,6 @@ private:
 
     ByteStream* stream_ = nullptr;
     lame_global_flags* lame_ = nullptr;
-    WAVEFORMATEX format_{};
-    bool hasFormat_ = false;
     bool writesTag_ = false;
     bool writeFailed_ = false;
     int64_t startPosition_ = 0;

@@ -17,9 +17,7 @@ bool WavEncoder::Open(ByteStream* stream, const RecordingFormat* format) {
     Close();
     if (stream == nullptr || format == nullptr || !Accepts(&format->format))
         return false;
-    format_ = MakePcmFormat(format->format.nSamplesPerSec, format->format.wBitsPerSample,
-                            format->format.nChannels);
-    hasFormat_ = true;
+    SetInputFormat(format->format);
     SF_INFO info{};
     info.samplerate = static_cast<int>(format_.nSamplesPerSec);
     info.channels = format_.nChannels;
@@ -68,13 +66,6 @@ uint32_t WavEncoder::Command(uint32_t command, uintptr_t a, uintptr_t b) {
     default:
         return 0;
     }
-}
-
-bool WavEncoder::GetFormat(const WAVEFORMATEX** format) {
-    if (format == nullptr)
-        return false;
-    *format = hasFormat_ ? &format_ : nullptr;
-    return hasFormat_;
 }
 
 bool WavEncoder::Close() {

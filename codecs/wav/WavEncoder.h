@@ -18,7 +18,6 @@ public:
     bool Open(ByteStream* stream, const RecordingFormat* format) override;
     bool Encode(AudioBuffer* buffer) override;
     uint32_t Command(uint32_t command, uintptr_t a, uintptr_t b) override;
-    bool GetFormat(const WAVEFORMATEX** format) override;
     bool Close() override;
 
     static bool Accepts(const WAVEFORMATEX* format);
@@ -27,8 +26,6 @@ private:
     ByteStream* stream_ = nullptr;
     std::unique_ptr<SndfileStreamIo> io_;
     SNDFILE* file_ = nullptr;
-    WAVEFORMATEX format_{};
-    bool hasFormat_ = false;
 };
 
 } // namespace tonilo::codecs

@@ -41,9 +41,7 @@ bool ZafEncoder::Open(ByteStream* stream, const RecordingFormat* format) {
     Discard();
     if (stream == nullptr || format == nullptr || !Accepts(&format->format))
         return false;
-    format_ = MakePcmFormat(format->format.nSamplesPerSec, format->format.wBitsPerSample,
-                            format->format.nChannels);
-    hasFormat_ = true;
+    SetInputFormat(format->format);
     stream_ = stream;
     writeFailed_ = false;
 
@@ -80,11 +78,8 @@ bool ZafEncoder::Encode(AudioBuffer* buffer) {
         return false;
     if (buffer->data == nullptr || buffer->used < BlockAlign(format_))
         return true;
-    AudioBuffer whole = *buffer;
-    whole.used -= whole.used % BlockAlign(format_);
-    size_t sampleCount = 0;
-    const int16_t* samples = SamplesOf(whole, format_.wBitsPerSample, samples_, &sampleCount);
-    int perChannel = static_cast<int>(sampleCount / format_.nChannels);
+    int perChannel = 0;
+    const int16_t* samples = WholeFrameSamples(*buffer, format_, samples_, &perChannel);
     return ope_encoder_write(encoder_, samples, perChannel) == OPE_OK && !writeFailed_;
 }
 
@@ -106,13 +101,6 @@ uint32_t ZafEncoder::Command(uint32_t command, uintptr_t a, uintptr_t b) {
     default:
         return 0;
     }
-}
-
-bool ZafEncoder::GetFormat(const WAVEFORMATEX** format) {
-    if (format == nullptr)
-        return false;
-    *format = hasFormat_ ? &format_ : nullptr;
-    return hasFormat_;
 }
 
 bool ZafEncoder::Close() {
