@@ -102,9 +102,8 @@ int RunConvertCommand(const ToolContext&, const Arguments& arguments) {
         } else if (argument == "--encoder" && i + 1 < arguments.size()) {
             request.encoderName = arguments[++i];
         } else if (argument == "--quality" && i + 1 < arguments.size()) {
-            char* end = nullptr;
-            long quality = std::strtol(arguments[++i].c_str(), &end, 10);
-            if (end == arguments[i].c_str() || *end != '\0' || quality < 0 || quality > 255)
+            long quality = 0;
+            if (!ParseNumber(arguments[++i], 0, 255, &quality))
                 return UsageError(kUsage);
             request.quality = static_cast<int>(quality);
         } else if (argument.size() > 1 && argument[0] == '-' && argument[1] == '-') {
