@@ -10,13 +10,10 @@
 
 namespace tonilo::codecs {
 
-// A decoder with no commands of its own: Command and the forwarded calls
-// answer 0.
-class CountedDecoder : public AudioDecoder {
+// Interface with the reference count: Release deletes the object on the
+// last reference.
+template <class Interface> class Counted : public Interface {
 public:
-    uint32_t Command(uint32_t, uintptr_t, uintptr_t) override { return 0; }
-    uint32_t Forwarded3(uintptr_t) override { return 0; }
-    uint32_t Forwarded4(uintptr_t) override { return 0; }
     uint32_t Release() override {
         uint32_t left = references_.Drop();
         if (left == 0)
@@ -25,14 +22,24 @@ public:
     }
 
 protected:
-    ~CountedDecoder() override = default;
+    ~Counted() override = default;
+    uint32_t AddReference() { return references_.Add(); }
 
 private:
     CodecReferences references_;
 };
 
+// A decoder with no commands of its own: Command and the forwarded calls
+// answer 0.
+class CountedDecoder : public Counted<AudioDecoder> {
+public:
+    uint32_t Command(uint32_t, uintptr_t, uintptr_t) override { return 0; }
+    uint32_t Forwarded3(uintptr_t) override { return 0; }
+    uint32_t Forwarded4(uintptr_t) override { return 0; }
+};
+
 // An encoder, which also keeps the input format GetFormat answers with.
-class CountedEncoder : public AudioEncoder {
+class CountedEncoder : public Counted<AudioEncoder> {
 public:
     bool GetFormat(const WAVEFORMATEX** format) override {
         if (format == nullptr)
@@ -40,13 +47,7 @@ public:
         *format = hasFormat_ ? &format_ : nullptr;
         return hasFormat_;
     }
-    uint32_t AddRef() override { return references_.Add(); }
-    uint32_t Release() override {
-        uint32_t left = references_.Drop();
-        if (left == 0)
-            delete this;
-        return left;
-    }
+    uint32_t AddRef() override { return AddReference(); }
 
 protected:
     // Takes the PCM format an Open was asked for as the input format, kept
@@ -61,7 +62,6 @@ protected:
 
 private:
     bool hasFormat_ = false;
-    CodecReferences references_;
 };
 
 } // namespace tonilo::codecs
