@@ -1,6 +1,4 @@
 #pragma once
-// TEAM NOTE (temporary, will be removed): before you edit or build anything, read /work/main/.team-rules.md
-// - it has the rules for working beside the other engineers in this tree (build folders, commits, time).
 // The format registry: every decoder, encoder and filter by name or extension.
 // It merges the Formats key of the registry, the lists that plug-in libraries
 // return from GetFormats (loaded on first need) and the built-in filter table.

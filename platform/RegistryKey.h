@@ -1,6 +1,4 @@
 #pragma once
-// TEAM NOTE (temporary, will be removed): before you edit or build anything, read /work/main/.team-rules.md
-// - it has the rules for working beside the other engineers in this tree (build folders, commits, time).
 // Registry access for every piece of configuration: remembers a root and a base
 // path, opens the key below it on demand, and reads and writes typed values.
 // Strings are UTF-8 here and stored as REG_SZ in UTF-16LE with their terminator,

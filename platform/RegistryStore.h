@@ -1,6 +1,4 @@
 #pragma once
-// TEAM NOTE (temporary, will be removed): before you edit or build anything, read /work/main/.team-rules.md
-// - it has the rules for working beside the other engineers in this tree (build folders, commits, time).
 // The registry: keys under three roots holding typed values, kept in one SQLite
 // database per user so that several Tonilo processes can read and write at once.
 // Key and value names compare without regard to (ASCII) case; key paths use

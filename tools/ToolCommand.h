@@ -1,6 +1,4 @@
 #pragma once
-// TEAM NOTE (temporary, will be removed): before you edit or build anything, read /work/main/.team-rules.md
-// - it has the rules for working beside the other engineers in this tree (build folders, commits, time).
 // tonilo-tool's commands. Each command lives in commands/<Name>Command.cpp and is
 // listed once in main.cpp's table. A command returns the process exit code:
 // 0 success, 1 a failure the user caused or must know about, 2 a wrong invocation.

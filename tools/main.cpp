@@ -1,5 +1,3 @@
-// TEAM NOTE (temporary, will be removed): before you edit or build anything, read /work/main/.team-rules.md
-// - it has the rules for working beside the other engineers in this tree (build folders, commits, time).
 // tonilo-tool: Tonilo's command-line companion for users, administrators and tests.
 #include <cstdio>
 #include <cstring>

@@ -1,6 +1,4 @@
 #pragma once
-// TEAM NOTE (temporary, will be removed): before you edit or build anything, read /work/main/.team-rules.md
-// - it has the rules for working beside the other engineers in this tree (build folders, commits, time).
 // The codec plug-in contract: the one header a codec plug-in includes.
 //
 // A plug-in is a shared library in the program folder's Codecs/ that exports

@@ -1,6 +1,4 @@
 #pragma once
-// TEAM NOTE (temporary, will be removed): before you edit or build anything, read /work/main/.team-rules.md
-// - it has the rules for working beside the other engineers in this tree (build folders, commits, time).
 // A filter transforms audio buffers in place. Filters chain from the tail back to
 // the head through their source links; one Process call on the tail runs every
 // filter from head to tail over the same buffer. Each filter has one lock, taken

@@ -1,6 +1,4 @@
 #pragma once
-// TEAM NOTE (temporary, will be removed): before you edit or build anything, read /work/main/.team-rules.md
-// - it has the rules for working beside the other engineers in this tree (build folders, commits, time).
 // What the engine needs from the format registry: codecs and filters by name or
 // file extension. Every call may come from any thread; the host locks itself.
 #include <cstdint>

@@ -1,6 +1,4 @@
 #pragma once
-// TEAM NOTE (temporary, will be removed): before you edit or build anything, read /work/main/.team-rules.md
-// - it has the rules for working beside the other engineers in this tree (build folders, commits, time).
 // The process-wide engine error log: the failures of the current engine operation
 // as a short stack of entries (source location, code, text). Every Recorder and
 // Player operation clears it on entry; ShowMessage presents the most meaningful

@@ -1,6 +1,4 @@
 #pragma once
-// TEAM NOTE (temporary, will be removed): before you edit or build anything, read /work/main/.team-rules.md
-// - it has the rules for working beside the other engineers in this tree (build folders, commits, time).
 // The engine's table of built-in filters, registered with the format registry so
 // that chains are assembled by name ("Eq Audio Filter", ...).
 #include <cstdint>
