@@ -47,20 +47,6 @@ std::string WithoutTrailingSlashes(std::string path) {
     return path;
 }
 
-// "\My Documents" and "\My Documents\sub" mean the documents folder.
-std::string ResolveDirectory(const std::string& directory, const std::string& documents) {
-    size_t aliasLength = std::strlen(kDocumentsAlias);
-    if (directory.size() < aliasLength ||
-        strncasecmp(directory.c_str(), kDocumentsAlias, aliasLength) != 0)
-        return directory;
-    std::string rest = directory.substr(aliasLength);
-    if (!rest.empty() && rest[0] != '\\' && rest[0] != '/')
-        return directory; // "\My Documents2" is another folder
-    for (char& c : rest)
-        c = c == '\\' ? '/' : c;
-    return WithoutTrailingSlashes(documents + rest);
-}
-
 std::string TwoDigits(int value) {
     char text[16];
     std::snprintf(text, sizeof text, "%02d", value);
@@ -134,6 +120,20 @@ std::string Expand(const std::string& text, const std::tm& time, const CallerPie
 
 } // namespace
 
+std::string ResolveRecordingDirectory(const std::string& directory, const std::string& documents) {
+    size_t aliasLength = std::strlen(kDocumentsAlias);
+    if (directory.size() < aliasLength ||
+        strncasecmp(directory.c_str(), kDocumentsAlias, aliasLength) != 0)
+        return directory;
+    std::string rest = directory.substr(aliasLength);
+    if (!rest.empty() && rest[0] != '\\' && rest[0] != '/')
+        return directory; // "\My Documents2" is another folder
+    for (char& c : rest)
+        c = c == '\\' ? '/' : c;
+    return WithoutTrailingSlashes(documents + rest);
+}
+
+
 bool IsForbiddenNameCharacter(char c) {
     return c != '\0' && std::strchr("\\/:*?\"<>|", c);
 }
@@ -182,7 +182,7 @@ bool RecordingNamer::MakeRecordingPath(const NamingRequest& request) {
     }
 
     const std::string documents = WithoutTrailingSlashes(documentsFolder_());
-    std::string directory = ResolveDirectory(*request.directory, documents);
+    std::string directory = ResolveRecordingDirectory(*request.directory, documents);
     if (directory.empty() || directory[0] != '/') {
         GetErrorLog().AddCode(__FILE__, __LINE__, kCannotCreateDirectory);
         return false;

@@ -17,6 +17,10 @@
 
 namespace tonilo {
 
+// The folder a recording directory setting names: "\My Documents" and
+// "\My Documents\sub" mean the documents folder (and a folder in it).
+std::string ResolveRecordingDirectory(const std::string& directory, const std::string& documents);
+
 struct NamingRequest {
     std::optional<std::string> explicitPath; // when set, everything else is ignored
     std::optional<std::string> directory;    // absolute; "\My Documents" is the documents folder

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "app/SettingsStore.h"
+#include "app/entry/StartupRecovery.h"
 #include "formats/ProgramFormatRegistry.h"
 #include "platform/LanguageResources.h"
 #include "platform/ProgramPaths.h"
@@ -22,6 +24,8 @@ int main(int argc, char** argv) {
         std::printf("%s\n", GetErrorLog().Title().c_str());
         return 0;
     }
+    // Recordings a crash left hidden get their names before anything records.
+    RecoverLeftRecordings(SettingsKeyPathForFolder(ProgramFolder()).c_str());
     FormatRegistry* registry = CreateProgramFormatRegistry();
     std::printf("%s: %u formats from %s\n", GetErrorLog().Title().c_str(), registry->Count(),
                 ProgramFolder().c_str());
