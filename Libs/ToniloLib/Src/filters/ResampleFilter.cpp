@@ -164,7 +164,7 @@ bool ResampleFilter::ConvertRate(AudioBuffer& buffer, uint32_t inputFrames) {
         GetErrorLog().Add(__FILE__, __LINE__, "%s", error ? error : "resampling failed");
         return false;
     }
-    if (!aligned)
+    if (!aligned && frames > 0) // an empty room has no vector to copy from
         std::memcpy(buffer.data, produced.data(), static_cast<size_t>(frames) * channels * 2);
     buffer.used = static_cast<uint32_t>(frames) * channels * 2;
     return ConvertChannels(buffer);
