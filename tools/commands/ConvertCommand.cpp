@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +15,8 @@
 #include "tools/ToolCommand.h"
 #include "tools/ToolStartup.h"
 #include "tools/commands/FilterChainStage.h"
+#include "tools/commands/StopRequest.h"
+#include "tools/commands/TimeText.h"
 
 namespace tonilo::tool {
 namespace {
@@ -23,25 +24,6 @@ namespace {
 constexpr const char* kUsage =
     "convert SRC DST [--encoder NAME] [--quality N] [--rate HZ] [--bits 8|16] [--channels 1|2]\n"
     "                [--resample-quality 0|1|2] [--eq NAME|v1,...,v10] [--preamp V]";
-
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
-
-extern "C" void OnInterrupt(int) {
-    interrupted.store(true);
-}
-
-std::string TimeText(uint64_t milliseconds) {
-    uint64_t seconds = milliseconds / 1000;
-    char text[32];
-    if (seconds >= 3600)
-        std::snprintf(text, sizeof text, "%d:%02d:%02d", static_cast<int>(seconds / 3600),
-                      static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
-    else
-        std::snprintf(text, sizeof text, "%d:%02d", static_cast<int>(seconds / 60),
-                      static_cast<int>(seconds % 60));
-    return text;
-}
 
 bool progressShown = false;
 
@@ -64,29 +46,6 @@ void ShowProgress(const TranscodeProgress& progress) {
         std::fprintf(stderr, "\rconverting: %s ", TimeText(progress.doneMs).c_str());
     }
 }
-
-// Restores the previous Ctrl-C handling when the command ends.
-class InterruptCatcher {
-public:
-    InterruptCatcher() {
-        interrupted.store(false);
-        struct sigaction action {};
-        action.sa_handler = OnInterrupt;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &previousInterrupt_);
-        sigaction(SIGTERM, &action, &previousTerminate_);
-    }
-    ~InterruptCatcher() {
-        sigaction(SIGINT, &previousInterrupt_, nullptr);
-        sigaction(SIGTERM, &previousTerminate_, nullptr);
-    }
-    InterruptCatcher(const InterruptCatcher&) = delete;
-    InterruptCatcher& operator=(const InterruptCatcher&) = delete;
-
-private:
-    struct sigaction previousInterrupt_ {};
-    struct sigaction previousTerminate_ {};
-};
 
 } // namespace
 
@@ -117,7 +76,7 @@ int RunConvertCommand(const ToolContext&, const Arguments& arguments) {
     request.source = names[0];
     request.target = names[1];
     request.progress = ShowProgress;
-    request.cancel = &interrupted;
+    request.cancel = StopRequest::Flag();
     FilterChainStage stage(filterOptions);
     if (filterOptions.Any())
         request.stage = &stage;
@@ -127,7 +86,7 @@ int RunConvertCommand(const ToolContext&, const Arguments& arguments) {
     TranscodeReport report;
     TranscodeResult result;
     {
-        InterruptCatcher catcher;
+        StopRequest stopRequest;
         result = Transcode(registry, request, &report);
     }
     registry->Release();

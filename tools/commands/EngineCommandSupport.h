@@ -13,6 +13,8 @@
 #include <string>
 
 #include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "tools/commands/StopRequest.h"
+#include "tools/commands/TimeText.h"
 
 namespace tonilo::tool {
 
@@ -59,48 +61,6 @@ private:
     std::condition_variable arrived_;
     std::deque<Entry> queue_;
 };
-
-// Ctrl-C and SIGTERM set a flag the command polls; the previous handlers come
-// back when the catcher goes.
-class StopRequest {
-public:
-    StopRequest() {
-        requested_.store(false);
-        struct sigaction action {};
-        action.sa_handler = &StopRequest::OnSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &previousInterrupt_);
-        sigaction(SIGTERM, &action, &previousTerminate_);
-    }
-    ~StopRequest() {
-        sigaction(SIGINT, &previousInterrupt_, nullptr);
-        sigaction(SIGTERM, &previousTerminate_, nullptr);
-    }
-    StopRequest(const StopRequest&) = delete;
-    StopRequest& operator=(const StopRequest&) = delete;
-
-    static bool Requested() { return requested_.load(); }
-
-private:
-    static void OnSignal(int) { requested_.store(true); }
-
-    static inline std::atomic<bool> requested_{false};
-    struct sigaction previousInterrupt_ {};
-    struct sigaction previousTerminate_ {};
-};
-
-// "%d:%02d" below an hour, "%d:%02d:%02d" from there on.
-inline std::string TimeText(uint64_t milliseconds) {
-    uint64_t seconds = milliseconds / 1000;
-    char text[32];
-    if (seconds >= 3600)
-        std::snprintf(text, sizeof text, "%d:%02d:%02d", static_cast<int>(seconds / 3600),
-                      static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
-    else
-        std::snprintf(text, sizeof text, "%d:%02d", static_cast<int>(seconds / 60),
-                      static_cast<int>(seconds % 60));
-    return text;
-}
 
 // The newest coded entry's message and the entry's text, as the user sees it.
 inline void ReportEngineError(const char* command) {
