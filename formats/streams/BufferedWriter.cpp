@@ -65,20 +65,32 @@ bool BufferedWriter::WriteToFile(const uint8_t* bytes, int64_t count) {
         const ssize_t put = ::write(descriptor_, bytes, static_cast<size_t>(count));
         if (put < 0 && errno == EINTR)
             continue;
-        if (put <= 0)
+        if (put <= 0) {
+            ForgetUnwritten();
             return false;
+        }
         bytes += put;
         count -= put;
+        filePosition_ += put;
+        if (filePosition_ > sizeOnFile_)
+            sizeOnFile_ = filePosition_;
     }
     return true;
 }
 
+void BufferedWriter::ForgetUnwritten() {
+    // What did not reach the file is gone; the counts go back to what did, so
+    // the file is cut at the end of its last written byte, not at the length
+    // the lost bytes would have given it.
+    filled_ = 0;
+    position_ = filePosition_;
+    size_ = sizeOnFile_;
+    failed_ = true;
+}
+
 int32_t BufferedWriter::Write(const void* buffer, int32_t count) {
-    if (descriptor_ < 0 || buffer == nullptr || count < 1)
+    if (descriptor_ < 0 || failed_ || buffer == nullptr || count < 1)
         return 0;
-    position_ += count;
-    if (position_ > size_)
-        size_ = position_;
     const auto* bytes = static_cast<const uint8_t*>(buffer);
     int32_t remaining = count;
     const int32_t first = std::min(remaining, capacity_ - filled_);
@@ -86,27 +98,27 @@ int32_t BufferedWriter::Write(const void* buffer, int32_t count) {
     filled_ += first;
     bytes += first;
     remaining -= first;
-    if (filled_ < capacity_)
-        return count;
-    if (!WriteToFile(buffer_.get(), capacity_))
-        return 0;
-    filled_ = 0;
-    while (remaining > 0) {
-        if (remaining < capacity_) {
-            std::memcpy(buffer_.get(), bytes, static_cast<size_t>(remaining));
-            filled_ = remaining;
-            break;
-        }
+    if (filled_ == capacity_) {
+        if (!WriteToFile(buffer_.get(), capacity_))
+            return 0;
+        filled_ = 0;
+    }
+    while (remaining >= capacity_) {
         if (!WriteToFile(bytes, capacity_))
             return 0;
         bytes += capacity_;
         remaining -= capacity_;
     }
+    std::memcpy(buffer_.get(), bytes, static_cast<size_t>(remaining));
+    filled_ += remaining;
+    position_ += count;
+    if (position_ > size_)
+        size_ = position_;
     return count;
 }
 
 bool BufferedWriter::Flush(bool toDisk) {
-    if (descriptor_ < 0)
+    if (descriptor_ < 0 || failed_)
         return false;
     if (filled_ > 0) {
         if (!WriteToFile(buffer_.get(), filled_))
@@ -126,6 +138,7 @@ int64_t BufferedWriter::Seek(int64_t offset, int32_t origin) {
     if (result < 0)
         return -1;
     position_ = static_cast<int64_t>(result);
+    filePosition_ = position_;
     return position_;
 }
 

@@ -25,7 +25,9 @@ public:
     BufferedWriter& operator=(const BufferedWriter&) = delete;
 
     intptr_t GetHandle() override;
-    // Returns count, or 0 when the bytes could not reach the file.
+    // Returns count, or 0 when the bytes could not reach the file. A failed
+    // write drops what is still buffered and fails every later write, flush
+    // and seek: Tell and GetSize then count only what the file holds.
     [[nodiscard]] int32_t Write(const void* buffer, int32_t count) override;
     // Flushes first. Origin 2 counts from the largest position written, not from
     // the end of a pre-grown file.
@@ -40,6 +42,7 @@ public:
 
 private:
     bool WriteToFile(const uint8_t* bytes, int64_t count);
+    void ForgetUnwritten();
 
     int descriptor_ = -1;
     std::unique_ptr<uint8_t[]> buffer_;
@@ -47,6 +50,9 @@ private:
     int32_t filled_ = 0;
     int64_t size_ = 0;     // largest position written
     int64_t position_ = 0; // logical position
+    int64_t filePosition_ = 0; // where the descriptor stands
+    int64_t sizeOnFile_ = 0;   // largest position the file really reached
+    bool failed_ = false;
 };
 
 } // namespace tonilo

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -112,6 +115,32 @@ TEST(BufferedWriterTest, FullDiskFailsTheWriteThatSpills) {
     EXPECT_EQ(writer->Write(bytes.data(), 10), 0);
     EXPECT_FALSE(writer->Flush());
     writer->Release();
+}
+
+TEST(BufferedWriterTest, AfterAPartialWriteTheCountsAreWhatTheFileHolds) {
+    // A file size limit stands in for a disk that fills in the middle of a
+    // buffer: the kernel takes the first part of it and refuses the rest.
+    ScratchFile file;
+    BufferedWriter* writer = nullptr;
+    ASSERT_EQ(CreateFileWriter(&writer, file.c_str(), 300, 4096, nullptr), 0);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limit = previous;
+    limit.rlim_cur = 1000;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const auto bytes = PatternBytes(400);
+    int32_t accepted = 0;
+    for (int i = 0; i < 4; ++i)
+        accepted += writer->Write(bytes.data(), 400);
+    const int64_t size = writer->GetSize();
+    const int64_t position = writer->Tell();
+    writer->Release();
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    EXPECT_EQ(accepted, 800) << "the third write is the one that spills";
+    EXPECT_EQ(size, 1000);
+    EXPECT_EQ(position, 1000);
+    EXPECT_EQ(FileSize(file.Path()), 1000) << "the grown file is cut at its last byte";
 }
 
 TEST(BufferedWriterTest, UnusableWritersFailCleanly) {

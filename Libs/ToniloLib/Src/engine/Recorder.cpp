@@ -425,12 +425,9 @@ void Recorder::Close() {
         }
     }
     if (file_.IsActive()) {
-        // A writer that could not write still counted the bytes, and the file
-        // got that length as a hole; the audio ends where the hole begins.
-        if (failed_ || writeFailed) {
-            file_.CutTrailingHole();
-            RepairWavSizes(file_.HiddenPath()); // a WAV's header may lag behind its data
-        }
+        // A WAV's header may lag behind the data that did reach the disk.
+        if (failed_ || writeFailed)
+            RepairWavSizes(file_.HiddenPath());
         // A recording that captured nothing, or none of whose bytes reached
         // the disk, leaves no file.
         bool keep = durationMs_ != 0 && file_.Size() > 0;

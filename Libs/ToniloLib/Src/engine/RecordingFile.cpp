@@ -152,23 +152,6 @@ uint64_t RecordingFile::Size() const {
     return static_cast<uint64_t>(status.st_size);
 }
 
-bool RecordingFile::CutTrailingHole() {
-    if (!IsActive())
-        return false;
-    int descriptor = open(hiddenPath_.c_str(), O_WRONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return false;
-    bool cut = false;
-    off_t end = lseek(descriptor, 0, SEEK_END);
-    off_t hole = lseek(descriptor, 0, SEEK_HOLE);
-    // Only a hole that runs to the end: SEEK_DATA from it finds nothing.
-    if (end > 0 && hole >= 0 && hole < end && lseek(descriptor, hole, SEEK_DATA) < 0 &&
-        errno == ENXIO)
-        cut = ftruncate(descriptor, hole) == 0;
-    close(descriptor);
-    return cut;
-}
-
 std::string RecordingFile::Finish(bool keep) {
     if (!IsActive())
         return "";

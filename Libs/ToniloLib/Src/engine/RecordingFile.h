@@ -32,10 +32,6 @@ public:
     bool MarkGrown();
     // How many bytes of the file are audio, once they reached the file.
     void NoteLength(uint64_t bytes);
-    // Cuts the file at the start of a hole at its end: what a writer that
-    // counted bytes it could not write (disk full) leaves when it sets the
-    // file's length. False when there was none.
-    bool CutTrailingHole();
     // Bytes in the hidden file now; 0 when there is none.
     uint64_t Size() const;
     // Gives the file its name (or, if that was taken meanwhile, the next free
