@@ -130,8 +130,12 @@ uint32_t Mp3Encoder::Command(uint32_t command, uintptr_t a, uintptr_t b) {
         return Mp3BitrateKbps(format->nSamplesPerSec, format->nChannels, static_cast<uint32_t>(b));
     case ENCODER_UPDATE_HEADER:
         // Every frame LAME has finished is already in the stream; what it
-        // still holds cannot be written without ending the file.
-        if (stream_ == nullptr)
+        // still holds cannot be written without ending the file. The tag is
+        // brought up to the frames so far, so that a file cut off by a crash
+        // reports its length instead of a guess from its first frames.
+        if (stream_ == nullptr || writeFailed_)
+            return 0;
+        if (writesTag_ && !WriteTagFrame())
             return 0;
         return stream_->Seek(0, 1) >= 0 ? 1 : 0;
     default:

@@ -6,6 +6,13 @@
 #include "codecs/zaf/ZafQuality.h"
 
 namespace tonilo::codecs {
+namespace {
+
+// In 48 kHz samples, the unit libopusenc counts its delays in.
+constexpr int kDecisionDelay = 4800;
+constexpr int kMuxingDelay = 24000;
+
+} // namespace
 
 ZafEncoder::~ZafEncoder() {
     Discard();
@@ -65,8 +72,14 @@ bool ZafEncoder::Open(ByteStream* stream, const RecordingFormat* format) {
     opus_int32 bitrate = static_cast<opus_int32>(ZafBitrateKbps(level) * 1000);
     // The input's true resolution lets Opus spend nothing on the noise below it.
     opus_int32 depth = format_.wBitsPerSample;
+    // libopusenc by default holds two seconds of input for its decisions and
+    // a second of packets per page, so a recording cut off by a crash would
+    // lose three seconds and more. A tenth of a second and half-second pages
+    // keep the file on disk within a second of the microphone.
     if (ope_encoder_ctl(encoder_, OPUS_SET_BITRATE(bitrate)) != OPE_OK ||
-        ope_encoder_ctl(encoder_, OPUS_SET_LSB_DEPTH(depth)) != OPE_OK) {
+        ope_encoder_ctl(encoder_, OPUS_SET_LSB_DEPTH(depth)) != OPE_OK ||
+        ope_encoder_ctl(encoder_, OPE_SET_DECISION_DELAY(kDecisionDelay)) != OPE_OK ||
+        ope_encoder_ctl(encoder_, OPE_SET_MUXING_DELAY(kMuxingDelay)) != OPE_OK) {
         Discard();
         return false;
     }
