@@ -10,6 +10,7 @@ namespace tonilo {
 // hardware-button action labels.
 // clang-format off
 const ResourceString kEnglishStrings[] = {
+    {712, "English"}, // the language's own name, written at first run
     {1205, "Start/pause rec."},
     {1206, "Start/pause play."},
     {1207, "Stop rec/play"},
