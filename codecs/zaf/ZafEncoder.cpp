@@ -8,8 +8,10 @@
 namespace tonilo::codecs {
 namespace {
 
-// In 48 kHz samples, the unit libopusenc counts its delays in.
-constexpr int kDecisionDelay = 4800;
+// In 48 kHz samples, the unit libopusenc counts its delays in. Holding input
+// back for decisions bought nothing measurable on speech, and a recording
+// wants every encoded packet on its way to the disk.
+constexpr int kDecisionDelay = 0;
 constexpr int kMuxingDelay = 24000;
 
 } // namespace
@@ -30,18 +32,21 @@ bool ZafEncoder::Accepts(const WAVEFORMATEX* format) {
            format->nSamplesPerSec <= kHighestEncoderRate;
 }
 
-int ZafEncoder::WritePage(void* self, const unsigned char* bytes, opus_int32 count) {
-    auto* encoder = static_cast<ZafEncoder*>(self);
-    opus_int32 done = 0;
-    while (done < count) {
-        int32_t written = encoder->stream_->Write(bytes + done, count - done);
-        if (written <= 0) {
-            encoder->writeFailed_ = true;
-            return 1;
+bool ZafEncoder::WritePages(bool flush) {
+    unsigned char* page = nullptr;
+    opus_int32 length = 0;
+    while (!writeFailed_ && ope_encoder_get_page(encoder_, &page, &length, flush ? 1 : 0) == 1) {
+        opus_int32 done = 0;
+        while (done < length) {
+            int32_t written = stream_->Write(page + done, length - done);
+            if (written <= 0) {
+                writeFailed_ = true;
+                break;
+            }
+            done += written;
         }
-        done += written;
     }
-    return 0;
+    return !writeFailed_;
 }
 
 bool ZafEncoder::Open(ByteStream* stream, const RecordingFormat* format) {
@@ -52,7 +57,6 @@ bool ZafEncoder::Open(ByteStream* stream, const RecordingFormat* format) {
     stream_ = stream;
     writeFailed_ = false;
 
-    static const OpusEncCallbacks kCallbacks = {WritePage, CloseStream};
     OggOpusComments* comments = ope_comments_create();
     if (comments == nullptr) {
         stream_ = nullptr;
@@ -60,9 +64,10 @@ bool ZafEncoder::Open(ByteStream* stream, const RecordingFormat* format) {
     }
     ope_comments_add(comments, "ENCODER", "Tonilo");
     int error = OPE_OK;
-    encoder_ = ope_encoder_create_callbacks(&kCallbacks, this, comments,
-                                            static_cast<opus_int32>(format_.nSamplesPerSec),
-                                            format_.nChannels, 0, &error);
+    // Pages are pulled rather than pushed through callbacks, so that a header
+    // update can take the page being filled as well.
+    encoder_ = ope_encoder_create_pull(comments, static_cast<opus_int32>(format_.nSamplesPerSec),
+                                       format_.nChannels, 0, &error);
     ope_comments_destroy(comments);
     if (encoder_ == nullptr) {
         stream_ = nullptr;
@@ -74,8 +79,7 @@ bool ZafEncoder::Open(ByteStream* stream, const RecordingFormat* format) {
     opus_int32 depth = format_.wBitsPerSample;
     // libopusenc by default holds two seconds of input for its decisions and
     // a second of packets per page, so a recording cut off by a crash would
-    // lose three seconds and more. A tenth of a second and half-second pages
-    // keep the file on disk within a second of the microphone.
+    // lose three seconds and more.
     if (ope_encoder_ctl(encoder_, OPUS_SET_BITRATE(bitrate)) != OPE_OK ||
         ope_encoder_ctl(encoder_, OPUS_SET_LSB_DEPTH(depth)) != OPE_OK ||
         ope_encoder_ctl(encoder_, OPE_SET_DECISION_DELAY(kDecisionDelay)) != OPE_OK ||
@@ -93,7 +97,7 @@ bool ZafEncoder::Encode(AudioBuffer* buffer) {
         return true;
     int perChannel = 0;
     const int16_t* samples = WholeFrameSamples(*buffer, format_, samples_, &perChannel);
-    return ope_encoder_write(encoder_, samples, perChannel) == OPE_OK && !writeFailed_;
+    return ope_encoder_write(encoder_, samples, perChannel) == OPE_OK && WritePages(false);
 }
 
 uint32_t ZafEncoder::Command(uint32_t command, uintptr_t a, uintptr_t b) {
@@ -106,11 +110,11 @@ uint32_t ZafEncoder::Command(uint32_t command, uintptr_t a, uintptr_t b) {
     case ENCODER_BITRATE_KBPS:
         return Accepts(format) ? ZafBitrateKbps(static_cast<uint32_t>(b)) : 0;
     case ENCODER_UPDATE_HEADER:
-        // libopusenc hands over each Ogg page as soon as it is complete; the
-        // pages written so far form a readable file already.
-        if (stream_ == nullptr)
+        // Ogg needs no header rewritten: the pages so far, with the one
+        // being filled closed early, form a readable file already.
+        if (stream_ == nullptr || !WritePages(true))
             return 0;
-        return stream_->Seek(0, 1) >= 0 && !writeFailed_ ? 1 : 0;
+        return stream_->Seek(0, 1) >= 0 ? 1 : 0;
     default:
         return 0;
     }
@@ -119,7 +123,7 @@ uint32_t ZafEncoder::Command(uint32_t command, uintptr_t a, uintptr_t b) {
 bool ZafEncoder::Close() {
     if (encoder_ == nullptr)
         return false;
-    bool finished = ope_encoder_drain(encoder_) == OPE_OK && !writeFailed_;
+    bool finished = ope_encoder_drain(encoder_) == OPE_OK && WritePages(true);
     Discard();
     return finished;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The long-play speech format: Ogg Opus written through libopusenc, which
-// takes any input rate (it resamples to Opus's own rates) and writes the Ogg
-// pages to the host's stream through callbacks. The quality level is the byte
-// after the PCM format (the preset's quality index).
+// takes any input rate (it resamples to Opus's own rates); the encoder pulls
+// the Ogg pages from it and writes them to the host's stream. The quality
+// level is the byte after the PCM format (the preset's quality index).
 #include <opusenc.h>
 
 #include <vector>
@@ -23,8 +23,9 @@ public:
     static bool Accepts(const WAVEFORMATEX* format);
 
 private:
-    static int WritePage(void* self, const unsigned char* bytes, opus_int32 count);
-    static int CloseStream(void* self) { return 0; }
+    // Hands the finished pages to the stream; with flush also the page being
+    // filled. False once a write has failed.
+    bool WritePages(bool flush);
     void Discard();
 
     ByteStream* stream_ = nullptr;
