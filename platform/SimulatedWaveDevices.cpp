@@ -60,6 +60,8 @@ public:
         devices_.DeviceOpened(true, -1);
     }
 
+    bool Close() override { return !devices_.TakeCloseFailure(true) && WaveInputQueue::Close(); }
+
 protected:
     void CloseDevice() override {
         stop_ = true;
@@ -104,6 +106,8 @@ public:
         CloseDevice();
         devices_.DeviceOpened(false, -1);
     }
+
+    bool Close() override { return !devices_.TakeCloseFailure(false) && WaveOutputQueue::Close(); }
 
 protected:
     void CloseDevice() override {
@@ -239,6 +243,14 @@ void SimulatedWaveDevices::RecordPlayed(const uint8_t* data, size_t bytes) {
     std::lock_guard<std::mutex> guard(mutex_);
     played_.insert(played_.end(), data, data + bytes);
     changed_.notify_all();
+}
+
+bool SimulatedWaveDevices::TakeCloseFailure(bool input) {
+    std::atomic<int>& failures = input ? failInputCloses_ : failOutputCloses_;
+    int left = failures.load();
+    while (left > 0 && !failures.compare_exchange_weak(left, left - 1)) {
+    }
+    return left > 0;
 }
 
 void SimulatedWaveDevices::DeviceOpened(bool input, int change) {

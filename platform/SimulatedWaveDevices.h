@@ -30,6 +30,10 @@ public:
     void SetSpeed(double speed);
     void FailInputOpen(bool fail) { failInputOpen_ = fail; }
     void FailOutputOpen(bool fail) { failOutputOpen_ = fail; }
+    // The next `count` Close calls on input (output) devices fail and leave the
+    // device open, as a driver that refuses to let go would.
+    void FailInputCloses(int count) { failInputCloses_ = count; }
+    void FailOutputCloses(int count) { failOutputCloses_ = count; }
 
     // Everything played since the last ClearPlayed, in order, volume applied.
     std::vector<uint8_t> PlayedPcm();
@@ -55,6 +59,8 @@ public:
     void GiveBackCapture(size_t bytes);                  // step not taken
     void RecordPlayed(const uint8_t* data, size_t bytes);
     void DeviceOpened(bool input, int change);
+    // True when this Close is one of those to fail; counts it.
+    bool TakeCloseFailure(bool input);
     double Speed() const { return speed_; }
 
 private:
@@ -70,6 +76,8 @@ private:
     std::atomic<double> speed_{0};
     std::atomic<bool> failInputOpen_{false};
     std::atomic<bool> failOutputOpen_{false};
+    std::atomic<int> failInputCloses_{0};
+    std::atomic<int> failOutputCloses_{0};
 };
 
 } // namespace tonilo
