@@ -40,6 +40,14 @@ public:
 
 class CaptureSourceTest : public SimulatedDeviceTest {
 protected:
+    void SetUp() override {
+        SimulatedDeviceTest::SetUp();
+        // A buffer goes back to the device as soon as its data is posted, so a
+        // device must not lap the delivery thread; an unpaced one would refill
+        // a buffer the sink is still reading.
+        devices_.SetSpeed(8);
+    }
+
     WAVEFORMATEX format_ = MakePcmFormat(8000, 16, 1);
 };
 
@@ -126,6 +134,74 @@ TEST_F(CaptureSourceTest, FailedOpenLeavesNothingRunning) {
     EXPECT_TRUE(capture.Open(&format_, 1600, 1600)) << "a failed open can be retried";
     EXPECT_TRUE(capture.Stop());
     EXPECT_EQ(sink.stopped, 1);
+}
+
+TEST_F(CaptureSourceTest, CloseFailingFourTimesIsRetriedUntilItSucceeds) {
+    devices_.SetCapturePcm(CountingPcm16(8000), true);
+    devices_.FailInputCloses(4);
+    CollectingSink sink;
+    CaptureSource capture;
+    capture.SetSink(&sink);
+    ASSERT_TRUE(capture.Open(&format_, 1600, 1600));
+    ASSERT_TRUE(capture.Start());
+    EXPECT_TRUE(capture.Stop());
+    EXPECT_EQ(sink.stopped, 1);
+    EXPECT_EQ(devices_.OpenInputs(), 0);
+}
+
+TEST_F(CaptureSourceTest, StopWhoseCloseKeepsFailingStillWindsDownOnJoin) {
+    devices_.SetCapturePcm(CountingPcm16(8000), true);
+    devices_.FailInputCloses(5);
+    CollectingSink sink;
+    CaptureSource capture;
+    capture.SetSink(&sink);
+    ASSERT_TRUE(capture.Open(&format_, 1600, 1600));
+    ASSERT_TRUE(capture.Start());
+    EXPECT_FALSE(capture.Stop()) << "five failed closes give up";
+    EXPECT_FALSE(capture.IsOpen());
+    EXPECT_TRUE(capture.Stop()) << "no longer open";
+    // The threads were never told to end; joining must not wait for ever.
+    capture.JoinThreads();
+    EXPECT_EQ(sink.stopped, 1) << "OnStopped once per opened capture";
+    EXPECT_EQ(devices_.OpenInputs(), 0) << "the device that would not close is dropped";
+    size_t delivered;
+    {
+        std::lock_guard<std::mutex> guard(sink.mutex);
+        delivered = sink.sizes.size();
+    }
+    ASSERT_TRUE(capture.Open(&format_, 1600, 1600)) << "and the capture opens again";
+    EXPECT_TRUE(capture.Stop());
+    EXPECT_EQ(sink.stopped, 2);
+    std::lock_guard<std::mutex> guard(sink.mutex);
+    EXPECT_EQ(sink.sizes.size(), delivered) << "never started, nothing delivered";
+}
+
+TEST_F(CaptureSourceTest, OwnerMayDestroyTheCaptureFromOnStopped) {
+    // Stops itself from OnData, then its owner goes away inside OnStopped on
+    // the delivery thread.
+    class DestroyingSink : public CollectingSink {
+    public:
+        bool OnStopped() override {
+            buffersFreed = capture->AllocationSize() == 0;
+            delete capture;
+            capture = nullptr;
+            return CollectingSink::OnStopped();
+        }
+        std::atomic<bool> buffersFreed{false};
+    };
+    devices_.SetCapturePcm(CountingPcm16(8000), true);
+    DestroyingSink sink;
+    sink.capture = new CaptureSource;
+    sink.capture->SetSink(&sink);
+    sink.stopAfter = 2;
+    ASSERT_TRUE(sink.capture->Open(&format_, 1600, 1600));
+    ASSERT_TRUE(sink.capture->Start());
+    for (int i = 0; i < 500 && sink.stopped == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(sink.stopped, 1);
+    EXPECT_TRUE(sink.stopResult);
+    EXPECT_TRUE(sink.buffersFreed) << "the delivery thread frees before OnStopped";
+    EXPECT_EQ(devices_.OpenInputs(), 0);
 }
 
 TEST_F(CaptureSourceTest, OpenStartStopRacesInALoop) {

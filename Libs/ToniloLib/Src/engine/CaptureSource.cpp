@@ -12,10 +12,41 @@ CaptureSource::~CaptureSource() {
 }
 
 void CaptureSource::JoinThreads() {
-    if (deviceThread_.joinable())
-        deviceThread_.join();
-    if (deliveryThread_.joinable())
-        deliveryThread_.join();
+    const ThreadId self = GetCurrentThreadId();
+    if (self != deliveryThreadId_ && self != deviceThreadId_) {
+        // A Stop that failed on the device: nothing will ever end the threads
+        // otherwise. A Stop still running on the delivery thread is waited for.
+        std::unique_ptr<WaveInput> input;
+        bool abandon = false;
+        {
+            std::lock_guard<std::mutex> stopGuard(stopLock_);
+            abandon = stopFailed_ && threadsRunning_;
+            stopFailed_ = false;
+            if (abandon) {
+                std::lock_guard<std::mutex> guard(lock_);
+                input = std::move(input_);
+            }
+        }
+        if (abandon) {
+            // The device goes first, so that no buffer is filled after the
+            // buffers are freed.
+            input.reset();
+            EndThreadsAndWait();
+            FreeBuffers();
+        }
+    }
+    WaitForThreads();
+}
+
+void CaptureSource::WaitForThreads() {
+    for (std::thread* thread : {&deviceThread_, &deliveryThread_}) {
+        if (!thread->joinable())
+            continue;
+        if (thread->get_id() == std::this_thread::get_id())
+            thread->detach(); // it returns as soon as the sink call it is in does
+        else
+            thread->join();
+    }
 }
 
 bool CaptureSource::StartThreads() {
@@ -35,9 +66,10 @@ bool CaptureSource::StartThreads() {
 }
 
 void CaptureSource::EndThreadsAndWait() {
+    threadsRunning_ = false;
     PostThreadMessage(deviceThreadId_, kEndOther, 0, 0);
     PostThreadMessage(deliveryThreadId_, kEndOther, 0, 0);
-    JoinThreads();
+    WaitForThreads();
     deviceThreadId_ = 0;
     deliveryThreadId_ = 0;
 }
@@ -49,6 +81,7 @@ bool CaptureSource::Open(const WAVEFORMATEX* format, uint32_t allocationSize, ui
     FreeBuffers();
     stopping_ = false;
     reachedOpen_ = false;
+    threadsRunning_ = true;
     if (!StartThreads()) {
         EndThreadsAndWait();
         return false;
@@ -104,6 +137,8 @@ bool CaptureSource::Stop() {
     // first one does the work.
     if (!open_.exchange(false))
         return true;
+    std::lock_guard<std::mutex> stopGuard(stopLock_);
+    stopFailed_ = true; // until it gets through
     {
         std::lock_guard<std::mutex> guard(lock_);
         stopping_ = true;
@@ -131,8 +166,10 @@ bool CaptureSource::Stop() {
         std::lock_guard<std::mutex> guard(lock_);
         input_.reset();
     }
+    stopFailed_ = false;
     if (GetCurrentThreadId() == deliveryThreadId_) {
         // Called from the sink: the threads clean up and end after this message.
+        threadsRunning_ = false;
         PostThreadMessage(deviceThreadId_, kEndSelf, 0, 0);
         PostThreadMessage(deliveryThreadId_, kEndSelf, 0, 0);
     } else {

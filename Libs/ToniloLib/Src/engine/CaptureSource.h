@@ -49,7 +49,10 @@ public:
     uint32_t AllocationSize() const { return allocationSize_; }
     uint32_t RecordSize() const { return recordSize_; }
     // Waits for threads that a Stop on the delivery thread left to end by
-    // themselves. Never call it on one of those threads.
+    // themselves. Threads a failed Stop left waiting, with the device it could
+    // not close, are ended here: the device is dropped and the sink gets its
+    // OnStopped. On the delivery thread itself (an owner destroyed from
+    // OnStopped) that thread is let go instead of joined.
     void JoinThreads();
 
 private:
@@ -62,6 +65,7 @@ private:
     void DeliveryLoop();
     bool StartThreads();
     void EndThreadsAndWait();
+    void WaitForThreads(); // joins, or lets go of the calling thread itself
     void FreeBuffers();
 
     DeviceSink* sink_ = nullptr;
@@ -79,6 +83,11 @@ private:
     std::atomic<bool> stopping_{false};
     std::atomic<bool> open_{false};
     std::atomic<bool> reachedOpen_{false}; // OnStopped is owed once the threads end
+    std::atomic<bool> threadsRunning_{false}; // started and not yet told to end
+    // Held for the whole of a Stop that does work; stopFailed_ (under it) tells
+    // JoinThreads that the threads were left waiting.
+    std::mutex stopLock_;
+    bool stopFailed_ = false;
 };
 
 } // namespace tonilo
