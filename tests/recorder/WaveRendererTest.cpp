@@ -176,6 +176,74 @@ TEST_F(WaveRendererTest, OpenFailureEndsTheThreadWithoutReporting) {
     EXPECT_EQ(sink.stopped, 1);
 }
 
+TEST_F(WaveRendererTest, CloseThatFailsOnTheDeviceCanBeRetried) {
+    RefillingSink sink;
+    sink.source = CountingPcm16(8000 * 20);
+    WaveRenderer renderer;
+    renderer.SetSink(&sink);
+    devices_.FailOutputCloses(1);
+    ASSERT_TRUE(renderer.Open(&format_, 16000));
+    Prime(renderer, sink);
+    EXPECT_FALSE(renderer.Close());
+    EXPECT_TRUE(renderer.IsOpen());
+    EXPECT_EQ(renderer.QueuedCount(), 0u) << "the reset before the close still ran";
+    EXPECT_EQ(sink.stopped, 0);
+    EXPECT_TRUE(renderer.Close());
+    EXPECT_EQ(sink.stopped, 1);
+    EXPECT_EQ(devices_.OpenOutputs(), 0);
+}
+
+TEST_F(WaveRendererTest, JoinAfterACloseThatKeepsFailingEndsTheThread) {
+    RefillingSink sink;
+    sink.source = CountingPcm16(8000 * 20);
+    WaveRenderer renderer;
+    renderer.SetSink(&sink);
+    devices_.FailOutputCloses(1000);
+    ASSERT_TRUE(renderer.Open(&format_, 16000));
+    Prime(renderer, sink);
+    ASSERT_FALSE(renderer.Close());
+    // As the Player does after Close; the thread was never told to end.
+    renderer.JoinThread();
+    EXPECT_FALSE(renderer.IsOpen());
+    EXPECT_EQ(sink.stopped, 1) << "OnStopped once per opened renderer";
+    EXPECT_EQ(devices_.OpenOutputs(), 0) << "the device that would not close is dropped";
+    devices_.FailOutputCloses(0);
+    ASSERT_TRUE(renderer.Open(&format_, 16000)) << "and the renderer opens again";
+    EXPECT_TRUE(renderer.Close());
+    EXPECT_EQ(sink.stopped, 2);
+}
+
+TEST_F(WaveRendererTest, OwnerMayDestroyTheRendererFromOnStopped) {
+    // Closes itself at the end of the stream from OnData, then its owner goes
+    // away inside OnStopped on the renderer thread.
+    class DestroyingSink : public RefillingSink {
+    public:
+        bool OnStopped() override {
+            uint8_t* data;
+            uint32_t size;
+            buffersFreed = !renderer->GetBuffer(0, &data, &size);
+            delete renderer;
+            renderer = nullptr;
+            return RefillingSink::OnStopped();
+        }
+        std::atomic<bool> buffersFreed{false};
+    };
+    DestroyingSink sink;
+    sink.source = CountingPcm16(8000 * 3 + 5);
+    sink.renderer = new WaveRenderer;
+    sink.renderer->SetSink(&sink);
+    sink.closeAtEnd = true;
+    ASSERT_TRUE(sink.renderer->Open(&format_, 16000));
+    Prime(*sink.renderer, sink);
+    for (int i = 0; i < 1000 && sink.stopped == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(sink.stopped, 1);
+    EXPECT_TRUE(sink.closeResult);
+    EXPECT_TRUE(sink.buffersFreed) << "the thread frees its buffers before OnStopped";
+    EXPECT_EQ(devices_.PlayedPcm(), sink.source);
+    EXPECT_EQ(devices_.OpenOutputs(), 0);
+}
+
 TEST_F(WaveRendererTest, CloseWhilePlayingInALoopNeverHangs) {
     RefillingSink sink;
     sink.source = CountingPcm16(8000 * 100);

@@ -11,8 +11,34 @@ WaveRenderer::~WaveRenderer() {
 }
 
 void WaveRenderer::JoinThread() {
-    if (thread_.joinable() && !OnRendererThread())
+    if (!thread_.joinable())
+        return;
+    if (OnRendererThread()) {
+        thread_.detach(); // it returns as soon as the sink call it is in does
+        return;
+    }
+    std::unique_ptr<WaveOutput> output;
+    {
+        CriticalSectionLock guard(lock_);
+        if (threadRunning_ && output_) {
+            output = std::move(output_);
+            // Buffers the device already gave back are not refilled.
+            resetting_ = true;
+            resetOnOwnThread_ = true;
+        }
+    }
+    if (output) {
+        // Still open (a Close failed on the device): nothing else would ever
+        // end the thread.
+        output.reset();
+        threadRunning_ = false;
+        PostThreadMessage(threadId_, kEndOther, 0, 0);
         thread_.join();
+        threadId_ = 0;
+        FreeBuffers();
+        return;
+    }
+    thread_.join();
 }
 
 bool WaveRenderer::OnRendererThread() const {

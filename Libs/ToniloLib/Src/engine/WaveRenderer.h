@@ -52,7 +52,11 @@ public:
     bool IsOpen();
     uint32_t BufferSize() const { return bufferSize_; }
     uint32_t QueuedCount();
-    // Waits for a thread that a Close on the renderer thread left to end.
+    // Waits for a thread that a Close on the renderer thread left to end. A
+    // renderer still open after a Close that failed on the device is torn down
+    // here: the device is dropped and the thread ends with OnStopped. On the
+    // renderer thread itself (an owner destroyed from OnStopped) the thread is
+    // let go instead of joined.
     void JoinThread();
 
 private:
@@ -76,7 +80,7 @@ private:
     uint8_t* buffers_[kBufferCount] = {};
     uint32_t bufferSize_ = 0;
     WAVEHDR* headers_[kBufferCount] = {};
-    bool threadRunning_ = false; // a thread exists that was not told to end yet
+    std::atomic<bool> threadRunning_{false}; // a thread exists that was not told to end yet
 };
 
 } // namespace tonilo
