@@ -82,7 +82,7 @@ private:
     std::mutex lock_;
     std::atomic<bool> stopping_{false};
     std::atomic<bool> open_{false};
-    std::atomic<bool> reachedOpen_{false}; // OnStopped is owed once the threads end
+    std::atomic<bool> reachedOpen_{false};    // OnStopped is owed once the threads end
     std::atomic<bool> threadsRunning_{false}; // started and not yet told to end
     // Held for the whole of a Stop that does work; stopFailed_ (under it) tells
     // JoinThreads that the threads were left waiting.
