@@ -72,7 +72,26 @@ private:
     uint32_t references_ = 1;
 };
 
-// The linked registry, plus "Failing encoder" which takes two buffers.
+// An encoder that writes a header and then refuses to open; counts the Close
+// calls it gets.
+class UnopenableEncoder : public FailingEncoder {
+public:
+    static std::atomic<int> closes;
+    UnopenableEncoder() : FailingEncoder(0) {}
+    bool Open(ByteStream* stream, const RecordingFormat*) override {
+        static const uint8_t header[44] = {'R', 'I', 'F', 'F'};
+        stream->Write(header, sizeof header);
+        return false;
+    }
+    bool Close() override {
+        ++closes;
+        return true;
+    }
+};
+std::atomic<int> UnopenableEncoder::closes{0};
+
+// The linked registry, plus "Failing encoder" which takes two buffers and
+// "Unopenable encoder".
 class TestHost : public CodecHost {
 public:
     TestHost() : registry_(CreateLinkedFormatRegistry()) {}
@@ -82,6 +101,10 @@ public:
     bool CreateEncoder(AudioEncoder** encoder, const char* fileName, const char* entry) override {
         if (entry && std::strcmp(entry, "Failing encoder") == 0) {
             *encoder = new FailingEncoder(2);
+            return true;
+        }
+        if (entry && std::strcmp(entry, "Unopenable encoder") == 0) {
+            *encoder = new UnopenableEncoder();
             return true;
         }
         return registry_->CreateEncoder(encoder, fileName, entry);
@@ -266,6 +289,31 @@ TEST_F(RecorderTest, UnknownEncoderFailsWith37000AndLeavesNoFile) {
     EXPECT_EQ(GetErrorLog().GetLastCode(), 37000);
     EXPECT_EQ(GetErrorLog().Entry(1).text, "No such encoder");
     EXPECT_TRUE(FolderEntries(folder).empty());
+}
+
+TEST_F(RecorderTest, AnEncoderThatFailsToOpenIsReleasedUnclosedAndLeavesNoFile) {
+    std::string folder = ScratchFolder("unopenable");
+    std::string path = folder + "/u.raw";
+    UnopenableEncoder::closes = 0;
+    EXPECT_FALSE(OpenRecorder(path.c_str(), "Unopenable encoder"));
+    EXPECT_EQ(GetErrorLog().GetLastCode(), 37001);
+    EXPECT_EQ(UnopenableEncoder::closes, 0) << "an encoder that did not open is not closed";
+    EXPECT_TRUE(FolderEntries(folder).empty());
+}
+
+TEST_F(RecorderTest, AFailedOpenAfterARecordingLeavesNoFile) {
+    std::string folder = ScratchFolder("reopen");
+    std::string first = folder + "/first.wav";
+    ASSERT_TRUE(OpenRecorder(first.c_str(), "WAV encoder"));
+    EXPECT_EQ(RecordAll(CountingPcm16(8000)), 1u);
+    ASSERT_EQ(recorder_->GetDuration(), 1000u);
+    // The same recorder again: the last recording's duration must not make
+    // the failed open keep its file.
+    std::string second = folder + "/second.raw";
+    EXPECT_FALSE(OpenRecorder(second.c_str(), "Unopenable encoder"));
+    EXPECT_EQ(GetErrorLog().GetLastCode(), 37001);
+    EXPECT_FALSE(FileExists(second));
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"first.wav"});
 }
 
 TEST_F(RecorderTest, NoInputDeviceFailsWith37004) {

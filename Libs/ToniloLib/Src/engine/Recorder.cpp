@@ -238,6 +238,9 @@ bool Recorder::DoOpen(const OpenBlock& block) {
     host_ = block.host;
     format_ = block.format;
     finishedFileName_.clear();
+    // Close keeps a file only when something was recorded into it; a failed
+    // open must not inherit the last recording's duration.
+    durationMs_ = 0;
 
     if (block.hasFile) {
         int descriptor = file_.Create(block.fileName);
@@ -271,6 +274,10 @@ bool Recorder::DoOpen(const OpenBlock& block) {
     format_.format.nAvgBytesPerSec = BytesPerSecondOf(format_.format);
     if (!encoder_.Open(stream_, &format_)) {
         TONILO_LOG_ERROR_CODE(37001);
+        // Released, not closed: an encoder that did not open has nothing to
+        // finish, and closing it could write into the file it refused.
+        encoder_.Release();
+        encoder_.SetCodec(nullptr);
         Close();
         return false;
     }
