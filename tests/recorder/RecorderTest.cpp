@@ -316,6 +316,19 @@ TEST_F(RecorderTest, AFailedOpenAfterARecordingLeavesNoFile) {
     EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"first.wav"});
 }
 
+TEST_F(RecorderTest, WithoutAWorkerCommandsReturnTheirOwnResult) {
+    RecorderOpenParameters parameters;
+    parameters.format = &format_;
+    host_->AddRef();
+    ASSERT_TRUE(recorder_->Open(&parameters, host_, false));
+    devices_.SetCapturePcm(CountingPcm16(8000), true);
+    ASSERT_TRUE(recorder_->Start());
+    // The device refuses to close: the stop fails, and says so.
+    devices_.FailInputCloses(5);
+    EXPECT_FALSE(recorder_->Stop());
+    EXPECT_EQ(GetErrorLog().GetLastCode(), -1);
+}
+
 TEST_F(RecorderTest, NoInputDeviceFailsWith37004) {
     devices_.FailInputOpen(true);
     ASSERT_TRUE(OpenRecorder(nullptr, nullptr));

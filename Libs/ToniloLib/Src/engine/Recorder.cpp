@@ -156,18 +156,9 @@ bool Recorder::Open(const RecorderOpenParameters* parameters, CodecHost* host, b
 bool Recorder::PostOrRun(uint32_t message, uintptr_t wParam) {
     if (worker_.IsRunning())
         return worker_.Post(message, wParam, 0);
-    HandleMessage(ThreadMessage{message, wParam, 0});
-    // Without a worker the caller learns the result from the state it left.
-    switch (message) {
-    case RECORDER_COMMAND_START:
-        return state_ == RECORDER_RECORDING;
-    case RECORDER_COMMAND_PAUSE:
-        return state_ == RECORDER_PAUSED;
-    case RECORDER_COMMAND_PREPARE_FILE_SIZE:
-        return GetErrorLog().GetLastCode() == 0;
-    default:
-        return true;
-    }
+    // Without a worker the command's own result: the state may already have
+    // moved on (a capture that failed at once) and the log is shared.
+    return HandleMessage(ThreadMessage{message, wParam, 0});
 }
 
 bool Recorder::Start() {
@@ -192,7 +183,8 @@ void Recorder::DiscardMessage(const ThreadMessage& message) {
     }
 }
 
-void Recorder::HandleMessage(const ThreadMessage& message) {
+bool Recorder::HandleMessage(const ThreadMessage& message) {
+    bool result = false;
     switch (message.message) {
     case RECORDER_COMMAND_OPEN: {
         auto* block = reinterpret_cast<OpenBlock*>(message.lParam);
@@ -206,23 +198,28 @@ void Recorder::HandleMessage(const ThreadMessage& message) {
             delete block;
         }
         Notify(EVENT_OPENED, opened);
+        result = opened;
         break;
     }
     case RECORDER_COMMAND_STOP:
-        DoStop();
+        result = DoStop();
         break;
     case RECORDER_COMMAND_START:
-        Notify(EVENT_STARTED, DoStart());
+        result = DoStart();
+        Notify(EVENT_STARTED, result);
         break;
     case RECORDER_COMMAND_PAUSE:
-        Notify(EVENT_PAUSED, DoPause());
+        result = DoPause();
+        Notify(EVENT_PAUSED, result);
         break;
     case RECORDER_COMMAND_PREPARE_FILE_SIZE:
-        Notify(EVENT_FILE_SIZE_PREPARED, DoPrepareFileSize(static_cast<uint32_t>(message.wParam)));
+        result = DoPrepareFileSize(static_cast<uint32_t>(message.wParam));
+        Notify(EVENT_FILE_SIZE_PREPARED, result);
         break;
     default:
         break;
     }
+    return result;
 }
 
 bool Recorder::DoOpen(const OpenBlock& block) {

@@ -102,7 +102,7 @@ private:
 
     Recorder();
     bool PostOrRun(uint32_t message, uintptr_t wParam);
-    void HandleMessage(const ThreadMessage& message);
+    bool HandleMessage(const ThreadMessage& message);
     static void DiscardMessage(const ThreadMessage& message);
 
     bool DoOpen(const OpenBlock& block);
