@@ -50,6 +50,20 @@ private:
     uint16_t next_ = 1;
 };
 
+// Holds the worker in Open until the test lets it go.
+class GatedDecoder : public CountingDecoder {
+public:
+    GatedDecoder() : CountingDecoder(1000) {}
+    bool Open(ByteStream* stream, MediaInfo* info) override {
+        opening = true;
+        while (!released)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return CountingDecoder::Open(stream, info);
+    }
+    std::atomic<bool> opening{false};
+    std::atomic<bool> released{false};
+};
+
 class FailingFilter : public PassThroughFilter {
 protected:
     bool Transform(AudioBuffer&) override { return false; }
@@ -234,6 +248,32 @@ TEST_F(PlayerTest, InitCallbackAndStateRendezvous) {
     registry_->AddRef();
     EXPECT_TRUE(player_->Init(registry_, false)) << "ends the worker";
     EXPECT_EQ(player_->GetState(false), PLAYER_STOPPED) << "without a worker: read directly";
+}
+
+TEST_F(PlayerTest, ACloseOvertakingAStateRendezvousLetsTheCallerGo) {
+    GatedDecoder decoder;
+    MemoryStream stream;
+    ASSERT_TRUE(player_->OpenWithDecoder(&stream, &decoder));
+    while (!decoder.opening)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::atomic<bool> answered{false};
+    std::atomic<uint32_t> state{99};
+    std::thread reader([&] {
+        state = player_->GetState(false);
+        answered = true;
+    });
+    // The reader's rendezvous is queued first; the close posted behind it
+    // overtakes it once the worker is free.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_TRUE(player_->Close());
+    decoder.released = true;
+    ASSERT_TRUE(events_.Wait(EVENT_CLOSED));
+    // A caller nobody meets waits out the rendezvous' 30 seconds.
+    for (int i = 0; i < 1000 && !answered; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(answered) << "GetState still waits for a rendezvous the close dropped";
+    reader.join();
+    EXPECT_EQ(state, PLAYER_CLOSED);
 }
 
 TEST_F(PlayerTest, OpenWhileOpenFailsAtOnce) {

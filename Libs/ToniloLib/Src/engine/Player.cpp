@@ -154,8 +154,15 @@ bool Player::Init(CodecHost* host, bool workerWanted) {
         return true;
     if (state_ != PLAYER_CLOSED)
         return false;
+    droppedRendezvous_ = 0;
     return worker_.Start([this](const ThreadMessage& message) { HandleMessage(message); },
-                         &Player::DiscardMessage);
+                         [this](const ThreadMessage& message) {
+                             // Its caller still waits; the close that overtook
+                             // the message meets it instead.
+                             if (message.message == PLAYER_COMMAND_RENDEZVOUS)
+                                 ++droppedRendezvous_;
+                             DiscardMessage(message);
+                         });
 }
 
 bool Player::PostOrRun(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -266,6 +273,8 @@ void Player::HandleMessage(const ThreadMessage& message) {
         break;
     case PLAYER_COMMAND_CLOSE:
         result = DoClose();
+        for (; droppedRendezvous_ > 0; --droppedRendezvous_)
+            rendezvous_.ParkWorker();
         Notify(EVENT_CLOSED, result);
         break;
     case PLAYER_COMMAND_PLAY:
@@ -416,8 +425,6 @@ bool Player::DoClose() {
         scanStart_ = 0;
         state_ = PLAYER_CLOSED;
     }
-    rendezvous_.ReleaseWorker(); // a caller still waiting in GetState
-
     return true;
 }
 

@@ -142,6 +142,7 @@ private:
     EngineCallback callback_;
     EngineWorker worker_;
     StateRendezvous rendezvous_;
+    uint32_t droppedRendezvous_ = 0; // worker thread only: 1035s a close overtook
     std::atomic<bool> stopping_{false};
     bool endSeen_ = false;
     std::atomic<double> position_{0};
