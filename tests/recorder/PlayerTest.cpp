@@ -276,6 +276,31 @@ TEST_F(PlayerTest, ACloseOvertakingAStateRendezvousLetsTheCallerGo) {
     EXPECT_EQ(state, PLAYER_CLOSED);
 }
 
+TEST_F(PlayerTest, CloseIsRefusedInFastForwardAndRewind) {
+    devices_.SetSpeed(2);
+    std::string path = MakeWav("close-scan", 30);
+    ASSERT_TRUE(OpenAndWait(path));
+    ASSERT_TRUE(Command(player_->Play(), EVENT_STARTED));
+    ASSERT_TRUE(Command(player_->FastForward(true), EVENT_FAST_FORWARD));
+    EXPECT_FALSE(Command(player_->Close(), EVENT_CLOSED)) << "its stop is refused";
+    EXPECT_EQ(player_->GetState(false), PLAYER_FAST_FORWARD);
+    ASSERT_TRUE(Command(player_->FastForward(false), EVENT_FAST_FORWARD));
+    ASSERT_TRUE(Command(player_->Rewind(true), EVENT_REWIND));
+    EXPECT_FALSE(Command(player_->Close(), EVENT_CLOSED));
+    EXPECT_EQ(player_->GetState(false), PLAYER_REWINDING);
+    ASSERT_TRUE(Command(player_->Rewind(false), EVENT_REWIND));
+    ASSERT_TRUE(Command(player_->Close(), EVENT_CLOSED));
+    EXPECT_EQ(player_->GetState(false), PLAYER_CLOSED);
+    EXPECT_EQ(devices_.OpenOutputs(), 0);
+    // The final release still ends a fast forward and its device.
+    ASSERT_TRUE(OpenAndWait(path));
+    ASSERT_TRUE(Command(player_->Play(), EVENT_STARTED));
+    ASSERT_TRUE(Command(player_->FastForward(true), EVENT_FAST_FORWARD));
+    player_->Release();
+    player_ = nullptr;
+    EXPECT_EQ(devices_.OpenOutputs(), 0);
+}
+
 TEST_F(PlayerTest, OpenWhileOpenFailsAtOnce) {
     std::string path = MakeWav("twice", 1);
     ASSERT_TRUE(OpenAndWait(path));

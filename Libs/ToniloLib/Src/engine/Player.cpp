@@ -412,7 +412,11 @@ bool Player::DoClose() {
         CriticalSectionLock guard(mainLock_);
         if (state_ == PLAYER_CLOSED)
             return true;
-        // Fast forward and rewind end with the source; anything playing stops.
+        // Closing stops first, and Stop refuses fast forward and rewinding:
+        // they end by their own switch. (The final release still ends them,
+        // in the destructor.)
+        if (Mode() == MODE_FAST_FORWARD || Mode() == MODE_REWIND)
+            return false;
         if (Mode() != MODE_STOPPED)
             StopRenderer();
         ReleaseSource();
