@@ -61,6 +61,7 @@ public:
     }
 
     bool Close() override { return !devices_.TakeCloseFailure(true) && WaveInputQueue::Close(); }
+    bool Start() override { return !devices_.FailsInputStart() && WaveInputQueue::Start(); }
 
 protected:
     void CloseDevice() override {

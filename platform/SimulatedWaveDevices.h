@@ -34,6 +34,9 @@ public:
     // device open, as a driver that refuses to let go would.
     void FailInputCloses(int count) { failInputCloses_ = count; }
     void FailOutputCloses(int count) { failOutputCloses_ = count; }
+    // Input devices open but refuse to start capturing.
+    void FailInputStart(bool fail) { failInputStart_ = fail; }
+    bool FailsInputStart() const { return failInputStart_; }
 
     // Everything played since the last ClearPlayed, in order, volume applied.
     std::vector<uint8_t> PlayedPcm();
@@ -76,6 +79,7 @@ private:
     std::atomic<double> speed_{0};
     std::atomic<bool> failInputOpen_{false};
     std::atomic<bool> failOutputOpen_{false};
+    std::atomic<bool> failInputStart_{false};
     std::atomic<int> failInputCloses_{0};
     std::atomic<int> failOutputCloses_{0};
 };

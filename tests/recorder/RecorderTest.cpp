@@ -341,6 +341,26 @@ TEST_F(RecorderTest, NoInputDeviceFailsWith37004) {
     EXPECT_EQ(recorder_->GetState(), RECORDER_IDLE);
 }
 
+TEST_F(RecorderTest, ACaptureThatFailsToStartLeavesTheRecorderOpenForAnotherTry) {
+    std::string folder = ScratchFolder("start-fails");
+    std::string path = folder + "/retry.wav";
+    ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder"));
+    devices_.FailInputStart(true);
+    ASSERT_TRUE(recorder_->Start());
+    EngineEvent started;
+    ASSERT_TRUE(events_.Wait(EVENT_STARTED, &started));
+    EXPECT_EQ(started.result, 0u);
+    EXPECT_EQ(recorder_->GetState(), RECORDER_IDLE);
+    EXPECT_EQ(events_.Count(EVENT_CLOSED), 0u) << "the capture's end closed the recorder";
+    EXPECT_EQ(devices_.OpenInputs(), 0) << "the device is let go";
+    // The second try records into the same file.
+    devices_.FailInputStart(false);
+    EXPECT_EQ(RecordAll(CountingPcm16(8000)), 1u);
+    std::vector<uint8_t> decoded;
+    ASSERT_TRUE(DecodeFile(host_, path, &decoded, nullptr));
+    EXPECT_EQ(decoded, CountingPcm16(8000));
+}
+
 TEST_F(RecorderTest, CommandsInTheWrongStateFail) {
     EXPECT_FALSE(recorder_->Pause()) << "no worker yet: runs at once, and fails closed";
     EngineEvent paused;

@@ -342,11 +342,15 @@ bool Recorder::DoStart() {
     // Buffers may arrive as soon as the device starts; the state must say so.
     state_ = RECORDER_RECORDING;
     if (!capture_.Start()) {
+        // The device is let go, but the recorder stays open and idle, so the
+        // caller may try again or close it; the capture's end closes nothing.
         state_ = RECORDER_IDLE;
         LOG_INTERNAL("capture start");
+        captureAbandoned_ = true;
         mainLock_.Leave();
         capture_.Stop();
         mainLock_.Enter();
+        captureAbandoned_ = false;
         return false;
     }
     return true;
@@ -518,6 +522,8 @@ bool Recorder::OnData(uint8_t* buffer, uint32_t byteCount) {
 bool Recorder::OnStopped() {
     {
         CriticalSectionLock guard(mainLock_);
+        if (captureAbandoned_)
+            return true;
         Close();
     }
     Notify(EVENT_CLOSED, GetErrorLog().GetLastCode() == 0);

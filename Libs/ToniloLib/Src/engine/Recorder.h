@@ -135,6 +135,7 @@ private:
     std::atomic<uint32_t> fileSize_{0};
     std::atomic<int32_t> references_{1};
     uint32_t lastSyncTick_ = 0;
+    bool captureAbandoned_ = false; // a capture that failed to start is ending
     std::string finishedFileName_;
 };
 
