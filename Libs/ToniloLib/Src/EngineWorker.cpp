@@ -68,4 +68,13 @@ void EngineWorker::Loop(Handler handler, Handler discard, std::shared_ptr<Event>
     finished->Set();
 }
 
+void EngineWorker::Finish(uint32_t lastCommand, const std::function<void()>& runHere) {
+    if (!running_) {
+        runHere();
+        return;
+    }
+    Post(lastCommand);
+    Shutdown();
+}
+
 } // namespace tonilo

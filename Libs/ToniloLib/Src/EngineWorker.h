@@ -39,6 +39,10 @@ public:
     // the wait is abandoned: there is no safe way to kill it, so it is detached
     // and the failure reported on standard error.
     void Shutdown(uint32_t waitMilliseconds = kWorkerShutdownWaitMs);
+    // An engine's last release: with a running worker, lastCommand is queued
+    // and the worker shut down after it; without one, runHere does the same
+    // work on the caller's thread.
+    void Finish(uint32_t lastCommand, const std::function<void()>& runHere);
 
     bool IsRunning() const { return running_; }
     bool IsWorkerThread() const;

@@ -57,12 +57,7 @@ uint32_t Player::AddRef() {
 uint32_t Player::Release() {
     int32_t remaining = --references_;
     if (remaining == 0) {
-        if (worker_.IsRunning()) {
-            worker_.Post(PLAYER_COMMAND_CLOSE);
-            worker_.Shutdown();
-        } else {
-            DoClose();
-        }
+        worker_.Finish(PLAYER_COMMAND_CLOSE, [this] { DoClose(); });
         delete this;
     }
     return static_cast<uint32_t>(remaining < 0 ? 0 : remaining);

@@ -55,19 +55,19 @@ uint32_t Recorder::AddRef() {
 uint32_t Recorder::Release() {
     int32_t remaining = --references_;
     if (remaining == 0) {
-        if (worker_.IsRunning()) {
-            worker_.Post(RECORDER_COMMAND_STOP);
-            worker_.Shutdown();
-        } else {
-            DoStop();
-        }
+        worker_.Finish(RECORDER_COMMAND_STOP, [this] { DoStop(); });
         delete this;
     }
     return static_cast<uint32_t>(remaining < 0 ? 0 : remaining);
 }
 
 void Recorder::Notify(uint32_t event, bool success, uint32_t argument) {
-    callback_.Notify(this, event, success, argument);
+    EngineCallback callback;
+    {
+        CriticalSectionLock guard(mainLock_);
+        callback = callback_;
+    }
+    callback.Notify(this, event, success, argument);
 }
 
 void Recorder::SetCallback(EngineCallbackFunction function, uintptr_t context) {
