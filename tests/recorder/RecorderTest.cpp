@@ -80,7 +80,7 @@ public:
     UnopenableEncoder() : FailingEncoder(0) {}
     bool Open(ByteStream* stream, const RecordingFormat*) override {
         static const uint8_t header[44] = {'R', 'I', 'F', 'F'};
-        stream->Write(header, sizeof header);
+        (void)stream->Write(header, sizeof header); // the failure under test is the open
         return false;
     }
     bool Close() override {
@@ -112,6 +112,7 @@ public:
     bool CreateFilter(AudioFilter** filter, const char* name) override {
         return registry_->CreateFilter(filter, name);
     }
+    uint32_t References() const { return references_; }
     uint32_t AddRef() override { return ++references_; }
     uint32_t Release() override {
         uint32_t left = --references_;
@@ -254,7 +255,9 @@ TEST_F(RecorderTest, TenSecondsIntoMp3AndZafHoldTheSignal) {
 
 TEST_F(RecorderTest, OpenNeedsAFormatAndAHostAndGetEncoderAddsAReference) {
     RecorderOpenParameters parameters;
+    host_->AddRef();
     EXPECT_FALSE(recorder_->Open(&parameters, host_, true)) << "no format";
+    EXPECT_EQ(host_->References(), 1u) << "the reference handed over is let go";
     parameters.format = &format_;
     EXPECT_FALSE(recorder_->Open(&parameters, nullptr, true)) << "no host";
     ASSERT_TRUE(OpenRecorder(nullptr, nullptr));

@@ -112,8 +112,11 @@ std::string Recorder::FinishedFileName() {
 // --- Commands ---------------------------------------------------------------
 
 bool Recorder::Open(const RecorderOpenParameters* parameters, CodecHost* host, bool useWorker) {
-    if (!parameters || !parameters->format || !host)
+    if (!parameters || !parameters->format || !host) {
+        if (host)
+            host->Release(); // handed over whatever the outcome
         return false;
+    }
     auto* block = new (std::nothrow) OpenBlock;
     if (!block) {
         host->Release();
