@@ -21,7 +21,9 @@ namespace {
 class PlayKeysTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = ScratchFolder("play-keys");
+        // One folder a case: ctest runs the cases side by side.
+        folder_ = ScratchFolder(std::string("play-keys-") +
+                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         path_ = folder_ + "/long.wav";
         // Twenty seconds: far longer than any case here runs.
         ASSERT_TRUE(WriteWav16(path_, SinePcm16(16000, 16000 * 20, 440), 16000, 1));
