@@ -91,6 +91,8 @@ private:
                                              report_->sourceInfo.format.nChannels);
         decodedBlock_ = decoded.nBlockAlign;
         decodedBytesPerSecond_ = decoded.nAvgBytesPerSec;
+        decodedRate_ = decoded.nSamplesPerSec;
+        decodedSilence_ = decoded.wBitsPerSample == 8 ? 0x80 : 0;
         if (decodedBlock_ == 0 || decodedBytesPerSecond_ == 0)
             return Fail(request_.source + " has no usable audio format");
         WAVEFORMATEX output = decoded;
@@ -158,6 +160,7 @@ private:
             capacity = std::max(capacity, request_.stage->OutputBytesFor(decodeBytes));
         std::vector<uint8_t> pcm(capacity);
         uint64_t decodedBytes = 0;
+        uint64_t producedBytes = 0;
         uint64_t reportedMs = 0;
         for (;;) {
             if (Cancelled())
@@ -167,14 +170,8 @@ private:
                 break;
             decodedBytes += buffer.used;
             buffer.size = capacity;
-            if (request_.stage != nullptr && !request_.stage->Process(&buffer)) {
-                Fail("processing the audio failed");
+            if (!ProcessAndEncode(&buffer, UINT64_MAX, &producedBytes))
                 return TranscodeResult::Failed;
-            }
-            if (!encoder_->Encode(&buffer)) {
-                Fail("cannot write " + request_.target + " (is the disk full?)");
-                return TranscodeResult::Failed;
-            }
             uint64_t doneMs = decodedBytes * 1000 / decodedBytesPerSecond_;
             if (request_.progress && doneMs >= reportedMs + 250) {
                 reportedMs = doneMs;
@@ -183,6 +180,8 @@ private:
         }
         if (Cancelled())
             return TranscodeResult::Cancelled;
+        if (!DrainStage(pcm, decodeBytes, decodedBytes, producedBytes))
+            return TranscodeResult::Failed;
         bool closed = encoder_->Close();
         encoder_.reset();
         bool flushed = writer_->Flush();
@@ -203,6 +202,43 @@ private:
         return TranscodeResult::Done;
     }
 
+    // Runs the stage over the buffer and encodes at most `room` bytes of what
+    // comes out, counting them in *produced.
+    bool ProcessAndEncode(AudioBuffer* buffer, uint64_t room, uint64_t* produced) {
+        if (request_.stage != nullptr && !request_.stage->Process(buffer)) {
+            Fail("processing the audio failed");
+            return false;
+        }
+        buffer->used = static_cast<uint32_t>(std::min<uint64_t>(buffer->used, room));
+        *produced += buffer->used;
+        if (buffer->used != 0 && !encoder_->Encode(buffer)) {
+            Fail("cannot write " + request_.target + " (is the disk full?)");
+            return false;
+        }
+        return true;
+    }
+
+    // A stage that changes the rate holds the last few milliseconds back: the
+    // resampler's filter reaches past the sample it makes. Silence pushes
+    // them out, and the file is cut where the source's length ends.
+    bool DrainStage(std::vector<uint8_t>& pcm, uint32_t chunk, uint64_t decodedBytes,
+                    uint64_t producedBytes) {
+        const WAVEFORMATEX& output = report_->encodedFormat;
+        if (request_.stage == nullptr || output.nSamplesPerSec == decodedRate_ ||
+            output.nBlockAlign == 0)
+            return true;
+        uint64_t frames = decodedBytes / decodedBlock_ * output.nSamplesPerSec / decodedRate_;
+        uint64_t expected = frames * output.nBlockAlign;
+        constexpr int kDrainRounds = 4;
+        for (int round = 0; round < kDrainRounds && producedBytes < expected; ++round) {
+            std::fill(pcm.begin(), pcm.begin() + chunk, decodedSilence_);
+            AudioBuffer buffer{pcm.data(), static_cast<uint32_t>(pcm.size()), chunk};
+            if (!ProcessAndEncode(&buffer, expected - producedBytes, &producedBytes))
+                return false;
+        }
+        return true;
+    }
+
     FormatRegistry* registry_;
     const TranscodeRequest& request_;
     TranscodeReport* report_;
@@ -213,6 +249,8 @@ private:
     std::string partial_;
     uint32_t decodedBlock_ = 0;
     uint32_t decodedBytesPerSecond_ = 0;
+    uint32_t decodedRate_ = 0;
+    uint8_t decodedSilence_ = 0;
 };
 
 } // namespace

@@ -218,6 +218,57 @@ TEST_F(TranscoderTest, StageBetweenDecoderAndEncoderShapesTheOutput) {
     EXPECT_EQ(ReadWholeFile(request.target).size(), 44u + 16000u);
 }
 
+// Halves the rate of 16-bit mono by keeping every second sample, and, as a
+// resampler does, hands each output sample on only once `lag` later input
+// samples have arrived.
+class LaggingHalfRateStage : public TranscodeStage {
+public:
+    explicit LaggingHalfRateStage(size_t lag) : lag_(lag) {}
+    bool Prepare(const WAVEFORMATEX& input, WAVEFORMATEX* output) override {
+        if (input.wBitsPerSample != 16 || input.nChannels != 1)
+            return false;
+        *output = MakePcmFormat(input.nSamplesPerSec / 2, 16, 1);
+        return true;
+    }
+    uint32_t OutputBytesFor(uint32_t inputBytes) override { return inputBytes; }
+    bool Process(AudioBuffer* buffer) override {
+        for (uint32_t i = 0; i < buffer->used / 2; ++i) {
+            int16_t sample;
+            std::memcpy(&sample, buffer->data + 2 * i, 2);
+            held_.push_back(sample);
+        }
+        std::vector<int16_t> out;
+        while (held_.size() > lag_ + 1) {
+            out.push_back(held_[0]);
+            held_.erase(held_.begin(), held_.begin() + 2);
+        }
+        std::memcpy(buffer->data, out.data(), out.size() * 2);
+        buffer->used = static_cast<uint32_t>(out.size() * 2);
+        return true;
+    }
+
+private:
+    size_t lag_;
+    std::vector<int16_t> held_;
+};
+
+TEST_F(TranscoderTest, AStageThatChangesTheRateGivesUpWhatItHeldBack) {
+    std::string wav = MakeWav("lag.wav", 16000, 1, 0.5);
+    LaggingHalfRateStage stage(37);
+    TranscodeRequest request;
+    request.source = wav;
+    request.target = folder_.Path("half.wav");
+    request.stage = &stage;
+    TranscodeReport report;
+    ASSERT_EQ(Transcode(registry_, request, &report), TranscodeResult::Done) << report.error;
+    std::vector<uint8_t> in = ReadWholeFile(wav);
+    std::vector<uint8_t> out = ReadWholeFile(request.target);
+    size_t halfFrames = (in.size() - 44) / 2 / 2;
+    ASSERT_EQ(out.size(), 44u + 2 * halfFrames) << "every frame of the source's length, no more";
+    for (size_t i = 0; i < halfFrames; ++i)
+        ASSERT_EQ(std::memcmp(&out[44 + 2 * i], &in[44 + 4 * i], 2), 0) << "sample " << i;
+}
+
 TEST_F(TranscoderTest, ReadsEachFormatFromAnAddressWithoutLength) {
     std::string wav = MakeWav("remote.wav", 22050, 2, 2.0);
     for (const char* target : {"remote.mp3", "remote.zaf"}) {
