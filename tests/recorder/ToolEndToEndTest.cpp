@@ -211,6 +211,33 @@ TEST_F(ToolEndToEndTest, AFullDiskKeepsEverythingThatReachedIt) {
     EXPECT_EQ(left.size(), 1u) << "no hidden or side file left";
 }
 
+TEST_F(ToolEndToEndTest, AFullDiskKeepsCompressedRecordingsPlayable) {
+    std::string disk = folder_ + "/disk";
+    ASSERT_EQ(system(("mkdir -p '" + disk + "'").c_str()), 0);
+    if (system(("mount -t tmpfs -o size=24k tmpfs '" + disk + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    WriteBytes(input_, SinePcm16(16000, 16000 * 62, 440));
+    for (const char* extension : {"mp3", "zaf"}) {
+        SCOPED_TRACE(extension);
+        std::string path = disk + "/full." + extension;
+        int exitCode = Run({"record", path, "--seconds", "60", "--rate", "16000"});
+        std::vector<uint8_t> decoded;
+        MediaInfo info{};
+        bool decodedOk = DecodeFile(host_, path, &decoded, &info);
+        std::vector<std::string> left = FolderEntries(disk);
+        unlink(path.c_str());
+        EXPECT_EQ(exitCode, 1);
+        EXPECT_NE(Errors().find("Cannot encode data! Check free space."), std::string::npos)
+            << Errors();
+        ASSERT_TRUE(decodedOk);
+        ASSERT_GT(info.format.nAvgBytesPerSec, 0u);
+        // 24 KB hold several seconds at these rates; all of it plays.
+        EXPECT_GT(double(decoded.size()) / info.format.nAvgBytesPerSec, 2.0);
+        EXPECT_EQ(left.size(), 1u) << "no hidden or side file left";
+    }
+    system(("umount -l '" + disk + "'").c_str());
+}
+
 TEST_F(ToolEndToEndTest, SigtermFinishesTheFile) {
     WriteBytes(input_, SinePcm16(16000, 16000 * 30, 440));
     for (const char* extension : {"wav", "mp3", "zaf"}) {
