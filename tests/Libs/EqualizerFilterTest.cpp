@@ -133,16 +133,10 @@ TEST(EqualizerFilter, MatchesTheArithmeticSampleForSample) {
             std::vector<int16_t> signal = Noise(3000 * channels, 30000, 3);
             Append(signal, Sine(5000, 60, 44100, 32767, channels));
             Append(signal, Sine(3000, 9000, 44100, 20000, channels, 1.0));
-            std::vector<int16_t> output;
-            size_t at = 0;
-            for (size_t count : {1, 255, 256, 257, 4000, 100000}) { // around the 256-sample blocks
-                count = std::min(count * channels, signal.size() - at);
-                Append(output,
-                       RunOnce(filter.get(), std::vector<int16_t>(signal.begin() + at,
-                                                                  signal.begin() + at + count)));
-                at += count;
-            }
-            EXPECT_EQ(output, model.Run(signal, channels)) << "channels " << channels;
+            // Pieces around the 256-sample blocks.
+            EXPECT_EQ(RunInPieces(filter.get(), signal, {1, 255, 256, 257, 4000, 100000}, channels),
+                      model.Run(signal, channels))
+                << "channels " << channels;
         }
     }
 }

@@ -87,6 +87,20 @@ inline void Append(std::vector<int16_t>& to, const std::vector<int16_t>& more) {
     to.insert(to.end(), more.begin(), more.end());
 }
 
+// Runs the filter over the samples in buffers of the given frame counts, taken
+// in turn, so that any state lost between buffers shows in the output.
+inline std::vector<int16_t> RunInPieces(AudioFilter* filter, const std::vector<int16_t>& samples,
+                                        const std::vector<size_t>& frames, uint32_t channels = 1) {
+    std::vector<int16_t> output;
+    for (size_t at = 0, n = 0; at < samples.size(); ++n) {
+        size_t count = std::min(frames[n % frames.size()] * channels, samples.size() - at);
+        Append(output, RunOnce(filter, std::vector<int16_t>(samples.begin() + at,
+                                                            samples.begin() + at + count)));
+        at += count;
+    }
+    return output;
+}
+
 // RMS of a window of samples.
 inline double Rms(const std::vector<int16_t>& samples, size_t begin, size_t end) {
     double sum = 0;

@@ -78,14 +78,7 @@ TEST(LevelMeterFilter, WindowSpanningBuffersAndStereo) {
         if (i >= 3000 && i < 3010)
             signal[i] = 31000;
     // Uneven buffer sizes (odd sample counts too) must not change the levels.
-    size_t at = 0;
-    const size_t sizes[] = {5, 1001, 1763, 2, 4000, 333};
-    for (size_t n = 0; at < signal.size(); ++n) {
-        size_t count = std::min(sizes[n % 6], signal.size() - at);
-        RunOnce(meter.get(),
-                std::vector<int16_t>(signal.begin() + at, signal.begin() + at + count));
-        at += count;
-    }
+    RunInPieces(meter.get(), signal, {5, 1001, 1763, 2, 4000, 333});
     EXPECT_EQ(ReadAll(meter.get()), ExpectedLevels(signal, 1764));
 }
 

@@ -67,17 +67,8 @@ TEST(NoiseFilter, MatchesTheArithmeticAtEveryStrength) {
                       static_cast<uint32_t>(strength));
             std::vector<int16_t> signal = LoudThenQuiet(channels);
             NoiseModel model(strength);
-            // Uneven buffers: the state carries across them.
-            std::vector<int16_t> output;
-            size_t at = 0;
-            for (size_t count : {7, 1000, 64, 5000, 100000}) {
-                count = std::min(count * channels, signal.size() - at);
-                Append(output,
-                       RunOnce(filter.get(), std::vector<int16_t>(signal.begin() + at,
-                                                                  signal.begin() + at + count)));
-                at += count;
-            }
-            EXPECT_EQ(output, model.Run(signal, channels))
+            EXPECT_EQ(RunInPieces(filter.get(), signal, {7, 1000, 64, 5000, 100000}, channels),
+                      model.Run(signal, channels))
                 << "channels " << channels << " strength " << strength;
         }
     }
