@@ -40,22 +40,16 @@ DecodeResult Attempt(const CodecPair& codec, std::vector<uint8_t> bytes, bool kn
     return DecodeAll(decoder.get(), &stream, 4096);
 }
 
-TEST(BadInput, EmptyAndTinyFilesFailToOpen) {
-    for (const CodecPair& codec : kCodecs) {
-        SCOPED_TRACE(codec.label);
-        EXPECT_FALSE(Attempt(codec, {}).opened);
-        EXPECT_FALSE(Attempt(codec, {0x52}).opened);
-        EXPECT_FALSE(Attempt(codec, {}, false).opened);
-    }
-}
-
-TEST(BadInput, RandomBytesFailToOpen) {
+TEST(BadInput, EmptyTinyAndRandomFilesFailToOpen) {
     std::mt19937 random(7);
     std::vector<uint8_t> garbage(65536);
     for (uint8_t& byte : garbage)
         byte = static_cast<uint8_t>(random());
     for (const CodecPair& codec : kCodecs) {
         SCOPED_TRACE(codec.label);
+        EXPECT_FALSE(Attempt(codec, {}).opened);
+        EXPECT_FALSE(Attempt(codec, {0x52}).opened);
+        EXPECT_FALSE(Attempt(codec, {}, false).opened);
         EXPECT_FALSE(Attempt(codec, garbage).opened);
     }
 }
@@ -107,6 +101,38 @@ TEST(BadInput, FlippedBytesInsideTheAudioDoNotStopDecoding) {
         // at least that half.
         ASSERT_TRUE(decoded.opened);
         EXPECT_GT(decoded.pcm.size(), 22050u * 4 * 2);
+    }
+}
+
+TEST(BadInput, EncodeFailsWhenTheDiskIsFull) {
+    // Each encoder holds back a different amount before its first write: the
+    // limit sits below what the whole input must produce. Ogg pages may only
+    // reach the stream at Close, so the long-play encoder may fail either.
+    const struct {
+        const CodecPair& codec;
+        uint32_t rate;
+        uint8_t quality;
+        double seconds;
+        int64_t limit;
+        bool encodeFails, closeFails;
+    } cases[] = {{kCodecs[0], 44100, 0, 1.0, 10000, true, false},
+                 {kCodecs[1], 44100, 2, 3.0, 4096, true, true},
+                 {kCodecs[2], 48000, 7, 4.0, 2000, false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.codec.label);
+        auto pcm = AsBytes(MakeSweep(c.rate, 2, c.seconds));
+        CodecPointer<AudioEncoder> encoder(CreateEncoderFrom(c.codec.formats, c.codec.encoder));
+        MemoryByteStream stream;
+        stream.writeLimit = c.limit;
+        RecordingFormat format = MakeRecordingFormat(c.rate, 16, 2, c.quality);
+        ASSERT_TRUE(encoder->Open(&stream, &format));
+        AudioBuffer buffer{pcm.data(), static_cast<uint32_t>(pcm.size()),
+                           static_cast<uint32_t>(pcm.size())};
+        const bool encoded = encoder->Encode(&buffer);
+        const bool closed = encoder->Close();
+        EXPECT_FALSE(encoded && closed);
+        EXPECT_FALSE(c.encodeFails && encoded);
+        EXPECT_FALSE(c.closeFails && closed);
     }
 }
 

@@ -108,6 +108,23 @@ DecodeResult DecodeAll(AudioDecoder* decoder, ByteStream* stream, uint32_t buffe
     return result;
 }
 
+DecodeResult DecodeBytes(FormatsFunction formats, const char* decoderName,
+                         std::vector<uint8_t> bytes, uint32_t bufferBytes) {
+    MemoryByteStream stream(std::move(bytes));
+    CodecPointer<AudioDecoder> decoder(CreateDecoderFrom(formats, decoderName));
+    return DecodeAll(decoder.get(), &stream, bufferBytes);
+}
+
+std::vector<uint8_t> EncodeSweepWith(FormatsFunction formats, const char* encoderName,
+                                     uint32_t rate, uint16_t channels, double seconds,
+                                     uint8_t quality, std::vector<uint8_t>* pcm) {
+    auto samples = AsBytes(MakeSweep(rate, channels, seconds));
+    if (pcm != nullptr)
+        *pcm = samples;
+    CodecPointer<AudioEncoder> encoder(CreateEncoderFrom(formats, encoderName));
+    return EncodeAll(encoder.get(), MakeRecordingFormat(rate, 16, channels, quality), samples);
+}
+
 ScratchFolder::ScratchFolder() {
     std::string pattern = std::string(TONILO_TEST_BINARY_DIR) + "/scratch-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());

@@ -55,6 +55,13 @@ struct DecodeResult {
 DecodeResult DecodeAll(AudioDecoder* decoder, ByteStream* stream, uint32_t bufferBytes = 16384);
 // Decodes what is left after Open (and perhaps a Seek).
 std::vector<uint8_t> DecodeRest(AudioDecoder* decoder, uint32_t bufferBytes = 16384);
+// A fresh decoder from the plug-in's records over the bytes in memory.
+DecodeResult DecodeBytes(FormatsFunction formats, const char* decoderName,
+                         std::vector<uint8_t> bytes, uint32_t bufferBytes = 16384);
+// Encodes seconds of a sweep with a fresh encoder; pcm receives the input.
+std::vector<uint8_t> EncodeSweepWith(FormatsFunction formats, const char* encoderName,
+                                     uint32_t rate, uint16_t channels, double seconds,
+                                     uint8_t quality = 0, std::vector<uint8_t>* pcm = nullptr);
 
 // A fresh folder under the test binary's folder, removed with its contents.
 class ScratchFolder {

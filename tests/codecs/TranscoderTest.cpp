@@ -47,6 +47,15 @@ protected:
         return WriteSweepWav(folder_.Path(name), rate, channels, seconds);
     }
 
+    TranscodeResult Run(const std::string& source, const std::string& target,
+                        TranscodeReport* report = nullptr, TranscodeStage* stage = nullptr) {
+        TranscodeRequest request;
+        request.source = source;
+        request.target = target;
+        request.stage = stage;
+        return Transcode(registry_, request, report);
+    }
+
     MediaInfo InfoOf(const std::string& path) {
         MediaInfo info{};
         EXPECT_TRUE(registry_->GetFileInfo(path.c_str(), &info)) << path;
@@ -68,21 +77,17 @@ protected:
 
 TEST_F(TranscoderTest, WavThroughMp3BackToWavKeepsTheLength) {
     std::string wav = MakeWav("talk.wav", 22050, 1, 4.0);
-    TranscodeRequest toMp3;
-    toMp3.source = wav;
-    toMp3.target = folder_.Path("talk.mp3");
     TranscodeReport report;
-    ASSERT_EQ(Transcode(registry_, toMp3, &report), TranscodeResult::Done) << report.error;
+    ASSERT_EQ(Run(wav, folder_.Path("talk.mp3"), &report), TranscodeResult::Done) << report.error;
     EXPECT_EQ(report.encoderName, "MP3 encoder");
     EXPECT_EQ(report.quality, 2);
     EXPECT_EQ(report.bitrateKbps, 32u);
     EXPECT_EQ(Plain(report.sourceInfo.durationMs), 4000u);
 
-    TranscodeRequest back;
-    back.source = toMp3.target;
-    back.target = folder_.Path("again.wav");
-    ASSERT_EQ(Transcode(registry_, back, &report), TranscodeResult::Done) << report.error;
-    EXPECT_NEAR(Plain(InfoOf(back.target).durationMs), 4000.0, 1000.0 * 576 / 22050);
+    ASSERT_EQ(Run(folder_.Path("talk.mp3"), folder_.Path("again.wav"), &report),
+              TranscodeResult::Done)
+        << report.error;
+    EXPECT_NEAR(Plain(InfoOf(folder_.Path("again.wav")).durationMs), 4000.0, 1000.0 * 576 / 22050);
     EXPECT_EQ(FolderContents(), (std::vector<std::string>{"again.wav", "talk.mp3", "talk.wav"}));
 }
 
@@ -95,11 +100,9 @@ TEST_F(TranscoderTest, WavThroughZafBackToWavKeepsTheLength) {
     TranscodeReport report;
     ASSERT_EQ(Transcode(registry_, toZaf, &report), TranscodeResult::Done) << report.error;
     EXPECT_EQ(report.bitrateKbps, 6u);
-    TranscodeRequest back;
-    back.source = toZaf.target;
-    back.target = folder_.Path("memo-again.wav");
-    ASSERT_EQ(Transcode(registry_, back, &report), TranscodeResult::Done) << report.error;
-    MediaInfo info = InfoOf(back.target);
+    ASSERT_EQ(Run(toZaf.target, folder_.Path("memo-again.wav"), &report), TranscodeResult::Done)
+        << report.error;
+    MediaInfo info = InfoOf(folder_.Path("memo-again.wav"));
     EXPECT_EQ(Plain(info.format.nSamplesPerSec), 48000u);
     EXPECT_NEAR(Plain(info.durationMs), 3000.0, 20.0);
 }
@@ -174,11 +177,9 @@ TEST_F(TranscoderTest, EncoderThatDoesNotTakeTheFormatIsNamed) {
     auto bytes = EncodeAll(encoder.get(), MakeRecordingFormat(44000, 16, 1),
                            AsBytes(MakeSweep(44000, 1, 0.5)));
     WriteWholeFile(folder_.Path("odd.wav"), bytes);
-    TranscodeRequest request;
-    request.source = folder_.Path("odd.wav");
-    request.target = folder_.Path("odd.mp3");
     TranscodeReport report;
-    EXPECT_EQ(Transcode(registry_, request, &report), TranscodeResult::Failed);
+    EXPECT_EQ(Run(folder_.Path("odd.wav"), folder_.Path("odd.mp3"), &report),
+              TranscodeResult::Failed);
     EXPECT_NE(report.error.find("44000 Hz"), std::string::npos) << report.error;
 }
 
@@ -206,16 +207,13 @@ public:
 TEST_F(TranscoderTest, StageBetweenDecoderAndEncoderShapesTheOutput) {
     std::string wav = MakeWav("in.wav", 8000, 2, 1.0);
     EightBitStage stage;
-    TranscodeRequest request;
-    request.source = wav;
-    request.target = folder_.Path("out.wav");
-    request.stage = &stage;
+    const std::string out = folder_.Path("out.wav");
     TranscodeReport report;
-    ASSERT_EQ(Transcode(registry_, request, &report), TranscodeResult::Done) << report.error;
-    MediaInfo info = InfoOf(request.target);
+    ASSERT_EQ(Run(wav, out, &report, &stage), TranscodeResult::Done) << report.error;
+    MediaInfo info = InfoOf(out);
     EXPECT_EQ(Plain(info.format.wBitsPerSample), 8);
     EXPECT_EQ(Plain(info.durationMs), 1000u);
-    EXPECT_EQ(ReadWholeFile(request.target).size(), 44u + 16000u);
+    EXPECT_EQ(ReadWholeFile(out).size(), 44u + 16000u);
 }
 
 // Halves the rate of 16-bit mono by keeping every second sample, and, as a
@@ -255,14 +253,11 @@ private:
 TEST_F(TranscoderTest, AStageThatChangesTheRateGivesUpWhatItHeldBack) {
     std::string wav = MakeWav("lag.wav", 16000, 1, 0.5);
     LaggingHalfRateStage stage(37);
-    TranscodeRequest request;
-    request.source = wav;
-    request.target = folder_.Path("half.wav");
-    request.stage = &stage;
     TranscodeReport report;
-    ASSERT_EQ(Transcode(registry_, request, &report), TranscodeResult::Done) << report.error;
+    ASSERT_EQ(Run(wav, folder_.Path("half.wav"), &report, &stage), TranscodeResult::Done)
+        << report.error;
     std::vector<uint8_t> in = ReadWholeFile(wav);
-    std::vector<uint8_t> out = ReadWholeFile(request.target);
+    std::vector<uint8_t> out = ReadWholeFile(folder_.Path("half.wav"));
     size_t halfFrames = (in.size() - 44) / 2 / 2;
     ASSERT_EQ(out.size(), 44u + 2 * halfFrames) << "every frame of the source's length, no more";
     for (size_t i = 0; i < halfFrames; ++i)
@@ -271,12 +266,8 @@ TEST_F(TranscoderTest, AStageThatChangesTheRateGivesUpWhatItHeldBack) {
 
 TEST_F(TranscoderTest, ReadsEachFormatFromAnAddressWithoutLength) {
     std::string wav = MakeWav("remote.wav", 22050, 2, 2.0);
-    for (const char* target : {"remote.mp3", "remote.zaf"}) {
-        TranscodeRequest request;
-        request.source = wav;
-        request.target = folder_.Path(target);
-        ASSERT_EQ(Transcode(registry_, request, nullptr), TranscodeResult::Done) << target;
-    }
+    for (const char* target : {"remote.mp3", "remote.zaf"})
+        ASSERT_EQ(Run(wav, folder_.Path(target)), TranscodeResult::Done) << target;
     tonilo::testing::TestHttpServer server({});
     ASSERT_TRUE(server.IsRunning());
     server.ServeFilesFrom(folder_.Path(""));
@@ -293,18 +284,14 @@ TEST_F(TranscoderTest, ReadsEachFormatFromAnAddressWithoutLength) {
         MediaInfo info{};
         ASSERT_TRUE(registry_->GetFileInfo(address.c_str(), &info));
         EXPECT_NEAR(Plain(info.durationMs), remote.durationMs, remote.toleranceMs);
-        TranscodeRequest request;
-        request.source = address;
-        request.target = folder_.Path(std::string("local-") + remote.name + ".wav");
+        const std::string local = folder_.Path(std::string("local-") + remote.name + ".wav");
         TranscodeReport report;
-        ASSERT_EQ(Transcode(registry_, request, &report), TranscodeResult::Done) << report.error;
-        EXPECT_NEAR(Plain(InfoOf(request.target).durationMs), remote.decodedMs, remote.toleranceMs);
+        ASSERT_EQ(Run(address, local, &report), TranscodeResult::Done) << report.error;
+        EXPECT_NEAR(Plain(InfoOf(local).durationMs), remote.decodedMs, remote.toleranceMs);
     }
-    TranscodeRequest missing;
-    missing.source = server.Url("/absent.mp3");
-    missing.target = folder_.Path("absent.wav");
     TranscodeReport report;
-    EXPECT_EQ(Transcode(registry_, missing, &report), TranscodeResult::Failed);
+    EXPECT_EQ(Run(server.Url("/absent.mp3"), folder_.Path("absent.wav"), &report),
+              TranscodeResult::Failed);
     EXPECT_NE(report.error.find("cannot open"), std::string::npos) << report.error;
 }
 
