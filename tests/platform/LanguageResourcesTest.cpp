@@ -57,13 +57,56 @@ protected:
     std::string executable_;
 };
 
-TEST_F(LanguageResourcesTest, WithoutLangIdEnglishIsBuiltInAndNoFileIsOpened) {
-    WriteFile("Lang/Tonilo.0409.mui", "36002\tfrom the 0409 file\n");
-    WriteFile("Lang/Tonilo.0407.mui", "36002\tDatei kann nicht geoeffnet werden!\n");
-    EXPECT_TRUE(Select());
-    EXPECT_EQ(CurrentLanguage(), 0x409);
-    EXPECT_EQ(ResourceLibraryPath(), "");
-    EXPECT_EQ(LoadResourceString(kErrorId), "Cannot open file!");
+// Which file a language setting leads to, each case in a fresh folder and
+// registry. An empty path means the built-in English table.
+TEST_F(LanguageResourcesTest, LanguageSettingPicksTheFileOrEnglish) {
+    const char* const english = "Cannot open file!";
+    const struct {
+        const char* what;
+        int64_t langId; // -1: no LangID value at all
+        std::vector<std::pair<const char*, const char*>> files;
+        const char* library;
+        bool selected;
+        uint32_t language;
+        const char* path;
+        const char* text;
+    } cases[] = {
+        {"no LangID: English built in, no file opened", -1,
+         {{"Lang/Tonilo.0409.mui", "36002\tfrom the 0409 file\n"},
+          {"Lang/Tonilo.0407.mui", "36002\tDeutsch\n"}},
+         "Lang/Tonilo", true, 0x409, "", english},
+        {"missing language falls back to the 0409 file", 0x407,
+         {{"Lang/Tonilo.0409.mui", "36002\tEnglish from the file\n"}},
+         "Lang/Tonilo", true, 0x409, "Lang/Tonilo.0409.mui", "English from the file"},
+        {"no file at all", 0x40c, {}, "Lang/Tonilo", false, 0x409, "", english},
+        {"LangID 0 means 0409", 0,
+         {{"Lang/Tonilo.0000.mui", "36002\tnever read\n"},
+          {"Lang/Tonilo.0407.mui", "36002\tDeutsch\n"}},
+         "Lang/Tonilo", true, 0x409, "", english},
+        {"only the low 16 bits count", 0x10407, {{"Lang/Tonilo.0407.mui", "36002\tDeutsch\n"}},
+         "Lang/Tonilo", true, 0x407, "Lang/Tonilo.0407.mui", "Deutsch"},
+        {"low 16 bits zero", 0x10000, {{"Lang/Tonilo.0407.mui", "36002\tDeutsch\n"}},
+         "Lang/Tonilo", true, 0x409, "", english},
+        {"null name: the file is named after the executable", 0x407,
+         {{"tonilo.0407.mui", "36002\tneben dem Programm\n"}}, nullptr, true, 0x407,
+         "tonilo.0407.mui", "neben dem Programm"},
+    };
+    int round = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ReleaseResources();
+        fs::remove_all(folder_);
+        fs::create_directories(folder_ / "Lang");
+        RegistryStore::UseDatabase((folder_ / ("registry" + std::to_string(++round) + ".db")).string());
+        if (c.langId >= 0)
+            SetLanguage(static_cast<uint32_t>(c.langId));
+        for (const auto& [name, content] : c.files)
+            WriteFile(name, content);
+        EXPECT_EQ(Select(c.library), c.selected);
+        EXPECT_EQ(CurrentLanguage(), c.language);
+        EXPECT_EQ(ResourceLibraryPath(), *c.path ? (folder_ / c.path).string() : "");
+        EXPECT_EQ(LoadResourceString(kErrorId), c.text);
+    }
 }
 
 TEST_F(LanguageResourcesTest, MissingKeyOrNoKeyNameGivesEnglish) {
@@ -93,23 +136,6 @@ TEST_F(LanguageResourcesTest, GermanFileServesEveryTextAndLacksWhatItLacks) {
     EXPECT_EQ(LoadResourceString(36001, &BuiltInStrings()), "File doesn't exist!");
 }
 
-TEST_F(LanguageResourcesTest, MissingLanguageFallsBackToThe0409File) {
-    SetLanguage(0x407);
-    WriteFile("Lang/Tonilo.0409.mui", "36002\tEnglish from the file\n");
-    EXPECT_TRUE(Select());
-    EXPECT_EQ(CurrentLanguage(), 0x409);
-    EXPECT_EQ(ResourceLibraryPath(), (folder_ / "Lang/Tonilo.0409.mui").string());
-    EXPECT_EQ(LoadResourceString(kErrorId), "English from the file");
-}
-
-TEST_F(LanguageResourcesTest, NoFileAtAllEndsInTheBuiltInTableAsEnglish) {
-    SetLanguage(0x40c);
-    EXPECT_FALSE(Select());
-    EXPECT_EQ(CurrentLanguage(), 0x409);
-    EXPECT_EQ(ResourceLibraryPath(), "");
-    EXPECT_EQ(LoadResourceString(kErrorId), "Cannot open file!");
-}
-
 TEST_F(LanguageResourcesTest, LangIdOfTheWrongTypeOrSizeIsIgnored) {
     WriteFile("Lang/Tonilo.0407.mui", "36002\tDeutsch\n");
     RegistryKey key(std::string("Software\\Zelto\\") + kKeyName, HKEY_LOCAL_MACHINE);
@@ -129,25 +155,6 @@ TEST_F(LanguageResourcesTest, LangIdOfTheWrongTypeOrSizeIsIgnored) {
     EXPECT_TRUE(Select());
     EXPECT_EQ(CurrentLanguage(), 0x409);
     EXPECT_EQ(ResourceLibraryPath(), "");
-}
-
-TEST_F(LanguageResourcesTest, LangIdZeroMeans0409AndOnlyTheLow16BitsCount) {
-    WriteFile("Lang/Tonilo.0000.mui", "36002\tnever read\n");
-    WriteFile("Lang/Tonilo.0407.mui", "36002\tDeutsch\n");
-    SetLanguage(0);
-    EXPECT_TRUE(Select());
-    EXPECT_EQ(CurrentLanguage(), 0x409);
-    EXPECT_EQ(LoadResourceString(kErrorId), "Cannot open file!");
-
-    SetLanguage(0x10407);
-    EXPECT_TRUE(Select());
-    EXPECT_EQ(CurrentLanguage(), 0x407);
-    EXPECT_EQ(LoadResourceString(kErrorId), "Deutsch");
-
-    SetLanguage(0x10000); // low 16 bits 0
-    EXPECT_TRUE(Select());
-    EXPECT_EQ(CurrentLanguage(), 0x409);
-    EXPECT_EQ(LoadResourceString(kErrorId), "Cannot open file!");
 }
 
 TEST_F(LanguageResourcesTest, UseExecutableResourcesNeverLoadsAFile) {
@@ -177,14 +184,6 @@ TEST_F(LanguageResourcesTest, ForcedLibraryIsLoadedEvenForEnglishAndNamedAfterTh
     EXPECT_FALSE(Select(kForceLanguageLibrary));
     EXPECT_EQ(ResourceLibraryPath(), "");
     EXPECT_EQ(LoadResourceString(kErrorId), "Cannot open file!");
-}
-
-TEST_F(LanguageResourcesTest, NullNameDerivesTheFileFromTheExecutable) {
-    SetLanguage(0x407);
-    WriteFile("tonilo.0407.mui", "36002\tneben dem Programm\n");
-    EXPECT_TRUE(Select(nullptr));
-    EXPECT_EQ(ResourceLibraryPath(), (folder_ / "tonilo.0407.mui").string());
-    EXPECT_EQ(LoadResourceString(kErrorId), "neben dem Programm");
 }
 
 TEST_F(LanguageResourcesTest, AbsoluteAndBackslashNamesAreResolved) {
