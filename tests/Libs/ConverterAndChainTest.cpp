@@ -33,30 +33,26 @@ TEST(FilterTable, EveryNameMakesItsFilter) {
     uint32_t count = 0;
     const FormatRecord* table = GetFilterTable(&count);
     ASSERT_EQ(count, 8u);
-    const char* names[8] = {"168 Audio Filter",    "816 Audio Filter",     "Eq Audio Filter",
-                            "Gain Audio Filter",   "Noise Audio Filter",   "VAS Audio Filter",
-                            "Volume Audio Filter", "Resample Audio Filter"};
+    const std::pair<const char*, bool (*)(AudioFilter*)> expected[8] = {
+        {"168 Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<SixteenToEightFilter*>(f); }},
+        {"816 Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<EightToSixteenFilter*>(f); }},
+        {"Eq Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<EqualizerFilter*>(f); }},
+        {"Gain Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<GainControlFilter*>(f); }},
+        {"Noise Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<NoiseFilter*>(f); }},
+        {"VAS Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<VoiceActivationFilter*>(f); }},
+        {"Volume Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<LevelMeterFilter*>(f); }},
+        {"Resample Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<ResampleFilter*>(f); }}};
     for (uint32_t i = 0; i < 8; ++i) {
-        EXPECT_STREQ(table[i].name, names[i]);
+        SCOPED_TRACE(expected[i].first);
+        EXPECT_STREQ(table[i].name, expected[i].first);
         EXPECT_EQ(table[i].extensions, nullptr);
         EXPECT_EQ(table[i].kind, FORMAT_KIND_FILTER);
-    }
-    AudioFilter* filters[8];
-    for (uint32_t i = 0; i < 8; ++i) {
-        filters[i] = Create(names[i]);
-        ASSERT_NE(filters[i], nullptr);
-        EXPECT_EQ(filters[i]->ReferenceCount(), 1u);
-    }
-    EXPECT_NE(dynamic_cast<SixteenToEightFilter*>(filters[0]), nullptr);
-    EXPECT_NE(dynamic_cast<EightToSixteenFilter*>(filters[1]), nullptr);
-    EXPECT_NE(dynamic_cast<EqualizerFilter*>(filters[2]), nullptr);
-    EXPECT_NE(dynamic_cast<GainControlFilter*>(filters[3]), nullptr);
-    EXPECT_NE(dynamic_cast<NoiseFilter*>(filters[4]), nullptr);
-    EXPECT_NE(dynamic_cast<VoiceActivationFilter*>(filters[5]), nullptr);
-    EXPECT_NE(dynamic_cast<LevelMeterFilter*>(filters[6]), nullptr);
-    EXPECT_NE(dynamic_cast<ResampleFilter*>(filters[7]), nullptr);
-    for (AudioFilter* filter : filters)
+        AudioFilter* filter = Create(expected[i].first);
+        ASSERT_NE(filter, nullptr);
+        EXPECT_EQ(filter->ReferenceCount(), 1u);
+        EXPECT_TRUE(expected[i].second(filter));
         EXPECT_EQ(filter->Release(), 0u);
+    }
 }
 
 TEST(BitDepthConverters, ConvertInPlaceBothWays) {

@@ -41,13 +41,9 @@ protected:
 TEST_F(EqPresetsTest, NamesAndValues) {
     EXPECT_EQ(EqPresets::GetPresetCount(), 18u);
     EXPECT_STREQ(EqPresets::GetPresetName(0), "Custom");
-    EXPECT_STREQ(EqPresets::GetPresetName(1), "Classical");
-    EXPECT_STREQ(EqPresets::GetPresetName(5), "Full Bass & Treble");
     EXPECT_STREQ(EqPresets::GetPresetName(17), "Techno");
     EXPECT_EQ(EqPresets::GetPresetName(18), nullptr);
-    const int8_t classical[10] = {0, 0, 0, 0, 0, 0, -35, -35, -35, -64};
     const int8_t techno[10] = {30, 25, 0, -25, -25, 0, 25, 50, 50, 50};
-    EXPECT_EQ(0, std::memcmp(EqPresets::GetBuiltInValues(1), classical, 10));
     EXPECT_EQ(0, std::memcmp(EqPresets::GetBuiltInValues(17), techno, 10));
     EXPECT_EQ(EqPresets::GetBuiltInValues(0), nullptr);
 
