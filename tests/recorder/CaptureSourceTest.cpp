@@ -46,134 +46,111 @@ protected:
         // device must not lap the delivery thread; an unpaced one would refill
         // a buffer the sink is still reading.
         devices_.SetSpeed(8);
+        capture_.SetSink(&sink_);
+        sink_.capture = &capture_;
+    }
+    // Opens with 1600-byte buffers on a looping second of counting samples.
+    void OpenAndStart() {
+        devices_.SetCapturePcm(CountingPcm16(8000), true);
+        ASSERT_TRUE(capture_.Open(&format_, 1600, 1600));
+        ASSERT_TRUE(capture_.Start());
+    }
+    static void WaitStopped(const CollectingSink& sink) {
+        for (int i = 0; i < 500 && sink.stopped == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    size_t Delivered() {
+        std::lock_guard<std::mutex> guard(sink_.mutex);
+        return sink_.sizes.size();
     }
 
     WAVEFORMATEX format_ = MakePcmFormat(8000, 16, 1);
+    CollectingSink sink_;
+    CaptureSource capture_;
 };
 
 TEST_F(CaptureSourceTest, StopWithoutOpenSucceedsAndNeverCallsTheSink) {
-    CollectingSink sink;
-    CaptureSource capture;
-    capture.SetSink(&sink);
-    EXPECT_TRUE(capture.Stop());
-    EXPECT_EQ(sink.stopped, 0);
+    EXPECT_TRUE(capture_.Stop());
+    EXPECT_EQ(sink_.stopped, 0);
 }
 
 TEST_F(CaptureSourceTest, DeliversEveryCapturedByteInOrder) {
     std::vector<uint8_t> pcm = CountingPcm16(8000 * 3);
     devices_.SetCapturePcm(pcm);
-    CollectingSink sink;
-    CaptureSource capture;
-    capture.SetSink(&sink);
-    ASSERT_TRUE(capture.Open(&format_, 1600, 1600));
-    ASSERT_TRUE(capture.Start());
+    ASSERT_TRUE(capture_.Open(&format_, 1600, 1600));
+    ASSERT_TRUE(capture_.Start());
     ASSERT_TRUE(devices_.WaitForCaptured(pcm.size(), 10000));
     // Let the last buffers travel through both threads.
-    for (int i = 0; i < 200; ++i) {
-        {
-            std::lock_guard<std::mutex> guard(sink.mutex);
-            if (sink.data.size() == pcm.size())
-                break;
-        }
+    for (int i = 0; i < 200 && Delivered() * 1600 < pcm.size(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ASSERT_TRUE(capture.Stop());
-    EXPECT_EQ(sink.stopped, 1);
-    EXPECT_EQ(sink.data, pcm);
-    for (uint32_t size : sink.sizes)
+    ASSERT_TRUE(capture_.Stop());
+    EXPECT_EQ(sink_.stopped, 1);
+    EXPECT_EQ(sink_.data, pcm);
+    for (uint32_t size : sink_.sizes)
         EXPECT_EQ(size, 1600u);
     EXPECT_EQ(devices_.OpenInputs(), 0);
 }
 
 TEST_F(CaptureSourceTest, RecordSizeZeroMeansWholeBuffers) {
     devices_.SetCapturePcm(CountingPcm16(8000), true);
-    CollectingSink sink;
-    CaptureSource capture;
-    capture.SetSink(&sink);
-    ASSERT_TRUE(capture.Open(&format_, 3200, 0));
-    EXPECT_EQ(capture.RecordSize(), 3200u);
-    ASSERT_TRUE(capture.Start());
+    ASSERT_TRUE(capture_.Open(&format_, 3200, 0));
+    EXPECT_EQ(capture_.RecordSize(), 3200u);
+    ASSERT_TRUE(capture_.Start());
     ASSERT_TRUE(devices_.WaitForCaptured(3200 * 3, 10000));
-    ASSERT_TRUE(capture.Stop());
-    ASSERT_FALSE(sink.sizes.empty());
-    EXPECT_EQ(sink.sizes.front(), 3200u);
+    ASSERT_TRUE(capture_.Stop());
+    ASSERT_FALSE(sink_.sizes.empty());
+    EXPECT_EQ(sink_.sizes.front(), 3200u);
 }
 
 TEST_F(CaptureSourceTest, StopFromOnDataDoesNotWaitAndStopsOnce) {
-    devices_.SetCapturePcm(CountingPcm16(8000), true);
-    CollectingSink sink;
-    CaptureSource capture;
-    capture.SetSink(&sink);
-    sink.capture = &capture;
-    sink.stopAfter = 3;
-    ASSERT_TRUE(capture.Open(&format_, 1600, 1600));
-    ASSERT_TRUE(capture.Start());
-    for (int i = 0; i < 500 && sink.stopped == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_TRUE(sink.stoppedInside);
-    EXPECT_TRUE(sink.stopResult);
-    EXPECT_EQ(sink.stopped, 1);
-    EXPECT_FALSE(capture.IsOpen());
-    EXPECT_TRUE(capture.Stop()) << "already stopped";
-    capture.JoinThreads();
-    std::lock_guard<std::mutex> guard(sink.mutex);
-    EXPECT_EQ(sink.sizes.size(), 3u) << "buffers after the stop are dropped";
+    sink_.stopAfter = 3;
+    OpenAndStart();
+    WaitStopped(sink_);
+    EXPECT_TRUE(sink_.stoppedInside);
+    EXPECT_TRUE(sink_.stopResult);
+    EXPECT_EQ(sink_.stopped, 1);
+    EXPECT_FALSE(capture_.IsOpen());
+    EXPECT_TRUE(capture_.Stop()) << "already stopped";
+    capture_.JoinThreads();
+    EXPECT_EQ(Delivered(), 3u) << "buffers after the stop are dropped";
 }
 
 TEST_F(CaptureSourceTest, FailedOpenLeavesNothingRunning) {
     devices_.FailInputOpen(true);
-    CollectingSink sink;
-    CaptureSource capture;
-    capture.SetSink(&sink);
-    EXPECT_FALSE(capture.Open(&format_, 1600, 1600));
-    EXPECT_FALSE(capture.IsOpen());
-    EXPECT_FALSE(capture.Start());
-    EXPECT_TRUE(capture.Stop());
-    EXPECT_EQ(sink.stopped, 0);
+    EXPECT_FALSE(capture_.Open(&format_, 1600, 1600));
+    EXPECT_FALSE(capture_.IsOpen());
+    EXPECT_FALSE(capture_.Start());
+    EXPECT_TRUE(capture_.Stop());
+    EXPECT_EQ(sink_.stopped, 0);
     devices_.FailInputOpen(false);
-    EXPECT_TRUE(capture.Open(&format_, 1600, 1600)) << "a failed open can be retried";
-    EXPECT_TRUE(capture.Stop());
-    EXPECT_EQ(sink.stopped, 1);
+    EXPECT_TRUE(capture_.Open(&format_, 1600, 1600)) << "a failed open can be retried";
+    EXPECT_TRUE(capture_.Stop());
+    EXPECT_EQ(sink_.stopped, 1);
 }
 
 TEST_F(CaptureSourceTest, CloseFailingFourTimesIsRetriedUntilItSucceeds) {
-    devices_.SetCapturePcm(CountingPcm16(8000), true);
     devices_.FailInputCloses(4);
-    CollectingSink sink;
-    CaptureSource capture;
-    capture.SetSink(&sink);
-    ASSERT_TRUE(capture.Open(&format_, 1600, 1600));
-    ASSERT_TRUE(capture.Start());
-    EXPECT_TRUE(capture.Stop());
-    EXPECT_EQ(sink.stopped, 1);
+    OpenAndStart();
+    EXPECT_TRUE(capture_.Stop());
+    EXPECT_EQ(sink_.stopped, 1);
     EXPECT_EQ(devices_.OpenInputs(), 0);
 }
 
 TEST_F(CaptureSourceTest, StopWhoseCloseKeepsFailingStillWindsDownOnJoin) {
-    devices_.SetCapturePcm(CountingPcm16(8000), true);
     devices_.FailInputCloses(5);
-    CollectingSink sink;
-    CaptureSource capture;
-    capture.SetSink(&sink);
-    ASSERT_TRUE(capture.Open(&format_, 1600, 1600));
-    ASSERT_TRUE(capture.Start());
-    EXPECT_FALSE(capture.Stop()) << "five failed closes give up";
-    EXPECT_FALSE(capture.IsOpen());
-    EXPECT_TRUE(capture.Stop()) << "no longer open";
+    OpenAndStart();
+    EXPECT_FALSE(capture_.Stop()) << "five failed closes give up";
+    EXPECT_FALSE(capture_.IsOpen());
+    EXPECT_TRUE(capture_.Stop()) << "no longer open";
     // The threads were never told to end; joining must not wait for ever.
-    capture.JoinThreads();
-    EXPECT_EQ(sink.stopped, 1) << "OnStopped once per opened capture";
+    capture_.JoinThreads();
+    EXPECT_EQ(sink_.stopped, 1) << "OnStopped once per opened capture";
     EXPECT_EQ(devices_.OpenInputs(), 0) << "the device that would not close is dropped";
-    size_t delivered;
-    {
-        std::lock_guard<std::mutex> guard(sink.mutex);
-        delivered = sink.sizes.size();
-    }
-    ASSERT_TRUE(capture.Open(&format_, 1600, 1600)) << "and the capture opens again";
-    EXPECT_TRUE(capture.Stop());
-    EXPECT_EQ(sink.stopped, 2);
-    std::lock_guard<std::mutex> guard(sink.mutex);
-    EXPECT_EQ(sink.sizes.size(), delivered) << "never started, nothing delivered";
+    size_t delivered = Delivered();
+    ASSERT_TRUE(capture_.Open(&format_, 1600, 1600)) << "and the capture opens again";
+    EXPECT_TRUE(capture_.Stop());
+    EXPECT_EQ(sink_.stopped, 2);
+    EXPECT_EQ(Delivered(), delivered) << "never started, nothing delivered";
 }
 
 TEST_F(CaptureSourceTest, OwnerMayDestroyTheCaptureFromOnStopped) {
@@ -196,8 +173,7 @@ TEST_F(CaptureSourceTest, OwnerMayDestroyTheCaptureFromOnStopped) {
     sink.stopAfter = 2;
     ASSERT_TRUE(sink.capture->Open(&format_, 1600, 1600));
     ASSERT_TRUE(sink.capture->Start());
-    for (int i = 0; i < 500 && sink.stopped == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    WaitStopped(sink);
     ASSERT_EQ(sink.stopped, 1);
     EXPECT_TRUE(sink.stopResult);
     EXPECT_TRUE(sink.buffersFreed) << "the delivery thread frees before OnStopped";
@@ -206,17 +182,14 @@ TEST_F(CaptureSourceTest, OwnerMayDestroyTheCaptureFromOnStopped) {
 
 TEST_F(CaptureSourceTest, OpenStartStopRacesInALoop) {
     devices_.SetCapturePcm(CountingPcm16(800), true);
-    CollectingSink sink;
-    CaptureSource capture;
-    capture.SetSink(&sink);
     for (int round = 0; round < 40; ++round) {
-        ASSERT_TRUE(capture.Open(&format_, 160, 160));
-        ASSERT_TRUE(capture.Start());
+        ASSERT_TRUE(capture_.Open(&format_, 160, 160));
+        ASSERT_TRUE(capture_.Start());
         if (round % 3)
             std::this_thread::sleep_for(std::chrono::milliseconds(round % 5));
-        ASSERT_TRUE(capture.Stop());
+        ASSERT_TRUE(capture_.Stop());
     }
-    EXPECT_EQ(sink.stopped, 40);
+    EXPECT_EQ(sink_.stopped, 40);
     EXPECT_EQ(devices_.OpenInputs(), 0);
 }
 

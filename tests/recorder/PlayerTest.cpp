@@ -118,6 +118,10 @@ protected:
         }
         return false;
     }
+    bool PlayToEnd() {
+        EngineEvent stopped;
+        return Command(player_->Play(), EVENT_STARTED) && WaitForEnd(&stopped);
+    }
 
     FormatRegistry* registry_ = nullptr;
     Player* player_ = nullptr;
@@ -140,8 +144,7 @@ TEST_F(PlayerTest, PlaysAWavWholeAndReportsTheEnd) {
     EXPECT_TRUE(player_->ReachedEndOfStream());
     // Play again starts from the beginning.
     devices_.ClearPlayed();
-    ASSERT_TRUE(Command(player_->Play(), EVENT_STARTED));
-    ASSERT_TRUE(WaitForEnd(&stopped));
+    ASSERT_TRUE(PlayToEnd());
     EXPECT_EQ(devices_.PlayedPcm(), source_);
 }
 
@@ -174,9 +177,7 @@ TEST_F(PlayerTest, Mp3AndZafRenderExactlyWhatTheirDecoderGives) {
         ASSERT_TRUE(DecodeFile(registry_, path, &decoded, nullptr));
         devices_.ClearPlayed();
         ASSERT_TRUE(OpenAndWait(path));
-        ASSERT_TRUE(Command(player_->Play(), EVENT_STARTED));
-        EngineEvent stopped;
-        ASSERT_TRUE(WaitForEnd(&stopped));
+        ASSERT_TRUE(PlayToEnd());
         EXPECT_EQ(devices_.PlayedPcm(), decoded);
         ASSERT_TRUE(Command(player_->Close(), EVENT_CLOSED));
     }
@@ -185,9 +186,7 @@ TEST_F(PlayerTest, Mp3AndZafRenderExactlyWhatTheirDecoderGives) {
 TEST_F(PlayerTest, ASourceShorterThanOneBufferStillEnds) {
     std::string path = MakeWav("short", 0.25);
     ASSERT_TRUE(OpenAndWait(path));
-    ASSERT_TRUE(Command(player_->Play(), EVENT_STARTED));
-    EngineEvent stopped;
-    ASSERT_TRUE(WaitForEnd(&stopped));
+    ASSERT_TRUE(PlayToEnd());
     EXPECT_EQ(devices_.PlayedPcm(), source_);
 }
 
@@ -336,9 +335,7 @@ TEST_F(PlayerTest, SeekWhilePausedPlaysFromTheNewPosition) {
     EXPECT_EQ(player_->GetState(false), PLAYER_PAUSED);
     ASSERT_TRUE(Command(player_->Seek(8000), EVENT_SEEK_FINISHED));
     size_t playedAtSeek = devices_.PlayedBytes();
-    ASSERT_TRUE(Command(player_->Play(), EVENT_STARTED));
-    EngineEvent stopped;
-    ASSERT_TRUE(WaitForEnd(&stopped));
+    ASSERT_TRUE(PlayToEnd());
     std::vector<uint8_t> played = devices_.PlayedPcm();
     std::vector<uint8_t> tail(source_.begin() + 8000 * 2 * 8, source_.end());
     ASSERT_GE(played.size(), playedAtSeek + tail.size());
@@ -415,9 +412,7 @@ TEST_F(PlayerTest, ADecoderFailingMidFileEndsLikeTheEnd) {
     MemoryStream stream;
     ASSERT_TRUE(player_->OpenWithDecoder(&stream, &decoder));
     ASSERT_TRUE(events_.Wait(EVENT_OPENED));
-    ASSERT_TRUE(Command(player_->Play(), EVENT_STARTED));
-    EngineEvent stopped;
-    ASSERT_TRUE(WaitForEnd(&stopped));
+    ASSERT_TRUE(PlayToEnd());
     EXPECT_EQ(devices_.PlayedBytes(), 3u * 16000u);
     EXPECT_EQ(decoder.ended, 1);
     ASSERT_TRUE(Command(player_->Close(), EVENT_CLOSED));
@@ -440,9 +435,7 @@ TEST_F(PlayerTest, VolumeHalvesThePlayedSamples) {
     ASSERT_TRUE(WriteWav16(path, pcm, 8000, 1));
     player_->SetVolume(0x8000);
     ASSERT_TRUE(OpenAndWait(path));
-    ASSERT_TRUE(Command(player_->Play(), EVENT_STARTED));
-    EngineEvent stopped;
-    ASSERT_TRUE(WaitForEnd(&stopped));
+    ASSERT_TRUE(PlayToEnd());
     EXPECT_NEAR(Rms16(devices_.PlayedPcm()) / Rms16(pcm), 0.5, 0.01);
 }
 

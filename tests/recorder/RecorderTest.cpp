@@ -134,16 +134,37 @@ protected:
     void SetUp() override {
         SimulatedDeviceTest::SetUp();
         host_ = new TestHost();
-        ASSERT_TRUE(Recorder::Create(&recorder_));
-        recorder_->SetCallback(&EventCollector::Callback, reinterpret_cast<uintptr_t>(&events_));
+        ASSERT_NO_FATAL_FAILURE(NewRecorder());
         format_.format = MakePcmFormat(8000, 16, 1);
         format_.extra = 0;
     }
     void TearDown() override {
         if (recorder_)
             recorder_->Release();
+        if (probe_)
+            probe_->Release();
         host_->Release();
         SimulatedDeviceTest::TearDown();
+    }
+
+    // Releases the recorder there is and creates a new one.
+    void NewRecorder() {
+        if (recorder_)
+            recorder_->Release();
+        ASSERT_TRUE(Recorder::Create(&recorder_));
+        recorder_->SetCallback(&EventCollector::Callback, reinterpret_cast<uintptr_t>(&events_));
+    }
+
+    // Hands the recorder a probe as its chain; the test keeps a reference.
+    ProbeFilter* AttachProbe(bool halve = false, bool fail = false) {
+        probe_ = new ProbeFilter();
+        probe_->AddRef();
+        probe_->AddRef();
+        probe_->halve = halve;
+        probe_->fail = fail;
+        probe_->SetInputFormat(&format_.format);
+        recorder_->SetFilterChain(probe_);
+        return probe_;
     }
 
     // Opens through the worker and waits for the answer.
@@ -180,24 +201,20 @@ protected:
 
     TestHost* host_ = nullptr;
     Recorder* recorder_ = nullptr;
+    ProbeFilter* probe_ = nullptr;
     EventCollector events_;
     RecordingFormat format_{};
 };
 
 TEST_F(RecorderTest, LevelMonitorRunsTheChainWithoutAFile) {
     std::string folder = ScratchFolder("monitor");
-    auto* probe = new ProbeFilter();
-    probe->AddRef();
-    probe->SetInputFormat(&format_.format);
-    recorder_->SetFilterChain(probe);
-    probe->AddRef(); // the test's own look
+    ProbeFilter* probe = AttachProbe();
     ASSERT_TRUE(OpenRecorder(nullptr, nullptr));
     EXPECT_EQ(recorder_->GetState(), RECORDER_IDLE);
     EXPECT_EQ(RecordAll(CountingPcm16(8000 * 2)), 1u);
     EXPECT_EQ(probe->seen, 32000u);
     EXPECT_EQ(recorder_->GetState(), RECORDER_CLOSED);
     EXPECT_TRUE(FolderEntries(folder).empty());
-    probe->Release();
 }
 
 TEST_F(RecorderTest, StopRightAfterOpenLeavesNoFileAndSucceeds) {
@@ -247,9 +264,7 @@ TEST_F(RecorderTest, TenSecondsIntoMp3AndZafHoldTheSignal) {
         if (info.format.wBitsPerSample == 16 && info.format.nChannels == 1) {
             EXPECT_NEAR(Rms16(decoded) / Rms16(pcm), 1.0, 0.25);
         }
-        recorder_->Release();
-        ASSERT_TRUE(Recorder::Create(&recorder_));
-        recorder_->SetCallback(&EventCollector::Callback, reinterpret_cast<uintptr_t>(&events_));
+        ASSERT_NO_FATAL_FAILURE(NewRecorder());
     }
 }
 
@@ -387,11 +402,7 @@ TEST_F(RecorderTest, CommandsInTheWrongStateFail) {
 TEST_F(RecorderTest, PauseKeepsLevelsLiveButRecordsNothing) {
     std::string folder = ScratchFolder("pause");
     std::string path = folder + "/p.wav";
-    auto* probe = new ProbeFilter();
-    probe->AddRef();
-    probe->SetInputFormat(&format_.format);
-    probe->AddRef();
-    recorder_->SetFilterChain(probe);
+    ProbeFilter* probe = AttachProbe();
     ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder"));
     devices_.SetCapturePcm(CountingPcm16(8000), true);
     devices_.SetSpeed(4);
@@ -414,7 +425,6 @@ TEST_F(RecorderTest, PauseKeepsLevelsLiveButRecordsNothing) {
     recorder_->Stop();
     ASSERT_TRUE(events_.Wait(EVENT_CLOSED));
     EXPECT_EQ(recorder_->GetState(), RECORDER_CLOSED);
-    probe->Release();
 }
 
 TEST_F(RecorderTest, PrepareFileSizeGrowsOnlyWhileIdleAndIsCutBack) {
@@ -467,11 +477,7 @@ TEST_F(RecorderTest, EncoderFailureStopsWith37005AndKeepsWhatWasWritten) {
 }
 
 TEST_F(RecorderTest, FilterFailureStopsWith37006) {
-    auto* probe = new ProbeFilter();
-    probe->AddRef();
-    probe->SetInputFormat(&format_.format);
-    probe->fail = true;
-    recorder_->SetFilterChain(probe);
+    AttachProbe(false, true);
     ASSERT_TRUE(OpenRecorder(nullptr, nullptr));
     devices_.SetCapturePcm(CountingPcm16(8000), true);
     recorder_->Start();
@@ -482,16 +488,10 @@ TEST_F(RecorderTest, FilterFailureStopsWith37006) {
 }
 
 TEST_F(RecorderTest, AShrinkingChainStillGetsWholeCaptureBuffers) {
-    auto* probe = new ProbeFilter();
-    probe->AddRef();
-    probe->halve = true;
-    probe->SetInputFormat(&format_.format);
-    probe->AddRef();
-    recorder_->SetFilterChain(probe);
+    ProbeFilter* probe = AttachProbe(true);
     ASSERT_TRUE(OpenRecorder(nullptr, nullptr));
     EXPECT_EQ(RecordAll(CountingPcm16(8000), 0.5), 1u);
     EXPECT_EQ(probe->seen, 16000u) << "every 1600-byte capture buffer arrived whole";
-    probe->Release();
 }
 
 TEST_F(RecorderTest, AFullDiskStopsWith37005AndKeepsAPlayableFile) {
@@ -559,9 +559,7 @@ TEST_F(RecorderTest, StopAndReleaseRacingTheDeviceNeverHang) {
             std::this_thread::sleep_for(std::chrono::milliseconds(round % 7));
         if (round % 2)
             recorder_->Stop();
-        recorder_->Release(); // the final release stops and closes
-        ASSERT_TRUE(Recorder::Create(&recorder_));
-        recorder_->SetCallback(&EventCollector::Callback, reinterpret_cast<uintptr_t>(&events_));
+        ASSERT_NO_FATAL_FAILURE(NewRecorder()); // the final release stops and closes
     }
     EXPECT_EQ(devices_.OpenInputs(), 0);
     for (const std::string& name : FolderEntries(folder))

@@ -49,8 +49,13 @@ public:
 
 class WaveRendererTest : public SimulatedDeviceTest {
 protected:
+    WaveRendererTest() {
+        renderer_.SetSink(&sink_);
+        sink_.renderer = &renderer_;
+    }
+
     // Primes both buffers from the sink's source, as the Player does.
-    void Prime(WaveRenderer& renderer, RefillingSink& sink) {
+    static void Prime(WaveRenderer& renderer, RefillingSink& sink) {
         for (uint32_t index = 0; index < 2; ++index) {
             uint8_t* data;
             uint32_t size;
@@ -62,8 +67,21 @@ protected:
             ASSERT_TRUE(renderer.Write(index, count));
         }
     }
+    // Opens on `samples` counting samples and primes both buffers.
+    void OpenAndPrime(size_t samples, uint32_t bufferSize = 16000) {
+        sink_.source = CountingPcm16(samples);
+        sink_.offset = 0;
+        ASSERT_TRUE(renderer_.Open(&format_, bufferSize));
+        Prime(renderer_, sink_);
+    }
+    static void WaitStopped(const RefillingSink& sink) {
+        for (int i = 0; i < 1000 && sink.stopped == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 
     WAVEFORMATEX format_ = MakePcmFormat(8000, 16, 1);
+    RefillingSink sink_;
+    WaveRenderer renderer_;
 };
 
 TEST_F(WaveRendererTest, ClosedRendererRefusesButClosesQuietly) {
@@ -76,141 +94,108 @@ TEST_F(WaveRendererTest, ClosedRendererRefusesButClosesQuietly) {
 }
 
 TEST_F(WaveRendererTest, IndexTwoIsRefusedAndResetWithNothingQueuedReturns) {
-    RefillingSink sink;
-    WaveRenderer renderer;
-    renderer.SetSink(&sink);
-    ASSERT_TRUE(renderer.Open(&format_, 16000));
-    EXPECT_EQ(renderer.BufferSize(), 16000u);
+    ASSERT_TRUE(renderer_.Open(&format_, 16000));
+    EXPECT_EQ(renderer_.BufferSize(), 16000u);
     uint8_t* data;
     uint32_t size;
-    EXPECT_FALSE(renderer.GetBuffer(2, &data, &size));
-    EXPECT_FALSE(renderer.Write(2, 10));
-    EXPECT_TRUE(renderer.Reset());
-    EXPECT_TRUE(renderer.Close());
-    EXPECT_EQ(sink.stopped, 1);
+    EXPECT_FALSE(renderer_.GetBuffer(2, &data, &size));
+    EXPECT_FALSE(renderer_.Write(2, 10));
+    EXPECT_TRUE(renderer_.Reset());
+    EXPECT_TRUE(renderer_.Close());
+    EXPECT_EQ(sink_.stopped, 1);
     EXPECT_EQ(devices_.OpenOutputs(), 0);
 }
 
 TEST_F(WaveRendererTest, BufferSizeIsRoundedByTheBlockRemainder) {
-    RefillingSink sink;
-    WaveRenderer renderer;
-    renderer.SetSink(&sink);
     WAVEFORMATEX stereo = MakePcmFormat(8000, 16, 2);
-    ASSERT_TRUE(renderer.Open(&stereo, 1001));
-    EXPECT_EQ(renderer.BufferSize(), 1002u);
-    EXPECT_TRUE(renderer.Close());
+    ASSERT_TRUE(renderer_.Open(&stereo, 1001));
+    EXPECT_EQ(renderer_.BufferSize(), 1002u);
+    EXPECT_TRUE(renderer_.Close());
 }
 
 TEST_F(WaveRendererTest, PlaysEverythingAndClosesFromItsOwnThreadAtTheEnd) {
-    RefillingSink sink;
-    sink.source = CountingPcm16(8000 * 5 + 123);
-    WaveRenderer renderer;
-    renderer.SetSink(&sink);
-    sink.renderer = &renderer;
-    sink.closeAtEnd = true;
-    ASSERT_TRUE(renderer.Open(&format_, 16000));
-    Prime(renderer, sink);
-    for (int i = 0; i < 1000 && sink.stopped == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(sink.stopped, 1);
-    EXPECT_TRUE(sink.closeResult);
-    EXPECT_FALSE(renderer.IsOpen());
-    EXPECT_EQ(devices_.PlayedPcm(), sink.source);
-    EXPECT_TRUE(renderer.Close());
-    renderer.JoinThread();
+    sink_.closeAtEnd = true;
+    OpenAndPrime(8000 * 5 + 123);
+    WaitStopped(sink_);
+    EXPECT_EQ(sink_.stopped, 1);
+    EXPECT_TRUE(sink_.closeResult);
+    EXPECT_FALSE(renderer_.IsOpen());
+    EXPECT_EQ(devices_.PlayedPcm(), sink_.source);
+    EXPECT_TRUE(renderer_.Close());
+    renderer_.JoinThread();
 }
 
 TEST_F(WaveRendererTest, VolumeAppliesToBothChannels) {
-    RefillingSink sink;
-    std::vector<uint8_t> loud(32000);
-    for (size_t i = 0; i < loud.size(); i += 2) {
+    sink_.source.resize(32000);
+    for (size_t i = 0; i < sink_.source.size(); i += 2) {
         int16_t sample = (i / 2) % 2 ? -16000 : 16000;
-        std::memcpy(&loud[i], &sample, 2);
+        std::memcpy(&sink_.source[i], &sample, 2);
     }
-    sink.source = loud;
-    WaveRenderer renderer;
-    renderer.SetSink(&sink);
     WAVEFORMATEX stereo = MakePcmFormat(8000, 16, 2);
-    ASSERT_TRUE(renderer.Open(&stereo, 32000));
-    renderer.SetVolume(0x8000);
-    Prime(renderer, sink);
-    ASSERT_TRUE(devices_.WaitForPlayed(loud.size(), 10000));
+    ASSERT_TRUE(renderer_.Open(&stereo, 32000));
+    renderer_.SetVolume(0x8000);
+    Prime(renderer_, sink_);
+    ASSERT_TRUE(devices_.WaitForPlayed(sink_.source.size(), 10000));
     std::vector<uint8_t> played = devices_.PlayedPcm();
     int16_t left, right;
     std::memcpy(&left, &played[0], 2);
     std::memcpy(&right, &played[2], 2);
     EXPECT_NEAR(left, 8000, 1);
     EXPECT_NEAR(right, -8000, 1);
-    EXPECT_TRUE(renderer.Close());
+    EXPECT_TRUE(renderer_.Close());
 }
 
 TEST_F(WaveRendererTest, ResetReturnsQueuedBuffersAndPlayingResumesOnlyAfterWrites) {
-    RefillingSink sink;
-    sink.source = CountingPcm16(8000 * 20);
-    WaveRenderer renderer;
-    renderer.SetSink(&sink);
     devices_.SetSpeed(1);
-    ASSERT_TRUE(renderer.Open(&format_, 16000));
-    ASSERT_TRUE(renderer.Pause());
-    Prime(renderer, sink);
-    EXPECT_EQ(renderer.QueuedCount(), 2u);
-    ASSERT_TRUE(renderer.Reset());
-    EXPECT_EQ(renderer.QueuedCount(), 0u);
-    ASSERT_TRUE(renderer.Restart());
+    sink_.source = CountingPcm16(8000 * 20);
+    ASSERT_TRUE(renderer_.Open(&format_, 16000));
+    ASSERT_TRUE(renderer_.Pause());
+    Prime(renderer_, sink_);
+    EXPECT_EQ(renderer_.QueuedCount(), 2u);
+    ASSERT_TRUE(renderer_.Reset());
+    EXPECT_EQ(renderer_.QueuedCount(), 0u);
+    ASSERT_TRUE(renderer_.Restart());
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(devices_.PlayedBytes(), 0u);
-    EXPECT_TRUE(renderer.Close());
-    EXPECT_EQ(sink.stopped, 1);
+    EXPECT_TRUE(renderer_.Close());
+    EXPECT_EQ(sink_.stopped, 1);
 }
 
 TEST_F(WaveRendererTest, OpenFailureEndsTheThreadWithoutReporting) {
     devices_.FailOutputOpen(true);
-    RefillingSink sink;
-    WaveRenderer renderer;
-    renderer.SetSink(&sink);
-    EXPECT_FALSE(renderer.Open(&format_, 16000));
-    EXPECT_EQ(sink.stopped, 0);
+    EXPECT_FALSE(renderer_.Open(&format_, 16000));
+    EXPECT_EQ(sink_.stopped, 0);
     devices_.FailOutputOpen(false);
-    EXPECT_TRUE(renderer.Open(&format_, 16000));
-    EXPECT_TRUE(renderer.Close());
-    EXPECT_EQ(sink.stopped, 1);
+    EXPECT_TRUE(renderer_.Open(&format_, 16000));
+    EXPECT_TRUE(renderer_.Close());
+    EXPECT_EQ(sink_.stopped, 1);
 }
 
 TEST_F(WaveRendererTest, CloseThatFailsOnTheDeviceCanBeRetried) {
-    RefillingSink sink;
-    sink.source = CountingPcm16(8000 * 20);
-    WaveRenderer renderer;
-    renderer.SetSink(&sink);
     devices_.FailOutputCloses(1);
-    ASSERT_TRUE(renderer.Open(&format_, 16000));
-    Prime(renderer, sink);
-    EXPECT_FALSE(renderer.Close());
-    EXPECT_TRUE(renderer.IsOpen());
-    EXPECT_EQ(renderer.QueuedCount(), 0u) << "the reset before the close still ran";
-    EXPECT_EQ(sink.stopped, 0);
-    EXPECT_TRUE(renderer.Close());
-    EXPECT_EQ(sink.stopped, 1);
+    OpenAndPrime(8000 * 20);
+    EXPECT_FALSE(renderer_.Close());
+    EXPECT_TRUE(renderer_.IsOpen());
+    EXPECT_EQ(renderer_.QueuedCount(), 0u) << "the reset before the close still ran";
+    EXPECT_EQ(sink_.stopped, 0);
+    EXPECT_TRUE(renderer_.Close());
+    EXPECT_EQ(sink_.stopped, 1);
     EXPECT_EQ(devices_.OpenOutputs(), 0);
 }
 
 TEST_F(WaveRendererTest, JoinAfterACloseThatKeepsFailingEndsTheThread) {
-    RefillingSink sink;
-    sink.source = CountingPcm16(8000 * 20);
-    WaveRenderer renderer;
-    renderer.SetSink(&sink);
     devices_.FailOutputCloses(1000);
-    ASSERT_TRUE(renderer.Open(&format_, 16000));
-    Prime(renderer, sink);
-    ASSERT_FALSE(renderer.Close());
+    OpenAndPrime(8000 * 20);
+    ASSERT_FALSE(renderer_.Close());
     // As the Player does after Close; the thread was never told to end.
-    renderer.JoinThread();
-    EXPECT_FALSE(renderer.IsOpen());
-    EXPECT_EQ(sink.stopped, 1) << "OnStopped once per opened renderer";
+    renderer_.JoinThread();
+    EXPECT_FALSE(renderer_.IsOpen());
+    EXPECT_EQ(sink_.stopped, 1) << "OnStopped once per opened renderer";
     EXPECT_EQ(devices_.OpenOutputs(), 0) << "the device that would not close is dropped";
     devices_.FailOutputCloses(0);
-    ASSERT_TRUE(renderer.Open(&format_, 16000)) << "and the renderer opens again";
-    EXPECT_TRUE(renderer.Close());
-    EXPECT_EQ(sink.stopped, 2);
+    ASSERT_TRUE(renderer_.Open(&format_, 16000)) << "and the renderer opens again";
+    EXPECT_TRUE(renderer_.Close());
+    EXPECT_EQ(sink_.stopped, 2);
 }
 
 TEST_F(WaveRendererTest, OwnerMayDestroyTheRendererFromOnStopped) {
@@ -235,8 +220,7 @@ TEST_F(WaveRendererTest, OwnerMayDestroyTheRendererFromOnStopped) {
     sink.closeAtEnd = true;
     ASSERT_TRUE(sink.renderer->Open(&format_, 16000));
     Prime(*sink.renderer, sink);
-    for (int i = 0; i < 1000 && sink.stopped == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    WaitStopped(sink);
     ASSERT_EQ(sink.stopped, 1);
     EXPECT_TRUE(sink.closeResult);
     EXPECT_TRUE(sink.buffersFreed) << "the thread frees its buffers before OnStopped";
@@ -245,19 +229,13 @@ TEST_F(WaveRendererTest, OwnerMayDestroyTheRendererFromOnStopped) {
 }
 
 TEST_F(WaveRendererTest, CloseWhilePlayingInALoopNeverHangs) {
-    RefillingSink sink;
-    sink.source = CountingPcm16(8000 * 100);
-    WaveRenderer renderer;
-    renderer.SetSink(&sink);
     for (int round = 0; round < 40; ++round) {
-        sink.offset = 0;
-        ASSERT_TRUE(renderer.Open(&format_, 1600));
-        Prime(renderer, sink);
+        OpenAndPrime(8000 * 100, 1600);
         if (round % 2)
             std::this_thread::sleep_for(std::chrono::milliseconds(round % 7));
-        ASSERT_TRUE(renderer.Close());
+        ASSERT_TRUE(renderer_.Close());
     }
-    EXPECT_EQ(sink.stopped, 40);
+    EXPECT_EQ(sink_.stopped, 40);
     EXPECT_EQ(devices_.OpenOutputs(), 0);
 }
 
