@@ -122,6 +122,22 @@ protected:
         return false;
     }
 
+    // Records in real time until the progress shows `progress`, then sends
+    // `signal` and expects the tool to end with `exitCode`.
+    void RecordUntilSignal(const std::string& path, const char* progress, int signal,
+                           int exitCode) {
+        pid_t child = Start({"record", path, "--rate", "16000"}, -1);
+        bool seen = WaitForProgress(progress);
+        kill(child, signal);
+        ASSERT_EQ(Wait(child), exitCode) << Errors();
+        ASSERT_TRUE(seen) << Errors();
+    }
+
+    void ExpectNoHiddenFiles() {
+        for (const std::string& name : FolderEntries(folder_))
+            EXPECT_NE(name[0], '.') << name;
+    }
+
     std::string Errors() {
         std::vector<uint8_t> bytes = ReadBytes(folder_ + "/stderr.txt");
         return std::string(bytes.begin(), bytes.end());
@@ -243,11 +259,7 @@ TEST_F(ToolEndToEndTest, SigtermFinishesTheFile) {
     for (const char* extension : {"wav", "mp3", "zaf"}) {
         SCOPED_TRACE(extension);
         std::string path = folder_ + "/term." + extension;
-        pid_t child = Start({"record", path, "--rate", "16000"}, -1);
-        bool twoSeconds = WaitForProgress("recording 0:02");
-        kill(child, SIGTERM);
-        ASSERT_EQ(Wait(child), 0) << Errors();
-        ASSERT_TRUE(twoSeconds) << Errors();
+        ASSERT_NO_FATAL_FAILURE(RecordUntilSignal(path, "recording 0:02", SIGTERM, 0));
         std::vector<uint8_t> decoded;
         MediaInfo info{};
         ASSERT_TRUE(DecodeFile(host_, path, &decoded, &info));
@@ -255,19 +267,14 @@ TEST_F(ToolEndToEndTest, SigtermFinishesTheFile) {
         EXPECT_GE(seconds, 2.0) << "everything recorded is in the file";
         EXPECT_NEAR(info.durationMs / 1000.0, seconds, 0.1) << "and its length is known";
     }
-    for (const std::string& name : FolderEntries(folder_))
-        EXPECT_NE(name[0], '.') << name;
+    ExpectNoHiddenFiles();
 }
 
 TEST_F(ToolEndToEndTest, AWavRecordingKilledPlaysUpToItsLastSecond) {
     std::vector<uint8_t> input = SinePcm16(16000, 16000 * 30, 440);
     WriteBytes(input_, input);
     std::string path = folder_ + "/killed.wav";
-    pid_t child = Start({"record", path, "--rate", "16000"}, -1);
-    bool fourSeconds = WaitForProgress("recording 0:04");
-    kill(child, SIGKILL);
-    ASSERT_EQ(Wait(child), 128 + SIGKILL);
-    ASSERT_TRUE(fourSeconds) << Errors();
+    ASSERT_NO_FATAL_FAILURE(RecordUntilSignal(path, "recording 0:04", SIGKILL, 128 + SIGKILL));
     EXPECT_FALSE(FileExists(path)) << "killed before it got its name";
     ASSERT_EQ(Run({"recover", folder_}), 0) << Errors();
     ASSERT_TRUE(FileExists(path));
@@ -277,8 +284,7 @@ TEST_F(ToolEndToEndTest, AWavRecordingKilledPlaysUpToItsLastSecond) {
     EXPECT_GE(decoded.size(), 16000u * 2 * 3);
     ASSERT_LE(decoded.size(), input.size());
     EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), input.begin()));
-    for (const std::string& name : FolderEntries(folder_))
-        EXPECT_NE(name[0], '.') << name;
+    ExpectNoHiddenFiles();
 }
 
 TEST_F(ToolEndToEndTest, CompressedRecordingsKilledKeepAllButTheirLastSecond) {
@@ -286,11 +292,8 @@ TEST_F(ToolEndToEndTest, CompressedRecordingsKilledKeepAllButTheirLastSecond) {
     for (const char* extension : {"mp3", "zaf"}) {
         SCOPED_TRACE(extension);
         std::string path = folder_ + "/killed." + extension;
-        pid_t child = Start({"record", path, "--rate", "16000"}, -1);
-        bool fourSeconds = WaitForProgress("recording 0:04");
-        kill(child, SIGKILL);
-        ASSERT_EQ(Wait(child), 128 + SIGKILL);
-        ASSERT_TRUE(fourSeconds) << Errors();
+        ASSERT_NO_FATAL_FAILURE(
+            RecordUntilSignal(path, "recording 0:04", SIGKILL, 128 + SIGKILL));
         ASSERT_EQ(Run({"recover", folder_}), 0) << Errors();
         std::vector<uint8_t> decoded;
         MediaInfo info{};
