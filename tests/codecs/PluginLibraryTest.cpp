@@ -37,6 +37,10 @@ struct PluginExpectation {
     const char* extensions; // the list, its entries joined by '|'
 };
 
+void PrintTo(const PluginExpectation& expectation, std::ostream* out) {
+    *out << expectation.file;
+}
+
 // A list of names each ended by a zero byte, the last followed by another.
 std::string JoinedExtensions(const char* list) {
     std::string joined;
@@ -103,7 +107,12 @@ INSTANTIATE_TEST_SUITE_P(
     Shipped, PluginLibrary,
     ::testing::Values(PluginExpectation{"wav.so", "WAV encoder", "WAV decoder", "wav|wave"},
                       PluginExpectation{"mp3.so", "MP3 encoder", "MP3 decoder", "mp3"},
-                      PluginExpectation{"zaf.so", "ZAF encoder", "ZAF decoder", "zaf|opus"}));
+                      PluginExpectation{"zaf.so", "ZAF encoder", "ZAF decoder", "zaf|opus"}),
+    // Named by the plug-in, so that the cases keep their names from build to build.
+    [](const ::testing::TestParamInfo<PluginExpectation>& plugin) {
+        std::string file = plugin.param.file;
+        return file.substr(0, file.find('.'));
+    });
 
 } // namespace
 } // namespace tonilo::test
