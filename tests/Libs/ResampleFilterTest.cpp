@@ -98,7 +98,12 @@ INSTANTIATE_TEST_SUITE_P(
                       RateCase{44100, 48000, 1, 2}, RateCase{48000, 22050, 1, 2},
                       RateCase{44100, 48000, 2, 2}, RateCase{8000, 11025, 2, 1},
                       RateCase{48000, 44100, 2, 2}, RateCase{44100, 8000, 2, 1},
-                      RateCase{22050, 22051, 2, 1}));
+                      RateCase{22050, 22051, 2, 1}),
+    [](const ::testing::TestParamInfo<RateCase>& rate) {
+        const RateCase& c = rate.param;
+        return std::to_string(c.from) + "to" + std::to_string(c.to) + "q" +
+               std::to_string(c.quality) + "ch" + std::to_string(c.channels);
+    });
 
 TEST(ResampleFilter, DoublingTheRateDoublesEachBuffer) {
     FilterRef<ResampleFilter> filter;
