@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "codecs/common/PcmSamples.h"
+#include "codecs/common/WholeWrite.h"
 #include "codecs/mp3/Mp3Quality.h"
 
 namespace tonilo::codecs {
@@ -83,16 +84,9 @@ bool Mp3Encoder::Open(ByteStream* stream, const RecordingFormat* format) {
 }
 
 bool Mp3Encoder::WriteAll(const uint8_t* bytes, size_t count) {
-    size_t done = 0;
-    while (done < count) {
-        int32_t written = stream_->Write(bytes + done, static_cast<int32_t>(count - done));
-        if (written <= 0) {
-            writeFailed_ = true;
-            return false;
-        }
-        done += static_cast<size_t>(written);
-    }
-    return true;
+    if (!WriteWhole(stream_, bytes, count))
+        writeFailed_ = true;
+    return !writeFailed_;
 }
 
 bool Mp3Encoder::Encode(AudioBuffer* buffer) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "codecs/common/PcmSamples.h"
+#include "codecs/common/WholeWrite.h"
 #include "codecs/zaf/ZafQuality.h"
 
 namespace tonilo::codecs {
@@ -35,17 +36,8 @@ bool ZafEncoder::Accepts(const WAVEFORMATEX* format) {
 bool ZafEncoder::WritePages(bool flush) {
     unsigned char* page = nullptr;
     opus_int32 length = 0;
-    while (!writeFailed_ && ope_encoder_get_page(encoder_, &page, &length, flush ? 1 : 0) == 1) {
-        opus_int32 done = 0;
-        while (done < length) {
-            int32_t written = stream_->Write(page + done, length - done);
-            if (written <= 0) {
-                writeFailed_ = true;
-                break;
-            }
-            done += written;
-        }
-    }
+    while (!writeFailed_ && ope_encoder_get_page(encoder_, &page, &length, flush ? 1 : 0) == 1)
+        writeFailed_ = !WriteWhole(stream_, page, static_cast<size_t>(length));
     return !writeFailed_;
 }
 
