@@ -133,7 +133,6 @@ std::string ResolveRecordingDirectory(const std::string& directory, const std::s
     return WithoutTrailingSlashes(documents + rest);
 }
 
-
 bool IsForbiddenNameCharacter(char c) {
     return c != '\0' && std::strchr("\\/:*?\"<>|", c);
 }
