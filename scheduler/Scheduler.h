@@ -51,6 +51,7 @@ public:
     void initialise(const std::string& applicationPath, const std::string& scheduleFilePath);
     bool initialised() const { return initialised_; }
     const std::string& scheduleFilePath() const { return schedulePath_; }
+    const std::string& applicationPath() const { return applicationPath_; }
     // Tests and tools give their own clock; the local clock otherwise.
     void setClock(Clock clock) { clock_ = std::move(clock); }
 

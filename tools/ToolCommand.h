@@ -34,5 +34,6 @@ int RunScheduleCommand(const ToolContext& context, const Arguments& arguments);
 int RunRecordCommand(const ToolContext& context, const Arguments& arguments);
 int RunPlayCommand(const ToolContext& context, const Arguments& arguments);
 int RunRecoverCommand(const ToolContext& context, const Arguments& arguments);
+int RunNotificationsCommand(const ToolContext& context, const Arguments& arguments);
 
 } // namespace tonilo::tool

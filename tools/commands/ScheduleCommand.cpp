@@ -8,6 +8,7 @@
 
 #include "platform/LanguageResources.h"
 #include "platform/TextEncoding.h"
+#include "scheduler/EventTriggering.h"
 #include "scheduler/Scheduler.h"
 #include "tools/ToolCommand.h"
 #include "tools/commands/NumberArgument.h"
@@ -20,6 +21,7 @@ const char* kUsage =
     "       tonilo-tool schedule add NAME --action record|play --start \"YYYY-MM-DD hh:mm\"\n"
     "                   [--length SECONDS] [--repeat MTWTFSS] [--file PATH] [--disabled]\n"
     "       tonilo-tool schedule remove NAME\n"
+    "       tonilo-tool schedule arm\n"
     "--repeat names the weekdays Monday to Sunday in that order, '-' for a day left\n"
     "out (MTWTF-- is every working day); play needs --file";
 
@@ -146,6 +148,14 @@ int RunScheduleCommand(const ToolContext& context, const Arguments& arguments) {
     if (action == "list" && arguments.size() == 1) {
         for (size_t index = 0; index < scheduler.count(); ++index)
             PrintEvent(scheduler, *scheduler.find(scheduler.eventAt(index)));
+        return kExitOk;
+    }
+    if (action == "arm" && arguments.size() == 1) {
+        std::unique_ptr<TimedNotifications> notifications = MakeTimedNotifications();
+        RearmResult result = RearmAll(scheduler, *notifications, CurrentLocalTime());
+        if (!result.enumerated)
+            return Fail(std::string("cannot read the armed notifications (") +
+                        notifications->Name() + "); nothing was armed.");
         return kExitOk;
     }
     if (action == "add" && arguments.size() >= 2)
