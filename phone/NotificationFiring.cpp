@@ -25,7 +25,7 @@ FiringResult FireDueNotifications(TimedNotifications& notifications, int64_t now
             continue;
         if (when < 0 || notification.application.empty())
             continue; // a damaged entry
-        if (nowEpoch - when > kLateGraceSeconds) {
+        if (!StillDue(notification.when, nowEpoch)) {
             std::fprintf(stderr, "tonilo-service: %s for %s was missed; not started late.\n",
                          notification.arguments.c_str(),
                          FormatCalendarTime(notification.when).c_str());

@@ -9,8 +9,6 @@
 
 namespace tonilo {
 
-constexpr int64_t kLateGraceSeconds = 120;
-
 struct FiringResult {
     int started = 0;
     int missed = 0;

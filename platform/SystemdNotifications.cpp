@@ -137,8 +137,14 @@ public:
         fs::create_directories(folder_, error);
         std::string handle = kUnitPrefix + NewHandle();
         std::ofstream service(folder_ + "/" + handle + ".service");
+        // A timer that elapsed while the machine slept fires on waking; the
+        // condition lets the program run only while the event is still due.
+        std::string tool =
+            fs::path(notification.application).parent_path().string() + "/tonilo-tool";
         service << "[Unit]\nDescription=Tonilo: " << notification.arguments << "\n\n"
-                << "[Service]\nType=exec\nExecStart=" << ExecWord(notification.application) << " "
+                << "[Service]\nType=exec\nExecCondition=" << ExecWord(tool) << " \"notifications\" "
+                << "\"due\" " << ExecWord(FormatCalendarTime(notification.when)) << "\n"
+                << "ExecStart=" << ExecWord(notification.application) << " "
                 << ExecWord(notification.arguments) << "\n";
         std::ofstream timer(folder_ + "/" + handle + ".timer");
         timer << "[Unit]\nDescription=Tonilo: " << notification.arguments << "\n\n"

@@ -72,6 +72,11 @@ int64_t CalendarTimeToEpoch(const CalendarTime& time) {
     return static_cast<int64_t>(epoch);
 }
 
+bool StillDue(const CalendarTime& when, int64_t nowEpoch) {
+    int64_t epoch = CalendarTimeToEpoch(when);
+    return epoch >= 0 && nowEpoch - epoch <= kLateGraceSeconds;
+}
+
 bool HaveSystemdUserSession() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (!runtime || !*runtime || ::access("/run/systemd/system", F_OK) != 0)

@@ -30,6 +30,12 @@ bool ParseCalendarTime(const std::string& text, CalendarTime* time);
 CalendarTime CurrentCalendarTime();
 int64_t CalendarTimeToEpoch(const CalendarTime& time);
 
+// A notification found later than this after its time (the machine slept
+// through it, or the clock was set forward) is dropped, not run late.
+constexpr int64_t kLateGraceSeconds = 120;
+// Whether a notification for `when` should still run at `nowEpoch`.
+bool StillDue(const CalendarTime& when, int64_t nowEpoch);
+
 struct TimedNotification {
     std::string handle; // the back end's own name for it
     CalendarTime when;

@@ -2,6 +2,7 @@
 // soonest first.
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 #include "platform/TimedNotifications.h"
 #include "tools/ToolCommand.h"
@@ -9,8 +10,17 @@
 namespace tonilo::tool {
 
 int RunNotificationsCommand(const ToolContext&, const Arguments& arguments) {
+    const char* usage = "notifications list\n"
+                        "       tonilo-tool notifications due \"YYYY-MM-DD hh:mm:ss\"\n"
+                        "due exits with 0 while a notification of that time may still run, else 1";
+    if (arguments.size() == 2 && arguments[0] == "due") {
+        CalendarTime when;
+        if (!ParseCalendarTime(arguments[1], &when))
+            return UsageError(usage);
+        return StillDue(when, static_cast<int64_t>(std::time(nullptr))) ? kExitOk : kExitFailure;
+    }
     if (arguments.size() != 1 || arguments[0] != "list")
-        return UsageError("notifications list");
+        return UsageError(usage);
     std::unique_ptr<TimedNotifications> notifications = MakeTimedNotifications();
     std::vector<TimedNotification> armed;
     if (!notifications->Enumerate(&armed)) {
