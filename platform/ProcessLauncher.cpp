@@ -29,7 +29,13 @@ bool Spawn(const std::vector<std::string>& arguments, bool detach, pid_t* pid) {
         // Its own session: a terminal closing or the writer's group being
         // signalled does not end a recording it started.
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+        // Nor does it hold the writer's pipes open: a shell reading the
+        // writer's output would otherwise wait for the end of a recording.
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 34)
+        posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+#endif
     }
     int result = posix_spawn(pid, argv[0], &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
