@@ -29,6 +29,7 @@ const CommandEntry kCommands[] = {
     {"record", RunRecordCommand, "record OUT [--seconds N] [--encoder NAME] [--rate HZ] ...  record from the input"},
     {"play", RunPlayCommand, "play FILE|URL [--from MS]     play to the output"},
     {"notifications", RunNotificationsCommand, "notifications list            armed timed notifications, soonest first"},
+    {"service", RunServiceCommand, "service enable|disable|status  the background service for calls and schedules"},
     {"recover", RunRecoverCommand, "recover DIR                   name recordings a crash left unfinished"},
 };
 
