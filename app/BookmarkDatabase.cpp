@@ -1,4 +1,4 @@
-#include "ui/BookmarkDatabase.h"
+#include "app/BookmarkDatabase.h"
 
 #include <sys/stat.h>
 

@@ -3,9 +3,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/BookmarkDatabase.h"
 #include "platform/AtomicFile.h"
 #include "platform/TextEncoding.h"
-#include "ui/BookmarkDatabase.h"
 
 namespace tonilo {
 namespace {

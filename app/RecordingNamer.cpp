@@ -7,7 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/ErrorLog.h"
 #include "platform/ProgramPaths.h"
 
 namespace tonilo {

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/ErrorLog.h"
 #include "platform/LanguageResources.h"
 #include "platform/RegistryKey.h"
 #include "platform/RegistryStore.h"

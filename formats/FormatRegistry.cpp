@@ -6,7 +6,7 @@
 #include <cassert>
 #include <cstdio>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
 #include "formats/PluginLibrary.h"
 #include "platform/RegistryKey.h"
 

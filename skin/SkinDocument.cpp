@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/ErrorLog.h"
 #include "skin/SkinParser.h"
 #include "skin/SkinSource.h"
 

@@ -1,6 +1,6 @@
 #include "skin/SkinInfoReader.h"
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/ErrorLog.h"
 
 namespace tonilo {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "ui/BookmarkDatabase.h"
+#include "app/BookmarkDatabase.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tonilo::BookmarkDatabase database;

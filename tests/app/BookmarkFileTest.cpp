@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "app/BookmarkDatabase.h"
 #include "platform/AtomicFile.h"
 #include "platform/TextEncoding.h"
 #include "tests/support/CrashDuringWrite.h"
 #include "tests/support/ScratchFolder.h"
-#include "ui/BookmarkDatabase.h"
 
 namespace tonilo {
 namespace {

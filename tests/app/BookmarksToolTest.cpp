@@ -3,9 +3,9 @@
 
 #include <filesystem>
 
+#include "app/BookmarkDatabase.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ToolRunner.h"
-#include "ui/BookmarkDatabase.h"
 
 namespace tonilo {
 namespace {

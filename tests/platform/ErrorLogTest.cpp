@@ -1,4 +1,4 @@
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/ErrorLog.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "SimulatedDeviceTest.h"
 #include "platform/WaveBufferQueues.h"
+#include "tests/support/SimulatedDeviceTest.h"
 
 namespace tonilo::test {
 namespace {

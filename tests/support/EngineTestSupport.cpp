@@ -1,4 +1,4 @@
-#include "EngineTestSupport.h"
+#include "tests/support/EngineTestSupport.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "Libs/ToniloLib/Src/FilterTable.h"
+#include "Libs/ToniloLib/Src/components/FilterTable.h"
 #include "codecs/mp3/Mp3Formats.h"
 #include "codecs/wav/WavFormats.h"
 #include "codecs/zaf/ZafFormats.h"

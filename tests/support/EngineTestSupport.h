@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Libs/ToniloLib/Src/EngineCallback.h"
+#include "Libs/ToniloLib/Src/components/EngineCallback.h"
 #include "formats/FormatRegistry.h"
 
 namespace tonilo::test {

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
 
 namespace tonilo::test {
 

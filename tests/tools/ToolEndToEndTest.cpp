@@ -14,8 +14,8 @@
 #include <iterator>
 #include <thread>
 
-#include "EngineTestSupport.h"
-#include "SimulatedDeviceTest.h"
+#include "tests/support/EngineTestSupport.h"
+#include "tests/support/SimulatedDeviceTest.h"
 
 namespace tonilo::test {
 namespace {

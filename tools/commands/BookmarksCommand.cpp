@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <string>
 
+#include "app/BookmarkDatabase.h"
 #include "tools/ToolCommand.h"
 #include "tools/commands/NumberArgument.h"
-#include "ui/BookmarkDatabase.h"
 
 namespace tonilo::tool {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "formats/streams/BufferedWriter.h"
 #include "formats/streams/StreamFactory.h"
-#include "tests/formats/StreamTestSupport.h"
+#include "tests/support/StreamTestSupport.h"
 
 namespace tonilo {
 namespace {

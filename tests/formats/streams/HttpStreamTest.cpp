@@ -7,7 +7,7 @@
 #include "formats/streams/HttpStream.h"
 #include "formats/streams/ReadAheadStream.h"
 #include "formats/streams/StreamFactory.h"
-#include "tests/formats/StreamTestSupport.h"
+#include "tests/support/StreamTestSupport.h"
 #include "tests/support/TestHttpServer.h"
 
 namespace tonilo {

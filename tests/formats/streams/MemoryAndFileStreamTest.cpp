@@ -6,7 +6,7 @@
 
 #include "formats/streams/FileStream.h"
 #include "formats/streams/MemoryStream.h"
-#include "tests/formats/StreamTestSupport.h"
+#include "tests/support/StreamTestSupport.h"
 
 namespace tonilo {
 namespace {

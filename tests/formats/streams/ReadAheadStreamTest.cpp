@@ -10,7 +10,7 @@
 
 #include "formats/streams/MemoryStream.h"
 #include "formats/streams/ReadAheadStream.h"
-#include "tests/formats/StreamTestSupport.h"
+#include "tests/support/StreamTestSupport.h"
 
 namespace tonilo {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Libs/ToniloLib/Src/filters/EqPresets.h"
-#include "tests/Libs/FilterTestSupport.h"
+#include "tests/support/FilterTestSupport.h"
 #include "tools/commands/FilterChainStage.h"
 
 namespace tonilo::test {

@@ -1,4 +1,4 @@
-#include "Libs/ToniloLib/Src/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
 
 #include <cassert>
 #include <cstring>

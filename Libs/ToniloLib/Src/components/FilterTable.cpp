@@ -1,4 +1,4 @@
-#include "Libs/ToniloLib/Src/FilterTable.h"
+#include "Libs/ToniloLib/Src/components/FilterTable.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "Libs/ToniloLib/Src/NullEncoder.h"
+#include "Libs/ToniloLib/Src/components/NullEncoder.h"
 
 #include <cassert>
 #include <cstring>

@@ -1,5 +1,5 @@
 #pragma once
-#include "Libs/ToniloLib/Src/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
 
 namespace tonilo {
 

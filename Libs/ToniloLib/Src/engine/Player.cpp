@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "Libs/ToniloLib/Src/EngineState.h"
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "Libs/ToniloLib/Src/worker/EngineState.h"
 #include "formats/streams/StreamFactory.h"
+#include "platform/ErrorLog.h"
 #include "platform/Tick.h"
 
 namespace tonilo {

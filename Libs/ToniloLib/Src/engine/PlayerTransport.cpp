@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "Libs/ToniloLib/Src/EngineState.h"
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "Libs/ToniloLib/Src/worker/EngineState.h"
+#include "platform/ErrorLog.h"
 #include "platform/Tick.h"
 
 namespace tonilo {

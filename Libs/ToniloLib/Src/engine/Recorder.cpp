@@ -8,10 +8,10 @@
 #include <chrono>
 #include <cstring>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
-#include "Libs/ToniloLib/Src/NullEncoder.h"
+#include "Libs/ToniloLib/Src/components/NullEncoder.h"
 #include "Libs/ToniloLib/Src/engine/RecordingRecovery.h"
 #include "formats/streams/StreamFactory.h"
+#include "platform/ErrorLog.h"
 #include "platform/Tick.h"
 
 #define LOG_INTERNAL(...) ::tonilo::GetErrorLog().Add(__FILE__, __LINE__, ##__VA_ARGS__)

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
 #include "Libs/ToniloLib/Src/filters/SampleAccess.h"
 #include "Libs/ToniloLib/Src/filters/SampleConversion.h"
+#include "platform/ErrorLog.h"
 
 namespace tonilo {
 namespace {

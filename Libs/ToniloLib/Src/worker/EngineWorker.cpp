@@ -1,4 +1,4 @@
-#include "Libs/ToniloLib/Src/EngineWorker.h"
+#include "Libs/ToniloLib/Src/worker/EngineWorker.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "Libs/ToniloLib/Src/StateRendezvous.h"
+#include "Libs/ToniloLib/Src/worker/StateRendezvous.h"
 
 #include <chrono>
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
-#include "Libs/ToniloLib/Src/FilterTable.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/FilterTable.h"
 
 namespace tonilo {
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "EngineTestSupport.h"
+#include "tests/support/EngineTestSupport.h"
 
 namespace tonilo::test {
 namespace {

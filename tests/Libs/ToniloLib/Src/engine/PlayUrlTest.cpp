@@ -12,8 +12,8 @@
 #include <iterator>
 #include <string>
 
-#include "EngineTestSupport.h"
-#include "SimulatedDeviceTest.h"
+#include "tests/support/EngineTestSupport.h"
+#include "tests/support/SimulatedDeviceTest.h"
 #include "tests/support/TestHttpServer.h"
 
 namespace tonilo::test {

@@ -4,13 +4,13 @@
 #include <cstring>
 #include <thread>
 
-#include "EngineTestSupport.h"
-#include "Libs/ToniloLib/Src/ErrorLog.h"
-#include "Libs/ToniloLib/Src/PassThroughFilter.h"
+#include "Libs/ToniloLib/Src/components/PassThroughFilter.h"
 #include "Libs/ToniloLib/Src/engine/Player.h"
 #include "Libs/ToniloLib/Src/engine/Recorder.h"
-#include "SimulatedDeviceTest.h"
 #include "formats/streams/MemoryStream.h"
+#include "platform/ErrorLog.h"
+#include "tests/support/EngineTestSupport.h"
+#include "tests/support/SimulatedDeviceTest.h"
 
 namespace tonilo::test {
 namespace {

@@ -8,11 +8,11 @@
 #include <cstring>
 #include <thread>
 
-#include "EngineTestSupport.h"
-#include "Libs/ToniloLib/Src/ErrorLog.h"
-#include "Libs/ToniloLib/Src/PassThroughFilter.h"
+#include "Libs/ToniloLib/Src/components/PassThroughFilter.h"
 #include "Libs/ToniloLib/Src/engine/Recorder.h"
-#include "SimulatedDeviceTest.h"
+#include "platform/ErrorLog.h"
+#include "tests/support/EngineTestSupport.h"
+#include "tests/support/SimulatedDeviceTest.h"
 
 namespace tonilo::test {
 namespace {

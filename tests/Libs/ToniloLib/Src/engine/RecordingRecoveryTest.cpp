@@ -6,10 +6,10 @@
 
 #include <fstream>
 
-#include "EngineTestSupport.h"
 #include "Libs/ToniloLib/Src/engine/RecordingFile.h"
 #include "Libs/ToniloLib/Src/engine/RecordingRecovery.h"
-#include "SimulatedDeviceTest.h"
+#include "tests/support/EngineTestSupport.h"
+#include "tests/support/SimulatedDeviceTest.h"
 
 namespace tonilo::test {
 namespace {

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "Libs/ToniloLib/Src/engine/WaveRenderer.h"
-#include "SimulatedDeviceTest.h"
+#include "tests/support/SimulatedDeviceTest.h"
 
 namespace tonilo::test {
 namespace {

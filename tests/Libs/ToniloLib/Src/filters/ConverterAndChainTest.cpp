@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "Libs/ToniloLib/Src/FilterTable.h"
+#include "Libs/ToniloLib/Src/components/FilterTable.h"
 #include "Libs/ToniloLib/Src/filters/BitDepthConverters.h"
 #include "Libs/ToniloLib/Src/filters/EqualizerFilter.h"
 #include "Libs/ToniloLib/Src/filters/GainControlFilter.h"
@@ -10,7 +10,7 @@
 #include "Libs/ToniloLib/Src/filters/NoiseFilter.h"
 #include "Libs/ToniloLib/Src/filters/ResampleFilter.h"
 #include "Libs/ToniloLib/Src/filters/VoiceActivationFilter.h"
-#include "tests/Libs/FilterTestSupport.h"
+#include "tests/support/FilterTestSupport.h"
 
 namespace tonilo::test {
 namespace {

@@ -9,7 +9,7 @@
 #include "Libs/ToniloLib/Src/filters/EqualizerFilter.h"
 #include "platform/RegistryKey.h"
 #include "platform/RegistryStore.h"
-#include "tests/Libs/FilterTestSupport.h"
+#include "tests/support/FilterTestSupport.h"
 
 namespace tonilo::test {
 namespace {

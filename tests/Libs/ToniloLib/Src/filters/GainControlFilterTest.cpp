@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "Libs/ToniloLib/Src/filters/GainControlFilter.h"
-#include "tests/Libs/FilterTestSupport.h"
+#include "tests/support/FilterTestSupport.h"
 
 namespace tonilo::test {
 namespace {

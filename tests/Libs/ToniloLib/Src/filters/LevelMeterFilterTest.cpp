@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "Libs/ToniloLib/Src/filters/LevelMeterFilter.h"
-#include "tests/Libs/FilterTestSupport.h"
+#include "tests/support/FilterTestSupport.h"
 
 namespace tonilo::test {
 namespace {

@@ -3,11 +3,11 @@
 #include <cstring>
 #include <string>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
 #include "Libs/ToniloLib/Src/filters/BandlimitedResampler.h"
 #include "Libs/ToniloLib/Src/filters/ResampleFilter.h"
-#include "tests/Libs/FilterTestSupport.h"
-#include "tests/Libs/ResamplerReference.h"
+#include "platform/ErrorLog.h"
+#include "tests/Libs/ToniloLib/Src/filters/ResamplerReference.h"
+#include "tests/support/FilterTestSupport.h"
 
 namespace tonilo::test {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Libs/ToniloLib/Src/filters/VoiceActivationFilter.h"
-#include "tests/Libs/FilterTestSupport.h"
+#include "tests/support/FilterTestSupport.h"
 
 namespace tonilo::test {
 namespace {

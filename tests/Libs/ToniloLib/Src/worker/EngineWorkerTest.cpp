@@ -1,4 +1,4 @@
-#include "Libs/ToniloLib/Src/EngineWorker.h"
+#include "Libs/ToniloLib/Src/worker/EngineWorker.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "Libs/ToniloLib/Src/StateRendezvous.h"
+#include "Libs/ToniloLib/Src/worker/StateRendezvous.h"
 
 namespace tonilo {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "Libs/ToniloLib/Src/FilterTable.h"
+#include "Libs/ToniloLib/Src/components/FilterTable.h"
 #include "Libs/ToniloLib/Src/filters/ResampleFilter.h"
 
 namespace {
