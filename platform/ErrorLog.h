@@ -77,6 +77,8 @@ ErrorLog& GetErrorLog();
 
 } // namespace tonilo
 
-// Adds an entry with this source location: TONILO_LOG_ERROR(code, "text %d", n).
-#define TONILO_LOG_ERROR(code, ...) ::tonilo::GetErrorLog().AddCode(__FILE__, __LINE__, code, __VA_ARGS__)
-#define TONILO_LOG_ERROR_CODE(code) ::tonilo::GetErrorLog().AddCode(__FILE__, __LINE__, code)
+// Every entry goes in through this, which records where it was made:
+// TONILO_LOG_ERROR(code), TONILO_LOG_ERROR(code, "text %d", n), and
+// TONILO_LOG_ERROR(kNoErrorCode, "text") for an entry without code.
+#define TONILO_LOG_ERROR(code, ...) \
+    ::tonilo::GetErrorLog().AddCode(__FILE__, __LINE__, (code), ##__VA_ARGS__)
