@@ -35,7 +35,7 @@ std::string BookmarksFilePath(const std::string& dataFolder) {
     return dataFolder + "/bookmarks.bin";
 }
 
-int BookmarkDatabase::find(const std::string& path) const {
+int BookmarkDatabase::Find(const std::string& path) const {
     for (size_t index = 0; index < records_.size(); ++index) {
         if (SamePath(records_[index].path, path))
             return static_cast<int>(index);
@@ -43,8 +43,8 @@ int BookmarkDatabase::find(const std::string& path) const {
     return -1;
 }
 
-int BookmarkDatabase::add(const std::string& path, const Bookmark& bookmark) {
-    int record = find(path);
+int BookmarkDatabase::Add(const std::string& path, const Bookmark& bookmark) {
+    int record = Find(path);
     if (record < 0) {
         records_.push_back(FileBookmarks{path, {bookmark}});
         return static_cast<int>(records_.size() - 1);
@@ -62,27 +62,27 @@ int BookmarkDatabase::add(const std::string& path, const Bookmark& bookmark) {
     return static_cast<int>(inserted - bookmarks.begin());
 }
 
-bool BookmarkDatabase::moveToFront(const std::string& path) {
-    int record = find(path);
+bool BookmarkDatabase::MoveToFront(const std::string& path) {
+    int record = Find(path);
     if (record < 0)
         return false;
     std::rotate(records_.begin(), records_.begin() + record, records_.begin() + record + 1);
     return true;
 }
 
-bool BookmarkDatabase::removeFile(int index) {
+bool BookmarkDatabase::RemoveFile(int index) {
     if (index < 0 || static_cast<size_t>(index) >= records_.size())
         return false;
     records_.erase(records_.begin() + index);
     return true;
 }
 
-bool BookmarkDatabase::removeFile(const std::string& path) {
-    return removeFile(find(path));
+bool BookmarkDatabase::RemoveFile(const std::string& path) {
+    return RemoveFile(Find(path));
 }
 
-bool BookmarkDatabase::renameFile(const std::string& oldPath, const std::string& newPath) {
-    int record = find(oldPath);
+bool BookmarkDatabase::RenameFile(const std::string& oldPath, const std::string& newPath) {
+    int record = Find(oldPath);
     if (record < 0)
         return false;
     // A record already holding the new name belongs to a file that was replaced.
@@ -99,18 +99,18 @@ bool BookmarkDatabase::renameFile(const std::string& oldPath, const std::string&
     return true;
 }
 
-bool BookmarkDatabase::copyFile(const std::string& newPath, const std::string& oldPath) {
-    int record = find(oldPath);
+bool BookmarkDatabase::CopyFile(const std::string& newPath, const std::string& oldPath) {
+    int record = Find(oldPath);
     if (record < 0)
         return false;
     FileBookmarks copy = records_[record];
     copy.path = newPath;
-    removeFile(newPath);
+    RemoveFile(newPath);
     records_.push_back(std::move(copy));
     return true;
 }
 
-size_t BookmarkDatabase::cleanUp() {
+size_t BookmarkDatabase::CleanUp() {
     size_t before = records_.size();
     records_.erase(
         std::remove_if(records_.begin(), records_.end(),
@@ -119,7 +119,7 @@ size_t BookmarkDatabase::cleanUp() {
     return before - records_.size();
 }
 
-bool BookmarkDatabase::removeBookmark(int record, int index) {
+bool BookmarkDatabase::RemoveBookmark(int record, int index) {
     if (record < 0 || static_cast<size_t>(record) >= records_.size())
         return false;
     std::vector<Bookmark>& bookmarks = records_[record].bookmarks;

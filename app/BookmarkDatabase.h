@@ -34,42 +34,42 @@ public:
     static constexpr size_t kMaxStoredUnits = 260;
 
     // Index of the record of the path (compared without regard to case), or -1.
-    int find(const std::string& path) const;
+    int Find(const std::string& path) const;
     // Adds a copy. A new record is appended and its index in the database is
     // returned; otherwise the bookmark goes into its place in the record and its
     // index there is returned, or -1 when its position is taken or the record
     // already holds the most bookmarks the file can keep.
-    int add(const std::string& path, const Bookmark& bookmark);
+    int Add(const std::string& path, const Bookmark& bookmark);
     // The record of the path becomes the first; the others keep their order.
-    bool moveToFront(const std::string& path);
-    bool removeFile(int index);
-    bool removeFile(const std::string& path);
+    bool MoveToFront(const std::string& path);
+    bool RemoveFile(int index);
+    bool RemoveFile(const std::string& path);
     // A recording got a new name or folder: its record takes the new path and
     // replaces any record already holding it.
-    bool renameFile(const std::string& oldPath, const std::string& newPath);
+    bool RenameFile(const std::string& oldPath, const std::string& newPath);
     // A recording was copied: a copy of its record under the new path replaces any
     // record of that path and is appended.
-    bool copyFile(const std::string& newPath, const std::string& oldPath);
+    bool CopyFile(const std::string& newPath, const std::string& oldPath);
     // Removes every record whose file no longer exists; returns how many.
-    size_t cleanUp();
-    bool removeBookmark(int record, int index);
-    void clear() { records_.clear(); }
+    size_t CleanUp();
+    bool RemoveBookmark(int record, int index);
+    void Clear() { records_.clear(); }
 
     // Replaces the contents. A missing file, a wrong version or a damaged record
     // leaves the records read before it. False when the file cannot be read.
-    bool load(const std::string& path);
+    bool Load(const std::string& path);
     // An empty database deletes the file; otherwise the file is replaced whole, so
     // a failed save leaves the previous one.
-    bool save(const std::string& path) const;
+    bool Save(const std::string& path) const;
 
     // The file format in memory, for load and save and for tests.
     void Parse(const uint8_t* bytes, size_t size);
     std::string Serialise() const;
 
-    size_t size() const { return records_.size(); }
-    bool empty() const { return records_.empty(); }
-    const FileBookmarks& at(size_t index) const { return records_.at(index); }
-    const std::vector<FileBookmarks>& records() const { return records_; }
+    size_t Size() const { return records_.size(); }
+    bool Empty() const { return records_.empty(); }
+    const FileBookmarks& At(size_t index) const { return records_.at(index); }
+    const std::vector<FileBookmarks>& Records() const { return records_; }
 
 private:
     std::vector<FileBookmarks> records_;

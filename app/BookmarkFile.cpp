@@ -96,7 +96,7 @@ void BookmarkDatabase::Parse(const uint8_t* bytes, size_t size) {
                 record.bookmarks.push_back(std::move(bookmark));
         }
         // One record per recording: a repeated path keeps the first.
-        if (find(record.path) < 0)
+        if (Find(record.path) < 0)
             records_.push_back(std::move(record));
     }
 }
@@ -124,7 +124,7 @@ std::string BookmarkDatabase::Serialise() const {
     return out;
 }
 
-bool BookmarkDatabase::load(const std::string& path) {
+bool BookmarkDatabase::Load(const std::string& path) {
     records_.clear();
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -136,7 +136,7 @@ bool BookmarkDatabase::load(const std::string& path) {
     return true;
 }
 
-bool BookmarkDatabase::save(const std::string& path) const {
+bool BookmarkDatabase::Save(const std::string& path) const {
     if (records_.empty())
         return RemoveFileIfPresent(path);
     return WriteFileAtomically(path, Serialise());

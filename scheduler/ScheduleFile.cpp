@@ -107,14 +107,14 @@ void Scheduler::Parse(const uint8_t* bytes, size_t size) {
             event.properties.assign(data, data + length);
         }
         // Duplicates, empty names and collisions are dropped; the rest stays.
-        add(event, true);
+        Add(event, true);
     }
 }
 
 std::string Scheduler::Serialise() const {
     std::string out(kFileMagic, 4);
-    out.push_back(static_cast<char>(list_.size()));
-    for (const ScheduleEvent& event : list_.events()) {
+    out.push_back(static_cast<char>(list_.Size()));
+    for (const ScheduleEvent& event : list_.Events()) {
         PutChunk(&out, std::string(kEventMagic, 4));
         std::string name;
         AppendUtf16Le(&name, Utf8ToUtf16(event.name), true);
@@ -126,7 +126,7 @@ std::string Scheduler::Serialise() const {
     return out;
 }
 
-void Scheduler::load() {
+void Scheduler::Load() {
     if (!initialised_ || loaded_)
         return;
     loaded_ = true;
@@ -135,16 +135,16 @@ void Scheduler::load() {
         return;
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     Parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    list_.markSaved();
+    list_.MarkSaved();
 }
 
-bool Scheduler::save() {
+bool Scheduler::Save() {
     if (!initialised_)
         return false;
-    load();
-    bool written = list_.size() == 0 ? RemoveFileIfPresent(schedulePath_)
+    Load();
+    bool written = list_.Size() == 0 ? RemoveFileIfPresent(schedulePath_)
                                      : WriteFileAtomically(schedulePath_, Serialise());
-    list_.markSaved();
+    list_.MarkSaved();
     return written;
 }
 

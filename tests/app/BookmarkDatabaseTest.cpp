@@ -10,83 +10,83 @@ namespace {
 
 std::vector<uint16_t> Positions(const BookmarkDatabase& database, size_t record) {
     std::vector<uint16_t> positions;
-    for (const Bookmark& bookmark : database.at(record).bookmarks)
+    for (const Bookmark& bookmark : database.At(record).bookmarks)
         positions.push_back(bookmark.position);
     return positions;
 }
 
 std::vector<std::string> Paths(const BookmarkDatabase& database) {
     std::vector<std::string> paths;
-    for (const FileBookmarks& record : database.records())
+    for (const FileBookmarks& record : database.Records())
         paths.push_back(record.path);
     return paths;
 }
 
 TEST(BookmarkDatabaseTest, AddKeepsPositionsAscendingAndUnique) {
     BookmarkDatabase database;
-    EXPECT_EQ(database.add("/r/a.wav", {10, "ten"}), 0); // a new record: its index
-    EXPECT_EQ(database.add("/r/a.wav", {30, ""}), 1);
-    EXPECT_EQ(database.add("/r/a.wav", {20, "twenty"}), 1);
-    EXPECT_EQ(database.add("/r/a.wav", {20, "again"}), -1);
+    EXPECT_EQ(database.Add("/r/a.wav", {10, "ten"}), 0); // a new record: its index
+    EXPECT_EQ(database.Add("/r/a.wav", {30, ""}), 1);
+    EXPECT_EQ(database.Add("/r/a.wav", {20, "twenty"}), 1);
+    EXPECT_EQ(database.Add("/r/a.wav", {20, "again"}), -1);
     EXPECT_EQ(Positions(database, 0), (std::vector<uint16_t>{10, 20, 30}));
-    EXPECT_EQ(database.at(0).bookmarks[1].text, "twenty");
-    EXPECT_EQ(database.add("/r/b.wav", {5, ""}), 1);
-    EXPECT_EQ(database.add("/R/A.WAV", {0, ""}), 0); // the same recording
-    EXPECT_EQ(database.size(), 2u);
+    EXPECT_EQ(database.At(0).bookmarks[1].text, "twenty");
+    EXPECT_EQ(database.Add("/r/b.wav", {5, ""}), 1);
+    EXPECT_EQ(database.Add("/R/A.WAV", {0, ""}), 0); // the same recording
+    EXPECT_EQ(database.Size(), 2u);
 }
 
 TEST(BookmarkDatabaseTest, ARecordHoldsNoMoreThanTheFileKeeps) {
     BookmarkDatabase database;
     for (uint16_t position = 0; position < 64; ++position)
-        EXPECT_GE(database.add("/a.wav", {position, ""}), 0);
-    EXPECT_EQ(database.add("/a.wav", {1000, ""}), -1);
-    EXPECT_EQ(database.at(0).bookmarks.size(), 64u);
+        EXPECT_GE(database.Add("/a.wav", {position, ""}), 0);
+    EXPECT_EQ(database.Add("/a.wav", {1000, ""}), -1);
+    EXPECT_EQ(database.At(0).bookmarks.size(), 64u);
 }
 
 TEST(BookmarkDatabaseTest, MoveRenameCopyAndRemove) {
     BookmarkDatabase database;
     for (const char* path : {"/a.wav", "/b.wav", "/c.wav", "/d.wav"})
-        database.add(path, {1, path});
-    EXPECT_TRUE(database.moveToFront("/C.wav"));
+        database.Add(path, {1, path});
+    EXPECT_TRUE(database.MoveToFront("/C.wav"));
     EXPECT_EQ(Paths(database), (std::vector<std::string>{"/c.wav", "/a.wav", "/b.wav", "/d.wav"}));
-    EXPECT_FALSE(database.moveToFront("/none.wav"));
+    EXPECT_FALSE(database.MoveToFront("/none.wav"));
 
     // Renaming the record at index 2 to a path held at index 1: that very record
     // takes the name and the other is dropped.
-    ASSERT_TRUE(database.renameFile("/b.wav", "/A.wav"));
+    ASSERT_TRUE(database.RenameFile("/b.wav", "/A.wav"));
     EXPECT_EQ(Paths(database), (std::vector<std::string>{"/c.wav", "/A.wav", "/d.wav"}));
-    EXPECT_EQ(database.at(1).bookmarks[0].text, "/b.wav");
-    EXPECT_FALSE(database.renameFile("/none.wav", "/c.wav"));
-    ASSERT_TRUE(database.renameFile("/c.wav", "/C.wav")); // only the case changes
+    EXPECT_EQ(database.At(1).bookmarks[0].text, "/b.wav");
+    EXPECT_FALSE(database.RenameFile("/none.wav", "/c.wav"));
+    ASSERT_TRUE(database.RenameFile("/c.wav", "/C.wav")); // only the case changes
     EXPECT_EQ(Paths(database), (std::vector<std::string>{"/C.wav", "/A.wav", "/d.wav"}));
 
-    ASSERT_TRUE(database.copyFile("/d.wav", "/C.wav"));
+    ASSERT_TRUE(database.CopyFile("/d.wav", "/C.wav"));
     EXPECT_EQ(Paths(database), (std::vector<std::string>{"/C.wav", "/A.wav", "/d.wav"}));
-    EXPECT_EQ(database.at(2).bookmarks[0].text, "/c.wav");
-    ASSERT_TRUE(database.copyFile("/e.wav", "/d.wav"));
-    database.add("/e.wav", {2, ""});
-    EXPECT_EQ(database.at(2).bookmarks.size(), 1u); // copies do not share bookmarks
-    EXPECT_FALSE(database.copyFile("/f.wav", "/none.wav"));
+    EXPECT_EQ(database.At(2).bookmarks[0].text, "/c.wav");
+    ASSERT_TRUE(database.CopyFile("/e.wav", "/d.wav"));
+    database.Add("/e.wav", {2, ""});
+    EXPECT_EQ(database.At(2).bookmarks.size(), 1u); // copies do not share bookmarks
+    EXPECT_FALSE(database.CopyFile("/f.wav", "/none.wav"));
 
-    EXPECT_TRUE(database.removeBookmark(3, 0));
-    EXPECT_FALSE(database.removeBookmark(3, 5));
-    EXPECT_FALSE(database.removeBookmark(9, 0));
-    EXPECT_TRUE(database.removeFile(0));
-    EXPECT_TRUE(database.removeFile("/e.wav"));
-    EXPECT_FALSE(database.removeFile(7));
+    EXPECT_TRUE(database.RemoveBookmark(3, 0));
+    EXPECT_FALSE(database.RemoveBookmark(3, 5));
+    EXPECT_FALSE(database.RemoveBookmark(9, 0));
+    EXPECT_TRUE(database.RemoveFile(0));
+    EXPECT_TRUE(database.RemoveFile("/e.wav"));
+    EXPECT_FALSE(database.RemoveFile(7));
     EXPECT_EQ(Paths(database), (std::vector<std::string>{"/A.wav", "/d.wav"}));
-    database.clear();
-    EXPECT_TRUE(database.empty());
+    database.Clear();
+    EXPECT_TRUE(database.Empty());
 }
 
 TEST(BookmarkDatabaseTest, CleanUpDropsRecordsOfMissingFiles) {
     test::ScratchFolder folder;
     test::WriteWholeFile(folder / "kept.wav", "");
     BookmarkDatabase database;
-    database.add(folder / "kept.wav", {1, ""});
-    database.add(folder / "gone.wav", {1, ""});
-    database.add(folder.Path(), {1, ""}); // a folder's attributes can be read too
-    EXPECT_EQ(database.cleanUp(), 1u);
+    database.Add(folder / "kept.wav", {1, ""});
+    database.Add(folder / "gone.wav", {1, ""});
+    database.Add(folder.Path(), {1, ""}); // a folder's attributes can be read too
+    EXPECT_EQ(database.CleanUp(), 1u);
     EXPECT_EQ(Paths(database), (std::vector<std::string>{folder / "kept.wav", folder.Path()}));
 }
 

@@ -43,8 +43,8 @@ TEST_F(BookmarksToolTest, AddListRemoveRenameCleanUp) {
     EXPECT_EQ(Run("list " + Quoted(a_)).output, a_ + "\n  0:30  thirty\n  1:01:40\n");
 
     BookmarkDatabase database;
-    ASSERT_TRUE(database.load(BookmarksFilePath(folder_ / "data")));
-    EXPECT_EQ(database.size(), 2u);
+    ASSERT_TRUE(database.Load(BookmarksFilePath(folder_ / "data")));
+    EXPECT_EQ(database.Size(), 2u);
 
     EXPECT_EQ(Run("remove " + Quoted(a_) + " 31").exitCode, 1);
     EXPECT_EQ(Run("remove " + Quoted(a_) + " 3700").exitCode, 0);
