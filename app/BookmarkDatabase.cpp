@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
+#include "app/BookmarkFile.h"
+#include "platform/AtomicFile.h"
 #include "platform/TextCompare.h"
 
 namespace tonilo {
@@ -132,6 +136,36 @@ bool BookmarkDatabase::RemoveBookmark(int record, int index) {
 BookmarkDatabase& GetBookmarkDatabase() {
     static BookmarkDatabase database;
     return database;
+}
+
+void BookmarkDatabase::Parse(const uint8_t* bytes, size_t size) {
+    for (FileBookmarks& record : ReadBookmarkFile(bytes, size)) {
+        // One record per recording: a repeated path keeps the first.
+        if (Find(record.path) < 0)
+            records_.push_back(std::move(record));
+    }
+}
+
+std::string BookmarkDatabase::Serialise() const {
+    return WriteBookmarkFile(records_);
+}
+
+bool BookmarkDatabase::Load(const std::string& path) {
+    records_.clear();
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return false;
+    Parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    return true;
+}
+
+bool BookmarkDatabase::Save(const std::string& path) const {
+    if (records_.empty())
+        return RemoveFileIfPresent(path);
+    return WriteFileAtomically(path, Serialise());
 }
 
 } // namespace tonilo

@@ -1,12 +1,8 @@
 #pragma once
 // Every bookmark of every recording: positions in whole seconds with an optional
 // text, grouped by recording. Loaded from "bookmarks.bin" at start-up and written
-// back at exit; the most recently used recording's record is kept first.
-//
-// "bookmarks.bin", little-endian, strings UTF-16LE ending in a 0 unit:
-//   u16 version (100), then records to the end of the file:
-//   path (at most 260 units with the 0), s32 count (at most 64), and count times
-//   u16 position and text (at most 260 units with the 0; no text = the 0 alone).
+// back at exit; the most recently used recording's record is kept first. The
+// file's layout is in BookmarkFile.h.
 //
 // Threads: the user-interface thread only.
 #include <cstddef>

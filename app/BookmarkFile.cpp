@@ -1,10 +1,7 @@
-// Reading and writing "bookmarks.bin" for the bookmark database.
-#include <algorithm>
-#include <fstream>
-#include <iterator>
+#include "app/BookmarkFile.h"
 
-#include "app/BookmarkDatabase.h"
-#include "platform/AtomicFile.h"
+#include <algorithm>
+
 #include "platform/TextEncoding.h"
 
 namespace tonilo {
@@ -74,72 +71,55 @@ bool FitsTheFile(const std::u16string& units) {
 
 } // namespace
 
-void BookmarkDatabase::Parse(const uint8_t* bytes, size_t size) {
+std::vector<FileBookmarks> ReadBookmarkFile(const uint8_t* bytes, size_t size) {
+    std::vector<FileBookmarks> records;
     Reader reader(bytes, size);
     uint16_t version = 0;
-    if (!reader.Read16(&version) || version != kFileVersion)
-        return;
+    if (!reader.Read16(&version) || version != BookmarkDatabase::kFileVersion)
+        return records;
     while (!reader.AtEnd()) {
         FileBookmarks record;
         int32_t count = 0;
         if (!reader.ReadString(&record.path) || !reader.Read32(&count) ||
-            count > kMaxBookmarksPerFile)
-            return;
+            count > BookmarkDatabase::kMaxBookmarksPerFile)
+            return records;
         for (int32_t entry = 0; entry < count; ++entry) {
             Bookmark bookmark;
             if (!reader.Read16(&bookmark.position) || !reader.ReadString(&bookmark.text))
-                return;
+                return records;
             bool taken = std::any_of(
                 record.bookmarks.begin(), record.bookmarks.end(),
                 [&](const Bookmark& mark) { return mark.position == bookmark.position; });
             if (!taken)
                 record.bookmarks.push_back(std::move(bookmark));
         }
-        // One record per recording: a repeated path keeps the first.
-        if (Find(record.path) < 0)
-            records_.push_back(std::move(record));
+        records.push_back(std::move(record));
     }
+    return records;
 }
 
-std::string BookmarkDatabase::Serialise() const {
+std::string WriteBookmarkFile(const std::vector<FileBookmarks>& records) {
     std::string out;
-    Put16(&out, kFileVersion);
-    for (const FileBookmarks& record : records_) {
+    Put16(&out, BookmarkDatabase::kFileVersion);
+    for (const FileBookmarks& record : records) {
         std::u16string path = Utf8ToUtf16(record.path);
         // A path the reader would refuse would take every later record with it.
         if (!FitsTheFile(path))
             continue;
         AppendUtf16Le(&out, path, true);
-        size_t count = std::min(record.bookmarks.size(), static_cast<size_t>(kMaxBookmarksPerFile));
+        size_t count = std::min(record.bookmarks.size(),
+                                static_cast<size_t>(BookmarkDatabase::kMaxBookmarksPerFile));
         Put32(&out, static_cast<int32_t>(count));
         for (size_t index = 0; index < count; ++index) {
             const Bookmark& bookmark = record.bookmarks[index];
             Put16(&out, bookmark.position);
             std::u16string text = Utf8ToUtf16(bookmark.text);
             if (!FitsTheFile(text))
-                text.resize(kMaxStoredUnits - 1);
+                text.resize(BookmarkDatabase::kMaxStoredUnits - 1);
             AppendUtf16Le(&out, text, true);
         }
     }
     return out;
-}
-
-bool BookmarkDatabase::Load(const std::string& path) {
-    records_.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return false;
-    Parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    return true;
-}
-
-bool BookmarkDatabase::Save(const std::string& path) const {
-    if (records_.empty())
-        return RemoveFileIfPresent(path);
-    return WriteFileAtomically(path, Serialise());
 }
 
 } // namespace tonilo

@@ -1,9 +1,13 @@
 #include "scheduler/Scheduler.h"
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 
+#include "platform/AtomicFile.h"
 #include "platform/ProgramPaths.h"
 #include "platform/TextEncoding.h"
+#include "scheduler/ScheduleFile.h"
 
 namespace tonilo {
 namespace {
@@ -256,6 +260,38 @@ bool Scheduler::FindEventAction(const std::string& name, ScheduledRun* run) {
 Scheduler& GetScheduler() {
     static Scheduler scheduler;
     return scheduler;
+}
+
+void Scheduler::Parse(const uint8_t* bytes, size_t size) {
+    // Duplicates, empty names and collisions are dropped; the rest stays.
+    for (const ScheduleEvent& event : ReadScheduleFile(bytes, size))
+        Add(event, true);
+}
+
+std::string Scheduler::Serialise() const {
+    return WriteScheduleFile(list_.Events());
+}
+
+void Scheduler::Load() {
+    if (!initialised_ || loaded_)
+        return;
+    loaded_ = true;
+    std::ifstream in(schedulePath_, std::ios::binary);
+    if (!in)
+        return;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    list_.MarkSaved();
+}
+
+bool Scheduler::Save() {
+    if (!initialised_)
+        return false;
+    Load();
+    bool written = list_.Size() == 0 ? RemoveFileIfPresent(schedulePath_)
+                                     : WriteFileAtomically(schedulePath_, Serialise());
+    list_.MarkSaved();
+    return written;
 }
 
 } // namespace tonilo

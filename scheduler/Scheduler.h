@@ -2,13 +2,8 @@
 // The scheduler's model: named events that run a registered action at a start
 // time, once or on chosen weekdays; their validation and collision rules; and the
 // schedule file, read once on first use. It reads the local clock and nothing
-// else of the platform, so it builds and tests alone.
-//
-// Schedule file, little-endian: "SCH1", a count byte (0..32), then per event the
-// chunks (2-byte length, then the bytes) "EVT1", the UTF-16LE name with its 0
-// unit, a 28-byte fixed block and, when there are any, the action's properties.
-// Fixed block: enabled (1 byte, 3 zero), start as file time (8), length in
-// seconds (4), repeat mask (1, 3 zero), action id (4), properties size (4).
+// else of the platform, so it builds and tests alone. The file's layout is in
+// ScheduleFile.h.
 //
 // Threads: the user-interface thread only.
 #include <cstddef>
