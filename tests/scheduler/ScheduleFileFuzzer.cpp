@@ -19,7 +19,7 @@ void Prepare(tonilo::Scheduler* scheduler) {
     scheduler->SetClock(FixedNow);
     scheduler->RegisterAction(tonilo::MakeRecordAction());
     scheduler->RegisterAction(tonilo::MakePlayAction());
-    scheduler->load();
+    scheduler->Load();
 }
 
 } // namespace
