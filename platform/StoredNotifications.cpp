@@ -1,6 +1,8 @@
 // Timed notifications kept in the registry store, for systems without a systemd
 // user session. The background service fires them; each key is written in one
 // transaction so the service never sees half a notification.
+#include "platform/StoredNotifications.h"
+
 #include <unistd.h>
 
 #include <atomic>
@@ -10,7 +12,6 @@
 #include "platform/RegistryKey.h"
 #include "platform/RegistryStore.h"
 #include "platform/TextEncoding.h"
-#include "platform/TimedNotifications.h"
 
 namespace tonilo {
 

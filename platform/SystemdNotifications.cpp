@@ -1,6 +1,8 @@
 // Timed notifications as systemd user units: a .timer at the local date and time
 // and a .service that runs the program with its arguments. Only units named
 // tonilo-notify-* are ever read or removed; other programs' units stay untouched.
+#include "platform/SystemdNotifications.h"
+
 #include <unistd.h>
 
 #include <atomic>
@@ -13,7 +15,6 @@
 #include <sstream>
 
 #include "platform/ProcessLauncher.h"
-#include "platform/TimedNotifications.h"
 
 namespace tonilo {
 namespace {

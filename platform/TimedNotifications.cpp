@@ -7,6 +7,9 @@
 #include <ctime>
 #include <tuple>
 
+#include "platform/StoredNotifications.h"
+#include "platform/SystemdNotifications.h"
+
 namespace tonilo {
 
 bool CalendarTime::operator<(const CalendarTime& other) const {

@@ -54,19 +54,9 @@ public:
     virtual const char* Name() const = 0;
 };
 
-// The registry-store back end: one key per notification below
-// HKEY_CURRENT_USER "Software\Zelto\TimedNotifications".
-std::unique_ptr<TimedNotifications> MakeStoredNotifications();
-// systemd user units in `unitFolder` (empty: $XDG_CONFIG_HOME/systemd/user),
-// driven through `systemctl` (empty: "systemctl").
-std::unique_ptr<TimedNotifications> MakeSystemdNotifications(const std::string& unitFolder = "",
-                                                             const std::string& systemctl = "");
 // systemd when the user has a systemd session, the store otherwise.
 // $TONILO_NOTIFICATIONS = "store" or "systemd" decides for tests.
 std::unique_ptr<TimedNotifications> MakeTimedNotifications();
 bool HaveSystemdUserSession();
-
-// Registry key of the stored notifications.
-extern const char* const kStoredNotificationsKey;
 
 } // namespace tonilo

@@ -54,18 +54,18 @@ RearmResult RearmAll(Scheduler& scheduler, TimedNotifications& notifications,
         return result;
     result.enumerated = true;
     for (const TimedNotification& notification : armed) {
-        if (EqualIgnoringCase(notification.application, scheduler.applicationPath()) &&
+        if (EqualIgnoringCase(notification.application, scheduler.ApplicationPath()) &&
             notifications.Clear(notification.handle))
             ++result.cleared;
     }
-    for (size_t index = 0; index < scheduler.count(); ++index) {
-        const ScheduleEvent* event = scheduler.find(scheduler.eventAt(index));
+    for (size_t index = 0; index < scheduler.Count(); ++index) {
+        const ScheduleEvent* event = scheduler.Find(scheduler.EventAt(index));
         LocalTime next;
         if (!event || event->enabled != 1 || !NextRunTime(*event, now, &next))
             continue;
         TimedNotification notification;
         notification.when = ToCalendarTime(next);
-        notification.application = scheduler.applicationPath();
+        notification.application = scheduler.ApplicationPath();
         notification.arguments = event->name;
         if (notifications.Set(notification))
             ++result.armed;

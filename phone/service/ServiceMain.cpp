@@ -23,6 +23,7 @@
 #include "phone/NotificationFiring.h"
 #include "platform/ProgramPaths.h"
 #include "platform/RegistryStore.h"
+#include "platform/StoredNotifications.h"
 #include "platform/TimedNotifications.h"
 
 namespace {

@@ -21,6 +21,7 @@
 #include "phone/NotificationFiring.h"
 #include "platform/RegistryKey.h"
 #include "platform/RegistryNotifications.h"
+#include "platform/StoredNotifications.h"
 #include "tests/support/FakeProgram.h"
 #include "tests/support/ScratchFolder.h"
 

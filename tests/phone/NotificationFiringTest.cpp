@@ -10,6 +10,7 @@
 #include "phone/ModemBridge.h"
 #include "platform/RegistryKey.h"
 #include "platform/RegistryStore.h"
+#include "platform/StoredNotifications.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace tonilo {

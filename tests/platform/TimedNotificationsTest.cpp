@@ -1,6 +1,8 @@
 // Both back ends of the timed notifications: the registry store, and systemd
 // user units driven through a stand-in systemctl that logs what it is asked.
 #include "platform/TimedNotifications.h"
+#include "platform/StoredNotifications.h"
+#include "platform/SystemdNotifications.h"
 
 #include <gtest/gtest.h>
 

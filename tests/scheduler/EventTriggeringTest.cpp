@@ -5,6 +5,7 @@
 #include <map>
 
 #include "platform/RegistryStore.h"
+#include "platform/StoredNotifications.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace tonilo {
@@ -81,9 +82,9 @@ class RearmTest : public ::testing::Test {
 protected:
     void SetUp() override {
         RegistryStore::UseDatabase(folder_ / "registry.db");
-        scheduler_.initialise("/opt/Tonilo/tonilo", folder_ / "tonilo.sch");
-        scheduler_.setClock([this] { return now_; });
-        ASSERT_TRUE(scheduler_.registerAction(MakeRecordAction()));
+        scheduler_.Initialise("/opt/Tonilo/tonilo", folder_ / "tonilo.sch");
+        scheduler_.SetClock([this] { return now_; });
+        ASSERT_TRUE(scheduler_.RegisterAction(MakeRecordAction()));
         stored_ = MakeStoredNotifications();
     }
 
@@ -94,7 +95,7 @@ protected:
         event.length = 60;
         event.repeat = repeat;
         event.enabled = enabled;
-        ASSERT_TRUE(scheduler_.add(event, false)) << name;
+        ASSERT_TRUE(scheduler_.Add(event, false)) << name;
     }
 
     std::vector<TimedNotification> Armed() {
