@@ -133,7 +133,13 @@ void ModemBridge::Process() {
     if (!changed_)
         return;
     changed_ = false;
-    WritePhoneState(Calls());
+    // Without ModemManager the phone state belongs to whoever else writes it (a
+    // test, another bridge); once it was seen, its going away ends its calls.
+    std::vector<std::string> modems = VoiceModems();
+    if (modems.empty() && !hadModem_)
+        return;
+    hadModem_ = !modems.empty();
+    WritePhoneState(CallsOf(modems));
 }
 
 std::vector<std::string> ModemBridge::VoiceModems() {
@@ -177,10 +183,12 @@ bool ModemBridge::HasVoiceModem() {
 }
 
 std::vector<ModemCall> ModemBridge::Calls() {
+    return bus_ ? CallsOf(VoiceModems()) : std::vector<ModemCall>();
+}
+
+std::vector<ModemCall> ModemBridge::CallsOf(const std::vector<std::string>& modems) {
     std::vector<ModemCall> calls;
-    if (!bus_)
-        return calls;
-    for (const std::string& modem : VoiceModems()) {
+    for (const std::string& modem : modems) {
         sd_bus_message* reply = nullptr;
         sd_bus_error error = SD_BUS_ERROR_NULL;
         if (sd_bus_get_property(bus_, kModemManager, modem.c_str(), kVoiceInterface, "Calls",

@@ -52,10 +52,12 @@ public:
 
 private:
     std::vector<std::string> VoiceModems();
+    std::vector<ModemCall> CallsOf(const std::vector<std::string>& modems);
 
     sd_bus* bus_ = nullptr;
     sd_bus_slot* match_ = nullptr;
     bool changed_ = true;
+    bool hadModem_ = false;
 };
 
 // True when ModemManager offers a modem with voice, or when the program's
