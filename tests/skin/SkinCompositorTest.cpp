@@ -157,11 +157,11 @@ TEST_F(Compositor, HitTestingFallsThroughWhiteMaskPixelsAndOutsideTheMask) {
     mask.pixels8[1 * 4 + 1] = 255;
     mask.pixels8[1 * 4 + 2] = 254;
     SkinElement* above = Layered(&mask);
-    EXPECT_EQ(picture.HitTest(1, 1)->element, below);  // white: transparent
-    EXPECT_EQ(picture.HitTest(2, 1)->element, above);  // 254 still hits
+    EXPECT_EQ(picture.HitTest(1, 1)->element, below); // white: transparent
+    EXPECT_EQ(picture.HitTest(2, 1)->element, above); // 254 still hits
     EXPECT_EQ(picture.HitTest(0, 0)->element, above);
-    EXPECT_EQ(picture.HitTest(6, 4)->element, below);  // beyond the mask picture
-    EXPECT_EQ(picture.HitTest(8, 0), nullptr);         // beyond every layer
+    EXPECT_EQ(picture.HitTest(6, 4)->element, below); // beyond the mask picture
+    EXPECT_EQ(picture.HitTest(8, 0), nullptr);        // beyond every layer
     picture.ShowLayer(above, false);
     EXPECT_FALSE(picture.IsLayerVisible(above));
     EXPECT_EQ(picture.HitTest(0, 0)->element, below);

@@ -16,7 +16,9 @@ namespace {
 using test::Notification;
 using test::Rgb;
 
-uint16_t Colour(Rgb c) { return Rgb565(c.r, c.g, c.b); }
+uint16_t Colour(Rgb c) {
+    return Rgb565(c.r, c.g, c.b);
+}
 
 // Cell i of a strip: red rises and green falls with i, so every cell, and every cell
 // dimmed over black, is told apart.
@@ -84,8 +86,8 @@ TEST_F(Elements, ButtonDrawsTheCellOfItsStateAndTheLastCellWhenDisabled) {
         bool pressed;
         bool enabled;
         int32_t cell;
-    } steps[] = {{0, false, true, 0}, {0, true, true, 1}, {2, false, true, 4}, {1, true, true, 3},
-                 {1, false, false, 4}, {0, false, false, 4}};
+    } steps[] = {{0, false, true, 0}, {0, true, true, 1},   {2, false, true, 4},
+                 {1, true, true, 3},  {1, false, false, 4}, {0, false, false, 4}};
     for (const Step& step : steps) {
         play->Enable(true);
         play->SetPressed(false, false, 0);
@@ -120,7 +122,7 @@ TEST_F(Elements, ButtonChildrenAreDrawnButTheirInputGoesToTheButton) {
          "<panel [20,20] file=\"icon.png\" name=\"Icon\"/></button>");
     Repaint();
     EXPECT_EQ(Picture().PixelAt(30, 30), Colour({0, 255, 0})); // inside the button's origin
-    Pointer(kSkinButtonDown, 35, 35); // on the icon
+    Pointer(kSkinButtonDown, 35, 35);                          // on the icon
     Pointer(kSkinButtonUp, 35, 35);
     ASSERT_EQ(told_.size(), 3u);
     EXPECT_EQ(told_[0], (Notification{"Rec", kButtonPressed, 0, PackPoint(25, 25)}));
@@ -129,7 +131,8 @@ TEST_F(Elements, ButtonChildrenAreDrawnButTheirInputGoesToTheButton) {
 
 TEST_F(Elements, LevelWithRangeZeroShowsNothingHorizontallyAndAllVertically) {
     test::WriteSolidPng(skins_.Path("m.png"), 40, 40, {0, 0, 255});
-    Load("<level [0,0,40,10] file=\"m.png\" name=\"H\"/><level [50,0,10,40] file=\"m.png\" name=\"V\"/>");
+    Load("<level [0,0,40,10] file=\"m.png\" name=\"H\"/><level [50,0,10,40] file=\"m.png\" "
+         "name=\"V\"/>");
     auto* horizontal = Find<SkinLevel>("H");
     auto* vertical = Find<SkinLevel>("V");
     horizontal->SetRange(0);
@@ -161,7 +164,8 @@ TEST_F(Elements, SliderValuesFromPixelsAndPixelsFromValues) {
     test::WriteSolidPng(skins_.Path("t.png"), 11, 11, {255, 255, 255});
     Load("<slider [0,0,101,11] file=\"t.png\" name=\"H\"><sprite/></slider>"
          "<slider [0,20,11,101] name=\"V\"/>"
-         "<slider [0,40,100,10] file=\"t.png\" name=\"L\"><level [10,0,80,10] name=\"Fill\"/></slider>",
+         "<slider [0,40,100,10] file=\"t.png\" name=\"L\"><level [10,0,80,10] "
+         "name=\"Fill\"/></slider>",
          120, 130);
     auto* horizontal = Find<SkinSlider>("H");
     auto* vertical = Find<SkinSlider>("V");
@@ -199,7 +203,7 @@ TEST_F(Elements, SliderSnapsToAShownMarkWithinFivePixels) {
     Load("<slider [0,0,101,11] name=\"Track\"/>");
     auto* track = Find<SkinSlider>("Track");
     track->SetRange(100);
-    track->AddMark(30, 7); // drawn at 101 * 30 / 100 = 30
+    track->AddMark(30, 7);                     // drawn at 101 * 30 / 100 = 30
     EXPECT_EQ(track->PixelToValue(35, 0), 34); // marks hidden: plain arithmetic
     track->ShowMarks(true);
     EXPECT_EQ(track->PixelToValue(35, 0), 30);
@@ -212,7 +216,7 @@ TEST_F(Elements, SliderNotifiesChangesWhileDraggingAndAlwaysOnRelease) {
     auto* volume = Find<SkinSlider>("Volume");
     volume->SetRange(10);
     Pointer(kSkinButtonDown, 50, 5);
-    Pointer(kSkinMouseMove, 51, 5); // still 5: no notification
+    Pointer(kSkinMouseMove, 51, 5);  // still 5: no notification
     Pointer(kSkinMouseMove, 300, 5); // captured, far outside: the maximum
     Pointer(kSkinButtonUp, 300, 5);
     EXPECT_EQ(told_, (std::vector<Notification>{{"Volume", kSliderChanged, 5, 0},
@@ -326,7 +330,8 @@ protected:
                            [](int32_t x, int32_t) { return CellColour(x / 2); });
         test::WriteSolidPng(skins_.Path("opaque.png"), 24, 2, {0, 0, 0});
         Load("<time [0,0,40,2] digits=[30,25,20,15,10] ticks=[22,12] name=\"Time\">"
-             "<sprite file=\"d.png\" alpha=\"opaque.png\"/></time>", 40, 2);
+             "<sprite file=\"d.png\" alpha=\"opaque.png\"/></time>",
+             40, 2);
         time_ = Find<SkinTime>("Time");
     }
     // What the cell at x shows: the strip cell and whether it is dimmed.
@@ -357,14 +362,14 @@ TEST_F(TimeElement, DigitsSignAndDimmedCells) {
         const char* shown; // sign cell, minutes tens, hours separator, minutes ones,
                            // seconds tens, minutes separator, seconds ones
     } cases[] = {
-        {-61000, "- 10 dim11 1 0 11 1 "},       // minus in the minutes-tens cell
-        {61000, "- dim0 dim11 1 0 11 1 "},      // a dimmed 0 above the minute
+        {-61000, "- 10 dim11 1 0 11 1 "},  // minus in the minutes-tens cell
+        {61000, "- dim0 dim11 1 0 11 1 "}, // a dimmed 0 above the minute
         {5000, "- dim0 dim11 dim0 dim0 dim11 5 "},
         {0, "- dim0 dim11 dim0 dim0 dim11 dim0 "},
         {-999, "- dim0 dim11 dim0 dim0 dim11 dim0 "}, // less than a second is no sign
-        {360000000, "- 9 11 9 9 11 9 "},        // 100 hours do not fit: all nines
-        {3599000, "- 5 dim11 9 5 11 9 "},       // 59:59 fills every digit cell
-        {-3599000, "10 5 dim11 9 5 11 9 "},     // then the sign takes the last cell
+        {360000000, "- 9 11 9 9 11 9 "},              // 100 hours do not fit: all nines
+        {3599000, "- 5 dim11 9 5 11 9 "},             // 59:59 fills every digit cell
+        {-3599000, "10 5 dim11 9 5 11 9 "},           // then the sign takes the last cell
     };
     for (const Case& c : cases) {
         time_->SetTime(0, c.milliseconds);

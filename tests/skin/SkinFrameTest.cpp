@@ -25,7 +25,8 @@ private:
     static bool Handle(SkinElement* element, uint32_t message, uintptr_t wParam, intptr_t lParam,
                        intptr_t*) {
         auto* self = static_cast<Recorder*>(element);
-        self->seen.push_back({message, message == kSkinTimer ? static_cast<intptr_t>(wParam) : lParam});
+        self->seen.push_back(
+            {message, message == kSkinTimer ? static_cast<intptr_t>(wParam) : lParam});
         return message != kSkinTimer;
     }
 };

@@ -60,7 +60,7 @@ TEST_F(Loader, UnknownTagsAndMalformedElementsFailTheSkin) {
         "<knob [0,0,10,10]/>",
         "<button [0,0,10,10] file=\"good.png\" src=[0,0,10]/>",
         "<button [0,0] file=\"good.png\"/>",
-        "<button [0,0,10,10]/>",                       // no file anywhere up the tree
+        "<button [0,0,10,10]/>", // no file anywhere up the tree
         "<button [0,0,10,10] file=\"\"/>",
         "<level [0,0,10,10] file=\"good.png\" src=[1,2,3]/>",
         "<sprite file=\"good.png\" src=[0,0]/>",
@@ -72,8 +72,8 @@ TEST_F(Loader, UnknownTagsAndMalformedElementsFailTheSkin) {
         "<time [0,0,10,10] digits=[1,2] ticks=[1,2,3]/>",
         "<time [0,0,10,10] digits=[1,2]/>",
         "<slider [0,0]/>",
-        "<frame><knob/></frame>",                      // a secondary frame fails it too
-        "<panel [0,0]><button [0,0,5,5]/></panel>",    // a failing child
+        "<frame><knob/></frame>",                   // a secondary frame fails it too
+        "<panel [0,0]><button [0,0,5,5]/></panel>", // a failing child
     };
     for (const char* body : bodies)
         EXPECT_EQ(skins_.Load(body), nullptr) << body;
@@ -82,13 +82,15 @@ TEST_F(Loader, UnknownTagsAndMalformedElementsFailTheSkin) {
 }
 
 TEST_F(Loader, RefusesWithoutPathParentOrInfoReader) {
-    std::string path = skins_.folder.Write("ok.zs", "<info [10,10] name=\"a\" author=\"b\" comments=\"c\"/>");
+    std::string path =
+        skins_.folder.Write("ok.zs", "<info [10,10] name=\"a\" author=\"b\" comments=\"c\"/>");
     int parent = 0;
     EXPECT_EQ(skins_.system.GetLoader().LoadSkin("", &parent, nullptr, nullptr), nullptr);
     EXPECT_EQ(skins_.system.GetLoader().LoadSkin(path, nullptr, nullptr, nullptr), nullptr);
     SkinSystem bare("Software\\Zelto\\SkinTest");
     EXPECT_EQ(bare.GetLoader().LoadSkin(path, &parent, nullptr, nullptr), nullptr);
-    EXPECT_EQ(skins_.system.GetLoader().LoadSkin(path + ".none", &parent, nullptr, nullptr), nullptr);
+    EXPECT_EQ(skins_.system.GetLoader().LoadSkin(path + ".none", &parent, nullptr, nullptr),
+              nullptr);
 }
 
 TEST_F(Loader, InvisibleButtonNeedsNoFileAndHasNoLayer) {
@@ -103,7 +105,8 @@ TEST_F(Loader, FilesAreInheritedAndPositionsCountFromTheDrawnParent) {
                              "<frame name=\"Later\"/>"
                              "<button [5,6,20,20] name=\"Inner\"/></panel>");
     ASSERT_NE(skin, nullptr); // the button took "file" from the panel
-    const SkinLayer* inner = skin->MainFrame()->GetCompositor().GetLayer(skin->FindElement("Inner"));
+    const SkinLayer* inner =
+        skin->MainFrame()->GetCompositor().GetLayer(skin->FindElement("Inner"));
     ASSERT_NE(inner, nullptr);
     EXPECT_EQ(inner->rect, SkinRect::FromSize(15, 26, 20, 20));
 }
@@ -118,7 +121,8 @@ TEST_F(Loader, FramesAndWhereTheirNotificationsGo) {
     ASSERT_NE(skin, nullptr);
     ASSERT_EQ(skin->GetFrameCount(), 3u);
     SkinFrame *main = nullptr, *dialog = nullptr, *inner = nullptr, *none = nullptr;
-    ASSERT_TRUE(skin->GetFrame(0, &main) && skin->GetFrame(1, &dialog) && skin->GetFrame(2, &inner));
+    ASSERT_TRUE(skin->GetFrame(0, &main) && skin->GetFrame(1, &dialog) &&
+                skin->GetFrame(2, &inner));
     EXPECT_FALSE(skin->GetFrame(3, &none));
     EXPECT_EQ(dialog->GetName(), "Dialog");
     EXPECT_NE(main->FindElement("Main"), nullptr);
@@ -171,12 +175,12 @@ TEST_F(Loader, ApplicationClassesMustBeRegistered) {
 }
 
 TEST_F(Loader, ATemplateSkinHandsOverStateByName) {
-    const char* body =
-        "<button [0,0,20,20] file=\"good.png\" name=\"Play\"/>"
-        "<button [30,0,20,20] file=\"good.png\" name=\"Stop\"/>"
-        "<text [0,30,30,10] font=\"Sans\" name=\"Title\"/>"
-        "<slider [0,50,100,10] name=\"Track\"/>"
-        "<time [0,70,40,4] digits=[0,8,16] ticks=[4] name=\"Time\"><sprite file=\"digits.png\"/></time>";
+    const char* body = "<button [0,0,20,20] file=\"good.png\" name=\"Play\"/>"
+                       "<button [30,0,20,20] file=\"good.png\" name=\"Stop\"/>"
+                       "<text [0,30,30,10] font=\"Sans\" name=\"Title\"/>"
+                       "<slider [0,50,100,10] name=\"Track\"/>"
+                       "<time [0,70,40,4] digits=[0,8,16] ticks=[4] name=\"Time\"><sprite "
+                       "file=\"digits.png\"/></time>";
     Skin* old = skins_.Load(body);
     ASSERT_NE(old, nullptr);
     static_cast<SkinButton*>(old->FindElement("Play"))->SetState(2);

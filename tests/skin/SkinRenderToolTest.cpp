@@ -19,13 +19,13 @@ protected:
             return y < 10 ? test::Rgb{255, 255, 255} : test::Rgb{128, 128, 128};
         });
         test::WriteSolidPng(folder_ / "m.png", 20, 4, {0, 255, 0});
-        skin_ = folder_.Write("skin.zs",
-                              "<info [40,30] name=\"R\" author=\"\" comments=\"\"/>\n"
-                              "<panel [0,0] file=\"back.png\"/>\n"
-                              "<button [2,2,10,10] file=\"b.png\" name=\"Rec\"/>\n"
-                              "<level [15,20,20,4] file=\"m.png\" name=\"Meter\"/>\n"
-                              "<text [2,14,30,5] font=\"Tahoma\" size=5 name=\"Title\"/>\n"
-                              "<filelist [30,0,10,10] name=\"FileList\"/>\n");
+        skin_ =
+            folder_.Write("skin.zs", "<info [40,30] name=\"R\" author=\"\" comments=\"\"/>\n"
+                                     "<panel [0,0] file=\"back.png\"/>\n"
+                                     "<button [2,2,10,10] file=\"b.png\" name=\"Rec\"/>\n"
+                                     "<level [15,20,20,4] file=\"m.png\" name=\"Meter\"/>\n"
+                                     "<text [2,14,30,5] font=\"Tahoma\" size=5 name=\"Title\"/>\n"
+                                     "<filelist [30,0,10,10] name=\"FileList\"/>\n");
     }
     ToolRun Run(const std::string& arguments) { return test::RunToolIn(folder_.Path(), arguments); }
     // Red, green, blue of a pixel of the written PNG.
@@ -38,7 +38,9 @@ protected:
     std::string skin_;
 };
 
-bool Same(test::Rgb a, test::Rgb b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
+bool Same(test::Rgb a, test::Rgb b) {
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}
 
 TEST_F(SkinRender, WritesTheMainFrameWithValuesAndPressedButtons) {
     std::string out = folder_ / "out.png";
@@ -65,7 +67,7 @@ TEST_F(SkinRender, ScalesByAWholeFactorAndShowsBlackBeyond) {
     DecodedImage image;
     ASSERT_TRUE(DecodeImageFile(out, &image));
     EXPECT_EQ(image.width, 100);
-    EXPECT_TRUE(Same(At(image, 4, 4), {255, 255, 255}));   // Rec at (2, 2) doubled
+    EXPECT_TRUE(Same(At(image, 4, 4), {255, 255, 255})); // Rec at (2, 2) doubled
     EXPECT_TRUE(Same(At(image, 3, 3), {0, 0, 255}));
     EXPECT_TRUE(Same(At(image, 79, 59), {0, 0, 255}));
     EXPECT_TRUE(Same(At(image, 80, 10), {0, 0, 0}));
@@ -85,8 +87,10 @@ TEST_F(SkinRender, WrongInvocationsAndUnbuildableSkins) {
         {"skin render " + skin_ + " --out " + (folder_ / "x.png") + " --set Rec=many", 1},
         {"skin render " + skin_ + " --out " + (folder_ / "x.png") + " --press Meter", 1},
         {"skin render " + (folder_ / "none.zs") + " --out " + (folder_ / "x.png"), 1},
-        {"skin render " + folder_.Write("bad.zs", "<info [4,4] name=\"\" author=\"\" comments=\"\"/><dial/>") +
-             " --out " + (folder_ / "x.png"), 1},
+        {"skin render " +
+             folder_.Write("bad.zs", "<info [4,4] name=\"\" author=\"\" comments=\"\"/><dial/>") +
+             " --out " + (folder_ / "x.png"),
+         1},
         {"skin list --size 3", 2},
     };
     for (const Case& c : cases)
@@ -100,13 +104,19 @@ TEST_F(SkinRender, ListShowsTheCatalogAndTheChoiceForASize) {
                   "<info [480,640] name=\"Vga\" author=\"\" comments=\"\"/>");
     ToolRun run = Run("skin list --skins " + test::Quoted(skins) + " --size 480x800");
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.output, "480x640 Vga " + skins + "/default_vga/default.zs\n"
-                          "FindBest " + skins + "/default_vga/default.zs\n"
-                          "GetSkinForSize " + skins + "/default_wvga/default.zs\n");
+    EXPECT_EQ(run.output, "480x640 Vga " + skins +
+                              "/default_vga/default.zs\n"
+                              "FindBest " +
+                              skins +
+                              "/default_vga/default.zs\n"
+                              "GetSkinForSize " +
+                              skins + "/default_wvga/default.zs\n");
     run = Run("skin list --skins " + test::Quoted(skins) + " --size 240x320");
-    EXPECT_EQ(run.output, "480x640 Vga " + skins + "/default_vga/default.zs\n"
-                          "FindBest none\n"
-                          "GetSkinForSize " + skins + "/default/default.zs\n");
+    EXPECT_EQ(run.output, "480x640 Vga " + skins +
+                              "/default_vga/default.zs\n"
+                              "FindBest none\n"
+                              "GetSkinForSize " +
+                              skins + "/default/default.zs\n");
 }
 
 } // namespace
