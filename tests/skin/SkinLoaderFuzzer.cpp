@@ -18,6 +18,7 @@
 #include "skin/SkinMessages.h"
 #include "skin/SkinPlaceholder.h"
 #include "skin/SkinSystem.h"
+#include "skin/SkinTextRenderer.h"
 
 namespace {
 
