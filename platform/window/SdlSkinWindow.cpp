@@ -32,11 +32,13 @@ SdlSkinWindow::SdlSkinWindow(SkinFrame* frame, int32_t width, int32_t height, bo
     if (!window_)
         return;
     // Without a display (the offscreen driver) GL reads back nothing sensible: draw
-    // in software there.
+    // in software there, into a plain window surface.
     const char* driver = SDL_GetCurrentVideoDriver();
     bool headless =
         driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-    if (!headless)
+    if (headless)
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    else
         renderer_ = SDL_CreateRenderer(window_, -1, 0);
     if (!renderer_)
         renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);

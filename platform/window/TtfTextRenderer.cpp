@@ -4,6 +4,8 @@
 #include <fontconfig/fontconfig.h>
 #include <strings.h>
 
+#include <cstdlib>
+
 namespace tonilo {
 namespace {
 
@@ -87,8 +89,9 @@ std::string Match(const std::string& family, int32_t weight, bool requireFamily)
 
 TtfTextRenderer::TtfTextRenderer() {
     initialised_ = TTF_WasInit() > 0 || TTF_Init() == 0;
-    if (initialised_)
-        FcInit();
+    // fontconfig's caches live until the process ends; give them back then.
+    static const bool fontconfigReady = FcInit() && std::atexit([] { FcFini(); }) == 0;
+    initialised_ = initialised_ && fontconfigReady;
 }
 
 TtfTextRenderer::~TtfTextRenderer() = default; // TTF stays up: other renderers may share it
