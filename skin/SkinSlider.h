@@ -35,6 +35,8 @@ public:
     int32_t GetRange() const { return max_; }
     int32_t GetValue() const { return value_; }
     SkinLevel* GetLinkedLevel() const { return linked_; }
+    // The level children the slider can show as its fill, in file order.
+    const std::vector<SkinLevel*>& GetLevels() const { return levels_; }
     bool IsHorizontal() const { return width_ > height_; }
 
     // The value at a pointer position in slider coordinates.

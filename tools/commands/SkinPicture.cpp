@@ -168,6 +168,11 @@ int RenderSkin(const ToolContext&, const Arguments& arguments) {
         std::printf("%s\n", TakeLoadFailure().c_str());
         return kExitFailure;
     }
+    // The application picks each slider's fill by name; here the first level shows.
+    for (SkinElement* element : skin->MainFrame()->Elements())
+        if (auto* slider = dynamic_cast<SkinSlider*>(element))
+            if (!slider->GetLinkedLevel() && !slider->GetLevels().empty())
+                slider->SelectLevel(slider->GetLevels().front()->GetName());
     for (const auto& [name, value] : sets)
         if (!SetElement(*skin, name, value)) {
             std::fprintf(stderr, "No element %s takes the value %s\n", name.c_str(), value.c_str());
