@@ -25,7 +25,9 @@ protected:
                                      "<button [2,2,10,10] file=\"b.png\" name=\"Rec\"/>\n"
                                      "<level [15,20,20,4] file=\"m.png\" name=\"Meter\"/>\n"
                                      "<text [2,14,30,5] font=\"Tahoma\" size=5 name=\"Title\"/>\n"
-                                     "<filelist [30,0,10,10] name=\"FileList\"/>\n");
+                                     "<filelist [30,0,10,10] name=\"FileList\"/>\n"
+                                     "<slider [0,25,20,4] name=\"Volume\">"
+                                     "<level [0,0,20,4] file=\"m.png\" name=\"VolL\"/></slider>\n");
     }
     ToolRun Run(const std::string& arguments) { return test::RunToolIn(folder_.Path(), arguments); }
     // Red, green, blue of a pixel of the written PNG.
@@ -45,7 +47,7 @@ bool Same(test::Rgb a, test::Rgb b) {
 TEST_F(SkinRender, WritesTheMainFrameWithValuesAndPressedButtons) {
     std::string out = folder_ / "out.png";
     ToolRun run = Run("skin render " + test::Quoted(skin_) + " --out " + test::Quoted(out) +
-                      " --set Meter=50 --press Rec");
+                      " --set Meter=50 --press Rec --set Volume=1/4");
     ASSERT_EQ(run.exitCode, 0) << run.output << run.errors;
     DecodedImage image;
     ASSERT_TRUE(DecodeImageFile(out, &image));
@@ -57,6 +59,8 @@ TEST_F(SkinRender, WritesTheMainFrameWithValuesAndPressedButtons) {
     EXPECT_TRUE(Same(At(image, 24, 20), {0, 255, 0}));
     EXPECT_TRUE(Same(At(image, 25, 20), {0, 0, 255})); // half a meter
     EXPECT_TRUE(Same(At(image, 35, 5), {0, 0, 255}));  // the list area draws nothing
+    EXPECT_TRUE(Same(At(image, 4, 26), {0, 255, 0}));  // the slider's level fills a quarter
+    EXPECT_TRUE(Same(At(image, 5, 26), {0, 0, 255}));
 }
 
 TEST_F(SkinRender, ScalesByAWholeFactorAndShowsBlackBeyond) {
