@@ -55,6 +55,48 @@ TEST_F(Loader, DamagedImagesLeaveElementsWithoutPictures) {
     EXPECT_EQ(mask->pixels8[0], 76); // red 255 as grey: 255 * 77 >> 8
 }
 
+// A 24-bit BMP of width by height pixels, all of one colour.
+std::string Bmp(int32_t width, int32_t height, uint8_t red, uint8_t green, uint8_t blue) {
+    auto put32 = [](std::string* out, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            out->push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    };
+    const uint32_t row = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+    std::string bmp = "BM";
+    put32(&bmp, 54 + row * height);
+    put32(&bmp, 0);
+    put32(&bmp, 54);
+    put32(&bmp, 40);
+    put32(&bmp, width);
+    put32(&bmp, height);
+    put32(&bmp, 1 | (24 << 16)); // planes, bits per pixel
+    for (int i = 0; i < 6; ++i)
+        put32(&bmp, 0);
+    for (int32_t y = 0; y < height; ++y) {
+        std::string line;
+        for (int32_t x = 0; x < width; ++x)
+            line += {static_cast<char>(blue), static_cast<char>(green), static_cast<char>(red)};
+        line.resize(row, '\0');
+        bmp += line;
+    }
+    return bmp;
+}
+
+TEST_F(Loader, BmpPicturesLoadAndOversizedOnesAreRefusedByTheirHeader) {
+    test::WriteWholeFile(skins_.Path("small.bmp"), Bmp(3, 2, 0, 255, 0));
+    test::WriteWholeFile(skins_.Path("wide.bmp"), Bmp(10001, 1, 0, 255, 0));
+    test::WriteWholeFile(skins_.Path("edge.bmp"), Bmp(10000, 1, 0, 0, 0));
+    SkinImageCache& cache = skins_.system.GetImageCache();
+    const SkinBitmap* small = cache.LoadImage(skins_.Path("small.bmp"), 16);
+    ASSERT_NE(small, nullptr);
+    EXPECT_EQ(small->width, 3);
+    EXPECT_EQ(small->pixels16[5], 0x07E0);
+    EXPECT_EQ(cache.LoadImage(skins_.Path("wide.bmp"), 16), nullptr);
+    const SkinBitmap* edge = cache.LoadImage(skins_.Path("edge.bmp"), 16);
+    ASSERT_NE(edge, nullptr);
+    EXPECT_EQ(edge->width, 10000);
+}
+
 TEST_F(Loader, UnknownTagsAndMalformedElementsFailTheSkin) {
     const char* bodies[] = {
         "<knob [0,0,10,10]/>",
