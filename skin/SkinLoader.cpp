@@ -72,8 +72,8 @@ bool SkinLoader::BuildElements(const SkinDocument& document, const SkinNode& nod
         frame->AddElement(element);
         if (!templateSkin)
             element->SetListener(parent ? static_cast<SkinListener*>(parent) : listener_);
-        else if (!templateElement)
-            element->SetListener(nullptr);
+        else
+            element->SetListener(templateElement ? templateElement->GetListener() : nullptr);
     }
     for (size_t i = 0; i < node.GetChildCount(); ++i) {
         const SkinNode* child = node.GetChild(i);
