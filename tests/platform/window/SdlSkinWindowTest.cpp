@@ -9,8 +9,11 @@
 #include "platform/window/TtfTextRenderer.h"
 #include "skin/SkinElement.h"
 #include "skin/SkinFrame.h"
+#include "skin/SkinInfoReader.h"
 #include "skin/SkinMessages.h"
 #include "skin/SkinPanel.h"
+#include "skin/SkinSystem.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo {
 namespace {
@@ -133,6 +136,38 @@ TEST_F(SdlWindow, TimersComeThroughTheEventQueueUntilKilled) {
     late.user.code = 100;
     EXPECT_TRUE(window_->HandleEvent(late));
     EXPECT_EQ(patch_->seen.size(), heard);
+}
+
+TEST_F(SdlWindow, LoadedSkinsShowTheMainFrameAndHideTheOthersUntilAttached) {
+    test::ScratchFolder folder;
+    test::WriteWholeFile(folder / "two.zs",
+                         "<info [30,20] name=\"Two\" author=\"\" comments=\"\"/>"
+                         "<slider [0,0,30,5] name=\"Volume\"/>"
+                         "<frame name=\"Menu\"><slider [0,0,30,5] name=\"Choice\"/></frame>");
+    SdlSkinWindowFactory factory;
+    SkinInfoReader reader;
+    SkinSystem system("Software\\Zelto\\WindowTest");
+    system.SetWindowFactory(&factory);
+    system.GetCatalog().SetInfoReader(&reader);
+    system.GetRegistry().RegisterAll();
+    int parent = 0;
+    Skin* skin = system.GetLoader().LoadSkin(folder / "two.zs", &parent, nullptr, nullptr);
+    ASSERT_NE(skin, nullptr);
+    ASSERT_EQ(skin->GetFrameCount(), 2u);
+    auto flags = [&](size_t index) {
+        SkinFrame* frame = nullptr;
+        skin->GetFrame(index, &frame);
+        auto* window = static_cast<SdlSkinWindow*>(frame->GetWindow());
+        return SDL_GetWindowFlags(SDL_GetWindowFromID(window->WindowId()));
+    };
+    EXPECT_TRUE(flags(0) & SDL_WINDOW_SHOWN);
+    EXPECT_TRUE(flags(1) & SDL_WINDOW_HIDDEN);
+    SkinFrame* menu = nullptr;
+    skin->GetFrame(1, &menu);
+    menu->GetWindow()->Attach(&parent);
+    EXPECT_TRUE(flags(1) & SDL_WINDOW_SHOWN);
+    menu->GetWindow()->Attach(nullptr);
+    EXPECT_TRUE(flags(1) & SDL_WINDOW_HIDDEN);
 }
 
 TEST(TtfText, FacesComeFromFontconfigWithDejaVuWhenNoneMatches) {
