@@ -47,7 +47,7 @@ bool Same(test::Rgb a, test::Rgb b) {
 TEST_F(SkinRender, WritesTheMainFrameWithValuesAndPressedButtons) {
     std::string out = folder_ / "out.png";
     ToolRun run = Run("skin render " + test::Quoted(skin_) + " --out " + test::Quoted(out) +
-                      " --set Meter=50 --press Rec --set Volume=1/4");
+                      " --set Meter=50 --press Rec --set Volume=1/4 --set Title=HHHH");
     ASSERT_EQ(run.exitCode, 0) << run.output << run.errors;
     DecodedImage image;
     ASSERT_TRUE(DecodeImageFile(out, &image));
@@ -61,6 +61,13 @@ TEST_F(SkinRender, WritesTheMainFrameWithValuesAndPressedButtons) {
     EXPECT_TRUE(Same(At(image, 35, 5), {0, 0, 255}));  // the list area draws nothing
     EXPECT_TRUE(Same(At(image, 4, 26), {0, 255, 0}));  // the slider's level fills a quarter
     EXPECT_TRUE(Same(At(image, 5, 26), {0, 0, 255}));
+    // The title's letters are drawn in black inside its box only.
+    int inked = 0;
+    for (int32_t y = 14; y < 19; ++y)
+        for (int32_t x = 2; x < 32; ++x)
+            inked += Same(At(image, x, y), {0, 0, 0});
+    EXPECT_GT(inked, 3);
+    EXPECT_TRUE(Same(At(image, 1, 16), {0, 0, 255}));
 }
 
 TEST_F(SkinRender, ScalesByAWholeFactorAndShowsBlackBeyond) {
