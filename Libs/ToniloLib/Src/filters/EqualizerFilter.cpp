@@ -38,29 +38,43 @@ template <uint32_t Channels>
                                               const int32_t (*input)[EqualizerFilter::kBlock],
                                               uint32_t count,
                                               int32_t (*y)[EqualizerFilter::kBlock][kLanes]) {
-    constexpr int32_t kFraction = EqualizerFilter::kFractionBits;
     uint32_t s1[Channels][kLanes], s2[Channels][kLanes];
     for (uint32_t ch = 0; ch < Channels; ++ch)
         for (uint32_t b = 0; b < kLanes; ++b) {
             s1[ch][b] = state[ch][0][b];
             s2[ch][b] = state[ch][1][b];
         }
+    // Everything stays in 32 bits, so that it runs in vector lanes: the Q11
+    // input is taken as whole samples and fraction, the accumulator as whole
+    // outputs and remainder, and each part multiplied on its own.
     for (uint32_t i = 0; i < count; ++i) {
         for (uint32_t ch = 0; ch < Channels; ++ch) {
-            const int64_t x = input[ch][i]; // Q11
+            const int32_t whole = input[ch][i] >> 11, fraction = input[ch][i] & 2047;
             for (uint32_t b = 0; b < kLanes; ++b) {
                 const int32_t shift = c.shift[b];
-                const uint32_t accumulator =
-                    s1[ch][b] + static_cast<uint32_t>((c.b0[b] * x + 1024) >> 11);
-                const int64_t exact = static_cast<int32_t>(accumulator);
-                const int64_t half = (int64_t{1} << shift) >> 1;
-                const uint32_t f1 = static_cast<uint32_t>((c.a1[b] * exact + half) >> shift);
-                const uint32_t f2 = static_cast<uint32_t>((c.a2[b] * exact + half) >> shift);
-                s1[ch][b] = s2[ch][b] + static_cast<uint32_t>((c.b1[b] * x + 1024) >> 11) - f1;
-                s2[ch][b] = static_cast<uint32_t>((c.b2[b] * x + 1024) >> 11) - f2;
-                // Every usable band has a shift well above kFraction (13 and up).
-                const int32_t down = shift > kFraction ? shift - kFraction : 0;
-                y[ch][i][b] = static_cast<int32_t>((exact + ((int64_t{1} << down) >> 1)) >> down);
+                const uint32_t b0x = static_cast<uint32_t>(c.b0[b] * whole) +
+                                     static_cast<uint32_t>((c.b0[b] * fraction + 1024) >> 11);
+                const uint32_t b1x = static_cast<uint32_t>(c.b1[b] * whole) +
+                                     static_cast<uint32_t>((c.b1[b] * fraction + 1024) >> 11);
+                const uint32_t b2x = static_cast<uint32_t>(c.b2[b] * whole) +
+                                     static_cast<uint32_t>((c.b2[b] * fraction + 1024) >> 11);
+                const uint32_t accumulator = s1[ch][b] + b0x;
+                const int32_t out = static_cast<int32_t>(accumulator) >> shift;
+                const uint32_t uy = static_cast<uint32_t>(out);
+                // Below 2^shift, and shift is at most 15, so that a * remainder
+                // fits in 31 bits.
+                const int32_t remainder = static_cast<int32_t>(accumulator - (uy << shift));
+                const uint32_t a1y =
+                    static_cast<uint32_t>(c.a1[b]) * uy +
+                    static_cast<uint32_t>((c.a1[b] * remainder + c.half[b]) >> shift);
+                const uint32_t a2y =
+                    static_cast<uint32_t>(c.a2[b]) * uy +
+                    static_cast<uint32_t>((c.a2[b] * remainder + c.half[b]) >> shift);
+                s1[ch][b] = s2[ch][b] + b1x - a1y;
+                s2[ch][b] = b2x - a2y;
+                y[ch][i][b] =
+                    static_cast<int32_t>(accumulator + static_cast<uint32_t>(c.fineHalf[b])) >>
+                    c.fineShift[b];
             }
         }
     }
@@ -92,8 +106,8 @@ TONILO_VECTOR_CLONES void RunBandsStereo(const EqualizerLanes& c, uint32_t (*sta
 // Saturates each band to the sample range, weights it by its gain and sums the
 // bands in the fixed order, saturating at every step; all with kFractionBits
 // below a sample step, rounded to a whole sample at the end.
-[[gnu::always_inline]] inline int32_t SaturateFine(int64_t value) {
-    constexpr int64_t kLimit = int64_t{32768} << EqualizerFilter::kFractionBits;
+[[gnu::always_inline]] inline int32_t SaturateFine(int32_t value) {
+    constexpr int32_t kLimit = 32768 << EqualizerFilter::kFractionBits;
     return static_cast<int32_t>(value < -kLimit ? -kLimit
                                                 : (value > kLimit - 1 ? kLimit - 1 : value));
 }
@@ -104,16 +118,16 @@ TONILO_VECTOR_CLONES void MixBands(const EqualizerLanes& c, int32_t (*y)[kLanes]
     for (uint32_t i = 0; i < count; ++i) {
         int32_t o[EqualizerFilter::kBands];
         for (uint32_t b = 0; b < EqualizerFilter::kBands; ++b)
-            o[b] = SaturateFine((static_cast<int64_t>(SaturateFine(y[i][b])) * c.gain[b]) >> 11);
-        o[1] = SaturateFine(int64_t{o[1]} + o[0]);
-        o[3] = SaturateFine(int64_t{o[3]} + o[2]);
-        o[5] = SaturateFine(int64_t{o[5]} + o[4]);
-        o[7] = SaturateFine(int64_t{o[7]} + o[6]);
-        o[9] = SaturateFine(int64_t{o[9]} + o[8]);
-        o[3] = SaturateFine(int64_t{o[3]} + o[1]);
-        o[7] = SaturateFine(int64_t{o[7]} + o[5]);
-        o[7] = SaturateFine(int64_t{o[7]} + o[3]);
-        o[9] = SaturateFine(int64_t{o[9]} + o[7]);
+            o[b] = SaturateFine((SaturateFine(y[i][b]) * c.gain[b]) >> 11);
+        o[1] = SaturateFine(o[1] + o[0]);
+        o[3] = SaturateFine(o[3] + o[2]);
+        o[5] = SaturateFine(o[5] + o[4]);
+        o[7] = SaturateFine(o[7] + o[6]);
+        o[9] = SaturateFine(o[9] + o[8]);
+        o[3] = SaturateFine(o[3] + o[1]);
+        o[7] = SaturateFine(o[7] + o[5]);
+        o[7] = SaturateFine(o[7] + o[3]);
+        o[9] = SaturateFine(o[9] + o[7]);
         output[i] = static_cast<int16_t>(Clamp16((o[9] + (1 << (kFraction - 1))) >> kFraction));
     }
 }
@@ -223,6 +237,10 @@ void EqualizerFilter::UpdateLanes() {
         lanes_.a1[band] = coefficients_[band].a1;
         lanes_.a2[band] = coefficients_[band].a2;
         lanes_.shift[band] = coefficients_[band].shift;
+        const int32_t shift = coefficients_[band].shift;
+        lanes_.half[band] = shift > 0 ? 1 << (shift - 1) : 0;
+        lanes_.fineShift[band] = shift > kFractionBits ? shift - kFractionBits : 0;
+        lanes_.fineHalf[band] = lanes_.fineShift[band] > 0 ? 1 << (lanes_.fineShift[band] - 1) : 0;
         lanes_.gain[band] = bandGains_[band];
     }
 }

@@ -22,9 +22,12 @@ struct EqBandCoefficients {
     int16_t b0, b1, b2, shift, a1, a2;
 };
 
-// Band parameters laid out one band per lane (16 lanes, six unused).
+// Band parameters laid out one band per lane (16 lanes, six unused); half
+// rounds the shift, fineShift and fineHalf take the accumulator to an output
+// with kFractionBits.
 struct EqualizerLanes {
-    int32_t b0[16], b1[16], b2[16], a1[16], a2[16], shift[16], gain[16];
+    int32_t b0[16], b1[16], b2[16], a1[16], a2[16], shift[16], half[16], fineShift[16],
+        fineHalf[16], gain[16];
 };
 
 class EqualizerFilter : public AudioFilter {
@@ -37,7 +40,8 @@ public:
                                                        1000, 2000, 4000, 8000, 16000};
     // Fraction bits the band outputs and their weighted sum carry below a
     // sample step; the sum is rounded to whole samples only at the end.
-    static constexpr int32_t kFractionBits = 8;
+    // (3 keeps a saturated band times the largest gain inside 32 bits.)
+    static constexpr int32_t kFractionBits = 3;
     static constexpr uint16_t kUnityGain = 2048; // Q11
 
     EqualizerFilter();
