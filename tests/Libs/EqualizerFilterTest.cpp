@@ -62,16 +62,6 @@ std::vector<int16_t> GoldenInput(int channels) {
     return samples;
 }
 
-uint64_t Fnv1a(const std::vector<int16_t>& samples) {
-    uint64_t hash = 1469598103934665603ull;
-    for (int16_t sample : samples) {
-        const uint16_t u = static_cast<uint16_t>(sample);
-        hash = (hash ^ (u & 0xFF)) * 1099511628211ull;
-        hash = (hash ^ (u >> 8)) * 1099511628211ull;
-    }
-    return hash;
-}
-
 // Outputs computed once for GoldenInput at 44100 Hz: the 16 samples around the
 // first block boundary (frame 256), the last 8 samples, and a hash of all of them.
 struct Golden {
