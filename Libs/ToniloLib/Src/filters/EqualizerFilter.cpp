@@ -30,9 +30,9 @@ constexpr uint32_t kLanes = 16; // ten bands padded to whole vectors
 // Neither the input nor the feedback is cut to whole samples: the input keeps
 // the preamp's Q11 fraction and the recursion feeds back the accumulator itself
 // (scaled down by the band's shift, rounded), not the output shifted to a whole
-// sample. Cutting there made each low band, whose poles sit close to DC, amplify
-// the step's truncation by thousands into a drift of about 8000 while signal
-// flowed; now the only rounding inside is 2^shift times finer than a sample.
+// sample. A low band's poles sit so close to DC that it would amplify such a
+// cut's truncation by thousands, into an offset of about 8000 that comes and
+// goes with the signal; the only rounding inside is 2^shift times finer.
 template <uint32_t Channels>
 [[gnu::always_inline]] inline void RunBandsOf(const EqualizerLanes& c, uint32_t (*state)[2][kLanes],
                                               const int32_t (*input)[EqualizerFilter::kBlock],
@@ -61,7 +61,8 @@ template <uint32_t Channels>
                 const uint32_t accumulator = s1[ch][b] + b0x;
                 const int32_t out = static_cast<int32_t>(accumulator) >> shift;
                 const uint32_t uy = static_cast<uint32_t>(out);
-                // Below 2^shift, and shift is at most 15, so that a * remainder
+                // Below 2^shift. The design gives every band a shift of 14 or 15
+                // at every rate (the centres move with it), so a * remainder
                 // fits in 31 bits.
                 const int32_t remainder = static_cast<int32_t>(accumulator - (uy << shift));
                 const uint32_t a1y =
@@ -108,8 +109,7 @@ TONILO_VECTOR_CLONES void RunBandsStereo(const EqualizerLanes& c, uint32_t (*sta
 // below a sample step, rounded to a whole sample at the end.
 [[gnu::always_inline]] inline int32_t SaturateFine(int32_t value) {
     constexpr int32_t kLimit = 32768 << EqualizerFilter::kFractionBits;
-    return static_cast<int32_t>(value < -kLimit ? -kLimit
-                                                : (value > kLimit - 1 ? kLimit - 1 : value));
+    return value < -kLimit ? -kLimit : (value > kLimit - 1 ? kLimit - 1 : value);
 }
 
 TONILO_VECTOR_CLONES void MixBands(const EqualizerLanes& c, int32_t (*y)[kLanes], uint32_t count,
