@@ -161,8 +161,9 @@ TEST(GainControlFilter, AmplifiedPeakInsideTheTargetsHoldsTheGain) {
         const bool raised =
             std::any_of(out.begin(), out.end(), [&](int16_t v) { return std::abs(v) > c.level; });
         EXPECT_EQ(raised, c.released) << c.level;
-        if (!c.released)
+        if (!c.released) {
             EXPECT_EQ(filter->CurrentState(), c.state) << c.level;
+        }
     }
 }
 
