@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/ErrorLog.h"
 #include "platform/image/ImageFile.h"
 #include "skin/SkinInfoReader.h"
 #include "skin/SkinMessages.h"

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
 #include "app/SettingsStore.h"
+#include "platform/ErrorLog.h"
 #include "platform/ProgramPaths.h"
 #include "platform/image/ImageFile.h"
 #include "platform/window/TtfTextRenderer.h"
