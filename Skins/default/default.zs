@@ -1,4 +1,4 @@
-<info [240,320] name="Default 240x320" author="Tonilo" comments="Calm dark default skin, portrait"/>
+<info [240,320] name="Default" author="Tonilo" comments="Calm dark default skin, portrait"/>
 <panel [0,0] file="back.png" name="Back"/>
 <text [6,6,228,15] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Title"/>
 <text [6,6,228,15] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Info"/>

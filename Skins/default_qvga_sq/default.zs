@@ -1,4 +1,4 @@
-<info [320,320] name="Default 320x320" author="Tonilo" comments="Calm dark default skin, square"/>
+<info [320,320] name="Default" author="Tonilo" comments="Calm dark default skin, square"/>
 <panel [0,0] file="back.png" name="Back"/>
 <text [8,19,160,16] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Title"/>
 <text [8,19,160,16] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Info"/>

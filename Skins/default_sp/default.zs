@@ -1,4 +1,4 @@
-<info [176,220] name="Default 176x220" author="Tonilo" comments="Calm dark default skin, compact, with the recording list on a page of its own"/>
+<info [176,220] name="Default" author="Tonilo" comments="Calm dark default skin, compact, with the recording list on a page of its own"/>
 <panel [0,0] file="back.png" name="Back"/>
 <text [5,11,166,15] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Title"/>
 <text [5,11,166,15] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Info"/>

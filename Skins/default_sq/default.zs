@@ -1,4 +1,4 @@
-<info [240,240] name="Default 240x240" author="Tonilo" comments="Calm dark default skin, compact, with the recording list on a page of its own"/>
+<info [240,240] name="Default" author="Tonilo" comments="Calm dark default skin, compact, with the recording list on a page of its own"/>
 <panel [0,0] file="back.png" name="Back"/>
 <text [7,9,226,16] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Title"/>
 <text [7,9,226,16] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Info"/>

@@ -1,4 +1,4 @@
-<info [640,480] name="Default 640x480" author="Tonilo" comments="Calm dark default skin, landscape"/>
+<info [640,480] name="Default" author="Tonilo" comments="Calm dark default skin, landscape"/>
 <panel [0,0] file="back.png" name="Back"/>
 <text [12,27,328,24] font="DejaVu Sans" size=16 color=[232,234,237] center scrolling name="Title"/>
 <text [12,27,328,24] font="DejaVu Sans" size=16 color=[232,234,237] center scrolling name="Info"/>

@@ -1,4 +1,4 @@
-<info [480,480] name="Default 480x480" author="Tonilo" comments="Calm dark default skin, square"/>
+<info [480,480] name="Default" author="Tonilo" comments="Calm dark default skin, square"/>
 <panel [0,0] file="back.png" name="Back"/>
 <text [12,30,240,24] font="DejaVu Sans" size=16 color=[232,234,237] center scrolling name="Title"/>
 <text [12,30,240,24] font="DejaVu Sans" size=16 color=[232,234,237] center scrolling name="Info"/>

@@ -1,4 +1,4 @@
-<info [400,240] name="Default 400x240" author="Tonilo" comments="Calm dark default skin, landscape"/>
+<info [400,240] name="Default" author="Tonilo" comments="Calm dark default skin, landscape"/>
 <panel [0,0] file="back.png" name="Back"/>
 <text [6,13,208,15] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Title"/>
 <text [6,13,208,15] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Info"/>

@@ -1,4 +1,4 @@
-<info [480,800] name="Default 480x800" author="Tonilo" comments="Calm dark default skin, portrait"/>
+<info [480,800] name="Default" author="Tonilo" comments="Calm dark default skin, portrait"/>
 <panel [0,0] file="back.png" name="Back"/>
 <text [12,12,456,24] font="DejaVu Sans" size=16 color=[232,234,237] center scrolling name="Title"/>
 <text [12,12,456,24] font="DejaVu Sans" size=16 color=[232,234,237] center scrolling name="Info"/>

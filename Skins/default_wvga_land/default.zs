@@ -1,4 +1,4 @@
-<info [800,480] name="Default 800x480" author="Tonilo" comments="Calm dark default skin, landscape"/>
+<info [800,480] name="Default" author="Tonilo" comments="Calm dark default skin, landscape"/>
 <panel [0,0] file="back.png" name="Back"/>
 <text [12,30,416,24] font="DejaVu Sans" size=16 color=[232,234,237] center scrolling name="Title"/>
 <text [12,30,416,24] font="DejaVu Sans" size=16 color=[232,234,237] center scrolling name="Info"/>

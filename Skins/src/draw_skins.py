@@ -142,25 +142,10 @@ def big(size):
 
 
 def reduce(image, size):
-    """Area-averages a supersampled RGBA picture to `size`, un-premultiplying so that
-    edge pixels keep the colour of the shape (the mask carries the coverage)."""
-    r, g, b, a = image.split()
-    if a.getextrema() == (255, 255):
-        return image.resize(size, Image.BOX)
-    premult = Image.merge("RGB", [ImageChops.multiply(c, a) for c in (r, g, b)])
-    premult = premult.resize(size, Image.BOX)
-    alpha = a.resize(size, Image.BOX)
-    out = Image.new("RGBA", size)
-    pp, ap, op = premult.load(), alpha.load(), out.load()
-    for y in range(size[1]):
-        for x in range(size[0]):
-            av = ap[x, y]
-            if av == 0:
-                op[x, y] = (0, 0, 0, 0)
-            else:
-                p = pp[x, y]
-                op[x, y] = tuple(min(255, (c * 255 + av // 2) // av) for c in p) + (av,)
-    return out
+    """Area-averages a supersampled RGBA picture to `size`. Pillow averages with
+    premultiplied alpha, so edge pixels keep the colour of the shape and the alpha
+    carries the coverage."""
+    return image.resize(size, Image.BOX)
 
 
 def flatten(image, backdrop):
@@ -304,15 +289,9 @@ def button_cell(name, w, h, state, pressed, scale):
 
 def disabled(cell, backdrop):
     """Grey at 40 %: the normal cell without colour, mixed into the backdrop."""
-    grey = cell.convert("LA")
-    out = Image.new("RGBA", cell.size)
-    gp, cp, op = grey.load(), cell.load(), out.load()
-    for y in range(cell.size[1]):
-        for x in range(cell.size[0]):
-            g, a = gp[x, y]
-            if a:
-                op[x, y] = tuple(R(0.4 * g + 0.6 * b) for b in backdrop) + (a,)
-    return out
+    grey = cell.convert("L")
+    bands = [grey.point(lambda g, b=b: R(0.4 * g + 0.6 * b)) for b in backdrop]
+    return Image.merge("RGBA", bands + [cell.split()[3]])
 
 
 def draw_button(node, scale, backdrop):

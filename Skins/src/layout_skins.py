@@ -233,7 +233,7 @@ def write_skin(folder, width, height, arrangement):
     w = Writer()
     kind = {"portrait": "portrait", "landscape": "landscape" if width != height else "square",
             "pages": "compact, with the recording list on a page of its own"}[arrangement]
-    w.tag("info", [width, height], name="Default %dx%d" % (width, height), author="Tonilo",
+    w.tag("info", [width, height], name="Default", author="Tonilo",
           comments="Calm dark default skin, %s" % kind)
     w.tag("panel", [0, 0], file="back.png", name="Back")
     if arrangement == "portrait":
