@@ -177,6 +177,20 @@ def R(v):
     return int(round(v))
 
 
+def crisp_bar(draw, cx, cy, half_w, half_h, colour):
+    """A bar around (cx, cy) in supersampled units whose edges fall on whole pixels
+    of the final picture, so a 2 px stroke stays two sharp pixels."""
+    def snap(v):
+        return R(v / SS) * SS
+    x0, x1 = snap(cx - half_w), snap(cx + half_w)
+    y0, y1 = snap(cy - half_h), snap(cy + half_h)
+    if x1 <= x0:
+        x1 = x0 + SS
+    if y1 <= y0:
+        y1 = y0 + SS
+    draw.rectangle([x0, y0, x1 - 1, y1 - 1], fill=colour)
+
+
 def circle(draw, cx, cy, radius, fill):
     draw.ellipse([cx - radius, cy - radius, cx + radius, cy + radius], fill=fill)
 
@@ -213,28 +227,28 @@ def icon_pause(draw, cx, cy, size, colour):
     gap = size * 0.22
     for k in (-1, 1):
         x = cx + k * (gap / 2 + bw / 2)
-        draw.rectangle([x - bw / 2, cy - size / 2, x + bw / 2, cy + size / 2], fill=colour)
+        crisp_bar(draw, x, cy, bw / 2, size / 2, colour)
 
 
 def icon_speaker(draw, cx, cy, size, colour, sign, stroke):
     box = size * 0.28
     x0 = cx - size * 0.55
-    draw.rectangle([x0, cy - box / 2, x0 + box * 0.8, cy + box / 2], fill=colour)
+    crisp_bar(draw, x0 + box * 0.4, cy, box * 0.4, box / 2, colour)
     draw.polygon([(x0 + box * 0.5, cy - box / 2), (x0 + box * 1.6, cy - size * 0.42),
                   (x0 + box * 1.6, cy + size * 0.42), (x0 + box * 0.5, cy + box / 2)],
                  fill=colour)
     sx = cx + size * 0.32
     arm = size * 0.2
-    draw.rectangle([sx - arm, cy - stroke / 2, sx + arm, cy + stroke / 2], fill=colour)
+    crisp_bar(draw, sx, cy, arm, stroke / 2, colour)
     if sign > 0:
-        draw.rectangle([sx - stroke / 2, cy - arm, sx + stroke / 2, cy + arm], fill=colour)
+        crisp_bar(draw, sx, cy, stroke / 2, arm, colour)
 
 
 def icon_sort(draw, cx, cy, size, colour, stroke):
     for k, length in enumerate((1.0, 0.72, 0.44)):
         y = cy - size * 0.3 + k * size * 0.3
         x0 = cx - size * 0.5
-        draw.rectangle([x0, y - stroke / 2, x0 + size * length, y + stroke / 2], fill=colour)
+        crisp_bar(draw, x0 + size * length / 2, y, size * length / 2, stroke / 2, colour)
 
 
 def button_cell(name, w, h, state, pressed, scale):
@@ -275,7 +289,7 @@ def button_cell(name, w, h, state, pressed, scale):
         icon_triangle(draw, cx, cy, size, ink)
     elif name == "Stop":
         side = size * 0.82
-        draw.rectangle([cx - side / 2, cy - side / 2, cx + side / 2, cy + side / 2], fill=ink)
+        crisp_bar(draw, cx, cy, side / 2, side / 2, ink)
     elif name == "Prev":
         icon_double(draw, cx, cy, size, ink, -1)
     elif name == "Next":
