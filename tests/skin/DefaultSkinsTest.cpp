@@ -12,36 +12,25 @@
 
 #include <gtest/gtest.h>
 
+#include "skin/DefaultSkins.h"
 #include "skin/SkinDocument.h"
 #include "skin/SkinInfoReader.h"
 #include "tests/skin/SkinTestFiles.h"
 #include "tests/support/ToolRunner.h"
 
 namespace tonilo {
-namespace {
-
-struct DefaultSkin {
-    const char* folder;
-    int width;
-    int height;
-};
-
-const DefaultSkin kDefaultSkins[] = {
-    {"default", 240, 320},         {"default_land", 320, 240},
-    {"default_qvga_sq", 320, 320}, {"default_vga", 480, 640},
-    {"default_vga_land", 640, 480}, {"default_sq", 240, 240},
-    {"default_vga_sq", 480, 480},  {"default_sp", 176, 220},
-    {"default_wqvga", 240, 400},   {"default_wqvga_land", 400, 240},
-    {"default_wvga", 480, 800},    {"default_wvga_land", 800, 480},
-};
 
 // Test names and failure messages show the folder, not the bytes of the record.
-void PrintTo(const DefaultSkin& skin, std::ostream* out) {
-    *out << skin.folder;
+void PrintTo(const DefaultSkinSize& skin, std::ostream* out) {
+    *out << skin.subfolder;
 }
 
+namespace {
+
+using DefaultSkin = DefaultSkinSize;
+
 std::string SkinPath(const DefaultSkin& skin) {
-    return std::string(TONILO_PROGRAM_DIR "/Skins/") + skin.folder + "/default.zs";
+    return std::string(TONILO_PROGRAM_DIR "/Skins/") + skin.subfolder + "/" + kDefaultSkinFile;
 }
 
 struct Size {
@@ -285,9 +274,9 @@ TEST_P(DefaultSkins, ImagesExistAndFitTheirElements) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Shipped, DefaultSkins, ::testing::ValuesIn(kDefaultSkins),
+INSTANTIATE_TEST_SUITE_P(Shipped, DefaultSkins, ::testing::ValuesIn(kDefaultSkinSizes),
                          [](const ::testing::TestParamInfo<DefaultSkin>& param) {
-                             return std::string(param.param.folder);
+                             return std::string(param.param.subfolder);
                          });
 
 // What a skin author runs: "skin check" accepts every shipped skin.
@@ -295,7 +284,7 @@ TEST(DefaultSkinsTool, SkinCheckAcceptsEveryOne) {
     SkinTestFolder scratch;
     std::string arguments = "skin check";
     std::string expected;
-    for (const DefaultSkin& skin : kDefaultSkins) {
+    for (const DefaultSkin& skin : kDefaultSkinSizes) {
         arguments += " " + test::Quoted(SkinPath(skin));
         expected += "ok Default " + std::to_string(skin.width) + "x" +
                     std::to_string(skin.height) + "\n";
