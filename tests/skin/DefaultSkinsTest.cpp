@@ -190,7 +190,10 @@ TEST_P(DefaultSkins, HoldsEveryElementTheMainWindowBinds) {
 }
 
 TEST_P(DefaultSkins, ElementsLieInsideTheDesignSizeAndButtonsAreLargeEnough) {
-    const int minimum = std::min(GetParam().width, GetParam().height) >= 240 ? 32 : 28;
+    // A finger needs about 7 mm: 44 px on a 480 pixel wide screen, never below 32 px
+    // (28 on the 176 pixel wide one).
+    const int shortSide = std::min(GetParam().width, GetParam().height);
+    const int minimum = std::max(shortSide >= 240 ? 32 : 28, 44 * shortSide / 480);
     for (const SkinNode* node = document_.GetRoot()->NextInPreOrder(document_.GetRoot()); node;
          node = node->NextInPreOrder(document_.GetRoot())) {
         if (List(*node, nullptr).size() != 4)
