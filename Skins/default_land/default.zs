@@ -2,7 +2,7 @@
 <panel [0,0] file="back.png" name="Back"/>
 <text [6,12,164,15] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Title"/>
 <text [6,12,164,15] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Info"/>
-<time [26,34,124,26] digits=[106,88,62,44,18,0] ticks=[75,31] name="Time">
+<time [17,34,124,26] digits=[106,88,62,44,18,0] ticks=[75,31] name="Time">
   <sprite file="digits.png" alpha="digits_mask.png" src=[0,0,216,26]/>
 </time>
 <level [6,71,164,6] file="meter.png" src=[0,0,164,6] name="VolLevel"/>

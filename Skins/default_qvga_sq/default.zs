@@ -2,7 +2,7 @@
 <panel [0,0] file="back.png" name="Back"/>
 <text [8,19,160,16] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Title"/>
 <text [8,19,160,16] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Info"/>
-<time [9,50,158,34] digits=[135,112,79,56,23,0] ticks=[96,40] name="Time">
+<time [8,50,158,34] digits=[135,112,79,56,23,0] ticks=[96,40] name="Time">
   <sprite file="digits.png" alpha="digits_mask.png" src=[0,0,276,34]/>
 </time>
 <level [8,102,160,7] file="meter.png" src=[0,0,160,7] name="VolLevel"/>

@@ -2,7 +2,7 @@
 <panel [0,0] file="back.png" name="Back"/>
 <text [5,11,166,15] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Title"/>
 <text [5,11,166,15] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Info"/>
-<time [37,34,102,22] digits=[87,72,51,36,15,0] ticks=[62,26] name="Time">
+<time [29,34,102,22] digits=[87,72,51,36,15,0] ticks=[62,26] name="Time">
   <sprite file="digits.png" alpha="digits_mask.png" src=[0,0,180,22]/>
 </time>
 <level [5,66,166,6] file="meter.png" src=[0,0,166,6] name="VolLevel"/>

@@ -2,7 +2,7 @@
 <panel [0,0] file="back.png" name="Back"/>
 <text [7,9,226,16] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Title"/>
 <text [7,9,226,16] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Info"/>
-<time [52,29,136,30] digits=[116,96,68,48,20,0] ticks=[82,34] name="Time">
+<time [42,29,136,30] digits=[116,96,68,48,20,0] ticks=[82,34] name="Time">
   <sprite file="digits.png" alpha="digits_mask.png" src=[0,0,240,30]/>
 </time>
 <level [7,67,226,6] file="meter.png" src=[0,0,226,6] name="VolLevel"/>

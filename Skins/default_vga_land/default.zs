@@ -2,7 +2,7 @@
 <panel [0,0] file="back.png" name="Back"/>
 <text [12,27,328,24] font="DejaVu Sans" size=16 color=[232,234,237] center scrolling name="Title"/>
 <text [12,27,328,24] font="DejaVu Sans" size=16 color=[232,234,237] center scrolling name="Info"/>
-<time [56,70,240,52] digits=[205,170,120,85,35,0] ticks=[145,60] name="Time">
+<time [38,70,240,52] digits=[205,170,120,85,35,0] ticks=[145,60] name="Time">
   <sprite file="digits.png" alpha="digits_mask.png" src=[0,0,420,52]/>
 </time>
 <level [12,147,328,10] file="meter.png" src=[0,0,328,10] name="VolLevel"/>

@@ -2,7 +2,7 @@
 <panel [0,0] file="back.png" name="Back"/>
 <text [12,12,456,24] font="DejaVu Sans" size=16 color=[232,234,237] center scrolling name="Title"/>
 <text [12,12,456,24] font="DejaVu Sans" size=16 color=[232,234,237] center scrolling name="Info"/>
-<time [120,41,240,52] digits=[205,170,120,85,35,0] ticks=[145,60] name="Time">
+<time [102,41,240,52] digits=[205,170,120,85,35,0] ticks=[145,60] name="Time">
   <sprite file="digits.png" alpha="digits_mask.png" src=[0,0,420,52]/>
 </time>
 <level [12,103,456,10] file="meter.png" src=[0,0,456,10] name="VolLevel"/>

@@ -110,7 +110,9 @@ def time_element(w, m, x0, y, width):
         cell = R(height * 0.68)
         gap = max(4, R(cell * 0.42))
         total = 6 * cell + 2 * gap
-    x = x0 + (width - total) // 2
+    # Centre the digits; the sign cell on their left is used only by a negative time
+    # of an hour or more.
+    x = max(x0, x0 + (width - total + cell) // 2 - cell)
     cells = {"sign": 0, "h": cell, "m10": 2 * cell + gap, "m1": 3 * cell + gap,
              "s10": 4 * cell + 2 * gap, "s1": 5 * cell + 2 * gap}
     digits = [cells["s1"], cells["s10"], cells["m1"], cells["m10"], cells["h"], cells["sign"]]
