@@ -6,23 +6,23 @@
   <sprite file="digits.png" alpha="digits_mask.png" src=[0,0,216,26]/>
 </time>
 <level [6,54,228,6] file="meter.png" src=[0,0,228,6] name="VolLevel"/>
-<slider [6,65,228,16] name="Track">
-  <level [5,6,217,3] file="track_play.png" src=[0,0,217,3] name="PlayL"/>
-  <level [5,6,217,3] file="track_rec.png" src=[0,0,217,3] name="RecL"/>
-  <sprite file="mark.png" src=[0,0,2,5] name="BM"/>
-  <sprite file="thumb.png" alpha="thumb_mask.png" src=[0,0,11,16]/>
+<slider [6,65,228,20] name="Track">
+  <level [5,8,217,3] file="track_play.png" src=[0,0,217,3] name="PlayL"/>
+  <level [5,8,217,3] file="track_rec.png" src=[0,0,217,3] name="RecL"/>
+  <sprite file="mark.png" src=[0,0,2,7] name="BM"/>
+  <sprite file="thumb.png" alpha="thumb_mask.png" src=[0,0,11,20]/>
 </slider>
-<button [6,103,32,32] file="prev.png" alpha="prev_mask.png" name="Prev"/>
-<button [48,88,62,62] file="rec.png" alpha="rec_mask.png" name="Rec"/>
-<button [119,103,32,32] file="play.png" alpha="play_mask.png" name="Play"/>
-<button [160,103,32,32] file="stop.png" alpha="stop_mask.png" name="Stop"/>
-<button [202,103,32,32] file="next.png" alpha="next_mask.png" name="Next"/>
-<button [6,157,32,32] file="voldown.png" alpha="voldown_mask.png" name="VolDown"/>
-<slider [43,157,154,32] name="Volume">
+<button [6,107,32,32] file="prev.png" alpha="prev_mask.png" name="Prev"/>
+<button [48,92,62,62] file="rec.png" alpha="rec_mask.png" name="Rec"/>
+<button [119,107,32,32] file="play.png" alpha="play_mask.png" name="Play"/>
+<button [160,107,32,32] file="stop.png" alpha="stop_mask.png" name="Stop"/>
+<button [202,107,32,32] file="next.png" alpha="next_mask.png" name="Next"/>
+<button [6,161,32,32] file="voldown.png" alpha="voldown_mask.png" name="VolDown"/>
+<slider [43,161,154,32] name="Volume">
   <level [6,14,141,3] file="volume_fill.png" src=[0,0,141,3] name="VolL"/>
   <sprite file="volume_thumb.png" alpha="volume_thumb_mask.png" src=[0,0,13,32]/>
 </slider>
-<button [202,157,32,32] file="volup.png" alpha="volup_mask.png" name="VolUp"/>
-<filedir [10,196,202,228] name="FileDir"/>
-<button [202,196,32,32] file="sortby.png" name="SortBy"/>
-<filelist [6,229,234,392] name="FileList" style="NOT WS_BORDER"/>
+<button [202,161,32,32] file="volup.png" alpha="volup_mask.png" name="VolUp"/>
+<filedir [10,200,202,232] name="FileDir"/>
+<button [202,200,32,32] file="sortby.png" name="SortBy"/>
+<filelist [6,233,234,392] name="FileList" style="NOT WS_BORDER"/>

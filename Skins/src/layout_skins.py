@@ -92,7 +92,7 @@ class Metrics:
         self.titleHeight = self.titleSize + max(4, R(8 * s))
         self.digitHeight = max(20, R(52 * s))
         self.meterHeight = max(6, R(10 * s))
-        self.trackHeight = max(16, R(32 * s))
+        self.trackHeight = max(20, R(40 * s))
         self.barHeight = max(3, R(4 * s))
         self.thumb = max(11, R(20 * s)) | 1
         self.listBar = self.small
