@@ -156,12 +156,12 @@ TEST_P(DefaultSkins, HoldsEveryElementTheMainWindowBinds) {
         const char* tag;
         bool onFilesPage;
     } kBound[] = {
-        {"Rec", "button", false},     {"Play", "button", false},   {"Stop", "button", false},
-        {"Prev", "button", false},    {"Next", "button", false},   {"VolUp", "button", false},
-        {"VolDown", "button", false}, {"Volume", "slider", false}, {"VolLevel", "level", false},
-        {"Track", "slider", false},   {"Time", "time", false},     {"Title", "text", false},
-        {"Info", "text", false},      {"FileList", "filelist", true},
-        {"FileDir", "filedir", true}, {"SortBy", "button", true},
+        {"Rec", "button", false},     {"Play", "button", false},      {"Stop", "button", false},
+        {"Prev", "button", false},    {"Next", "button", false},      {"VolUp", "button", false},
+        {"VolDown", "button", false}, {"Volume", "slider", false},    {"VolLevel", "level", false},
+        {"Track", "slider", false},   {"Time", "time", false},        {"Title", "text", false},
+        {"Info", "text", false},      {"FileList", "filelist", true}, {"FileDir", "filedir", true},
+        {"SortBy", "button", true},
     };
     for (const auto& bound : kBound) {
         const SkinNode* node = FindNamed(bound.onFilesPage ? files : main, bound.name);
@@ -174,7 +174,7 @@ TEST_P(DefaultSkins, HoldsEveryElementTheMainWindowBinds) {
         const char* tag;
         const char* name; // "" for the unnamed thumb
     } kParts[] = {
-        {"Volume", "level", "VolL"}, {"Volume", "sprite", ""}, {"Track", "level", "PlayL"},
+        {"Volume", "level", "VolL"}, {"Volume", "sprite", ""},  {"Track", "level", "PlayL"},
         {"Track", "level", "RecL"},  {"Track", "sprite", "BM"}, {"Track", "sprite", ""},
         {"Time", "sprite", ""},
     };
@@ -289,8 +289,8 @@ TEST(DefaultSkinsTool, SkinCheckAcceptsEveryOne) {
     std::string expected;
     for (const DefaultSkin& skin : kDefaultSkinSizes) {
         arguments += " " + test::Quoted(SkinPath(skin));
-        expected += "ok Default " + std::to_string(skin.width) + "x" +
-                    std::to_string(skin.height) + "\n";
+        expected +=
+            "ok Default " + std::to_string(skin.width) + "x" + std::to_string(skin.height) + "\n";
     }
     test::ToolRun run = test::RunToolIn(scratch.Path(), arguments);
     EXPECT_EQ(run.exitCode, 0);
