@@ -10,7 +10,7 @@ namespace tonilo {
 struct SkinBitmap {
     int32_t width = 0;
     int32_t height = 0;
-    int32_t bitsPerPixel = 16; // 16 or 8
+    int32_t bitsPerPixel = 16;      // 16 or 8
     std::vector<uint16_t> pixels16; // width * height when bitsPerPixel is 16
     std::vector<uint8_t> pixels8;   // width * height when bitsPerPixel is 8
 };

@@ -26,7 +26,8 @@ bool SkinButton::Create(const SkinDocument& document, const SkinNode& node, Skin
     std::vector<int32_t> src;
     bool hasSrc = false;
     std::string file;
-    if (!ReadPosition(node, false, &rect, &hasSize) || !ReadList(node, "src", 4, 4, &src, &hasSrc) ||
+    if (!ReadPosition(node, false, &rect, &hasSize) ||
+        !ReadList(node, "src", 4, 4, &src, &hasSrc) ||
         (visible && !ReadInheritedFile(document, node, &file))) {
         button->Release();
         return false;
@@ -147,7 +148,8 @@ void SkinButton::Paint() {
         int32_t cell = 2 * state_ + (pressed_ && inside_ ? 1 : 0);
         source = vertical ? SkinPoint{0, cell * height_} : SkinPoint{cell * width_, 0};
     } else {
-        source = vertical ? SkinPoint{0, imageHeight_ - height_} : SkinPoint{imageWidth_ - width_, 0};
+        source =
+            vertical ? SkinPoint{0, imageHeight_ - height_} : SkinPoint{imageWidth_ - width_, 0};
     }
     compositor->DrawImage(this, image_.id, SkinRect::FromSize(0, 0, width_, height_), source, 0);
 }

@@ -92,7 +92,9 @@ bool SkinCatalog::SetSkinForSize(int32_t width, int32_t height, const std::strin
     return key.Open(nullptr, true) && key.WriteString(SizeValueName(width, height).c_str(), path);
 }
 
-size_t SkinCatalog::GetCount() const { return infos_.size(); }
+size_t SkinCatalog::GetCount() const {
+    return infos_.size();
+}
 
 bool SkinCatalog::GetInfo(size_t index, SkinInfo* info) const {
     if (index >= infos_.size())
@@ -140,8 +142,8 @@ void SkinCatalog::PruneDefaultSkins(int32_t screenWidth, int32_t screenHeight, b
     for (const DefaultSkinSize& size : kDefaultSkinSizes) {
         int32_t w = size.width, h = size.height;
         bool keep = same(w, h, bestWidth, bestHeight) || same(w, h, screenWidth, screenHeight) ||
-                    (canRotate && (same(h, w, bestWidth, bestHeight) ||
-                                   same(h, w, screenWidth, screenHeight)));
+                    (canRotate &&
+                     (same(h, w, bestWidth, bestHeight) || same(h, w, screenWidth, screenHeight)));
         if (keep || skinsFolder_.empty())
             continue;
         std::error_code error;

@@ -35,7 +35,8 @@ public:
     virtual bool FindBest(int32_t width, int32_t height, size_t* index);
     // Deletes the default skin folders this device cannot use: all but the best
     // skin's size and the screen's size (and, when it can rotate, those turned).
-    virtual void PruneDefaultSkins(int32_t screenWidth, int32_t screenHeight, bool canRotate = true);
+    virtual void PruneDefaultSkins(int32_t screenWidth, int32_t screenHeight,
+                                   bool canRotate = true);
 
     SkinInfoReader* GetInfoReader() const { return reader_; }
     const std::string& GetSkinsFolder() const { return skinsFolder_; }

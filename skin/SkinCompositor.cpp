@@ -220,19 +220,20 @@ void SkinCompositor::DrawImage(const SkinElement* element, int32_t id, const Ski
     }
 }
 
-void SkinCompositor::DrawText(const SkinElement* element, const SkinTextBitmap& text,
-                              SkinPoint at, const SkinRect& box, uint16_t color) {
+void SkinCompositor::DrawText(const SkinElement* element, const SkinTextBitmap& text, SkinPoint at,
+                              const SkinRect& box, uint16_t color) {
     const SkinLayer* layer = DrawingLayer(element);
     int32_t ox = layer ? layer->rect.left : 0, oy = layer ? layer->rect.top : 0;
     SkinRect area = SkinRect::FromSize(at.x + ox, at.y + oy, text.width, text.height);
-    area = area.Intersect(box.Offset(ox, oy)).Intersect(clip_).Intersect(
-        SkinRect::FromSize(0, 0, width_, height_));
+    area = area.Intersect(box.Offset(ox, oy))
+               .Intersect(clip_)
+               .Intersect(SkinRect::FromSize(0, 0, width_, height_));
     if (area.IsEmpty() || pixels_.empty())
         return;
     for (int32_t y = area.top; y <= area.bottom; ++y) {
         uint16_t* out = Row(y);
-        const uint8_t* in = text.coverage.data() +
-                            static_cast<size_t>(y - oy - at.y) * text.width - (at.x + ox);
+        const uint8_t* in =
+            text.coverage.data() + static_cast<size_t>(y - oy - at.y) * text.width - (at.x + ox);
         for (int32_t x = area.left; x <= area.right; ++x)
             if (in[x])
                 out[x] = SkinMix(color, out[x], 255u - in[x]);
@@ -292,6 +293,8 @@ std::vector<uint16_t> SkinCompositor::TopDownPixels() const {
     return out;
 }
 
-void SkinCompositor::Fill(uint16_t color) { std::fill(pixels_.begin(), pixels_.end(), color); }
+void SkinCompositor::Fill(uint16_t color) {
+    std::fill(pixels_.begin(), pixels_.end(), color);
+}
 
 } // namespace tonilo

@@ -30,7 +30,7 @@ struct SkinImage {
 
 struct SkinLayer {
     SkinElement* element = nullptr;
-    SkinRect rect; // frame coordinates, inclusive
+    SkinRect rect;                          // frame coordinates, inclusive
     std::shared_ptr<const SkinBitmap> mask; // 8-bit grey, the mask image's full size
     bool visible = true;
 };

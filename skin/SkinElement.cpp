@@ -11,7 +11,9 @@ SkinElement::SkinElement(SkinSystem* owner, SkinFrame* frame) : owner_(owner), f
 
 SkinElement::~SkinElement() = default;
 
-intptr_t SkinElement::OnNotify(SkinElement*, int32_t, intptr_t, intptr_t) { return 0; }
+intptr_t SkinElement::OnNotify(SkinElement*, int32_t, intptr_t, intptr_t) {
+    return 0;
+}
 
 void SkinElement::Init(ElementClass* elementClass, SkinElement* parent, const std::string& name) {
     class_ = elementClass;
@@ -21,7 +23,9 @@ void SkinElement::Init(ElementClass* elementClass, SkinElement* parent, const st
     enabled_ = 1;
 }
 
-void SkinElement::SetListener(SkinListener* listener) { listener_ = listener; }
+void SkinElement::SetListener(SkinListener* listener) {
+    listener_ = listener;
+}
 
 void SkinElement::OnChildrenCreated() {}
 
@@ -46,7 +50,9 @@ void SkinElement::Invalidate(const SkinRect* rect) {
     frame_->InvalidateArea(area);
 }
 
-const std::string& SkinElement::GetName() const { return name_; }
+const std::string& SkinElement::GetName() const {
+    return name_;
+}
 
 SkinPoint SkinElement::ElementToWindow(SkinPoint point) const {
     for (const SkinElement* e = this; e; e = e->GetParent()) {
@@ -62,7 +68,9 @@ SkinPoint SkinElement::WindowToElement(SkinPoint point) const {
     return point;
 }
 
-SkinElement* SkinElement::GetParent() const { return parent_; }
+SkinElement* SkinElement::GetParent() const {
+    return parent_;
+}
 
 intptr_t SkinElement::SetProperty(int32_t id, intptr_t value) {
     if (id != kPropertyHandler)
@@ -74,7 +82,9 @@ intptr_t SkinElement::GetProperty(int32_t id) {
     return id == kPropertyHandler ? reinterpret_cast<intptr_t>(handler_) : 0;
 }
 
-void SkinElement::Release() { delete this; }
+void SkinElement::Release() {
+    delete this;
+}
 
 bool SkinElement::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
                                 intptr_t* result) {
@@ -108,7 +118,8 @@ void SkinElement::CopyCommonState(const SkinElement& from) {
     enabled_ = from.enabled_;
     listener_ = from.listener_;
     if (SkinCompositor* compositor = GetCompositor())
-        compositor->ShowLayer(this, from.GetCompositor() && from.GetCompositor()->IsLayerVisible(&from));
+        compositor->ShowLayer(this,
+                              from.GetCompositor() && from.GetCompositor()->IsLayerVisible(&from));
 }
 
 void SkinElement::AddLayer(const SkinRect& rect, const SkinBitmap* mask) {

@@ -44,7 +44,8 @@ bool ReadList(const SkinNode& node, const char* name, size_t minCount, size_t ma
 
 bool ReadInheritedFile(const SkinDocument& document, const SkinNode& node, std::string* path) {
     SkinAttribute file;
-    if (!node.FindInheritedAttribute("file", kSkinString, &file) || !file.text || file.text->empty())
+    if (!node.FindInheritedAttribute("file", kSkinString, &file) || !file.text ||
+        file.text->empty())
         return false;
     *path = document.ResolvePath(*file.text);
     return true;

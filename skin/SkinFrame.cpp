@@ -18,9 +18,13 @@ SkinFrame::~SkinFrame() {
     elements_.clear();
 }
 
-void SkinFrame::SetName(const std::string& name) { name_ = name; }
+void SkinFrame::SetName(const std::string& name) {
+    name_ = name;
+}
 
-const std::string& SkinFrame::GetName() const { return name_; }
+const std::string& SkinFrame::GetName() const {
+    return name_;
+}
 
 void SkinFrame::AddElement(SkinElement* element) {
     if (element)

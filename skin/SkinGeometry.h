@@ -30,16 +30,16 @@ struct SkinRect {
         return {left + dx, top + dy, right + dx, bottom + dy};
     }
     SkinRect Intersect(const SkinRect& other) const {
-        return {std::max(left, other.left), std::max(top, other.top),
-                std::min(right, other.right), std::min(bottom, other.bottom)};
+        return {std::max(left, other.left), std::max(top, other.top), std::min(right, other.right),
+                std::min(bottom, other.bottom)};
     }
     SkinRect Union(const SkinRect& other) const {
         if (IsEmpty())
             return other;
         if (other.IsEmpty())
             return *this;
-        return {std::min(left, other.left), std::min(top, other.top),
-                std::max(right, other.right), std::max(bottom, other.bottom)};
+        return {std::min(left, other.left), std::min(top, other.top), std::max(right, other.right),
+                std::max(bottom, other.bottom)};
     }
     bool operator==(const SkinRect& o) const {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;

@@ -12,7 +12,8 @@ SkinImageCache::~SkinImageCache() = default;
 const SkinBitmap* SkinImageCache::LoadImage(const std::string& path, int bitsPerPixel) {
     bitsPerPixel = bitsPerPixel == 8 ? 8 : 16;
     for (const Record& record : records_)
-        if (record.bitsPerPixel == bitsPerPixel && strcasecmp(record.path.c_str(), path.c_str()) == 0)
+        if (record.bitsPerPixel == bitsPerPixel &&
+            strcasecmp(record.path.c_str(), path.c_str()) == 0)
             return record.bitmap.get();
     records_.push_back(Record{path, bitsPerPixel, nullptr, false});
     Record& record = records_.back();
@@ -31,7 +32,8 @@ const SkinBitmap* SkinImageCache::LoadImage(const std::string& path, int bitsPer
         } else {
             bitmap->pixels8.resize(count);
             for (size_t i = 0; i < count; ++i, p += 4)
-                bitmap->pixels8[i] = static_cast<uint8_t>((p[0] * 77 + p[1] * 150 + p[2] * 29) >> 8);
+                bitmap->pixels8[i] =
+                    static_cast<uint8_t>((p[0] * 77 + p[1] * 150 + p[2] * 29) >> 8);
         }
         record.bitmap = std::move(bitmap);
     }

@@ -23,8 +23,9 @@ bool SkinLevel::Create(const SkinDocument& document, const SkinNode& node, SkinS
     std::vector<int32_t> src;
     bool hasSrc = false;
     std::string file;
-    if (!ReadPosition(node, false, &rect, &hasSize) || !ReadList(node, "src", 2, 4, &src, &hasSrc) ||
-        (hasSrc && src.size() == 3) || !ReadInheritedFile(document, node, &file)) {
+    if (!ReadPosition(node, false, &rect, &hasSize) ||
+        !ReadList(node, "src", 2, 4, &src, &hasSrc) || (hasSrc && src.size() == 3) ||
+        !ReadInheritedFile(document, node, &file)) {
         level->Release();
         return false;
     }

@@ -53,8 +53,8 @@ Skin* SkinLoader::LoadSkin(const std::string& path, void* parentWindow, SkinList
     return skins_.back().get();
 }
 
-bool SkinLoader::BuildElements(const SkinDocument& document, const SkinNode& node,
-                               SkinFrame* frame, SkinElement* parent, Skin* templateSkin) {
+bool SkinLoader::BuildElements(const SkinDocument& document, const SkinNode& node, SkinFrame* frame,
+                               SkinElement* parent, Skin* templateSkin) {
     SkinElement* element = nullptr;
     const char* tag = node.GetName();
     if (tag && strcmp(tag, "info") != 0) {

@@ -16,8 +16,12 @@ inline intptr_t PackPoint(int32_t x, int32_t y) {
     return static_cast<intptr_t>((static_cast<uint32_t>(y & 0xFFFF) << 16) |
                                  static_cast<uint32_t>(x & 0xFFFF));
 }
-inline int32_t PointX(intptr_t lParam) { return static_cast<int16_t>(lParam & 0xFFFF); }
-inline int32_t PointY(intptr_t lParam) { return static_cast<int16_t>((lParam >> 16) & 0xFFFF); }
+inline int32_t PointX(intptr_t lParam) {
+    return static_cast<int16_t>(lParam & 0xFFFF);
+}
+inline int32_t PointY(intptr_t lParam) {
+    return static_cast<int16_t>((lParam >> 16) & 0xFFFF);
+}
 
 // Notification codes.
 constexpr int32_t kButtonClicked = 0;

@@ -73,8 +73,8 @@ bool SkinSlider::HandleLevel(SkinElement* element, uint32_t message, uintptr_t w
                              intptr_t lParam, intptr_t* result) {
     SkinElement* slider = element->GetParent();
     if (slider && message >= kSkinMouseMove && message <= kSkinButtonUp) {
-        SkinPoint point = slider->WindowToElement(
-            element->ElementToWindow({PointX(lParam), PointY(lParam)}));
+        SkinPoint point =
+            slider->WindowToElement(element->ElementToWindow({PointX(lParam), PointY(lParam)}));
         return slider->HandleMessage(message, wParam, PackPoint(point.x, point.y), result);
     }
     if (message == kSkinPaint)

@@ -29,7 +29,9 @@ ElementClass& SkinText::Class() {
 
 SkinText::SkinText(SkinSystem* owner, SkinFrame* frame) : SkinElement(owner, frame) {}
 
-SkinText::~SkinText() { StopTimer(); }
+SkinText::~SkinText() {
+    StopTimer();
+}
 
 bool SkinText::Create(const SkinDocument&, const SkinNode& node, SkinSystem* owner,
                       SkinFrame* frame, SkinElement* parent, SkinElement* templateElement,
@@ -53,8 +55,9 @@ bool SkinText::Create(const SkinDocument&, const SkinNode& node, SkinSystem* own
     request.clearType = HasFlag(node, "cleartype");
     const SkinAttribute* color = node.Find("color", kSkinList);
     if (color && color->list.size() == 3)
-        text->color_ = Rgb565(static_cast<uint8_t>(color->list[0]), static_cast<uint8_t>(color->list[1]),
-                              static_cast<uint8_t>(color->list[2]));
+        text->color_ =
+            Rgb565(static_cast<uint8_t>(color->list[0]), static_cast<uint8_t>(color->list[1]),
+                   static_cast<uint8_t>(color->list[2]));
     if (HasFlag(node, "center"))
         text->alignment_ |= kCenter;
     if (HasFlag(node, "right"))

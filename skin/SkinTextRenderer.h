@@ -11,9 +11,9 @@
 namespace tonilo {
 
 struct SkinFontRequest {
-    std::string face;      // the skin's typeface name
-    int32_t height = 12;   // character height in pixels
-    int32_t weight = 400;  // 400 normal, 700 bold
+    std::string face;       // the skin's typeface name
+    int32_t height = 12;    // character height in pixels
+    int32_t weight = 400;   // 400 normal, 700 bold
     bool clearType = false; // smooth edges; otherwise plain pixels
 };
 

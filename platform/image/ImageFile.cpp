@@ -49,7 +49,8 @@ bool DecodeImageFile(const std::string& path, DecodedImage* out) {
     if (!loaded)
         return false;
     bool ok = false;
-    if (loaded->w > 0 && loaded->h > 0 && loaded->w <= kMaxImageSide && loaded->h <= kMaxImageSide) {
+    if (loaded->w > 0 && loaded->h > 0 && loaded->w <= kMaxImageSide &&
+        loaded->h <= kMaxImageSide) {
         SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ABGR8888, 0);
         if (rgba) {
             out->width = rgba->w;
