@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/ProgramPaths.h"
+#include "platform/PathParts.h"
 #include "platform/TextEncoding.h"
 
 namespace tonilo {
@@ -34,9 +35,8 @@ int64_t EndOf(int64_t start, uint32_t seconds) {
 } // namespace
 
 std::string ScheduleFilePathFor(const std::string& applicationPath) {
-    size_t slash = applicationPath.rfind('/');
-    size_t dot = applicationPath.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    size_t dot = ExtensionDot(applicationPath);
+    if (dot == std::string::npos)
         return applicationPath + ".sch";
     return applicationPath.substr(0, dot + 1) + "sch";
 }

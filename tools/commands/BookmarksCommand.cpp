@@ -25,11 +25,7 @@ int Fail(const std::string& message) {
 }
 
 bool ParsePosition(const std::string& text, uint16_t* position) {
-    uint32_t value = 0;
-    if (!ParseUnsignedDigits(text, 10, &value) || value > 0xFFFF)
-        return false;
-    *position = static_cast<uint16_t>(value);
-    return true;
+    return ParseWholeNumber(text, {0, 0xFFFF, 10, NumberSign::None}, position);
 }
 
 // The database keeps full paths, as the program hands them over.

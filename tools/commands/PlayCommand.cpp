@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "Libs/ToniloLib/Src/engine/Player.h"
@@ -15,6 +14,7 @@
 #include "tools/ToolCommand.h"
 #include "tools/ToolStartup.h"
 #include "tools/commands/EngineCommandSupport.h"
+#include "tools/commands/OptionTable.h"
 
 namespace tonilo::tool {
 namespace {
@@ -73,25 +73,33 @@ const char* StateName(uint32_t state) {
     }
 }
 
+struct PlayJob {
+    std::string source;
+    uint32_t from = 0; // milliseconds
+};
+
+bool ParsePlay(const Arguments& arguments, PlayJob* job) {
+    const std::vector<Option> options = {
+        NumberOption("--from", {0, kMaxUnsigned32}, &job->from),
+    };
+    // One source; an empty name before it gives way to it.
+    auto takeName = [job](const std::string& name) {
+        if (!job->source.empty())
+            return false;
+        job->source = name;
+        return true;
+    };
+    return ParseOptions(arguments, 0, options, takeName).Ok() && !job->source.empty();
+}
+
 } // namespace
 
 int RunPlayCommand(const ToolContext&, const Arguments& arguments) {
-    std::string source;
-    long from = 0;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == "--from" && i + 1 < arguments.size()) {
-            char* end = nullptr;
-            from = std::strtol(arguments[++i].c_str(), &end, 10);
-            if (*end != '\0' || from < 0)
-                return UsageError(kUsage);
-        } else if (arguments[i].rfind("--", 0) == 0 || !source.empty()) {
-            return UsageError(kUsage);
-        } else {
-            source = arguments[i];
-        }
-    }
-    if (source.empty())
+    PlayJob job;
+    if (!ParsePlay(arguments, &job))
         return UsageError(kUsage);
+    const std::string& source = job.source;
+    const uint32_t from = job.from;
 
     FormatRegistry* registry = OpenFormatRegistry();
     SdlWaveDevices devices;
@@ -108,7 +116,7 @@ int RunPlayCommand(const ToolContext&, const Arguments& arguments) {
     EngineEvents::Entry answer{};
     bool opened = player->OpenFile(source.c_str()) && events.WaitFor(EVENT_OPENED, &answer) &&
                   answer.result == 1;
-    bool sought = opened && (from == 0 || (player->Seek(static_cast<uint32_t>(from)) &&
+    bool sought = opened && (from == 0 || (player->Seek(from) &&
                                            events.WaitFor(EVENT_SEEK_FINISHED, &answer)));
     bool playing =
         sought && player->Play() && events.WaitFor(EVENT_STARTED, &answer) && answer.result == 1;

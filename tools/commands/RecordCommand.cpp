@@ -13,10 +13,12 @@
 #include "Libs/ToniloLib/Src/engine/Recorder.h"
 #include "Libs/ToniloLib/Src/engine/RecordingRecovery.h"
 #include "formats/FormatRegistry.h"
+#include "platform/PathParts.h"
 #include "platform/audio/SdlWaveDevices.h"
 #include "tools/ToolCommand.h"
 #include "tools/ToolStartup.h"
 #include "tools/commands/EngineCommandSupport.h"
+#include "tools/commands/OptionTable.h"
 
 namespace tonilo::tool {
 namespace {
@@ -28,78 +30,45 @@ constexpr const char* kUsage =
 struct RecordOptions {
     std::string output;
     std::string encoder;
-    long seconds = 0; // 0: until stopped
-    long rate = 44100;
-    long bits = 16;
-    long channels = 1;
-    long quality = 0;
+    uint32_t seconds = 0; // 0: until stopped
+    uint32_t rate = 44100;
+    uint16_t bits = 16;
+    uint16_t channels = 1;
+    uint8_t quality = 0;
 };
 
-bool ParseNumber(const std::string& text, long low, long high, long* value) {
-    char* end = nullptr;
-    long parsed = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || parsed < low || parsed > high)
-        return false;
-    *value = parsed;
-    return true;
-}
-
-bool ParseOptions(const Arguments& arguments, RecordOptions* options) {
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        bool hasValue = i + 1 < arguments.size();
-        if (argument.rfind("--", 0) != 0) {
-            if (!options->output.empty())
-                return false;
-            options->output = argument;
-            continue;
-        }
-        if (!hasValue)
+bool ParseRecord(const Arguments& arguments, RecordOptions* options) {
+    const std::vector<Option> table = {
+        TextOption("--encoder", &options->encoder),
+        NumberOption("--seconds", {1, 24 * 3600}, &options->seconds),
+        NumberOption("--rate", {1000, 192000}, &options->rate),
+        {"--bits", true,
+         [options](const std::string& value) {
+             return ParseWholeNumber(value, {8, 16}, &options->bits) &&
+                    (options->bits == 8 || options->bits == 16);
+         }},
+        NumberOption("--channels", {1, 2}, &options->channels),
+        NumberOption("--quality", {0, 255}, &options->quality),
+    };
+    // One OUT; an empty name before it gives way to it.
+    auto takeName = [options](const std::string& name) {
+        if (!options->output.empty())
             return false;
-        const std::string& value = arguments[++i];
-        bool good = true;
-        if (argument == "--encoder")
-            options->encoder = value;
-        else if (argument == "--seconds")
-            good = ParseNumber(value, 1, 24 * 3600, &options->seconds);
-        else if (argument == "--rate")
-            good = ParseNumber(value, 1000, 192000, &options->rate);
-        else if (argument == "--bits")
-            good = ParseNumber(value, 8, 16, &options->bits) &&
-                   (options->bits == 8 || options->bits == 16);
-        else if (argument == "--channels")
-            good = ParseNumber(value, 1, 2, &options->channels);
-        else if (argument == "--quality")
-            good = ParseNumber(value, 0, 255, &options->quality);
-        else
-            return false;
-        if (!good) {
-            std::fprintf(stderr, "tonilo-tool record: bad value '%s' for %s\n", value.c_str(),
-                         argument.c_str());
-            return false;
-        }
-    }
-    return !options->output.empty();
-}
-
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-}
-
-std::string ExtensionOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return "";
-    return path.substr(dot + 1);
+        options->output = name;
+        return true;
+    };
+    OptionOutcome outcome = ParseOptions(arguments, 0, table, takeName);
+    if (outcome.problem == OptionProblem::BadValue)
+        std::fprintf(stderr, "tonilo-tool record: bad value '%s' for %s\n", outcome.value.c_str(),
+                     outcome.argument.c_str());
+    return outcome.Ok() && !options->output.empty();
 }
 
 } // namespace
 
 int RunRecordCommand(const ToolContext&, const Arguments& arguments) {
     RecordOptions options;
-    if (!ParseOptions(arguments, &options))
+    if (!ParseRecord(arguments, &options))
         return UsageError(kUsage);
 
     for (const RecoveredRecording& left : RecoverRecordings(FolderOf(options.output))) {
@@ -123,10 +92,8 @@ int RunRecordCommand(const ToolContext&, const Arguments& arguments) {
     }
 
     RecordingFormat format{};
-    format.format =
-        MakePcmFormat(static_cast<uint32_t>(options.rate), static_cast<uint16_t>(options.bits),
-                      static_cast<uint16_t>(options.channels));
-    format.extra = static_cast<uint8_t>(options.quality);
+    format.format = MakePcmFormat(options.rate, options.bits, options.channels);
+    format.extra = options.quality;
 
     SdlWaveDevices devices;
     SetWaveDeviceProvider(&devices);
@@ -159,7 +126,7 @@ int RunRecordCommand(const ToolContext&, const Arguments& arguments) {
         while (!closed) {
             uint32_t duration = recorder->GetDuration();
             if (StopRequest::Requested() ||
-                (options.seconds > 0 && duration >= static_cast<uint32_t>(options.seconds) * 1000))
+                (options.seconds > 0 && duration >= options.seconds * 1000))
                 break;
             if (duration / 1000 != shownSecond) {
                 shownSecond = duration / 1000;

@@ -6,6 +6,7 @@
 #include <strings.h>
 #include <string>
 
+#include "platform/ByteOrder.h"
 #include "platform/RegistryKey.h"
 #include "platform/TextEncoding.h"
 #include "tools/ToolCommand.h"
@@ -87,10 +88,8 @@ std::string DataText(const RegistryValue& value) {
     if (value.type == REG_SZ)
         return Utf16ToUtf8(ReadUtf16Le(reinterpret_cast<const uint8_t*>(value.data.data()),
                                        value.data.size()));
-    if (value.type == REG_DWORD && value.data.size() == 4) {
-        const auto* b = reinterpret_cast<const uint8_t*>(value.data.data());
-        return std::to_string(b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24));
-    }
+    if (value.type == REG_DWORD && value.data.size() == 4)
+        return std::to_string(ReadLe32(reinterpret_cast<const uint8_t*>(value.data.data())));
     return Hex(value.data);
 }
 
@@ -121,7 +120,7 @@ int Set(const KeyName& key, const Arguments& arguments) {
         written = target.Open(nullptr, true) && target.WriteString(valueName.c_str(), data);
     } else if (kind == "--dword") {
         uint32_t number = 0;
-        if (!ParseUnsignedNumber(data, 0, &number)) {
+        if (!ParseWholeNumber(data, {0, kMaxUnsigned32, 0, NumberSign::NoMinus}, &number)) {
             std::fprintf(stderr, "tonilo-tool: '%s' is not a number from 0 to 4294967295\n",
                          data.c_str());
             return UsageError(kUsage);

@@ -78,10 +78,6 @@ TONILO_VECTOR_CLONES void RunBandsStereo(const EqualizerLanes& c, uint32_t (*sta
     RunBandsOf<2>(c, state, input, count, y);
 }
 
-[[gnu::always_inline]] inline int32_t Clamp16(int32_t value) {
-    return value < -32768 ? -32768 : (value > 32767 ? 32767 : value);
-}
-
 // Saturates each band, adds its offset, weights it by its gain and sums the
 // bands in the fixed order, saturating at every step.
 #if defined(__SSE2__)
@@ -116,7 +112,7 @@ void MixBands(const EqualizerLanes& c, int32_t (*y)[kLanes], uint32_t count, int
         low = _mm_adds_epi16(low, _mm_slli_si128(low, 8));     // 7 += 3
         const int32_t sum = static_cast<int16_t>(_mm_extract_epi16(high, 1)) +
                             static_cast<int16_t>(_mm_extract_epi16(low, 7)); // 9 += 7
-        output[i] = static_cast<int16_t>(Clamp16(sum));
+        output[i] = Saturate16(sum);
     }
 }
 #else
@@ -124,18 +120,18 @@ void MixBands(const EqualizerLanes& c, int32_t (*y)[kLanes], uint32_t count, int
     for (uint32_t i = 0; i < count; ++i) {
         int32_t o[kLanes];
         for (uint32_t b = 0; b < kLanes; ++b) {
-            const int32_t offset = Clamp16(Clamp16(y[i][b]) + c.offset[b]);
-            o[b] = Clamp16((offset * c.gain[b]) >> 11);
+            const int32_t offset = Saturate16(Saturate16(y[i][b]) + c.offset[b]);
+            o[b] = Saturate16((offset * c.gain[b]) >> 11);
         }
-        o[1] = Clamp16(o[1] + o[0]);
-        o[3] = Clamp16(o[3] + o[2]);
-        o[5] = Clamp16(o[5] + o[4]);
-        o[7] = Clamp16(o[7] + o[6]);
-        o[9] = Clamp16(o[9] + o[8]);
-        o[3] = Clamp16(o[3] + o[1]);
-        o[7] = Clamp16(o[7] + o[5]);
-        o[7] = Clamp16(o[7] + o[3]);
-        o[9] = Clamp16(o[9] + o[7]);
+        o[1] = Saturate16(o[1] + o[0]);
+        o[3] = Saturate16(o[3] + o[2]);
+        o[5] = Saturate16(o[5] + o[4]);
+        o[7] = Saturate16(o[7] + o[6]);
+        o[9] = Saturate16(o[9] + o[8]);
+        o[3] = Saturate16(o[3] + o[1]);
+        o[7] = Saturate16(o[7] + o[5]);
+        o[7] = Saturate16(o[7] + o[3]);
+        o[9] = Saturate16(o[9] + o[7]);
         output[i] = static_cast<int16_t>(o[9]);
     }
 }

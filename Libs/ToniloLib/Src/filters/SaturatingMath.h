@@ -4,7 +4,16 @@
 
 namespace tonilo {
 
-inline int16_t Saturate16(int32_t value) {
+[[gnu::always_inline]] inline int16_t Saturate16(int32_t value) {
+    if (value > 32767)
+        return 32767;
+    if (value < -32768)
+        return -32768;
+    return static_cast<int16_t>(value);
+}
+
+// For sums of products that need 64 bits on their way to a sample.
+[[gnu::always_inline]] inline int16_t Saturate16(int64_t value) {
     if (value > 32767)
         return 32767;
     if (value < -32768)
