@@ -92,84 +92,107 @@ bool ParsePlay(const Arguments& arguments, PlayJob* job) {
     return ParseOptions(arguments, 0, options, takeName).Ok() && !job->source.empty();
 }
 
+// What playing holds on to from opening to the end, let go in the reverse order.
+struct PlaySession {
+    FormatRegistry* registry = nullptr;
+    SdlWaveDevices devices;
+    StopRequest stopRequest;
+    EngineEvents events;
+    Player* player = nullptr;
+
+    PlaySession() { SetWaveDeviceProvider(&devices); }
+    ~PlaySession() {
+        if (player)
+            player->Release(); // closes whatever state it is in
+        SetWaveDeviceProvider(nullptr);
+        if (registry)
+            registry->Release();
+    }
+};
+
+// Opens the source, seeks and starts playing; false, said, when any step fails.
+bool OpenPlayback(const PlayJob& job, PlaySession* session) {
+    Player::Create(&session->player);
+    Player* player = session->player;
+    EngineEvents& events = session->events;
+    player->SetCallback(&EngineEvents::Callback, reinterpret_cast<uintptr_t>(&events));
+    session->registry->AddRef(); // the player's own
+    player->Init(session->registry, true);
+
+    EngineEvents::Entry answer{};
+    bool opened = player->OpenFile(job.source.c_str()) && events.WaitFor(EVENT_OPENED, &answer) &&
+                  answer.result == 1;
+    bool sought = opened && (job.from == 0 || (player->Seek(job.from) &&
+                                               events.WaitFor(EVENT_SEEK_FINISHED, &answer)));
+    bool playing =
+        sought && player->Play() && events.WaitFor(EVENT_STARTED, &answer) && answer.result == 1;
+    if (!playing)
+        ReportEngineError("play");
+    return playing;
+}
+
+// Shows the position and follows the keys until the end, a stop key or a
+// stop request.
+void RunPlayback(PlaySession* session) {
+    Player* player = session->player;
+    RawTerminal terminal;
+    if (terminal.IsActive())
+        std::fprintf(stderr, "keys: space pause/resume, f fast forward, r rewind, s stop\n");
+    uint32_t duration = player->GetDuration();
+    bool ended = false;
+    uint32_t shown = 0xFFFFFFFFu;
+    uint32_t shownState = 0;
+    EngineEvents::Entry answer{};
+    while (!ended && !StopRequest::Requested()) {
+        uint32_t state = player->GetState(true);
+        switch (terminal.Key()) {
+        case ' ':
+            if (state == PLAYER_PAUSED)
+                player->Play();
+            else
+                player->Pause();
+            break;
+        case 'f':
+            player->FastForward(state != PLAYER_FAST_FORWARD);
+            break;
+        case 'r':
+            player->Rewind(state != PLAYER_REWINDING);
+            break;
+        case 's':
+        case 'q':
+            ended = true;
+            break;
+        default:
+            break;
+        }
+        uint32_t position = player->GetPosition();
+        if (position / 1000 != shown || state != shownState) {
+            shown = position / 1000;
+            shownState = state;
+            std::fprintf(stderr, "\r%s / %s  %-12s", TimeText(position).c_str(),
+                         TimeText(duration).c_str(), StateName(state));
+            std::fflush(stderr);
+        }
+        if (session->events.Next(&answer, 50) && answer.event == EVENT_STOPPED &&
+            answer.argument == 1)
+            ended = true;
+    }
+    std::fprintf(stderr, "\n");
+}
+
 } // namespace
 
 int RunPlayCommand(const ToolContext&, const Arguments& arguments) {
     PlayJob job;
     if (!ParsePlay(arguments, &job))
         return UsageError(kUsage);
-    const std::string& source = job.source;
-    const uint32_t from = job.from;
-
     FormatRegistry* registry = OpenFormatRegistry();
-    SdlWaveDevices devices;
-    SetWaveDeviceProvider(&devices);
-    StopRequest stopRequest;
-    EngineEvents events;
-    Player* player = nullptr;
-    Player::Create(&player);
-    player->SetCallback(&EngineEvents::Callback, reinterpret_cast<uintptr_t>(&events));
-    registry->AddRef(); // the player's own
-    player->Init(registry, true);
-
-    int exitCode = kExitFailure;
-    EngineEvents::Entry answer{};
-    bool opened = player->OpenFile(source.c_str()) && events.WaitFor(EVENT_OPENED, &answer) &&
-                  answer.result == 1;
-    bool sought = opened && (from == 0 || (player->Seek(from) &&
-                                           events.WaitFor(EVENT_SEEK_FINISHED, &answer)));
-    bool playing =
-        sought && player->Play() && events.WaitFor(EVENT_STARTED, &answer) && answer.result == 1;
-    if (!playing) {
-        ReportEngineError("play");
-    } else {
-        RawTerminal terminal;
-        if (terminal.IsActive())
-            std::fprintf(stderr, "keys: space pause/resume, f fast forward, r rewind, s stop\n");
-        uint32_t duration = player->GetDuration();
-        bool ended = false;
-        uint32_t shown = 0xFFFFFFFFu;
-        uint32_t shownState = 0;
-        while (!ended && !StopRequest::Requested()) {
-            uint32_t state = player->GetState(true);
-            switch (terminal.Key()) {
-            case ' ':
-                if (state == PLAYER_PAUSED)
-                    player->Play();
-                else
-                    player->Pause();
-                break;
-            case 'f':
-                player->FastForward(state != PLAYER_FAST_FORWARD);
-                break;
-            case 'r':
-                player->Rewind(state != PLAYER_REWINDING);
-                break;
-            case 's':
-            case 'q':
-                ended = true;
-                break;
-            default:
-                break;
-            }
-            uint32_t position = player->GetPosition();
-            if (position / 1000 != shown || state != shownState) {
-                shown = position / 1000;
-                shownState = state;
-                std::fprintf(stderr, "\r%s / %s  %-12s", TimeText(position).c_str(),
-                             TimeText(duration).c_str(), StateName(state));
-                std::fflush(stderr);
-            }
-            if (events.Next(&answer, 50) && answer.event == EVENT_STOPPED && answer.argument == 1)
-                ended = true;
-        }
-        std::fprintf(stderr, "\n");
-        exitCode = kExitOk;
-    }
-    player->Release(); // closes whatever state it is in
-    SetWaveDeviceProvider(nullptr);
-    registry->Release();
-    return exitCode;
+    PlaySession session;
+    session.registry = registry;
+    if (!OpenPlayback(job, &session))
+        return kExitFailure;
+    RunPlayback(&session);
+    return kExitOk;
 }
 
 } // namespace tonilo::tool

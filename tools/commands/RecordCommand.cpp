@@ -5,8 +5,7 @@
 // those; recordings an earlier run left behind in OUT's folder get their names
 // first.
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -64,6 +63,116 @@ bool ParseRecord(const Arguments& arguments, RecordOptions* options) {
     return outcome.Ok() && !options->output.empty();
 }
 
+// What a recording holds on to from opening to the end, let go in the
+// reverse order. The audio devices start only once the encoder is known.
+struct RecordSession {
+    FormatRegistry* registry = nullptr;
+    std::optional<SdlWaveDevices> devices;
+    std::optional<StopRequest> stopRequest;
+    EngineEvents events;
+    Recorder* recorder = nullptr;
+
+    ~RecordSession() {
+        if (recorder)
+            recorder->Release();
+        if (devices)
+            SetWaveDeviceProvider(nullptr);
+        if (registry)
+            registry->Release();
+    }
+};
+
+// The encoder named or the one for OUT's extension; false, said, when none fits.
+bool ChooseEncoder(FormatRegistry* registry, RecordOptions* options) {
+    if (!options->encoder.empty())
+        return true;
+    FormatEntry entry;
+    int32_t index = -1;
+    if (!registry->FindByExtension(ExtensionOf(options->output).c_str(), FORMAT_KIND_ENCODER,
+                                   &entry, &index)) {
+        std::fprintf(stderr, "tonilo-tool record: no encoder for '%s'; name one with --encoder\n",
+                     options->output.c_str());
+        return false;
+    }
+    options->encoder = entry.name;
+    return true;
+}
+
+// Opens the recorder on OUT and starts it; false, said, when either fails.
+bool OpenRecording(const RecordOptions& options, RecordSession* session) {
+    RecordingFormat format{};
+    format.format = MakePcmFormat(options.rate, options.bits, options.channels);
+    format.extra = options.quality;
+
+    SetWaveDeviceProvider(&session->devices.emplace());
+    session->stopRequest.emplace();
+    Recorder::Create(&session->recorder);
+    Recorder* recorder = session->recorder;
+    EngineEvents& events = session->events;
+    recorder->SetCallback(&EngineEvents::Callback, reinterpret_cast<uintptr_t>(&events));
+
+    RecorderOpenParameters parameters;
+    parameters.fileName = options.output.c_str();
+    parameters.encoderName = options.encoder.c_str();
+    parameters.format = &format;
+    EngineEvents::Entry answer{};
+    session->registry->AddRef(); // the recorder's own
+    bool opened = recorder->Open(&parameters, session->registry, true) &&
+                  events.WaitFor(EVENT_OPENED, &answer) && answer.result == 1;
+    bool started =
+        opened && recorder->Start() && events.WaitFor(EVENT_STARTED, &answer) && answer.result == 1;
+    if (!started) {
+        ReportEngineError("record");
+        if (opened) {
+            recorder->Stop();
+            events.WaitFor(EVENT_CLOSED, &answer);
+        }
+    }
+    return started;
+}
+
+// Records until the limit, a stop request or a failure, then finishes the file.
+int RunRecording(const RecordOptions& options, RecordSession* session) {
+    Recorder* recorder = session->recorder;
+    EngineEvents& events = session->events;
+    EngineEvents::Entry answer{};
+    bool closed = false;
+    uint32_t shownSecond = 0xFFFFFFFFu;
+    while (!closed) {
+        uint32_t duration = recorder->GetDuration();
+        if (StopRequest::Requested() ||
+            (options.seconds > 0 && duration >= options.seconds * 1000))
+            break;
+        if (duration / 1000 != shownSecond) {
+            shownSecond = duration / 1000;
+            std::fprintf(stderr, "\rrecording %s  load %u%%  ", TimeText(duration).c_str(),
+                         recorder->GetLoad());
+            std::fflush(stderr);
+        }
+        // A failure (disk full, device lost) closes the recorder by itself.
+        closed = events.Next(&answer, 10) && answer.event == EVENT_CLOSED;
+    }
+    if (!closed) {
+        recorder->Stop();
+        closed = events.WaitFor(EVENT_CLOSED, &answer);
+    }
+    std::fprintf(stderr, "\rrecorded %s                \n",
+                 TimeText(recorder->GetDuration()).c_str());
+    int exitCode = kExitFailure;
+    if (closed && answer.result == 1)
+        exitCode = kExitOk;
+    else
+        ReportEngineError("record");
+    std::string finished = recorder->FinishedFileName();
+    if (!finished.empty()) {
+        std::printf("%s\n", finished.c_str());
+    } else if (exitCode == kExitOk) {
+        std::fprintf(stderr, "tonilo-tool record: nothing was recorded\n");
+        exitCode = kExitFailure;
+    }
+    return exitCode;
+}
+
 } // namespace
 
 int RunRecordCommand(const ToolContext&, const Arguments& arguments) {
@@ -76,90 +185,13 @@ int RunRecordCommand(const ToolContext&, const Arguments& arguments) {
             std::fprintf(stderr, "recovered an unfinished recording: %s\n", left.finalPath.c_str());
     }
 
-    FormatRegistry* registry = OpenFormatRegistry();
-    if (options.encoder.empty()) {
-        FormatEntry entry;
-        int32_t index = -1;
-        if (!registry->FindByExtension(ExtensionOf(options.output).c_str(), FORMAT_KIND_ENCODER,
-                                       &entry, &index)) {
-            std::fprintf(stderr,
-                         "tonilo-tool record: no encoder for '%s'; name one with --encoder\n",
-                         options.output.c_str());
-            registry->Release();
-            return kExitFailure;
-        }
-        options.encoder = entry.name;
-    }
-
-    RecordingFormat format{};
-    format.format = MakePcmFormat(options.rate, options.bits, options.channels);
-    format.extra = options.quality;
-
-    SdlWaveDevices devices;
-    SetWaveDeviceProvider(&devices);
-    StopRequest stopRequest;
-    EngineEvents events;
-    Recorder* recorder = nullptr;
-    Recorder::Create(&recorder);
-    recorder->SetCallback(&EngineEvents::Callback, reinterpret_cast<uintptr_t>(&events));
-
-    int exitCode = kExitFailure;
-    RecorderOpenParameters parameters;
-    parameters.fileName = options.output.c_str();
-    parameters.encoderName = options.encoder.c_str();
-    parameters.format = &format;
-    EngineEvents::Entry answer{};
-    registry->AddRef(); // the recorder's own
-    bool opened = recorder->Open(&parameters, registry, true) &&
-                  events.WaitFor(EVENT_OPENED, &answer) && answer.result == 1;
-    bool started =
-        opened && recorder->Start() && events.WaitFor(EVENT_STARTED, &answer) && answer.result == 1;
-    if (!started) {
-        ReportEngineError("record");
-        if (opened) {
-            recorder->Stop();
-            events.WaitFor(EVENT_CLOSED, &answer);
-        }
-    } else {
-        bool closed = false;
-        uint32_t shownSecond = 0xFFFFFFFFu;
-        while (!closed) {
-            uint32_t duration = recorder->GetDuration();
-            if (StopRequest::Requested() ||
-                (options.seconds > 0 && duration >= options.seconds * 1000))
-                break;
-            if (duration / 1000 != shownSecond) {
-                shownSecond = duration / 1000;
-                std::fprintf(stderr, "\rrecording %s  load %u%%  ", TimeText(duration).c_str(),
-                             recorder->GetLoad());
-                std::fflush(stderr);
-            }
-            // A failure (disk full, device lost) closes the recorder by itself.
-            closed = events.Next(&answer, 10) && answer.event == EVENT_CLOSED;
-        }
-        if (!closed) {
-            recorder->Stop();
-            closed = events.WaitFor(EVENT_CLOSED, &answer);
-        }
-        std::fprintf(stderr, "\rrecorded %s                \n",
-                     TimeText(recorder->GetDuration()).c_str());
-        if (closed && answer.result == 1) {
-            exitCode = kExitOk;
-        } else {
-            ReportEngineError("record");
-        }
-        std::string finished = recorder->FinishedFileName();
-        if (!finished.empty()) {
-            std::printf("%s\n", finished.c_str());
-        } else if (exitCode == kExitOk) {
-            std::fprintf(stderr, "tonilo-tool record: nothing was recorded\n");
-            exitCode = kExitFailure;
-        }
-    }
-    recorder->Release();
-    SetWaveDeviceProvider(nullptr);
-    registry->Release();
-    return exitCode;
+    RecordSession session;
+    session.registry = OpenFormatRegistry();
+    if (!ChooseEncoder(session.registry, &options))
+        return kExitFailure;
+    if (!OpenRecording(options, &session))
+        return kExitFailure;
+    return RunRecording(options, &session);
 }
 
 } // namespace tonilo::tool

@@ -56,8 +56,11 @@ bool ParseHex(const std::string& text, std::string* bytes) {
     }
     if (digits.size() % 2)
         return false;
-    for (size_t i = 0; i < digits.size(); i += 2)
-        bytes->push_back(static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+    for (size_t i = 0; i < digits.size(); i += 2) {
+        uint8_t byte = 0; // two hex digits, checked above
+        ParseWholeNumber(digits.substr(i, 2), {0, 255, 16, NumberSign::None}, &byte);
+        bytes->push_back(static_cast<char>(byte));
+    }
     return true;
 }
 
