@@ -35,8 +35,7 @@ std::string Describe(const WAVEFORMATEX& format) {
 FilterChainBuilder::FilterChainBuilder(const ConvertFilterOptions& options)
     : recording_(false), convert_(options) {}
 
-FilterChainBuilder::FilterChainBuilder(const RecordingFilterOptions& options,
-                                       LevelsReceiver levels)
+FilterChainBuilder::FilterChainBuilder(const RecordingFilterOptions& options, LevelsReceiver levels)
     : recording_(true), record_(options), levels_(std::move(levels)) {}
 
 FilterChainBuilder::~FilterChainBuilder() {
@@ -150,7 +149,8 @@ bool FilterChainBuilder::Process(AudioBuffer* buffer) {
     bool processed = tail_->Process(buffer);
     if (levelMeter_ && levels_) {
         uint8_t levels[LevelMeterFilter::kCapacity];
-        levels_(levels, static_cast<LevelMeterFilter*>(levelMeter_)->ReadLevels(levels, sizeof levels));
+        levels_(levels,
+                static_cast<LevelMeterFilter*>(levelMeter_)->ReadLevels(levels, sizeof levels));
     }
     return processed;
 }

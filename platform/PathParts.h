@@ -15,8 +15,7 @@ inline size_t FileNameStart(const std::string& path, const char* separators = kP
     return slash == std::string::npos ? 0 : slash + 1;
 }
 
-inline std::string FileNameOf(const std::string& path,
-                              const char* separators = kPathSeparators) {
+inline std::string FileNameOf(const std::string& path, const char* separators = kPathSeparators) {
     return path.substr(FileNameStart(path, separators));
 }
 
@@ -43,8 +42,7 @@ inline size_t ExtensionDot(const std::string& path, const char* separators = kPa
 }
 
 // The extension without its dot, "" when there is none.
-inline std::string ExtensionOf(const std::string& path,
-                               const char* separators = kPathSeparators) {
+inline std::string ExtensionOf(const std::string& path, const char* separators = kPathSeparators) {
     size_t dot = ExtensionDot(path, separators);
     return dot == std::string::npos ? std::string() : path.substr(dot + 1);
 }

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "platform/ProgramPaths.h"
 #include "platform/PathParts.h"
+#include "platform/ProgramPaths.h"
 #include "platform/TextEncoding.h"
 
 namespace tonilo {

@@ -35,9 +35,8 @@ TEST(RecordingChain, DropsALongPauseAndHandsOnLevels) {
     options.voiceActivation = true;
     options.noise = 2;
     size_t levelsSeen = 0;
-    FilterChainBuilder stage(options, [&levelsSeen](const uint8_t*, uint32_t count) {
-        levelsSeen += count;
-    });
+    FilterChainBuilder stage(
+        options, [&levelsSeen](const uint8_t*, uint32_t count) { levelsSeen += count; });
     WAVEFORMATEX out{};
     ASSERT_TRUE(stage.Prepare(Pcm(8000, 16, 1), &out));
     EXPECT_EQ(out.wBitsPerSample, 16);

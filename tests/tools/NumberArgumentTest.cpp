@@ -26,13 +26,13 @@ TEST(ParseWholeNumber, AcceptsOnlyWholeNumbersInRange) {
         {"4294967296", kDword, false, 0},
         {"0xFFFFFFFF", kDword, true, 4294967295},
         {"0x100000000", kDword, false, 0},
-        {"010", kDword, true, 8},      // base 0 reads octal
-        {"08", kDword, false, 0},      // not an octal digit
+        {"010", kDword, true, 8}, // base 0 reads octal
+        {"08", kDword, false, 0}, // not an octal digit
         {"0x", kDword, false, 0},
         {"-1", kDword, false, 0},
-        {"-0", kDword, false, 0},      // a minus is refused even where it changes nothing
+        {"-0", kDword, false, 0}, // a minus is refused even where it changes nothing
         {"+7", kDword, true, 7},
-        {"+7", kShown, false, 0},      // shown back without a sign
+        {"+7", kShown, false, 0},                   // shown back without a sign
         {"18446744073709551615", kDword, false, 0}, // wraps in 64 unsigned bits
         {"18446744073709551616", kDword, false, 0},
         {"99999999999999999999999", kShown, false, 0},

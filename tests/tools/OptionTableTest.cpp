@@ -78,7 +78,8 @@ TEST(ParseOptions, ValuesAreTakenWhateverTheyLookLike) {
 
 TEST(ParseOptions, NamesAreRefusedWithoutATaker) {
     bool flag = false;
-    OptionOutcome outcome = ParseOptions({"add", "n", "stray"}, 2, {FlagOption("--f", &flag)}, nullptr);
+    OptionOutcome outcome =
+        ParseOptions({"add", "n", "stray"}, 2, {FlagOption("--f", &flag)}, nullptr);
     EXPECT_EQ(outcome.problem, OptionProblem::RefusedName);
     EXPECT_EQ(outcome.argument, "stray");
     EXPECT_TRUE(ParseOptions({"add", "n"}, 2, {}, nullptr).Ok()) << "the first two are not walked";
@@ -104,11 +105,20 @@ TEST(ConvertFilterOptions, TakeGoodValuesAndRefuseBadOnes) {
     EXPECT_EQ(filters.bands[9], -127);
 
     const Arguments bad[] = {
-        {"--rate", "fast"},  {"--rate", "999"},   {"--rate", "384001"},
-        {"--bits", "12"},    {"--bits", "24"},    {"--channels", "3"},
-        {"--channels", "0"}, {"--resample-quality", "3"}, {"--preamp", "128"},
-        {"--eq", "Loud"},    {"--eq", "1,2,3"},   {"--eq", "1,2,3,4,5,6,7,8,9,10,11"},
-        {"--eq", "1,2,3,4,5,6,7,8,9,200"},        {"--eq", "1,2,3,4,5,6,7,8,,10"},
+        {"--rate", "fast"},
+        {"--rate", "999"},
+        {"--rate", "384001"},
+        {"--bits", "12"},
+        {"--bits", "24"},
+        {"--channels", "3"},
+        {"--channels", "0"},
+        {"--resample-quality", "3"},
+        {"--preamp", "128"},
+        {"--eq", "Loud"},
+        {"--eq", "1,2,3"},
+        {"--eq", "1,2,3,4,5,6,7,8,9,10,11"},
+        {"--eq", "1,2,3,4,5,6,7,8,9,200"},
+        {"--eq", "1,2,3,4,5,6,7,8,,10"},
         {"--eq", ""},
     };
     for (const Arguments& arguments : bad) {

@@ -13,8 +13,8 @@
 namespace tonilo::tool {
 
 struct Option {
-    const char* name;  // with its dashes, "--rate"
-    bool takesValue;   // false: a flag
+    const char* name; // with its dashes, "--rate"
+    bool takesValue;  // false: a flag
     // Stores the value (a flag gets an empty one); false refuses it.
     std::function<bool(const std::string& value)> take;
 };
@@ -39,10 +39,8 @@ OptionOutcome ParseOptions(const Arguments& arguments, size_t first,
 Option FlagOption(const char* name, bool* target);
 Option TextOption(const char* name, std::string* target);
 
-template <typename T>
-Option NumberOption(const char* name, const NumberRange& range, T* target) {
-    return {name, true,
-            [range, target](const std::string& value) {
+template <typename T> Option NumberOption(const char* name, const NumberRange& range, T* target) {
+    return {name, true, [range, target](const std::string& value) {
                 return ParseWholeNumber(value, range, target);
             }};
 }

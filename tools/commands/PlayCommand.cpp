@@ -122,8 +122,9 @@ bool OpenPlayback(const PlayJob& job, PlaySession* session) {
     EngineEvents::Entry answer{};
     bool opened = player->OpenFile(job.source.c_str()) && events.WaitFor(EVENT_OPENED, &answer) &&
                   answer.result == 1;
-    bool sought = opened && (job.from == 0 || (player->Seek(job.from) &&
-                                               events.WaitFor(EVENT_SEEK_FINISHED, &answer)));
+    bool sought =
+        opened &&
+        (job.from == 0 || (player->Seek(job.from) && events.WaitFor(EVENT_SEEK_FINISHED, &answer)));
     bool playing =
         sought && player->Play() && events.WaitFor(EVENT_STARTED, &answer) && answer.result == 1;
     if (!playing)

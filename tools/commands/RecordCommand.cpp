@@ -140,8 +140,7 @@ int RunRecording(const RecordOptions& options, RecordSession* session) {
     uint32_t shownSecond = 0xFFFFFFFFu;
     while (!closed) {
         uint32_t duration = recorder->GetDuration();
-        if (StopRequest::Requested() ||
-            (options.seconds > 0 && duration >= options.seconds * 1000))
+        if (StopRequest::Requested() || (options.seconds > 0 && duration >= options.seconds * 1000))
             break;
         if (duration / 1000 != shownSecond) {
             shownSecond = duration / 1000;

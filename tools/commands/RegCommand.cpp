@@ -1,10 +1,10 @@
 // tonilo-tool reg: read and write the registry as the program sees it.
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <cctype>
 #include <cstring>
-#include <strings.h>
 #include <string>
+#include <strings.h>
 
 #include "platform/ByteOrder.h"
 #include "platform/RegistryKey.h"
@@ -30,9 +30,12 @@ bool ParseKey(const std::string& text, KeyName* key) {
     static const struct {
         const char* prefix;
         RegistryRoot root;
-    } kRoots[] = {{"HKLM", HKEY_LOCAL_MACHINE}, {"HKCU", HKEY_CURRENT_USER},
-                  {"HKCR", HKEY_CLASSES_ROOT},  {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
-                  {"HKEY_CURRENT_USER", HKEY_CURRENT_USER}, {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT}};
+    } kRoots[] = {{"HKLM", HKEY_LOCAL_MACHINE},
+                  {"HKCU", HKEY_CURRENT_USER},
+                  {"HKCR", HKEY_CLASSES_ROOT},
+                  {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+                  {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+                  {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT}};
     for (const auto& candidate : kRoots) {
         size_t length = std::strlen(candidate.prefix);
         if (text.size() >= length && strncasecmp(text.c_str(), candidate.prefix, length) == 0 &&
@@ -89,8 +92,8 @@ const char* TypeName(uint32_t type) {
 
 std::string DataText(const RegistryValue& value) {
     if (value.type == REG_SZ)
-        return Utf16ToUtf8(ReadUtf16Le(reinterpret_cast<const uint8_t*>(value.data.data()),
-                                       value.data.size()));
+        return Utf16ToUtf8(
+            ReadUtf16Le(reinterpret_cast<const uint8_t*>(value.data.data()), value.data.size()));
     if (value.type == REG_DWORD && value.data.size() == 4)
         return std::to_string(ReadLe32(reinterpret_cast<const uint8_t*>(value.data.data())));
     return Hex(value.data);
@@ -136,9 +139,9 @@ int Set(const KeyName& key, const Arguments& arguments) {
                          data.c_str());
             return UsageError(kUsage);
         }
-        written = target.Open(nullptr, true) &&
-                  target.WriteBinary(valueName.c_str(), bytes.data(),
-                                     static_cast<uint32_t>(bytes.size()));
+        written =
+            target.Open(nullptr, true) && target.WriteBinary(valueName.c_str(), bytes.data(),
+                                                             static_cast<uint32_t>(bytes.size()));
     } else {
         return UsageError(kUsage);
     }
@@ -166,9 +169,8 @@ int List(const KeyName& key) {
 
 int Delete(const KeyName& key, const Arguments& arguments) {
     RegistryStore& store = RegistryStore::Instance();
-    bool deleted = arguments.size() == 3
-                       ? store.DeleteValue(key.root, key.path, arguments[2])
-                       : !key.path.empty() && store.DeleteKey(key.root, key.path);
+    bool deleted = arguments.size() == 3 ? store.DeleteValue(key.root, key.path, arguments[2])
+                                         : !key.path.empty() && store.DeleteKey(key.root, key.path);
     if (!deleted) {
         std::fprintf(stderr, "tonilo-tool: nothing to delete at %s%s%s\n", key.path.c_str(),
                      arguments.size() == 3 ? " value " : "",

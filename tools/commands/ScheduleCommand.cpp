@@ -89,9 +89,7 @@ int Add(Scheduler& scheduler, const Arguments& arguments) {
              return true;
          }},
         {"--start", true,
-         [&](const std::string& value) {
-             return haveStart = ParseLocalTime(value, &event.start);
-         }},
+         [&](const std::string& value) { return haveStart = ParseLocalTime(value, &event.start); }},
         NumberOption("--length", {0, kMaxUnsigned32, 10, NumberSign::None}, &event.length),
         {"--repeat", true,
          [&event](const std::string& value) { return ParseRepeat(value, &event.repeat); }},

@@ -112,8 +112,8 @@ std::string ErrorLog::FormatLog() {
         log += std::to_string(number) + " : " + MessageForCode(entry.code) + "\r\n";
         if (!entry.text.empty())
             log += "\t" + entry.text + "\r\n";
-        log += "\t" + FileNameOf(entry.sourceFile, kAnyPathSeparators) + " (" + std::to_string(entry.line) +
-               ")\r\n\r\n";
+        log += "\t" + FileNameOf(entry.sourceFile, kAnyPathSeparators) + " (" +
+               std::to_string(entry.line) + ")\r\n\r\n";
     }
     return log;
 }
