@@ -2,13 +2,13 @@
 // A filter chain of the engine's filters, put together by name once the
 // decoded format is known and run between decoder and encoder: the format
 // and equalizer changes of a conversion, or a recording's chain applied to a
-// file after the fact.
+// file after the fact. It knows nothing of the transcoder, which sits above
+// the application core; the caller hands it over as the transcoder's stage.
 #include <cstdint>
 #include <functional>
 #include <string>
 
 #include "Libs/ToniloLib/Src/AudioFilter.h"
-#include "formats/Transcoder.h"
 
 namespace tonilo {
 
@@ -32,20 +32,23 @@ struct RecordingFilterOptions {
     bool voiceActivation = false;
 };
 
-class FilterChainBuilder : public TranscodeStage {
+class FilterChainBuilder {
 public:
     // Receives the level meter's bytes after each buffer of a recording's chain.
     using LevelsReceiver = std::function<void(const uint8_t* levels, uint32_t count)>;
 
     explicit FilterChainBuilder(const ConvertFilterOptions& options);
     FilterChainBuilder(const RecordingFilterOptions& options, LevelsReceiver levels);
-    ~FilterChainBuilder() override;
+    ~FilterChainBuilder();
     FilterChainBuilder(const FilterChainBuilder&) = delete;
     FilterChainBuilder& operator=(const FilterChainBuilder&) = delete;
 
-    bool Prepare(const WAVEFORMATEX& input, WAVEFORMATEX* output) override;
-    uint32_t OutputBytesFor(uint32_t inputBytes) override;
-    bool Process(AudioBuffer* buffer) override;
+    // Builds the chain for the decoded format and tells the format it hands on.
+    bool Prepare(const WAVEFORMATEX& input, WAVEFORMATEX* output);
+    // Bytes of output at most for this many bytes of input.
+    uint32_t OutputBytesFor(uint32_t inputBytes);
+    // Runs the chain over buffer->used bytes in place.
+    bool Process(AudioBuffer* buffer);
 
     // Why Prepare failed, for the user; empty while it has not.
     const std::string& Problem() const { return problem_; }

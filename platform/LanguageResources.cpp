@@ -6,7 +6,7 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/ByteOrder.h"
+#include "codecs/include/ByteOrder.h"
 #include "platform/EnglishStrings.h"
 #include "platform/PathParts.h"
 #include "platform/RegistryKey.h"

@@ -1,6 +1,6 @@
 #include "platform/RegistryKey.h"
 
-#include "platform/ByteOrder.h"
+#include "codecs/include/ByteOrder.h"
 #include "platform/TextEncoding.h"
 
 namespace tonilo {

@@ -1,6 +1,6 @@
 #include "platform/TextEncoding.h"
 
-#include "platform/ByteOrder.h"
+#include "codecs/include/ByteOrder.h"
 
 namespace tonilo {
 namespace {

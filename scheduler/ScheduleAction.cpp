@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/ByteOrder.h"
+#include "codecs/include/ByteOrder.h"
 #include "platform/LanguageResources.h"
 #include "platform/TextEncoding.h"
 

@@ -3,8 +3,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "codecs/include/ByteOrder.h"
 #include "platform/AtomicFile.h"
-#include "platform/ByteOrder.h"
 #include "platform/TextEncoding.h"
 #include "scheduler/Scheduler.h"
 

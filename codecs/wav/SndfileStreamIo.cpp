@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/ByteOrder.h"
+#include "codecs/include/ByteOrder.h"
 
 namespace tonilo::codecs {
 namespace {

@@ -1,10 +1,7 @@
 // Path splitting at its edges: the root, bare names, hidden files, dotted
-// folders, addresses; and little-endian fields with their high bits set.
+// folders, addresses.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
-#include "platform/ByteOrder.h"
 #include "platform/PathParts.h"
 
 namespace tonilo {
@@ -53,19 +50,6 @@ TEST(PathParts, NamesAndAddressesForTheFormatRegistry) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ExtensionOfName(c.name), c.extension) << c.name;
-}
-
-TEST(ByteOrder, FieldsWithTheirHighBitsSet) {
-    const uint8_t bytes[] = {0xFE, 0xFF, 0x80, 0x81};
-    EXPECT_EQ(ReadLe16(bytes), 0xFFFEu);
-    EXPECT_EQ(ReadLe32(bytes), 0x8180FFFEu);
-    uint8_t written[4] = {};
-    WriteLe32(written, 0x8180FFFEu);
-    EXPECT_EQ(0, std::memcmp(written, bytes, 4));
-    std::string appended;
-    AppendLe16(&appended, 0xFFFE);
-    AppendLe32(&appended, 0x8180FFFEu);
-    EXPECT_EQ(appended, std::string("\xFE\xFF\xFE\xFF\x80\x81", 6));
 }
 
 } // namespace

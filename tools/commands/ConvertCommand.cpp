@@ -14,6 +14,7 @@
 #include "tools/ToolCommand.h"
 #include "tools/ToolStartup.h"
 #include "tools/commands/ConvertOptions.h"
+#include "tools/commands/FilterChainStage.h"
 #include "tools/commands/StopRequest.h"
 #include "tools/commands/TimeText.h"
 
@@ -78,8 +79,9 @@ int RunConvertCommand(const ToolContext&, const Arguments& arguments) {
     request.progress = ShowProgress;
     request.cancel = StopRequest::Flag();
     FilterChainBuilder chain(job.filters);
+    FilterChainStage stage(&chain);
     if (job.filters.Any())
-        request.stage = &chain;
+        request.stage = &stage;
     progressShown = false;
 
     FormatRegistry* registry = OpenFormatRegistry();

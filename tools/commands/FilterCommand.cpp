@@ -9,6 +9,7 @@
 #include "formats/Transcoder.h"
 #include "tools/ToolCommand.h"
 #include "tools/ToolStartup.h"
+#include "tools/commands/FilterChainStage.h"
 #include "tools/commands/OptionTable.h"
 
 namespace tonilo::tool {
@@ -56,10 +57,11 @@ int RunFilterCommand(const ToolContext&, const Arguments& arguments) {
         return UsageError(kUsage);
 
     FilterChainBuilder chain(job.filters, job.printLevels ? PrintLevels : nullptr);
+    FilterChainStage stage(&chain);
     TranscodeRequest request;
     request.source = job.source;
     request.target = job.target;
-    request.stage = &chain;
+    request.stage = &stage;
     FormatRegistry* registry = OpenFormatRegistry();
     TranscodeReport report;
     TranscodeResult result = Transcode(registry, request, &report);

@@ -6,7 +6,7 @@
 #include <string>
 #include <strings.h>
 
-#include "platform/ByteOrder.h"
+#include "codecs/include/ByteOrder.h"
 #include "platform/RegistryKey.h"
 #include "platform/TextEncoding.h"
 #include "tools/ToolCommand.h"

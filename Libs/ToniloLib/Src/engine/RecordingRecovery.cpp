@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "Libs/ToniloLib/Src/engine/RecordingFile.h"
-#include "platform/ByteOrder.h"
+#include "codecs/include/ByteOrder.h"
 
 namespace tonilo {
 namespace {

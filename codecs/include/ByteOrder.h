@@ -1,7 +1,8 @@
 #pragma once
 // Little-endian fields of the program's files and records, read and written
-// byte by byte so they come out the same on any machine. Header-only: the
-// codec plug-ins are libraries of their own and use it too.
+// byte by byte so they come out the same on any machine. Header-only and
+// beside the plug-in contract: the plug-ins are libraries of their own, and
+// every layer above them uses it too.
 #include <cstdint>
 #include <string>
 
