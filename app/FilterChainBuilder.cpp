@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "Libs/ToniloLib/Src/FilterTable.h"
+#include "Libs/ToniloLib/Src/components/FilterTable.h"
 #include "Libs/ToniloLib/Src/filters/EqualizerFilter.h"
 #include "Libs/ToniloLib/Src/filters/GainControlFilter.h"
 #include "Libs/ToniloLib/Src/filters/LevelMeterFilter.h"

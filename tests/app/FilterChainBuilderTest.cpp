@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/FilterChainBuilder.h"
-#include "tests/Libs/FilterTestSupport.h"
+#include "tests/support/FilterTestSupport.h"
 
 namespace tonilo::test {
 namespace {

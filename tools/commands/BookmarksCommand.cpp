@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <string>
 
+#include "app/BookmarkDatabase.h"
 #include "tools/ToolCommand.h"
 #include "tools/commands/NumberArgument.h"
-#include "ui/BookmarkDatabase.h"
 
 namespace tonilo::tool {
 namespace {
@@ -43,7 +43,7 @@ void PrintRecord(const FileBookmarks& record) {
 }
 
 int Save(const BookmarkDatabase& database, const std::string& file) {
-    if (!database.save(file))
+    if (!database.Save(file))
         return Fail("cannot write " + file + "; it keeps its previous bookmarks.");
     return kExitOk;
 }
@@ -84,39 +84,39 @@ bool ParseBookmarks(const Arguments& arguments, BookmarksRequest* request) {
 
 int List(const BookmarkDatabase& database, const BookmarksRequest& request) {
     if (!request.hasFile) {
-        for (const FileBookmarks& record : database.records())
+        for (const FileBookmarks& record : database.Records())
             PrintRecord(record);
         return kExitOk;
     }
-    int record = database.find(FullPath(request.file));
+    int record = database.Find(FullPath(request.file));
     if (record < 0)
         return Fail("there are no bookmarks for " + request.file + ".");
-    PrintRecord(database.at(static_cast<size_t>(record)));
+    PrintRecord(database.At(static_cast<size_t>(record)));
     return kExitOk;
 }
 
 int Add(BookmarkDatabase* database, const BookmarksRequest& request, const std::string& file) {
     const Bookmark& bookmark = request.bookmark;
     const std::string path = FullPath(request.file);
-    bool isNew = database->find(path) < 0;
-    if (!isNew && database->add(path, bookmark) < 0) {
-        const size_t held = database->at(database->find(path)).bookmarks.size();
+    bool isNew = database->Find(path) < 0;
+    if (!isNew && database->Add(path, bookmark) < 0) {
+        const size_t held = database->At(database->Find(path)).bookmarks.size();
         if (held >= static_cast<size_t>(BookmarkDatabase::kMaxBookmarksPerFile))
             return Fail(path + " already has as many bookmarks as a recording can keep (64).");
         return Fail(path + " already has a bookmark at " + FormatPosition(bookmark.position) + ".");
     }
     if (isNew)
-        database->add(path, bookmark);
-    database->moveToFront(path);
+        database->Add(path, bookmark);
+    database->MoveToFront(path);
     return Save(*database, file);
 }
 
 int Remove(BookmarkDatabase* database, const BookmarksRequest& request, const std::string& file) {
     const uint16_t position = request.bookmark.position;
-    int record = database->find(FullPath(request.file));
+    int record = database->Find(FullPath(request.file));
     int index = -1;
     if (record >= 0) {
-        const std::vector<Bookmark>& bookmarks = database->at(record).bookmarks;
+        const std::vector<Bookmark>& bookmarks = database->At(record).bookmarks;
         for (size_t i = 0; i < bookmarks.size(); ++i) {
             if (bookmarks[i].position == position)
                 index = static_cast<int>(i);
@@ -125,10 +125,10 @@ int Remove(BookmarkDatabase* database, const BookmarksRequest& request, const st
     if (index < 0)
         return Fail("there is no bookmark at " + FormatPosition(position) + " in " + request.file +
                     ".");
-    database->removeBookmark(record, index);
+    database->RemoveBookmark(record, index);
     // A recording without bookmarks keeps no record, as in the manager.
-    if (database->at(record).bookmarks.empty())
-        database->removeFile(record);
+    if (database->At(record).bookmarks.empty())
+        database->RemoveFile(record);
     return Save(*database, file);
 }
 
@@ -140,7 +140,7 @@ int RunBookmarksCommand(const ToolContext& context, const Arguments& arguments) 
         return UsageError(kUsage);
     const std::string file = BookmarksFilePath(context.dataFolder);
     BookmarkDatabase database;
-    database.load(file);
+    database.Load(file);
 
     if (request.action == "list")
         return List(database, request);
@@ -149,11 +149,11 @@ int RunBookmarksCommand(const ToolContext& context, const Arguments& arguments) 
     if (request.action == "remove")
         return Remove(&database, request, file);
     if (request.action == "rename") {
-        if (!database.renameFile(FullPath(request.file), FullPath(request.newFile)))
+        if (!database.RenameFile(FullPath(request.file), FullPath(request.newFile)))
             return Fail("there are no bookmarks for " + request.file + ".");
         return Save(database, file);
     }
-    size_t removed = database.cleanUp();
+    size_t removed = database.CleanUp();
     std::printf("%zu record%s of missing files removed\n", removed, removed == 1 ? "" : "s");
     return removed ? Save(database, file) : kExitOk;
 }
