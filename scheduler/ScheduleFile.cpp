@@ -78,8 +78,8 @@ std::vector<ScheduleEvent> ReadScheduleFile(const uint8_t* bytes, size_t size) {
         if (!reader.Next(&data, &length) || length != kFixedBlockSize)
             return events;
         event.enabled = data[0] != 0 ? 1 : 0;
-        int64_t fileTime =
-            static_cast<int64_t>(ReadLe32(data + 4) | (static_cast<uint64_t>(ReadLe32(data + 8)) << 32));
+        int64_t fileTime = static_cast<int64_t>(ReadLe32(data + 4) |
+                                                (static_cast<uint64_t>(ReadLe32(data + 8)) << 32));
         if (!FileTimeToLocalTime(fileTime, &event.start))
             return events;
         event.length = ReadLe32(data + 12);
