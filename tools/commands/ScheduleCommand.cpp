@@ -2,7 +2,6 @@
 // folder, checked as the event dialog checks them.
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -11,7 +10,7 @@
 #include "scheduler/EventTriggering.h"
 #include "scheduler/Scheduler.h"
 #include "tools/ToolCommand.h"
-#include "tools/commands/NumberArgument.h"
+#include "tools/commands/OptionTable.h"
 
 namespace tonilo::tool {
 namespace {
@@ -56,10 +55,6 @@ bool ParseRepeat(const std::string& text, uint8_t* repeat) {
     return true;
 }
 
-bool ParseSeconds(const std::string& text, uint32_t* seconds) {
-    return ParseUnsignedDigits(text, 10, seconds);
-}
-
 void PrintEvent(Scheduler& scheduler, const ScheduleEvent& event) {
     const ScheduleAction* action = scheduler.FindAction(event.action);
     std::string file;
@@ -82,29 +77,32 @@ int Add(Scheduler& scheduler, const Arguments& arguments) {
     event.enabled = 1;
     bool haveStart = false;
     std::string file;
-    for (size_t i = 2; i < arguments.size(); ++i) {
-        const std::string& option = arguments[i];
-        if (option == "--disabled") {
-            event.enabled = 0;
-            continue;
-        }
-        if (i + 1 >= arguments.size())
-            return UsageError(kUsage);
-        const std::string& value = arguments[++i];
-        if (option == "--action" && (value == "record" || value == "play"))
-            event.action = value == "record" ? kRecordActionId : kPlayActionId;
-        else if (option == "--start" && ParseLocalTime(value, &event.start))
-            haveStart = true;
-        else if (option == "--length" && ParseSeconds(value, &event.length))
-            continue;
-        else if (option == "--repeat" && ParseRepeat(value, &event.repeat))
-            continue;
-        else if (option == "--file" && !value.empty())
-            file = value;
-        else
-            return UsageError(kUsage);
-    }
-    if (event.action == 0 || !haveStart || (event.action == kPlayActionId) == file.empty())
+    const std::vector<Option> options = {
+        {"--disabled", false,
+         [&event](const std::string&) {
+             event.enabled = 0;
+             return true;
+         }},
+        {"--action", true,
+         [&event](const std::string& value) {
+             if (value != "record" && value != "play")
+                 return false;
+             event.action = value == "record" ? kRecordActionId : kPlayActionId;
+             return true;
+         }},
+        {"--start", true,
+         [&](const std::string& value) { return haveStart = ParseLocalTime(value, &event.start); }},
+        NumberOption("--length", {0, kMaxUnsigned32, 10, NumberSign::None}, &event.length),
+        {"--repeat", true,
+         [&event](const std::string& value) { return ParseRepeat(value, &event.repeat); }},
+        {"--file", true,
+         [&file](const std::string& value) {
+             file = value;
+             return !value.empty();
+         }},
+    };
+    if (!ParseOptions(arguments, 2, options, nullptr).Ok() || event.action == 0 || !haveStart ||
+        (event.action == kPlayActionId) == file.empty())
         return UsageError(kUsage);
 
     if (event.action == kPlayActionId) {
