@@ -5,6 +5,8 @@
 #include <thread>
 #include <vector>
 
+#include "Libs/ToniloLib/Src/components/EngineErrors.h"
+
 namespace tonilo {
 namespace {
 
@@ -55,8 +57,8 @@ TEST_F(ErrorLogTest, OnlyUncodedEntriesShowInternalError) {
 }
 
 TEST_F(ErrorLogTest, NewestCodedEntryGivesTheMessage) {
-    log.AddCode("Player.cpp", 10, 36001, "%s", "/x.wav");
-    log.AddCode("Player.cpp", 20, 36005);
+    log.AddCode("Player.cpp", 10, PLAYER_ERROR_FILE_MISSING, "%s", "/x.wav");
+    log.AddCode("Player.cpp", 20, PLAYER_ERROR_CANNOT_OPEN_DEVICE);
     log.Add("Renderer.cpp", 30);
     log.ShowMessage(nullptr);
     EXPECT_EQ(shown.message, "Cannot open sound device!");
@@ -70,15 +72,16 @@ TEST_F(ErrorLogTest, UnknownCodeSaysSo) {
 
 TEST_F(ErrorLogTest, NinthEntryReplacesTheEighth) {
     for (int i = 1; i <= 9; ++i)
-        log.AddCode("f.cpp", i, 37000 + i % 7);
+        log.AddCode("f.cpp", i, RECORDER_ERROR_CANNOT_CREATE_ENCODER + i % 7);
     EXPECT_EQ(log.Count(), 8u);
     EXPECT_EQ(log.Entry(8).line, 9u);
     EXPECT_EQ(log.Entry(7).line, 7u);
-    EXPECT_EQ(log.GetLastCode(), 37002);
+    EXPECT_EQ(log.GetLastCode(), RECORDER_ERROR_CANNOT_CREATE_FILE); // the ninth entry's
 }
 
 TEST_F(ErrorLogTest, FormatLogListsNewestFirstWithBaseNames) {
-    log.AddCode("/src/engine/Recorder.cpp", 12, 37002, "file %s", "a.wav");
+    log.AddCode("/src/engine/Recorder.cpp", 12, RECORDER_ERROR_CANNOT_CREATE_FILE, "file %s",
+                "a.wav");
     log.Add("C:\\x\\Capture.cpp", 34);
     std::string text = log.FormatLog();
     EXPECT_EQ(text, "* * * Tonilo v4.60 * * *\r\n\r\n"
@@ -96,7 +99,8 @@ TEST_F(ErrorLogTest, ThreadsAddingAtOnceKeepTheLogWhole) {
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([this, t] {
             for (int i = 0; i < 500; ++i) {
-                log.AddCode("t.cpp", static_cast<uint32_t>(i), 36000 + t, "thread %d", t);
+                log.AddCode("t.cpp", static_cast<uint32_t>(i), PLAYER_ERROR_LIBRARY + t, "thread %d",
+                            t);
                 if (i % 50 == 0)
                     log.Clear();
             }
@@ -105,7 +109,7 @@ TEST_F(ErrorLogTest, ThreadsAddingAtOnceKeepTheLogWhole) {
         thread.join();
     EXPECT_LE(log.Count(), 8u);
     for (uint32_t n = 1; n <= log.Count(); ++n)
-        EXPECT_EQ(log.Entry(n).text, "thread " + std::to_string(log.Entry(n).code - 36000));
+        EXPECT_EQ(log.Entry(n).text, "thread " + std::to_string(log.Entry(n).code - PLAYER_ERROR_LIBRARY));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "EngineTestSupport.h"
 #include "Libs/ToniloLib/Src/ErrorLog.h"
 #include "Libs/ToniloLib/Src/PassThroughFilter.h"
+#include "Libs/ToniloLib/Src/components/EngineErrors.h"
 #include "Libs/ToniloLib/Src/engine/Player.h"
 #include "Libs/ToniloLib/Src/engine/Recorder.h"
 #include "SimulatedDeviceTest.h"
@@ -197,7 +198,7 @@ TEST_F(PlayerTest, OpenFailuresCarryTheirCodes) {
     EngineEvent opened;
     ASSERT_TRUE(events_.Wait(EVENT_OPENED, &opened));
     EXPECT_EQ(opened.result, 0u);
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 36001);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), PLAYER_ERROR_FILE_MISSING);
     EXPECT_EQ(GetErrorLog().Entry(1).text, missing);
 
     std::string unknown = folder + "/file.xyz";
@@ -205,7 +206,7 @@ TEST_F(PlayerTest, OpenFailuresCarryTheirCodes) {
     player_->OpenFile(unknown.c_str());
     ASSERT_TRUE(events_.Wait(EVENT_OPENED, &opened));
     EXPECT_EQ(opened.result, 0u);
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 36003);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), PLAYER_ERROR_NO_DECODER);
 
     std::string garbage = folder + "/garbage.wav";
     FILE* file = std::fopen(garbage.c_str(), "wb");
@@ -214,7 +215,7 @@ TEST_F(PlayerTest, OpenFailuresCarryTheirCodes) {
     player_->OpenFile(garbage.c_str());
     ASSERT_TRUE(events_.Wait(EVENT_OPENED, &opened));
     EXPECT_EQ(opened.result, 0u);
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 36004);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), PLAYER_ERROR_CANNOT_OPEN_DECODER);
     EXPECT_EQ(player_->GetState(false), PLAYER_CLOSED);
 }
 
@@ -223,7 +224,7 @@ TEST_F(PlayerTest, NoOutputDeviceFailsWith36005) {
     ASSERT_TRUE(OpenAndWait(MakeWav("nodevice", 1)));
     EngineEvent started;
     EXPECT_FALSE(Command(player_->Play(), EVENT_STARTED, &started));
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 36005);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), PLAYER_ERROR_CANNOT_OPEN_DEVICE);
     EXPECT_EQ(GetErrorLog().Entry(1).text, "8000 Hz, 16 bit, 1 ch");
     EXPECT_EQ(player_->GetState(false), PLAYER_STOPPED);
 }
@@ -426,7 +427,7 @@ TEST_F(PlayerTest, AFailingChainGives36006) {
     filter->SetInputFormat(&format);
     player_->SetFilterChain(filter);
     EXPECT_FALSE(Command(player_->Play(), EVENT_STARTED));
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 36006);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), PLAYER_ERROR_FILTERING);
 }
 
 TEST_F(PlayerTest, VolumeHalvesThePlayedSamples) {

@@ -11,6 +11,7 @@
 #include "EngineTestSupport.h"
 #include "Libs/ToniloLib/Src/ErrorLog.h"
 #include "Libs/ToniloLib/Src/PassThroughFilter.h"
+#include "Libs/ToniloLib/Src/components/EngineErrors.h"
 #include "Libs/ToniloLib/Src/engine/Recorder.h"
 #include "SimulatedDeviceTest.h"
 
@@ -294,7 +295,7 @@ TEST_F(RecorderTest, ExistingNameFailsWith37002) {
     ASSERT_NE(file, nullptr);
     std::fclose(file);
     EXPECT_FALSE(OpenRecorder(path.c_str(), "WAV encoder"));
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 37002);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_CANNOT_CREATE_FILE);
     EXPECT_NE(GetErrorLog().Entry(1).text.find(path), std::string::npos);
     EXPECT_EQ(recorder_->GetState(), RECORDER_CLOSED);
     EXPECT_EQ(FileSize(path), 0);
@@ -304,7 +305,7 @@ TEST_F(RecorderTest, UnknownEncoderFailsWith37000AndLeavesNoFile) {
     std::string folder = ScratchFolder("no-encoder");
     std::string path = folder + "/x.wav";
     EXPECT_FALSE(OpenRecorder(path.c_str(), "No such encoder"));
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 37000);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_CANNOT_CREATE_ENCODER);
     EXPECT_EQ(GetErrorLog().Entry(1).text, "No such encoder");
     EXPECT_TRUE(FolderEntries(folder).empty());
 }
@@ -314,7 +315,7 @@ TEST_F(RecorderTest, AnEncoderThatFailsToOpenIsReleasedUnclosedAndLeavesNoFile) 
     std::string path = folder + "/u.raw";
     UnopenableEncoder::closes = 0;
     EXPECT_FALSE(OpenRecorder(path.c_str(), "Unopenable encoder"));
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 37001);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_CANNOT_OPEN_ENCODER);
     EXPECT_EQ(UnopenableEncoder::closes, 0) << "an encoder that did not open is not closed";
     EXPECT_TRUE(FolderEntries(folder).empty());
 }
@@ -329,7 +330,7 @@ TEST_F(RecorderTest, AFailedOpenAfterARecordingLeavesNoFile) {
     // the failed open keep its file.
     std::string second = folder + "/second.raw";
     EXPECT_FALSE(OpenRecorder(second.c_str(), "Unopenable encoder"));
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 37001);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_CANNOT_OPEN_ENCODER);
     EXPECT_FALSE(FileExists(second));
     EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"first.wav"});
 }
@@ -354,7 +355,7 @@ TEST_F(RecorderTest, NoInputDeviceFailsWith37004) {
     EngineEvent started;
     ASSERT_TRUE(events_.Wait(EVENT_STARTED, &started));
     EXPECT_EQ(started.result, 0u);
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 37004);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_CANNOT_OPEN_DEVICE);
     EXPECT_EQ(GetErrorLog().Entry(1).text, "8000 Hz, 16 bit, 1 ch");
     EXPECT_EQ(recorder_->GetState(), RECORDER_IDLE);
 }
@@ -470,7 +471,7 @@ TEST_F(RecorderTest, EncoderFailureStopsWith37005AndKeepsWhatWasWritten) {
     EngineEvent closed;
     ASSERT_TRUE(events_.Wait(EVENT_CLOSED, &closed));
     EXPECT_EQ(closed.result, 0u);
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 37005);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_CANNOT_ENCODE);
     EXPECT_TRUE(recorder_->HasFailed());
     EXPECT_EQ(recorder_->GetDuration(), 200u);
     EXPECT_EQ(FileSize(path), 3200);
@@ -484,7 +485,7 @@ TEST_F(RecorderTest, FilterFailureStopsWith37006) {
     EngineEvent closed;
     ASSERT_TRUE(events_.Wait(EVENT_CLOSED, &closed));
     EXPECT_EQ(closed.result, 0u);
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 37006);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_FILTERING);
 }
 
 TEST_F(RecorderTest, AShrinkingChainStillGetsWholeCaptureBuffers) {
@@ -512,7 +513,7 @@ TEST_F(RecorderTest, AFullDiskStopsWith37005AndKeepsAPlayableFile) {
     setrlimit(RLIMIT_FSIZE, &previous);
     ASSERT_TRUE(stopped);
     EXPECT_EQ(closed.result, 0u);
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 37005);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_CANNOT_ENCODE);
     ASSERT_GT(FileSize(path), 0);
     std::vector<uint8_t> decoded;
     ASSERT_TRUE(DecodeFile(host_, path, &decoded, nullptr));

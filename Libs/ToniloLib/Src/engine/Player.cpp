@@ -8,6 +8,7 @@
 
 #include "Libs/ToniloLib/Src/EngineState.h"
 #include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "Libs/ToniloLib/Src/components/EngineErrors.h"
 #include "formats/streams/StreamFactory.h"
 #include "platform/Tick.h"
 
@@ -317,9 +318,9 @@ bool Player::DoOpenFile(const char* name) {
         !stream) {
         struct stat status;
         if (stat(name, &status) == 0)
-            TONILO_LOG_ERROR(36002, "%s", name);
+            TONILO_LOG_ERROR(PLAYER_ERROR_CANNOT_OPEN_FILE, "%s", name);
         else
-            TONILO_LOG_ERROR(36001, "%s", name);
+            TONILO_LOG_ERROR(PLAYER_ERROR_FILE_MISSING, "%s", name);
         return false;
     }
     return OpenSource(stream, true, name, nullptr);
@@ -346,7 +347,7 @@ bool Player::OpenSource(ByteStream* stream, bool streamOwned, const char* name,
     streamOwned_ = streamOwned;
     decoderOwned_ = decoder == nullptr;
     if (!decoder && (!host_ || !host_->CreateDecoder(&decoder, name, nullptr) || !decoder)) {
-        TONILO_LOG_ERROR(36003, "%s", name ? name : "");
+        TONILO_LOG_ERROR(PLAYER_ERROR_NO_DECODER, "%s", name ? name : "");
         decoderOwned_ = false;
         ReleaseSource();
         return false;
@@ -355,7 +356,7 @@ bool Player::OpenSource(ByteStream* stream, bool streamOwned, const char* name,
     std::memset(&info_, 0, sizeof info_);
     bool opened = decoder_.Open(stream_, &info_);
     if (!opened)
-        TONILO_LOG_ERROR_CODE(36004);
+        TONILO_LOG_ERROR_CODE(PLAYER_ERROR_CANNOT_OPEN_DECODER);
     outputBytesPerSecond_ = static_cast<uint32_t>(info_.format.wBitsPerSample) *
                             info_.format.nChannels * info_.format.nSamplesPerSec / 8;
     ScanFilter* scan = nullptr;

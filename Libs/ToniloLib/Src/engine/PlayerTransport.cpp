@@ -7,6 +7,7 @@
 
 #include "Libs/ToniloLib/Src/EngineState.h"
 #include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "Libs/ToniloLib/Src/components/EngineErrors.h"
 #include "platform/Tick.h"
 
 namespace tonilo {
@@ -59,7 +60,7 @@ bool Player::Prime() {
         }
         buffer.size = bufferSize_;
         if (!tail_->Process(&buffer)) {
-            TONILO_LOG_ERROR_CODE(36006);
+            TONILO_LOG_ERROR_CODE(PLAYER_ERROR_FILTERING);
             return false;
         }
         if (!renderer_.Write(index, buffer.used))
@@ -102,7 +103,7 @@ bool Player::DoPlay() {
         mainLock_.Enter();
         if (!renderer_.Open(&format, bufferSize_)) {
             GetErrorLog().Clear();
-            TONILO_LOG_ERROR(36005, "%d Hz, %d bit, %d ch", static_cast<int>(format.nSamplesPerSec),
+            TONILO_LOG_ERROR(PLAYER_ERROR_CANNOT_OPEN_DEVICE, "%d Hz, %d bit, %d ch", static_cast<int>(format.nSamplesPerSec),
                              format.wBitsPerSample, format.nChannels);
             return false;
         }
@@ -281,7 +282,7 @@ bool Player::OnData(uint8_t* header, uint32_t bufferSize) {
         endSeen_ = false;
         buffer->size = bufferSize_;
         if (!tail_->Process(buffer)) {
-            TONILO_LOG_ERROR_CODE(36006);
+            TONILO_LOG_ERROR_CODE(PLAYER_ERROR_FILTERING);
             return false;
         }
         buffer->size = buffer->used; // the header's dwBufferLength

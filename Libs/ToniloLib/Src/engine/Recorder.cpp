@@ -10,6 +10,7 @@
 
 #include "Libs/ToniloLib/Src/ErrorLog.h"
 #include "Libs/ToniloLib/Src/NullEncoder.h"
+#include "Libs/ToniloLib/Src/components/EngineErrors.h"
 #include "Libs/ToniloLib/Src/engine/RecordingRecovery.h"
 #include "formats/streams/StreamFactory.h"
 #include "platform/Tick.h"
@@ -245,7 +246,7 @@ bool Recorder::DoOpen(const OpenBlock& block) {
     if (block.hasFile) {
         int descriptor = file_.Create(block.fileName);
         if (descriptor < 0) {
-            TONILO_LOG_ERROR(37002, "%s (%d)", block.fileName.c_str(), errno);
+            TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_CREATE_FILE, "%s (%d)", block.fileName.c_str(), errno);
             return false;
         }
         fileName_ = block.fileName;
@@ -264,7 +265,7 @@ bool Recorder::DoOpen(const OpenBlock& block) {
     else
         encoder = new (std::nothrow) NullEncoder();
     if (!encoder) {
-        TONILO_LOG_ERROR(37000, "%s", block.hasEncoder ? block.encoderName.c_str() : "");
+        TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_CREATE_ENCODER, "%s", block.hasEncoder ? block.encoderName.c_str() : "");
         Close();
         return false;
     }
@@ -273,7 +274,7 @@ bool Recorder::DoOpen(const OpenBlock& block) {
     format_.format.nBlockAlign = static_cast<uint16_t>(BlockAlignOf(format_.format));
     format_.format.nAvgBytesPerSec = BytesPerSecondOf(format_.format);
     if (!encoder_.Open(stream_, &format_)) {
-        TONILO_LOG_ERROR_CODE(37001);
+        TONILO_LOG_ERROR_CODE(RECORDER_ERROR_CANNOT_OPEN_ENCODER);
         // Released, not closed: an encoder that did not open has nothing to
         // finish, and closing it could write into the file it refused.
         encoder_.Release();
@@ -337,7 +338,7 @@ bool Recorder::DoStart() {
     }
     allocationSize_ = allocationSize;
     if (!capture_.Open(&captureFormat, allocationSize, recordSize)) {
-        TONILO_LOG_ERROR(37004, "%d Hz, %d bit, %d ch",
+        TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_OPEN_DEVICE, "%d Hz, %d bit, %d ch",
                          static_cast<int>(captureFormat.nSamplesPerSec),
                          captureFormat.wBitsPerSample, captureFormat.nChannels);
         return false;
@@ -409,7 +410,7 @@ bool Recorder::DoPrepareFileSize(uint32_t bytes) {
     bool grown = position >= 0 && posix_fallocate(descriptor, 0, bytes) == 0 &&
                  lseek(descriptor, position, SEEK_SET) == position;
     if (!grown) {
-        TONILO_LOG_ERROR(37003, "Needed size = %d kb", static_cast<int>(bytes / 1024));
+        TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_PREPARE_FILE_SIZE, "Needed size = %d kb", static_cast<int>(bytes / 1024));
         return false;
     }
     file_.MarkGrown();
@@ -431,7 +432,7 @@ void Recorder::Close() {
         stream_ = nullptr;
         // The last bytes did not reach the disk: the recording is cut short.
         if (!finished && wasOpen && !failed_) {
-            TONILO_LOG_ERROR_CODE(37005);
+            TONILO_LOG_ERROR_CODE(RECORDER_ERROR_CANNOT_ENCODE);
             writeFailed = true;
         }
     }
@@ -480,7 +481,7 @@ bool Recorder::OnData(uint8_t* buffer, uint32_t byteCount) {
     } timer{processingMicroseconds_};
     AudioBuffer audio{buffer, allocationSize_, byteCount};
     if (chainTail_ && !chainTail_->Process(&audio)) {
-        TONILO_LOG_ERROR_CODE(37006);
+        TONILO_LOG_ERROR_CODE(RECORDER_ERROR_FILTERING);
         failed_ = true;
         capture_.Stop();
         return false;
@@ -490,7 +491,7 @@ bool Recorder::OnData(uint8_t* buffer, uint32_t byteCount) {
         return true;
     }
     if (!encoder_.Encode(&audio)) {
-        TONILO_LOG_ERROR_CODE(37005);
+        TONILO_LOG_ERROR_CODE(RECORDER_ERROR_CANNOT_ENCODE);
         failed_ = true;
         capture_.Stop();
         return false;
@@ -513,7 +514,7 @@ bool Recorder::OnData(uint8_t* buffer, uint32_t byteCount) {
     if (now - lastSyncTick_ >= kRecordingSyncIntervalMs) {
         lastSyncTick_ = now;
         if (!SyncFile()) {
-            TONILO_LOG_ERROR_CODE(37005);
+            TONILO_LOG_ERROR_CODE(RECORDER_ERROR_CANNOT_ENCODE);
             failed_ = true;
             capture_.Stop();
             return false;
