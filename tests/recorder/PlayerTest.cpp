@@ -216,7 +216,7 @@ TEST_F(PlayerTest, OpenFailuresCarryTheirCodes) {
     ASSERT_TRUE(events_.Wait(EVENT_OPENED, &opened));
     EXPECT_EQ(opened.result, 0u);
     EXPECT_EQ(GetErrorLog().GetLastCode(), PLAYER_ERROR_CANNOT_OPEN_DECODER);
-    EXPECT_EQ(player_->GetState(false), PLAYER_CLOSED);
+    EXPECT_EQ(player_->GetState(false), STATE_CLOSED);
 }
 
 TEST_F(PlayerTest, NoOutputDeviceFailsWith36005) {
@@ -239,7 +239,7 @@ TEST_F(PlayerTest, InitCallbackAndStateRendezvous) {
     player_->GetCallback(&function, &context);
     EXPECT_EQ(function, &EventCollector::Callback);
     EXPECT_EQ(context, reinterpret_cast<uintptr_t>(&events_));
-    EXPECT_EQ(player_->GetState(false), PLAYER_CLOSED) << "met the worker";
+    EXPECT_EQ(player_->GetState(false), STATE_CLOSED) << "met the worker";
     ASSERT_TRUE(OpenAndWait(MakeWav("rendezvous", 1)));
     // Queued behind a seek, the rendezvous sees the state after it.
     player_->Seek(100);
@@ -273,7 +273,7 @@ TEST_F(PlayerTest, ACloseOvertakingAStateRendezvousLetsTheCallerGo) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_TRUE(answered) << "GetState still waits for a rendezvous the close dropped";
     reader.join();
-    EXPECT_EQ(state, PLAYER_CLOSED);
+    EXPECT_EQ(state, STATE_CLOSED);
 }
 
 TEST_F(PlayerTest, CloseIsRefusedInFastForwardAndRewind) {
@@ -290,7 +290,7 @@ TEST_F(PlayerTest, CloseIsRefusedInFastForwardAndRewind) {
     EXPECT_EQ(player_->GetState(false), PLAYER_REWINDING);
     ASSERT_TRUE(Command(player_->Rewind(false), EVENT_REWIND));
     ASSERT_TRUE(Command(player_->Close(), EVENT_CLOSED));
-    EXPECT_EQ(player_->GetState(false), PLAYER_CLOSED);
+    EXPECT_EQ(player_->GetState(false), STATE_CLOSED);
     EXPECT_EQ(devices_.OpenOutputs(), 0);
     // The final release still ends a fast forward and its device.
     ASSERT_TRUE(OpenAndWait(path));

@@ -214,7 +214,7 @@ TEST_F(RecorderTest, LevelMonitorRunsTheChainWithoutAFile) {
     EXPECT_EQ(recorder_->GetState(), RECORDER_IDLE);
     EXPECT_EQ(RecordAll(CountingPcm16(8000 * 2)), 1u);
     EXPECT_EQ(probe->seen, 32000u);
-    EXPECT_EQ(recorder_->GetState(), RECORDER_CLOSED);
+    EXPECT_EQ(recorder_->GetState(), STATE_CLOSED);
     EXPECT_TRUE(FolderEntries(folder).empty());
 }
 
@@ -297,7 +297,7 @@ TEST_F(RecorderTest, ExistingNameFailsWith37002) {
     EXPECT_FALSE(OpenRecorder(path.c_str(), "WAV encoder"));
     EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_CANNOT_CREATE_FILE);
     EXPECT_NE(GetErrorLog().Entry(1).text.find(path), std::string::npos);
-    EXPECT_EQ(recorder_->GetState(), RECORDER_CLOSED);
+    EXPECT_EQ(recorder_->GetState(), STATE_CLOSED);
     EXPECT_EQ(FileSize(path), 0);
 }
 
@@ -425,7 +425,7 @@ TEST_F(RecorderTest, PauseKeepsLevelsLiveButRecordsNothing) {
     EXPECT_GT(recorder_->GetDuration(), durationAtPause);
     recorder_->Stop();
     ASSERT_TRUE(events_.Wait(EVENT_CLOSED));
-    EXPECT_EQ(recorder_->GetState(), RECORDER_CLOSED);
+    EXPECT_EQ(recorder_->GetState(), STATE_CLOSED);
 }
 
 TEST_F(RecorderTest, PrepareFileSizeGrowsOnlyWhileIdleAndIsCutBack) {

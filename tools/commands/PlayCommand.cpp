@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "Libs/ToniloLib/Src/EngineState.h"
 #include "Libs/ToniloLib/Src/engine/Player.h"
 #include "formats/FormatRegistry.h"
 #include "platform/audio/SdlWaveDevices.h"

@@ -47,36 +47,6 @@ Player::~Player() {
         tail_->Release();
     if (scanFilter_)
         scanFilter_->Release();
-    if (host_)
-        host_->Release();
-}
-
-uint32_t Player::AddRef() {
-    return static_cast<uint32_t>(++references_);
-}
-
-uint32_t Player::Release() {
-    int32_t remaining = --references_;
-    if (remaining == 0) {
-        worker_.Finish(PLAYER_COMMAND_CLOSE, [this] { DoClose(); });
-        delete this;
-    }
-    return static_cast<uint32_t>(remaining < 0 ? 0 : remaining);
-}
-
-void Player::Notify(uint32_t event, bool success, uint32_t argument) {
-    EngineCallback callback;
-    {
-        CriticalSectionLock guard(mainLock_);
-        callback = callback_;
-    }
-    callback.Notify(this, event, success, argument);
-}
-
-void Player::SetCallback(EngineCallbackFunction function, uintptr_t context) {
-    CriticalSectionLock guard(mainLock_);
-    callback_.function = function;
-    callback_.context = context;
 }
 
 void Player::GetCallback(EngineCallbackFunction* function, uintptr_t* context) {
@@ -111,15 +81,8 @@ void Player::SetFilterChain(AudioFilter* tail) {
     CriticalSectionLock guard(mainLock_);
     if (!tail)
         return;
-    // Find the chain's head and put the ScanFilter before it.
-    AudioFilter* head = tail;
-    head->AddRef();
-    AudioFilter* source = nullptr;
-    while (head->GetSource(&source) && source) {
-        head->Release();
-        head = source;
-        source = nullptr;
-    }
+    // The ScanFilter goes before the chain's head.
+    AudioFilter* head = ChainHead(tail);
     if (scanFilter_ && head != scanFilter_) {
         scanFilter_->AddRef();
         head->SetSource(scanFilter_);
@@ -137,9 +100,7 @@ bool Player::Init(CodecHost* host, bool workerWanted) {
         return false;
     {
         CriticalSectionLock guard(mainLock_);
-        if (host_)
-            host_->Release();
-        host_ = host;
+        ReplaceHost(host);
         volume_ = -1;
     }
     if (!workerWanted) {
@@ -148,14 +109,14 @@ bool Player::Init(CodecHost* host, bool workerWanted) {
     }
     if (worker_.IsRunning())
         return true;
-    if (state_ != PLAYER_CLOSED)
+    if (state_ != STATE_CLOSED)
         return false;
     droppedRendezvous_ = 0;
     return worker_.Start([this](const ThreadMessage& message) { HandleMessage(message); },
                          [this](const ThreadMessage& message) {
                              // Its caller still waits; the close that overtook
                              // the message meets it instead.
-                             if (message.message == PLAYER_COMMAND_RENDEZVOUS)
+                             if (message.message == ENGINE_COMMAND_RENDEZVOUS)
                                  ++droppedRendezvous_;
                              DiscardMessage(message);
                          });
@@ -170,7 +131,7 @@ bool Player::PostOrRun(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 }
 
 bool Player::OpenFile(const char* name) {
-    if (!name || state_ != PLAYER_CLOSED)
+    if (!name || state_ != STATE_CLOSED)
         return false;
     char* copy = CopyName(name);
     if (!copy)
@@ -184,7 +145,7 @@ bool Player::OpenFile(const char* name) {
 }
 
 bool Player::OpenStream(ByteStream* stream, const char* name) {
-    if (!stream || state_ != PLAYER_CLOSED)
+    if (!stream || state_ != STATE_CLOSED)
         return false;
     char* copy = CopyName(name);
     if (!copy)
@@ -199,14 +160,14 @@ bool Player::OpenStream(ByteStream* stream, const char* name) {
 }
 
 bool Player::OpenWithDecoder(ByteStream* stream, AudioDecoder* decoder) {
-    if (!stream || !decoder || state_ != PLAYER_CLOSED)
+    if (!stream || !decoder || state_ != STATE_CLOSED)
         return false;
     return PostOrRun(PLAYER_COMMAND_OPEN_WITH_DECODER, reinterpret_cast<uintptr_t>(stream),
                      reinterpret_cast<intptr_t>(decoder));
 }
 
 bool Player::Close() {
-    return PostOrRun(PLAYER_COMMAND_CLOSE, 0, 0);
+    return PostOrRun(ENGINE_COMMAND_CLOSE, 0, 0);
 }
 bool Player::Play() {
     return PostOrRun(PLAYER_COMMAND_PLAY, 0, 0);
@@ -229,7 +190,7 @@ bool Player::Seek(uint32_t milliseconds) {
 
 uint32_t Player::GetState(bool withoutWaiting) {
     if (withoutWaiting || !worker_.IsRunning() || worker_.IsWorkerThread() ||
-        !worker_.Post(PLAYER_COMMAND_RENDEZVOUS))
+        !worker_.Post(ENGINE_COMMAND_RENDEZVOUS))
         return state_;
     bool met = rendezvous_.WaitForWorker();
     uint32_t state = state_;
@@ -267,7 +228,7 @@ void Player::HandleMessage(const ThreadMessage& message) {
                                    reinterpret_cast<AudioDecoder*>(message.lParam));
         Notify(EVENT_OPENED, result);
         break;
-    case PLAYER_COMMAND_CLOSE:
+    case ENGINE_COMMAND_CLOSE:
         result = DoClose();
         for (; droppedRendezvous_ > 0; --droppedRendezvous_)
             rendezvous_.ParkWorker();
@@ -297,7 +258,7 @@ void Player::HandleMessage(const ThreadMessage& message) {
         result = DoSeek(static_cast<uint32_t>(message.wParam));
         Notify(EVENT_SEEK_FINISHED, result);
         break;
-    case PLAYER_COMMAND_RENDEZVOUS:
+    case ENGINE_COMMAND_RENDEZVOUS:
         rendezvous_.ParkWorker();
         result = true;
         break;
@@ -311,7 +272,7 @@ void Player::HandleMessage(const ThreadMessage& message) {
 
 bool Player::DoOpenFile(const char* name) {
     GetErrorLog().Clear();
-    if (state_ != PLAYER_CLOSED)
+    if (state_ != STATE_CLOSED)
         return false;
     ByteStream* stream = nullptr;
     if (OpenReadStream(&stream, name, kPlayerChunkSize, kPlayerReadAheadSize, true) != 0 ||
@@ -328,14 +289,14 @@ bool Player::DoOpenFile(const char* name) {
 
 bool Player::DoOpenStream(ByteStream* stream, const char* name) {
     GetErrorLog().Clear();
-    if (state_ != PLAYER_CLOSED)
+    if (state_ != STATE_CLOSED)
         return false;
     return OpenSource(stream, false, name, nullptr);
 }
 
 bool Player::DoOpenWithDecoder(ByteStream* stream, AudioDecoder* decoder) {
     GetErrorLog().Clear();
-    if (state_ != PLAYER_CLOSED)
+    if (state_ != STATE_CLOSED)
         return false;
     return OpenSource(stream, false, nullptr, decoder);
 }
@@ -406,7 +367,7 @@ bool Player::DoClose() {
     GetErrorLog().Clear();
     {
         CriticalSectionLock guard(mainLock_);
-        if (state_ == PLAYER_CLOSED)
+        if (state_ == STATE_CLOSED)
             return true;
         // Closing stops first, and Stop refuses fast forward and rewinding:
         // they end by their own switch. (The final release still ends them,
@@ -423,7 +384,7 @@ bool Player::DoClose() {
             scanFilter_->Release();
         scanFilter_ = nullptr;
         scanStart_ = 0;
-        state_ = PLAYER_CLOSED;
+        state_ = STATE_CLOSED;
     }
     return true;
 }

@@ -72,7 +72,7 @@ bool Player::Prime() {
 
 bool Player::DoPlay() {
     CriticalSectionLock guard(mainLock_);
-    if (state_ == PLAYER_CLOSED)
+    if (state_ == STATE_CLOSED)
         return false;
     switch (Mode()) {
     case MODE_RUNNING:
@@ -131,7 +131,7 @@ bool Player::DoPause() {
 bool Player::DoStop() {
     GetErrorLog().Clear();
     CriticalSectionLock guard(mainLock_);
-    if (state_ == PLAYER_CLOSED)
+    if (state_ == STATE_CLOSED)
         return false;
     switch (Mode()) {
     case MODE_RUNNING:
@@ -157,7 +157,7 @@ bool Player::SeekLocked(uint32_t milliseconds) {
 bool Player::DoSeek(uint32_t milliseconds) {
     GetErrorLog().Clear();
     CriticalSectionLock guard(mainLock_);
-    if (state_ == PLAYER_CLOSED)
+    if (state_ == STATE_CLOSED)
         return false;
     return SeekLocked(milliseconds);
 }
@@ -197,7 +197,7 @@ uint32_t Player::GetPosition() {
 bool Player::DoFastForward(bool on) {
     GetErrorLog().Clear();
     CriticalSectionLock guard(mainLock_);
-    if (state_ == PLAYER_CLOSED)
+    if (state_ == STATE_CLOSED)
         return false;
     uint32_t mode = Mode();
     if (mode == MODE_FAST_FORWARD && on)
@@ -230,7 +230,7 @@ bool Player::DoFastForward(bool on) {
 bool Player::DoRewind(bool on) {
     GetErrorLog().Clear();
     CriticalSectionLock guard(mainLock_);
-    if (state_ == PLAYER_CLOSED)
+    if (state_ == STATE_CLOSED)
         return false;
     if (on) {
         if (Mode() == MODE_REWIND)
@@ -254,7 +254,7 @@ bool Player::DoRewind(bool on) {
     state_ = PLAYER_PAUSED;
     bool sought = SeekLocked(target);
     scanStart_ = 0;
-    if ((savedState_ & 14) == MODE_RUNNING) {
+    if (ModeOf(savedState_) == MODE_RUNNING) {
         // Resume as Play does from a pause with a pending seek.
         ResetRenderer();
         bool primed = Prime();
@@ -310,7 +310,7 @@ bool Player::OnStopped() {
         position_ = 0;
         if (scanFilter_)
             scanFilter_->Control(CTL_BYPASS, 1, 0);
-        if (state_ != PLAYER_CLOSED)
+        if (state_ != STATE_CLOSED)
             state_ = state_ & STATE_OPENED;
         endOfStream = endOfStream_;
     }

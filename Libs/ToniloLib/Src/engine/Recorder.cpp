@@ -43,38 +43,8 @@ Recorder::Recorder() {
 Recorder::~Recorder() {
     capture_.Stop();
     capture_.JoinThreads();
-    if (host_)
-        host_->Release();
     if (chainTail_)
         chainTail_->Release();
-}
-
-uint32_t Recorder::AddRef() {
-    return static_cast<uint32_t>(++references_);
-}
-
-uint32_t Recorder::Release() {
-    int32_t remaining = --references_;
-    if (remaining == 0) {
-        worker_.Finish(RECORDER_COMMAND_STOP, [this] { DoStop(); });
-        delete this;
-    }
-    return static_cast<uint32_t>(remaining < 0 ? 0 : remaining);
-}
-
-void Recorder::Notify(uint32_t event, bool success, uint32_t argument) {
-    EngineCallback callback;
-    {
-        CriticalSectionLock guard(mainLock_);
-        callback = callback_;
-    }
-    callback.Notify(this, event, success, argument);
-}
-
-void Recorder::SetCallback(EngineCallbackFunction function, uintptr_t context) {
-    CriticalSectionLock guard(mainLock_);
-    callback_.function = function;
-    callback_.context = context;
 }
 
 void Recorder::SetFilterChain(AudioFilter* tail) {
@@ -141,7 +111,7 @@ bool Recorder::Open(const RecorderOpenParameters* parameters, CodecHost* host, b
     }
     if (!worker_.IsRunning()) {
         GetErrorLog().Clear();
-        if (state_ != RECORDER_CLOSED ||
+        if (state_ != STATE_CLOSED ||
             !worker_.Start([this](const ThreadMessage& message) { HandleMessage(message); },
                            &Recorder::DiscardMessage)) {
             LOG_INTERNAL("worker");
@@ -175,7 +145,7 @@ bool Recorder::PrepareFileSize(uint32_t bytes) {
     return PostOrRun(RECORDER_COMMAND_PREPARE_FILE_SIZE, bytes);
 }
 bool Recorder::Stop() {
-    return PostOrRun(RECORDER_COMMAND_STOP, 0);
+    return PostOrRun(ENGINE_COMMAND_CLOSE, 0);
 }
 
 void Recorder::DiscardMessage(const ThreadMessage& message) {
@@ -194,7 +164,7 @@ bool Recorder::HandleMessage(const ThreadMessage& message) {
         auto* block = reinterpret_cast<OpenBlock*>(message.lParam);
         bool opened = false;
         if (block) {
-            if (state_ == RECORDER_CLOSED) {
+            if (state_ == STATE_CLOSED) {
                 opened = DoOpen(*block);
             } else {
                 block->host->Release();
@@ -205,7 +175,7 @@ bool Recorder::HandleMessage(const ThreadMessage& message) {
         result = opened;
         break;
     }
-    case RECORDER_COMMAND_STOP:
+    case ENGINE_COMMAND_CLOSE:
         result = DoStop();
         break;
     case RECORDER_COMMAND_START:
@@ -229,14 +199,12 @@ bool Recorder::HandleMessage(const ThreadMessage& message) {
 bool Recorder::DoOpen(const OpenBlock& block) {
     GetErrorLog().Clear();
     CriticalSectionLock guard(mainLock_);
-    if (state_ != RECORDER_CLOSED) {
+    if (state_ != STATE_CLOSED) {
         block.host->Release();
         LOG_INTERNAL("already open");
         return false;
     }
-    if (host_)
-        host_->Release();
-    host_ = block.host;
+    ReplaceHost(block.host);
     format_ = block.format;
     finishedFileName_.clear();
     // Close keeps a file only when something was recorded into it; a failed
@@ -308,14 +276,7 @@ bool Recorder::DoStart() {
     }
     WAVEFORMATEX captureFormat{};
     if (chainTail_) {
-        AudioFilter* head = chainTail_;
-        head->AddRef();
-        AudioFilter* source = nullptr;
-        while (head->GetSource(&source) && source) {
-            head->Release();
-            head = source;
-            source = nullptr;
-        }
+        AudioFilter* head = ChainHead(chainTail_);
         head->GetInputFormat(&captureFormat);
         head->Release();
     } else {
@@ -420,7 +381,7 @@ bool Recorder::DoPrepareFileSize(uint32_t bytes) {
 
 void Recorder::Close() {
     // Only a recorder that got open has a file whose end can fail to be written.
-    const bool wasOpen = state_ != RECORDER_CLOSED;
+    const bool wasOpen = state_ != STATE_CLOSED;
     bool finished = !encoder_.HasCodec() || encoder_.Close();
     encoder_.Release();
     encoder_.SetCodec(nullptr);
@@ -446,7 +407,7 @@ void Recorder::Close() {
         finishedFileName_ = file_.Finish(keep);
     }
     fileName_.clear();
-    state_ = RECORDER_CLOSED;
+    state_ = STATE_CLOSED;
 }
 
 bool Recorder::SyncFile() {
