@@ -14,6 +14,7 @@
 #include "Libs/ToniloLib/Src/components/EngineErrors.h"
 #include "Libs/ToniloLib/Src/engine/Recorder.h"
 #include "SimulatedDeviceTest.h"
+#include "codecs/include/RefCounted.h"
 
 namespace tonilo::test {
 namespace {
@@ -38,9 +39,9 @@ protected:
 };
 
 // An encoder that accepts everything and then stops accepting.
-class FailingEncoder : public AudioEncoder {
+class FailingEncoder : public AudioEncoder, private RefCounted {
 public:
-    explicit FailingEncoder(int acceptBuffers) : accept_(acceptBuffers) {}
+    explicit FailingEncoder(int acceptBuffers) : RefCounted(1), accept_(acceptBuffers) {}
     bool Open(ByteStream* stream, const RecordingFormat* format) override {
         stream_ = stream;
         format_ = format->format;
@@ -58,9 +59,9 @@ public:
         return true;
     }
     bool Close() override { return true; }
-    uint32_t AddRef() override { return ++references_; }
+    uint32_t AddRef() override { return AddReference(); }
     uint32_t Release() override {
-        uint32_t left = --references_;
+        uint32_t left = DropReference();
         if (left == 0)
             delete this;
         return left;
@@ -70,7 +71,6 @@ private:
     int accept_;
     ByteStream* stream_ = nullptr;
     WAVEFORMATEX format_{};
-    uint32_t references_ = 1;
 };
 
 // An encoder that writes a header and then refuses to open; counts the Close
@@ -93,9 +93,9 @@ std::atomic<int> UnopenableEncoder::closes{0};
 
 // The linked registry, plus "Failing encoder" which takes two buffers and
 // "Unopenable encoder".
-class TestHost : public CodecHost {
+class TestHost : public CodecHost, private RefCounted {
 public:
-    TestHost() : registry_(CreateLinkedFormatRegistry()) {}
+    TestHost() : RefCounted(1), registry_(CreateLinkedFormatRegistry()) {}
     bool CreateDecoder(AudioDecoder** decoder, const char* fileName, const char* entry) override {
         return registry_->CreateDecoder(decoder, fileName, entry);
     }
@@ -113,10 +113,10 @@ public:
     bool CreateFilter(AudioFilter** filter, const char* name) override {
         return registry_->CreateFilter(filter, name);
     }
-    uint32_t References() const { return references_; }
-    uint32_t AddRef() override { return ++references_; }
+    uint32_t References() const { return ReferenceCount(); }
+    uint32_t AddRef() override { return AddReference(); }
     uint32_t Release() override {
-        uint32_t left = --references_;
+        uint32_t left = DropReference();
         if (left == 0) {
             registry_->Release();
             delete this;
@@ -127,7 +127,6 @@ public:
 private:
     ~TestHost() override = default;
     FormatRegistry* registry_;
-    std::atomic<uint32_t> references_{1};
 };
 
 class RecorderTest : public SimulatedDeviceTest {
