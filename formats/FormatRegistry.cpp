@@ -69,7 +69,9 @@ FormatRegistry::~FormatRegistry() {
     }
 }
 
-uint32_t FormatRegistry::AddRef() { return AddReference(); }
+uint32_t FormatRegistry::AddRef() {
+    return AddReference();
+}
 
 uint32_t FormatRegistry::Release() {
     uint32_t remaining = DropReference();

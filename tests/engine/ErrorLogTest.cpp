@@ -99,8 +99,8 @@ TEST_F(ErrorLogTest, ThreadsAddingAtOnceKeepTheLogWhole) {
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([this, t] {
             for (int i = 0; i < 500; ++i) {
-                log.AddCode("t.cpp", static_cast<uint32_t>(i), PLAYER_ERROR_LIBRARY + t, "thread %d",
-                            t);
+                log.AddCode("t.cpp", static_cast<uint32_t>(i), PLAYER_ERROR_LIBRARY + t,
+                            "thread %d", t);
                 if (i % 50 == 0)
                     log.Clear();
             }
@@ -109,7 +109,8 @@ TEST_F(ErrorLogTest, ThreadsAddingAtOnceKeepTheLogWhole) {
         thread.join();
     EXPECT_LE(log.Count(), 8u);
     for (uint32_t n = 1; n <= log.Count(); ++n)
-        EXPECT_EQ(log.Entry(n).text, "thread " + std::to_string(log.Entry(n).code - PLAYER_ERROR_LIBRARY));
+        EXPECT_EQ(log.Entry(n).text,
+                  "thread " + std::to_string(log.Entry(n).code - PLAYER_ERROR_LIBRARY));
 }
 
 } // namespace

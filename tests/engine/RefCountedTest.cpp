@@ -32,23 +32,23 @@ TEST_P(RefCountedDeathTest, StopsAtTheFaultyCall) {
 
 INSTANTIATE_TEST_SUITE_P(
     Miscounts, RefCountedDeathTest,
-    ::testing::Values(
-        MiscountCase{"FilterReleasedWithoutAReference",
-                     [] { (new PassThroughFilter())->Release(); }, "released past zero"},
-        MiscountCase{"FilterDestroyedWhileAChainHoldsIt",
-                     [] {
-                         auto* filter = new PassThroughFilter();
-                         filter->AddRef();
-                         delete filter;
-                     },
-                     "destroyed while still referenced"},
-        MiscountCase{"EncoderDestroyedAfterASecondReference",
-                     [] {
-                         auto* encoder = new NullEncoder();
-                         encoder->AddRef();
-                         delete encoder;
-                     },
-                     "destroyed while still referenced"}),
+    ::testing::Values(MiscountCase{"FilterReleasedWithoutAReference",
+                                   [] { (new PassThroughFilter())->Release(); },
+                                   "released past zero"},
+                      MiscountCase{"FilterDestroyedWhileReferenced",
+                                   [] {
+                                       auto* filter = new PassThroughFilter();
+                                       filter->AddRef();
+                                       delete filter;
+                                   },
+                                   "destroyed while still referenced"},
+                      MiscountCase{"EncoderDestroyedAfterASecondReference",
+                                   [] {
+                                       auto* encoder = new NullEncoder();
+                                       encoder->AddRef();
+                                       delete encoder;
+                                   },
+                                   "destroyed while still referenced"}),
     [](const ::testing::TestParamInfo<MiscountCase>& info) { return info.param.name; });
 
 TEST(RefCounted, CountsAcrossThreadsAndDestroysOnTheLastRelease) {

@@ -82,7 +82,9 @@ uint32_t AudioFilter::Control(uint32_t command, uint32_t a, uint32_t b) {
     }
 }
 
-uint32_t AudioFilter::AddRef() { return AddReference(); }
+uint32_t AudioFilter::AddRef() {
+    return AddReference();
+}
 
 uint32_t AudioFilter::Release() {
     uint32_t remaining = DropReference();

@@ -103,8 +103,9 @@ bool Player::DoPlay() {
         mainLock_.Enter();
         if (!renderer_.Open(&format, bufferSize_)) {
             GetErrorLog().Clear();
-            TONILO_LOG_ERROR(PLAYER_ERROR_CANNOT_OPEN_DEVICE, "%d Hz, %d bit, %d ch", static_cast<int>(format.nSamplesPerSec),
-                             format.wBitsPerSample, format.nChannels);
+            TONILO_LOG_ERROR(PLAYER_ERROR_CANNOT_OPEN_DEVICE, "%d Hz, %d bit, %d ch",
+                             static_cast<int>(format.nSamplesPerSec), format.wBitsPerSample,
+                             format.nChannels);
             return false;
         }
         if (volume_ >= 0)

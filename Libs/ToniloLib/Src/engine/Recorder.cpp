@@ -214,7 +214,8 @@ bool Recorder::DoOpen(const OpenBlock& block) {
     if (block.hasFile) {
         int descriptor = file_.Create(block.fileName);
         if (descriptor < 0) {
-            TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_CREATE_FILE, "%s (%d)", block.fileName.c_str(), errno);
+            TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_CREATE_FILE, "%s (%d)", block.fileName.c_str(),
+                             errno);
             return false;
         }
         fileName_ = block.fileName;
@@ -233,7 +234,8 @@ bool Recorder::DoOpen(const OpenBlock& block) {
     else
         encoder = new (std::nothrow) NullEncoder();
     if (!encoder) {
-        TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_CREATE_ENCODER, "%s", block.hasEncoder ? block.encoderName.c_str() : "");
+        TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_CREATE_ENCODER, "%s",
+                         block.hasEncoder ? block.encoderName.c_str() : "");
         Close();
         return false;
     }
@@ -371,7 +373,8 @@ bool Recorder::DoPrepareFileSize(uint32_t bytes) {
     bool grown = position >= 0 && posix_fallocate(descriptor, 0, bytes) == 0 &&
                  lseek(descriptor, position, SEEK_SET) == position;
     if (!grown) {
-        TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_PREPARE_FILE_SIZE, "Needed size = %d kb", static_cast<int>(bytes / 1024));
+        TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_PREPARE_FILE_SIZE, "Needed size = %d kb",
+                         static_cast<int>(bytes / 1024));
         return false;
     }
     file_.MarkGrown();
