@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <thread>
 #include <vector>
 
@@ -18,6 +19,10 @@ struct MiscountCase {
     std::function<void()> fault;
     const char* message;
 };
+
+void PrintTo(const MiscountCase& miscount, std::ostream* out) {
+    *out << miscount.name;
+}
 
 class RefCountedDeathTest : public ::testing::TestWithParam<MiscountCase> {};
 
@@ -49,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
                                        delete encoder;
                                    },
                                    "destroyed while still referenced"}),
-    [](const ::testing::TestParamInfo<MiscountCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<MiscountCase>& miscount) { return miscount.param.name; });
 
 TEST(RefCounted, CountsAcrossThreadsAndDestroysOnTheLastRelease) {
     auto* filter = new PassThroughFilter();

@@ -20,6 +20,14 @@ uint32_t EngineBase::Release() {
     return remaining;
 }
 
+bool EngineBase::PostOrRun(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (worker_.IsRunning())
+        return worker_.Post(message, wParam, lParam);
+    // The command's own result, not the state afterwards: that may already
+    // have moved on (a capture that failed at once), and the log is shared.
+    return HandleMessage(ThreadMessage{message, wParam, lParam});
+}
+
 void EngineBase::SetCallback(EngineCallbackFunction function, uintptr_t context) {
     CriticalSectionLock guard(mainLock_);
     callback_.function = function;

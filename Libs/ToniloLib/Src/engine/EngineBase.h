@@ -34,9 +34,14 @@ protected:
     // Releases the host, after the derived engine has let go of its codecs.
     ~EngineBase() override;
 
+    // Runs one command; its result is the command's.
+    virtual bool HandleMessage(const ThreadMessage& message) = 0;
     // What ENGINE_COMMAND_CLOSE does, run on the releasing thread when the
     // engine has no worker.
     virtual void CloseForRelease() = 0;
+    // Posts the command to the worker (the result says whether it was
+    // posted), or without a worker runs it at once and returns its own result.
+    bool PostOrRun(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
     // Calls back outside the main lock with the callback read under it.
     void Notify(uint32_t event, bool success, uint32_t argument = 0);
     // Takes over the host reference and lets go of the previous host.

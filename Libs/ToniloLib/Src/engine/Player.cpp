@@ -122,14 +122,6 @@ bool Player::Init(CodecHost* host, bool workerWanted) {
                          });
 }
 
-bool Player::PostOrRun(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (worker_.IsRunning())
-        return worker_.Post(message, wParam, lParam);
-    ThreadMessage direct{message, wParam, lParam};
-    HandleMessage(direct);
-    return lastDirectResult_;
-}
-
 bool Player::OpenFile(const char* name) {
     if (!name || state_ != STATE_CLOSED)
         return false;
@@ -167,25 +159,25 @@ bool Player::OpenWithDecoder(ByteStream* stream, AudioDecoder* decoder) {
 }
 
 bool Player::Close() {
-    return PostOrRun(ENGINE_COMMAND_CLOSE, 0, 0);
+    return PostOrRun(ENGINE_COMMAND_CLOSE);
 }
 bool Player::Play() {
-    return PostOrRun(PLAYER_COMMAND_PLAY, 0, 0);
+    return PostOrRun(PLAYER_COMMAND_PLAY);
 }
 bool Player::Stop() {
-    return PostOrRun(PLAYER_COMMAND_STOP, 0, 0);
+    return PostOrRun(PLAYER_COMMAND_STOP);
 }
 bool Player::Pause() {
-    return PostOrRun(PLAYER_COMMAND_PAUSE, 0, 0);
+    return PostOrRun(PLAYER_COMMAND_PAUSE);
 }
 bool Player::FastForward(bool on) {
-    return PostOrRun(PLAYER_COMMAND_FAST_FORWARD, on, 0);
+    return PostOrRun(PLAYER_COMMAND_FAST_FORWARD, on);
 }
 bool Player::Rewind(bool on) {
-    return PostOrRun(PLAYER_COMMAND_REWIND, on, 0);
+    return PostOrRun(PLAYER_COMMAND_REWIND, on);
 }
 bool Player::Seek(uint32_t milliseconds) {
-    return PostOrRun(PLAYER_COMMAND_SEEK, milliseconds, 0);
+    return PostOrRun(PLAYER_COMMAND_SEEK, milliseconds);
 }
 
 uint32_t Player::GetState(bool withoutWaiting) {
@@ -206,7 +198,7 @@ void Player::DiscardMessage(const ThreadMessage& message) {
         delete[] reinterpret_cast<char*>(message.lParam);
 }
 
-void Player::HandleMessage(const ThreadMessage& message) {
+bool Player::HandleMessage(const ThreadMessage& message) {
     bool result = false;
     switch (message.message) {
     case PLAYER_COMMAND_OPEN_FILE: {
@@ -265,7 +257,7 @@ void Player::HandleMessage(const ThreadMessage& message) {
     default:
         break;
     }
-    lastDirectResult_ = result;
+    return result;
 }
 
 // --- Opening and closing -----------------------------------------------------

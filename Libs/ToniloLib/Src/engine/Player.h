@@ -82,8 +82,7 @@ public:
 
 private:
     Player();
-    bool PostOrRun(uint32_t message, uintptr_t wParam, intptr_t lParam);
-    void HandleMessage(const ThreadMessage& message);
+    bool HandleMessage(const ThreadMessage& message) override;
     static void DiscardMessage(const ThreadMessage& message);
     void CloseForRelease() override { DoClose(); }
 
@@ -131,7 +130,6 @@ private:
     uint32_t savedState_ = 0;
     uint32_t outputBytesPerSecond_ = 0;
     std::atomic<bool> endOfStream_{false};
-    bool lastDirectResult_ = false; // result of a command run without a worker
 };
 
 } // namespace tonilo

@@ -127,25 +127,17 @@ bool Recorder::Open(const RecorderOpenParameters* parameters, CodecHost* host, b
     return true;
 }
 
-bool Recorder::PostOrRun(uint32_t message, uintptr_t wParam) {
-    if (worker_.IsRunning())
-        return worker_.Post(message, wParam, 0);
-    // Without a worker the command's own result: the state may already have
-    // moved on (a capture that failed at once) and the log is shared.
-    return HandleMessage(ThreadMessage{message, wParam, 0});
-}
-
 bool Recorder::Start() {
-    return PostOrRun(RECORDER_COMMAND_START, 0);
+    return PostOrRun(RECORDER_COMMAND_START);
 }
 bool Recorder::Pause() {
-    return PostOrRun(RECORDER_COMMAND_PAUSE, 0);
+    return PostOrRun(RECORDER_COMMAND_PAUSE);
 }
 bool Recorder::PrepareFileSize(uint32_t bytes) {
     return PostOrRun(RECORDER_COMMAND_PREPARE_FILE_SIZE, bytes);
 }
 bool Recorder::Stop() {
-    return PostOrRun(ENGINE_COMMAND_CLOSE, 0);
+    return PostOrRun(ENGINE_COMMAND_CLOSE);
 }
 
 void Recorder::DiscardMessage(const ThreadMessage& message) {

@@ -88,8 +88,7 @@ private:
     struct OpenBlock;
 
     Recorder();
-    bool PostOrRun(uint32_t message, uintptr_t wParam);
-    bool HandleMessage(const ThreadMessage& message);
+    bool HandleMessage(const ThreadMessage& message) override;
     static void DiscardMessage(const ThreadMessage& message);
 
     bool DoOpen(const OpenBlock& block);
