@@ -53,7 +53,7 @@ protected:
 
 private:
     std::atomic<int32_t> count_;
-    const int32_t initial_;
+    [[maybe_unused]] const int32_t initial_; // read by the checks only
 };
 
 } // namespace tonilo
