@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Libs/ToniloLib/Src/CodecHost.h"
+#include "Libs/ToniloLib/Src/components/CodecHost.h"
 #include "codecs/include/RefCounted.h"
 
 namespace tonilo {

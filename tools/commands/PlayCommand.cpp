@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "Libs/ToniloLib/Src/EngineState.h"
 #include "Libs/ToniloLib/Src/engine/Player.h"
+#include "Libs/ToniloLib/Src/worker/EngineState.h"
 #include "formats/FormatRegistry.h"
 #include "platform/audio/SdlWaveDevices.h"
 #include "tools/ToolCommand.h"

@@ -9,12 +9,12 @@
 #include <atomic>
 #include <cstdint>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
-#include "Libs/ToniloLib/Src/CodecHost.h"
-#include "Libs/ToniloLib/Src/DeviceSink.h"
-#include "Libs/ToniloLib/Src/EngineCallback.h"
-#include "Libs/ToniloLib/Src/EngineState.h"
-#include "Libs/ToniloLib/Src/EngineWorker.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/CodecHost.h"
+#include "Libs/ToniloLib/Src/components/DeviceSink.h"
+#include "Libs/ToniloLib/Src/components/EngineCallback.h"
+#include "Libs/ToniloLib/Src/worker/EngineState.h"
+#include "Libs/ToniloLib/Src/worker/EngineWorker.h"
 #include "codecs/include/RefCounted.h"
 #include "platform/CriticalSection.h"
 

@@ -17,11 +17,11 @@
 #include <atomic>
 #include <cstdint>
 
-#include "Libs/ToniloLib/Src/LockedCodec.h"
-#include "Libs/ToniloLib/Src/StateRendezvous.h"
+#include "Libs/ToniloLib/Src/components/LockedCodec.h"
 #include "Libs/ToniloLib/Src/engine/EngineBase.h"
 #include "Libs/ToniloLib/Src/engine/ScanFilter.h"
 #include "Libs/ToniloLib/Src/engine/WaveRenderer.h"
+#include "Libs/ToniloLib/Src/worker/StateRendezvous.h"
 
 namespace tonilo {
 

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "Libs/ToniloLib/Src/EngineState.h"
-#include "Libs/ToniloLib/Src/ErrorLog.h"
 #include "Libs/ToniloLib/Src/components/EngineErrors.h"
+#include "Libs/ToniloLib/Src/worker/EngineState.h"
+#include "platform/ErrorLog.h"
 #include "platform/Tick.h"
 
 namespace tonilo {
@@ -60,7 +60,7 @@ bool Player::Prime() {
         }
         buffer.size = bufferSize_;
         if (!tail_->Process(&buffer)) {
-            TONILO_LOG_ERROR_CODE(PLAYER_ERROR_FILTERING);
+            TONILO_LOG_ERROR(PLAYER_ERROR_FILTERING);
             return false;
         }
         if (!renderer_.Write(index, buffer.used))
@@ -283,7 +283,7 @@ bool Player::OnData(uint8_t* header, uint32_t bufferSize) {
         endSeen_ = false;
         buffer->size = bufferSize_;
         if (!tail_->Process(buffer)) {
-            TONILO_LOG_ERROR_CODE(PLAYER_ERROR_FILTERING);
+            TONILO_LOG_ERROR(PLAYER_ERROR_FILTERING);
             return false;
         }
         buffer->size = buffer->used; // the header's dwBufferLength

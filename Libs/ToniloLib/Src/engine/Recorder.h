@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <string>
 
-#include "Libs/ToniloLib/Src/LockedCodec.h"
+#include "Libs/ToniloLib/Src/components/LockedCodec.h"
 #include "Libs/ToniloLib/Src/engine/CaptureSource.h"
 #include "Libs/ToniloLib/Src/engine/EngineBase.h"
 #include "Libs/ToniloLib/Src/engine/RecordingFile.h"

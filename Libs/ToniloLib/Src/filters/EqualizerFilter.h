@@ -6,7 +6,7 @@
 // filter takes; processing is integer-only in blocks of 256 samples.
 #include <cstdint>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
 
 namespace tonilo {
 

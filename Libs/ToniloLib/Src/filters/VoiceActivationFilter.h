@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
 #include "Libs/ToniloLib/Src/filters/NoiseGate.h"
 
 namespace tonilo {

@@ -1,0 +1,26 @@
+#include "Libs/ToniloLib/Src/components/NullEncoder.h"
+
+#include <cstring>
+
+namespace tonilo {
+
+bool NullEncoder::Open(ByteStream*, const RecordingFormat* format) {
+    if (format)
+        std::memcpy(&format_, format, sizeof(RecordingFormat));
+    return true;
+}
+
+bool NullEncoder::GetFormat(const WAVEFORMATEX** format) {
+    if (format)
+        *format = &format_.format;
+    return true;
+}
+
+uint32_t NullEncoder::Release() {
+    uint32_t remaining = DropReference();
+    if (remaining == 0)
+        delete this;
+    return remaining;
+}
+
+} // namespace tonilo
