@@ -3,7 +3,6 @@
 #include <dlfcn.h>
 #include <strings.h>
 
-#include <cassert>
 #include <cstdio>
 #include <cstring>
 
@@ -50,7 +49,7 @@ std::vector<std::string> ReadExtensionList(const char* list) {
 
 } // namespace
 
-FormatRegistry::FormatRegistry() = default;
+FormatRegistry::FormatRegistry() : RefCounted(1) {}
 
 FormatRegistry::~FormatRegistry() {
     for (FormatLibrary& library : libraries_) {
@@ -59,14 +58,15 @@ FormatRegistry::~FormatRegistry() {
     }
 }
 
-uint32_t FormatRegistry::AddRef() { return static_cast<uint32_t>(++references_); }
+uint32_t FormatRegistry::AddRef() {
+    return AddReference();
+}
 
 uint32_t FormatRegistry::Release() {
-    int32_t remaining = --references_;
-    assert(remaining >= 0);
+    uint32_t remaining = DropReference();
     if (remaining == 0)
         delete this;
-    return static_cast<uint32_t>(remaining);
+    return remaining;
 }
 
 bool FormatRegistry::Init(const char* keyPath, BuiltInTableFunction builtIns) {

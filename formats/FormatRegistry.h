@@ -5,12 +5,12 @@
 // One lock guards every operation: worker threads and the user interface call it
 // concurrently.
 #include <cstdint>
-#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "Libs/ToniloLib/Src/components/CodecHost.h"
+#include "codecs/include/RefCounted.h"
 
 namespace tonilo {
 
@@ -33,7 +33,7 @@ struct FormatLibrary {
 
 using BuiltInTableFunction = const FormatRecord* (*)(uint32_t* count);
 
-class FormatRegistry : public CodecHost {
+class FormatRegistry : public CodecHost, private RefCounted {
 public:
     // Created with one reference.
     FormatRegistry();
@@ -80,7 +80,6 @@ private:
     std::recursive_mutex mutex_;
     std::vector<FormatEntry> entries_;
     std::vector<FormatLibrary> libraries_;
-    std::atomic<int32_t> references_{1};
 };
 
 } // namespace tonilo

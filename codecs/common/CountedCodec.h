@@ -1,21 +1,24 @@
 #pragma once
 // What every codec object of the plug-in interface does alike, written once:
 // each is created with one reference and deletes itself on the Release that
-// takes the count to zero. The bases add no virtual functions,
-// so the interface's function table stays as the host expects it.
+// takes the count to zero (RefCounted checks the count). The bases add no
+// virtual functions, so the interface's function table stays as the host
+// expects it.
 #include <cstdint>
 
-#include "codecs/common/CodecReferences.h"
+#include "codecs/include/RefCounted.h"
 #include "codecs/include/ToniloPlugin.h"
 
 namespace tonilo::codecs {
 
 // Interface with the reference count: Release deletes the object on the
 // last reference.
-template <class Interface> class Counted : public Interface {
+template <class Interface> class Counted : public Interface, private RefCounted {
 public:
+    Counted() : RefCounted(1) {}
+
     uint32_t Release() override {
-        uint32_t left = references_.Drop();
+        uint32_t left = DropReference();
         if (left == 0)
             delete this;
         return left;
@@ -23,10 +26,7 @@ public:
 
 protected:
     ~Counted() override = default;
-    uint32_t AddReference() { return references_.Add(); }
-
-private:
-    CodecReferences references_;
+    using RefCounted::AddReference;
 };
 
 // A decoder with no commands of its own: Command and the forwarded calls

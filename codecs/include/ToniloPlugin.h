@@ -1,5 +1,6 @@
 #pragma once
-// The codec plug-in contract: the one header a codec plug-in includes.
+// The codec plug-in contract, which a codec plug-in includes together with
+// RefCounted.h for its objects' reference counts.
 //
 // A plug-in is a shared library in the program folder's Codecs/ that exports
 //   extern "C" uint32_t ToniloPluginAbi;            // == TONILO_PLUGIN_ABI

@@ -72,7 +72,7 @@ TEST_P(PluginLibrary, ExportsTheAbiWordAndItsFormats) {
     EXPECT_EQ(JoinedExtensions(records[1].extensions), expected.extensions);
     EXPECT_FALSE(getFormats(nullptr, &count, 0));
     // The codec classes stay inside the library.
-    EXPECT_EQ(plugin.Symbol("_ZN6tonilo6codecs15CodecReferences3AddEv"), nullptr);
+    EXPECT_EQ(plugin.Symbol("_ZN6tonilo10RefCounted12AddReferenceEv"), nullptr);
 }
 
 TEST_P(PluginLibrary, EncoderAndDecoderFromTheLibraryRoundTrip) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Libs/ToniloLib/Src/engine/Player.h"
+#include "Libs/ToniloLib/Src/worker/EngineState.h"
 #include "formats/FormatRegistry.h"
 #include "platform/audio/SdlWaveDevices.h"
 #include "tools/ToolCommand.h"

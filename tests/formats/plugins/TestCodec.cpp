@@ -1,8 +1,8 @@
 // A small codec library for the format registry's tests. Built three ways:
 // a good one, one built for another plug-in interface, and one without GetFormats.
-#include <atomic>
 #include <cstring>
 
+#include "codecs/include/RefCounted.h"
 #include "codecs/include/ToniloPlugin.h"
 
 using namespace tonilo;
@@ -32,8 +32,9 @@ public:
     }
 };
 
-class CountingEncoder : public AudioEncoder {
+class CountingEncoder : public AudioEncoder, private RefCounted {
 public:
+    CountingEncoder() : RefCounted(1) {}
     bool Open(ByteStream*, const RecordingFormat*) override { return true; }
     bool Encode(AudioBuffer*) override { return true; }
     uint32_t Command(uint32_t command, uintptr_t, uintptr_t) override {
@@ -44,16 +45,13 @@ public:
         return false;
     }
     bool Close() override { return true; }
-    uint32_t AddRef() override { return ++references_; }
+    uint32_t AddRef() override { return AddReference(); }
     uint32_t Release() override {
-        uint32_t left = --references_;
+        uint32_t left = DropReference();
         if (left == 0)
             delete this;
         return left;
     }
-
-private:
-    std::atomic<uint32_t> references_{1};
 };
 
 bool CreateDecoder(void** object, const void*) {

@@ -1,14 +1,12 @@
 #include "Libs/ToniloLib/Src/components/AudioFilter.h"
 
-#include <cassert>
 #include <cstring>
 
 namespace tonilo {
 
-AudioFilter::~AudioFilter() {
-    // A filter dies only through its final Release (or never got a reference).
-    assert(references_.load() == 0);
-}
+// A filter dies only through its final Release (or never got a reference):
+// RefCounted checks that.
+AudioFilter::~AudioFilter() = default;
 
 bool AudioFilter::SetInputFormat(const WAVEFORMATEX* format) {
     if (!format)
@@ -84,11 +82,12 @@ uint32_t AudioFilter::Control(uint32_t command, uint32_t a, uint32_t b) {
     }
 }
 
-uint32_t AudioFilter::AddRef() { return static_cast<uint32_t>(++references_); }
+uint32_t AudioFilter::AddRef() {
+    return AddReference();
+}
 
 uint32_t AudioFilter::Release() {
-    int32_t remaining = --references_;
-    assert(remaining >= 0);
+    uint32_t remaining = DropReference();
     if (remaining == 0) {
         AudioFilter* source = nullptr;
         {
@@ -100,7 +99,7 @@ uint32_t AudioFilter::Release() {
             source->Release();
         delete this;
     }
-    return static_cast<uint32_t>(remaining);
+    return remaining;
 }
 
 } // namespace tonilo

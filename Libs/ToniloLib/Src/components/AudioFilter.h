@@ -7,9 +7,9 @@
 //
 // A concrete filter overrides the protected hooks; the public operations keep
 // the shape every filter shares (null and empty buffers, source first, bypass).
-#include <atomic>
 #include <cstdint>
 
+#include "codecs/include/RefCounted.h"
 #include "codecs/include/ToniloPlugin.h"
 #include "platform/CriticalSection.h"
 
@@ -21,9 +21,10 @@ constexpr uint32_t CTL_OUT_TO_SRC = 3; // a: bytes at this output -> bytes the h
 constexpr uint32_t CTL_BYPASS = 4;     // a: non-zero bypasses this filter's own transform
 constexpr uint32_t CTL_FIRST_PARAMETER = 17;
 
-class AudioFilter {
+class AudioFilter : private RefCounted {
 public:
-    AudioFilter() = default;
+    // No reference yet: the factory adds the first.
+    AudioFilter() : RefCounted(0) {}
     AudioFilter(const AudioFilter&) = delete;
     AudioFilter& operator=(const AudioFilter&) = delete;
 
@@ -40,7 +41,7 @@ public:
     virtual uint32_t Release();                                         // 8
     virtual ~AudioFilter();                                             // 9
 
-    uint32_t ReferenceCount() const { return references_.load(); }
+    using RefCounted::ReferenceCount;
 
 protected:
     // Whether the filter works on this format (called under the lock).
@@ -63,9 +64,6 @@ protected:
     AudioFilter* source_ = nullptr;
     WAVEFORMATEX inputFormat_{};
     bool bypass_ = false;
-
-private:
-    std::atomic<int32_t> references_{0};
 };
 
 // Block alignment and bytes per second recomputed from the primary fields.

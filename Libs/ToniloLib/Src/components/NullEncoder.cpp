@@ -1,6 +1,5 @@
 #include "Libs/ToniloLib/Src/components/NullEncoder.h"
 
-#include <cassert>
 #include <cstring>
 
 namespace tonilo {
@@ -18,11 +17,10 @@ bool NullEncoder::GetFormat(const WAVEFORMATEX** format) {
 }
 
 uint32_t NullEncoder::Release() {
-    int32_t remaining = --references_;
-    assert(remaining >= 0);
+    uint32_t remaining = DropReference();
     if (remaining == 0)
         delete this;
-    return static_cast<uint32_t>(remaining);
+    return remaining;
 }
 
 } // namespace tonilo

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "Libs/ToniloLib/Src/components/EngineErrors.h"
 #include "Libs/ToniloLib/Src/worker/EngineState.h"
 #include "formats/streams/StreamFactory.h"
 #include "platform/ErrorLog.h"
@@ -46,36 +47,6 @@ Player::~Player() {
         tail_->Release();
     if (scanFilter_)
         scanFilter_->Release();
-    if (host_)
-        host_->Release();
-}
-
-uint32_t Player::AddRef() {
-    return static_cast<uint32_t>(++references_);
-}
-
-uint32_t Player::Release() {
-    int32_t remaining = --references_;
-    if (remaining == 0) {
-        worker_.Finish(PLAYER_COMMAND_CLOSE, [this] { DoClose(); });
-        delete this;
-    }
-    return static_cast<uint32_t>(remaining < 0 ? 0 : remaining);
-}
-
-void Player::Notify(uint32_t event, bool success, uint32_t argument) {
-    EngineCallback callback;
-    {
-        CriticalSectionLock guard(mainLock_);
-        callback = callback_;
-    }
-    callback.Notify(this, event, success, argument);
-}
-
-void Player::SetCallback(EngineCallbackFunction function, uintptr_t context) {
-    CriticalSectionLock guard(mainLock_);
-    callback_.function = function;
-    callback_.context = context;
 }
 
 void Player::GetCallback(EngineCallbackFunction* function, uintptr_t* context) {
@@ -110,15 +81,8 @@ void Player::SetFilterChain(AudioFilter* tail) {
     CriticalSectionLock guard(mainLock_);
     if (!tail)
         return;
-    // Find the chain's head and put the ScanFilter before it.
-    AudioFilter* head = tail;
-    head->AddRef();
-    AudioFilter* source = nullptr;
-    while (head->GetSource(&source) && source) {
-        head->Release();
-        head = source;
-        source = nullptr;
-    }
+    // The ScanFilter goes before the chain's head.
+    AudioFilter* head = ChainHead(tail);
     if (scanFilter_ && head != scanFilter_) {
         scanFilter_->AddRef();
         head->SetSource(scanFilter_);
@@ -136,9 +100,7 @@ bool Player::Init(CodecHost* host, bool workerWanted) {
         return false;
     {
         CriticalSectionLock guard(mainLock_);
-        if (host_)
-            host_->Release();
-        host_ = host;
+        ReplaceHost(host);
         volume_ = -1;
     }
     if (!workerWanted) {
@@ -147,29 +109,21 @@ bool Player::Init(CodecHost* host, bool workerWanted) {
     }
     if (worker_.IsRunning())
         return true;
-    if (state_ != PLAYER_CLOSED)
+    if (state_ != STATE_CLOSED)
         return false;
     droppedRendezvous_ = 0;
     return worker_.Start([this](const ThreadMessage& message) { HandleMessage(message); },
                          [this](const ThreadMessage& message) {
                              // Its caller still waits; the close that overtook
                              // the message meets it instead.
-                             if (message.message == PLAYER_COMMAND_RENDEZVOUS)
+                             if (message.message == ENGINE_COMMAND_RENDEZVOUS)
                                  ++droppedRendezvous_;
                              DiscardMessage(message);
                          });
 }
 
-bool Player::PostOrRun(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (worker_.IsRunning())
-        return worker_.Post(message, wParam, lParam);
-    ThreadMessage direct{message, wParam, lParam};
-    HandleMessage(direct);
-    return lastDirectResult_;
-}
-
 bool Player::OpenFile(const char* name) {
-    if (!name || state_ != PLAYER_CLOSED)
+    if (!name || state_ != STATE_CLOSED)
         return false;
     char* copy = CopyName(name);
     if (!copy)
@@ -183,7 +137,7 @@ bool Player::OpenFile(const char* name) {
 }
 
 bool Player::OpenStream(ByteStream* stream, const char* name) {
-    if (!stream || state_ != PLAYER_CLOSED)
+    if (!stream || state_ != STATE_CLOSED)
         return false;
     char* copy = CopyName(name);
     if (!copy)
@@ -198,37 +152,37 @@ bool Player::OpenStream(ByteStream* stream, const char* name) {
 }
 
 bool Player::OpenWithDecoder(ByteStream* stream, AudioDecoder* decoder) {
-    if (!stream || !decoder || state_ != PLAYER_CLOSED)
+    if (!stream || !decoder || state_ != STATE_CLOSED)
         return false;
     return PostOrRun(PLAYER_COMMAND_OPEN_WITH_DECODER, reinterpret_cast<uintptr_t>(stream),
                      reinterpret_cast<intptr_t>(decoder));
 }
 
 bool Player::Close() {
-    return PostOrRun(PLAYER_COMMAND_CLOSE, 0, 0);
+    return PostOrRun(ENGINE_COMMAND_CLOSE);
 }
 bool Player::Play() {
-    return PostOrRun(PLAYER_COMMAND_PLAY, 0, 0);
+    return PostOrRun(PLAYER_COMMAND_PLAY);
 }
 bool Player::Stop() {
-    return PostOrRun(PLAYER_COMMAND_STOP, 0, 0);
+    return PostOrRun(PLAYER_COMMAND_STOP);
 }
 bool Player::Pause() {
-    return PostOrRun(PLAYER_COMMAND_PAUSE, 0, 0);
+    return PostOrRun(PLAYER_COMMAND_PAUSE);
 }
 bool Player::FastForward(bool on) {
-    return PostOrRun(PLAYER_COMMAND_FAST_FORWARD, on, 0);
+    return PostOrRun(PLAYER_COMMAND_FAST_FORWARD, on);
 }
 bool Player::Rewind(bool on) {
-    return PostOrRun(PLAYER_COMMAND_REWIND, on, 0);
+    return PostOrRun(PLAYER_COMMAND_REWIND, on);
 }
 bool Player::Seek(uint32_t milliseconds) {
-    return PostOrRun(PLAYER_COMMAND_SEEK, milliseconds, 0);
+    return PostOrRun(PLAYER_COMMAND_SEEK, milliseconds);
 }
 
 uint32_t Player::GetState(bool withoutWaiting) {
     if (withoutWaiting || !worker_.IsRunning() || worker_.IsWorkerThread() ||
-        !worker_.Post(PLAYER_COMMAND_RENDEZVOUS))
+        !worker_.Post(ENGINE_COMMAND_RENDEZVOUS))
         return state_;
     bool met = rendezvous_.WaitForWorker();
     uint32_t state = state_;
@@ -244,7 +198,7 @@ void Player::DiscardMessage(const ThreadMessage& message) {
         delete[] reinterpret_cast<char*>(message.lParam);
 }
 
-void Player::HandleMessage(const ThreadMessage& message) {
+bool Player::HandleMessage(const ThreadMessage& message) {
     bool result = false;
     switch (message.message) {
     case PLAYER_COMMAND_OPEN_FILE: {
@@ -266,7 +220,7 @@ void Player::HandleMessage(const ThreadMessage& message) {
                                    reinterpret_cast<AudioDecoder*>(message.lParam));
         Notify(EVENT_OPENED, result);
         break;
-    case PLAYER_COMMAND_CLOSE:
+    case ENGINE_COMMAND_CLOSE:
         result = DoClose();
         for (; droppedRendezvous_ > 0; --droppedRendezvous_)
             rendezvous_.ParkWorker();
@@ -296,30 +250,30 @@ void Player::HandleMessage(const ThreadMessage& message) {
         result = DoSeek(static_cast<uint32_t>(message.wParam));
         Notify(EVENT_SEEK_FINISHED, result);
         break;
-    case PLAYER_COMMAND_RENDEZVOUS:
+    case ENGINE_COMMAND_RENDEZVOUS:
         rendezvous_.ParkWorker();
         result = true;
         break;
     default:
         break;
     }
-    lastDirectResult_ = result;
+    return result;
 }
 
 // --- Opening and closing -----------------------------------------------------
 
 bool Player::DoOpenFile(const char* name) {
     GetErrorLog().Clear();
-    if (state_ != PLAYER_CLOSED)
+    if (state_ != STATE_CLOSED)
         return false;
     ByteStream* stream = nullptr;
     if (OpenReadStream(&stream, name, kPlayerChunkSize, kPlayerReadAheadSize, true) != 0 ||
         !stream) {
         struct stat status;
         if (stat(name, &status) == 0)
-            TONILO_LOG_ERROR(36002, "%s", name);
+            TONILO_LOG_ERROR(PLAYER_ERROR_CANNOT_OPEN_FILE, "%s", name);
         else
-            TONILO_LOG_ERROR(36001, "%s", name);
+            TONILO_LOG_ERROR(PLAYER_ERROR_FILE_MISSING, "%s", name);
         return false;
     }
     return OpenSource(stream, true, name, nullptr);
@@ -327,14 +281,14 @@ bool Player::DoOpenFile(const char* name) {
 
 bool Player::DoOpenStream(ByteStream* stream, const char* name) {
     GetErrorLog().Clear();
-    if (state_ != PLAYER_CLOSED)
+    if (state_ != STATE_CLOSED)
         return false;
     return OpenSource(stream, false, name, nullptr);
 }
 
 bool Player::DoOpenWithDecoder(ByteStream* stream, AudioDecoder* decoder) {
     GetErrorLog().Clear();
-    if (state_ != PLAYER_CLOSED)
+    if (state_ != STATE_CLOSED)
         return false;
     return OpenSource(stream, false, nullptr, decoder);
 }
@@ -346,7 +300,7 @@ bool Player::OpenSource(ByteStream* stream, bool streamOwned, const char* name,
     streamOwned_ = streamOwned;
     decoderOwned_ = decoder == nullptr;
     if (!decoder && (!host_ || !host_->CreateDecoder(&decoder, name, nullptr) || !decoder)) {
-        TONILO_LOG_ERROR(36003, "%s", name ? name : "");
+        TONILO_LOG_ERROR(PLAYER_ERROR_NO_DECODER, "%s", name ? name : "");
         decoderOwned_ = false;
         ReleaseSource();
         return false;
@@ -355,7 +309,7 @@ bool Player::OpenSource(ByteStream* stream, bool streamOwned, const char* name,
     std::memset(&info_, 0, sizeof info_);
     bool opened = decoder_.Open(stream_, &info_);
     if (!opened)
-        TONILO_LOG_ERROR(36004);
+        TONILO_LOG_ERROR(PLAYER_ERROR_CANNOT_OPEN_DECODER);
     outputBytesPerSecond_ = static_cast<uint32_t>(info_.format.wBitsPerSample) *
                             info_.format.nChannels * info_.format.nSamplesPerSec / 8;
     ScanFilter* scan = nullptr;
@@ -405,7 +359,7 @@ bool Player::DoClose() {
     GetErrorLog().Clear();
     {
         CriticalSectionLock guard(mainLock_);
-        if (state_ == PLAYER_CLOSED)
+        if (state_ == STATE_CLOSED)
             return true;
         // Closing stops first, and Stop refuses fast forward and rewinding:
         // they end by their own switch. (The final release still ends them,
@@ -422,7 +376,7 @@ bool Player::DoClose() {
             scanFilter_->Release();
         scanFilter_ = nullptr;
         scanStart_ = 0;
-        state_ = PLAYER_CLOSED;
+        state_ = STATE_CLOSED;
     }
     return true;
 }

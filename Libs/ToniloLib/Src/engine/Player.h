@@ -17,44 +17,29 @@
 #include <atomic>
 #include <cstdint>
 
-#include "Libs/ToniloLib/Src/components/AudioFilter.h"
-#include "Libs/ToniloLib/Src/components/CodecHost.h"
-#include "Libs/ToniloLib/Src/components/DeviceSink.h"
-#include "Libs/ToniloLib/Src/components/EngineCallback.h"
 #include "Libs/ToniloLib/Src/components/LockedCodec.h"
+#include "Libs/ToniloLib/Src/engine/EngineBase.h"
 #include "Libs/ToniloLib/Src/engine/ScanFilter.h"
 #include "Libs/ToniloLib/Src/engine/WaveRenderer.h"
-#include "Libs/ToniloLib/Src/worker/EngineWorker.h"
 #include "Libs/ToniloLib/Src/worker/StateRendezvous.h"
-#include "platform/CriticalSection.h"
 
 namespace tonilo {
 
-// Worker messages.
+// Worker messages, besides ENGINE_COMMAND_CLOSE and ENGINE_COMMAND_RENDEZVOUS.
 constexpr uint32_t PLAYER_COMMAND_OPEN_FILE = 1024;
 constexpr uint32_t PLAYER_COMMAND_OPEN_STREAM = 1025;
 constexpr uint32_t PLAYER_COMMAND_OPEN_WITH_DECODER = 1026;
-constexpr uint32_t PLAYER_COMMAND_CLOSE = 1027;
 constexpr uint32_t PLAYER_COMMAND_PLAY = 1028;
 constexpr uint32_t PLAYER_COMMAND_STOP = 1029;
 constexpr uint32_t PLAYER_COMMAND_PAUSE = 1030;
 constexpr uint32_t PLAYER_COMMAND_FAST_FORWARD = 1031;
 constexpr uint32_t PLAYER_COMMAND_REWIND = 1032;
 constexpr uint32_t PLAYER_COMMAND_SEEK = 1033;
-constexpr uint32_t PLAYER_COMMAND_RENDEZVOUS = 1035;
-
-// State words.
-constexpr uint32_t PLAYER_CLOSED = 0;
-constexpr uint32_t PLAYER_STOPPED = 1;
-constexpr uint32_t PLAYER_PLAYING = 3;
-constexpr uint32_t PLAYER_PAUSED = 5;
-constexpr uint32_t PLAYER_FAST_FORWARD = 7;
-constexpr uint32_t PLAYER_REWINDING = 9;
 
 constexpr uint32_t PLAYER_PROPERTY_BUFFER_MS = 1;
 constexpr uint32_t PLAYER_PROPERTY_BUFFER_COUNT = 2;
 
-class Player : public DeviceSink {
+class Player : public EngineBase {
 public:
     // One reference for the caller.
     static bool Create(Player** player);
@@ -80,13 +65,11 @@ public:
     // Takes over the tail's reference; call after an open.
     virtual void SetFilterChain(AudioFilter* tail);                                 // 14
     virtual void GetCallback(EngineCallbackFunction* function, uintptr_t* context); // 15
-    virtual void SetCallback(EngineCallbackFunction function, uintptr_t context);   // 16
-    virtual uint32_t Reserved17() { return 0; }                                     // 17
-    virtual uint32_t GetProperty(uint32_t id);                                      // 18
-    virtual void SetVolume(uint32_t level);                                         // 19
-    virtual uint32_t AddRef();                                                      // 20
-    // The final release closes.
-    virtual uint32_t Release(); // 21
+    // 16: SetCallback, from EngineBase.
+    virtual uint32_t Reserved17() { return 0; } // 17
+    virtual uint32_t GetProperty(uint32_t id);  // 18
+    virtual void SetVolume(uint32_t level);     // 19
+    // 20, 21: AddRef and Release, from EngineBase; the final release closes.
 
     // Closes the source (posted as 1027 with a worker); event 2.
     bool Close();
@@ -99,10 +82,9 @@ public:
 
 private:
     Player();
-    bool PostOrRun(uint32_t message, uintptr_t wParam, intptr_t lParam);
-    void HandleMessage(const ThreadMessage& message);
+    bool HandleMessage(const ThreadMessage& message) override;
     static void DiscardMessage(const ThreadMessage& message);
-    void Notify(uint32_t event, bool success, uint32_t argument = 0);
+    void CloseForRelease() override { DoClose(); }
 
     bool DoOpenFile(const char* name);
     bool DoOpenStream(ByteStream* stream, const char* name);
@@ -124,23 +106,17 @@ private:
     void ResetRenderer();
     void ReleaseSource();
     uint32_t ScaledScanTime();
-    uint32_t Mode() const { return state_ & 14; }
+    uint32_t Mode() const { return ModeOf(state_); }
 
-    CodecHost* host_ = nullptr;
     ByteStream* stream_ = nullptr;
     bool streamOwned_ = false;
     LockedDecoder decoder_;
     MediaInfo info_{};
     std::atomic<uint32_t> durationMs_{0};
     bool decoderOwned_ = false;
-    CriticalSection codecLock_;
     WaveRenderer renderer_;
-    CriticalSection mainLock_;
     ScanFilter* scanFilter_ = nullptr;
     AudioFilter* tail_ = nullptr;
-    std::atomic<uint32_t> state_{PLAYER_CLOSED};
-    EngineCallback callback_;
-    EngineWorker worker_;
     StateRendezvous rendezvous_;
     uint32_t droppedRendezvous_ = 0; // worker thread only: 1035s a close overtook
     std::atomic<bool> stopping_{false};
@@ -154,8 +130,6 @@ private:
     uint32_t savedState_ = 0;
     uint32_t outputBytesPerSecond_ = 0;
     std::atomic<bool> endOfStream_{false};
-    std::atomic<int32_t> references_{1};
-    bool lastDirectResult_ = false; // result of a command run without a worker
 };
 
 } // namespace tonilo

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "Libs/ToniloLib/Src/components/EngineErrors.h"
 #include "Libs/ToniloLib/Src/worker/EngineState.h"
 #include "platform/ErrorLog.h"
 #include "platform/Tick.h"
@@ -59,7 +60,7 @@ bool Player::Prime() {
         }
         buffer.size = bufferSize_;
         if (!tail_->Process(&buffer)) {
-            TONILO_LOG_ERROR(36006);
+            TONILO_LOG_ERROR(PLAYER_ERROR_FILTERING);
             return false;
         }
         if (!renderer_.Write(index, buffer.used))
@@ -71,7 +72,7 @@ bool Player::Prime() {
 
 bool Player::DoPlay() {
     CriticalSectionLock guard(mainLock_);
-    if (state_ == PLAYER_CLOSED)
+    if (state_ == STATE_CLOSED)
         return false;
     switch (Mode()) {
     case MODE_RUNNING:
@@ -102,8 +103,9 @@ bool Player::DoPlay() {
         mainLock_.Enter();
         if (!renderer_.Open(&format, bufferSize_)) {
             GetErrorLog().Clear();
-            TONILO_LOG_ERROR(36005, "%d Hz, %d bit, %d ch", static_cast<int>(format.nSamplesPerSec),
-                             format.wBitsPerSample, format.nChannels);
+            TONILO_LOG_ERROR(PLAYER_ERROR_CANNOT_OPEN_DEVICE, "%d Hz, %d bit, %d ch",
+                             static_cast<int>(format.nSamplesPerSec), format.wBitsPerSample,
+                             format.nChannels);
             return false;
         }
         if (volume_ >= 0)
@@ -130,7 +132,7 @@ bool Player::DoPause() {
 bool Player::DoStop() {
     GetErrorLog().Clear();
     CriticalSectionLock guard(mainLock_);
-    if (state_ == PLAYER_CLOSED)
+    if (state_ == STATE_CLOSED)
         return false;
     switch (Mode()) {
     case MODE_RUNNING:
@@ -156,7 +158,7 @@ bool Player::SeekLocked(uint32_t milliseconds) {
 bool Player::DoSeek(uint32_t milliseconds) {
     GetErrorLog().Clear();
     CriticalSectionLock guard(mainLock_);
-    if (state_ == PLAYER_CLOSED)
+    if (state_ == STATE_CLOSED)
         return false;
     return SeekLocked(milliseconds);
 }
@@ -196,7 +198,7 @@ uint32_t Player::GetPosition() {
 bool Player::DoFastForward(bool on) {
     GetErrorLog().Clear();
     CriticalSectionLock guard(mainLock_);
-    if (state_ == PLAYER_CLOSED)
+    if (state_ == STATE_CLOSED)
         return false;
     uint32_t mode = Mode();
     if (mode == MODE_FAST_FORWARD && on)
@@ -229,7 +231,7 @@ bool Player::DoFastForward(bool on) {
 bool Player::DoRewind(bool on) {
     GetErrorLog().Clear();
     CriticalSectionLock guard(mainLock_);
-    if (state_ == PLAYER_CLOSED)
+    if (state_ == STATE_CLOSED)
         return false;
     if (on) {
         if (Mode() == MODE_REWIND)
@@ -253,7 +255,7 @@ bool Player::DoRewind(bool on) {
     state_ = PLAYER_PAUSED;
     bool sought = SeekLocked(target);
     scanStart_ = 0;
-    if ((savedState_ & 14) == MODE_RUNNING) {
+    if (ModeOf(savedState_) == MODE_RUNNING) {
         // Resume as Play does from a pause with a pending seek.
         ResetRenderer();
         bool primed = Prime();
@@ -281,7 +283,7 @@ bool Player::OnData(uint8_t* header, uint32_t bufferSize) {
         endSeen_ = false;
         buffer->size = bufferSize_;
         if (!tail_->Process(buffer)) {
-            TONILO_LOG_ERROR(36006);
+            TONILO_LOG_ERROR(PLAYER_ERROR_FILTERING);
             return false;
         }
         buffer->size = buffer->used; // the header's dwBufferLength
@@ -309,7 +311,7 @@ bool Player::OnStopped() {
         position_ = 0;
         if (scanFilter_)
             scanFilter_->Control(CTL_BYPASS, 1, 0);
-        if (state_ != PLAYER_CLOSED)
+        if (state_ != STATE_CLOSED)
             state_ = state_ & STATE_OPENED;
         endOfStream = endOfStream_;
     }

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "Libs/ToniloLib/Src/components/EngineErrors.h"
 #include "Libs/ToniloLib/Src/components/NullEncoder.h"
 #include "Libs/ToniloLib/Src/engine/RecordingRecovery.h"
 #include "formats/streams/StreamFactory.h"
@@ -40,38 +41,8 @@ Recorder::Recorder() {
 Recorder::~Recorder() {
     capture_.Stop();
     capture_.JoinThreads();
-    if (host_)
-        host_->Release();
     if (chainTail_)
         chainTail_->Release();
-}
-
-uint32_t Recorder::AddRef() {
-    return static_cast<uint32_t>(++references_);
-}
-
-uint32_t Recorder::Release() {
-    int32_t remaining = --references_;
-    if (remaining == 0) {
-        worker_.Finish(RECORDER_COMMAND_STOP, [this] { DoStop(); });
-        delete this;
-    }
-    return static_cast<uint32_t>(remaining < 0 ? 0 : remaining);
-}
-
-void Recorder::Notify(uint32_t event, bool success, uint32_t argument) {
-    EngineCallback callback;
-    {
-        CriticalSectionLock guard(mainLock_);
-        callback = callback_;
-    }
-    callback.Notify(this, event, success, argument);
-}
-
-void Recorder::SetCallback(EngineCallbackFunction function, uintptr_t context) {
-    CriticalSectionLock guard(mainLock_);
-    callback_.function = function;
-    callback_.context = context;
 }
 
 void Recorder::SetFilterChain(AudioFilter* tail) {
@@ -138,7 +109,7 @@ bool Recorder::Open(const RecorderOpenParameters* parameters, CodecHost* host, b
     }
     if (!worker_.IsRunning()) {
         GetErrorLog().Clear();
-        if (state_ != RECORDER_CLOSED ||
+        if (state_ != STATE_CLOSED ||
             !worker_.Start([this](const ThreadMessage& message) { HandleMessage(message); },
                            &Recorder::DiscardMessage)) {
             TONILO_LOG_ERROR(kNoErrorCode, "worker");
@@ -154,25 +125,17 @@ bool Recorder::Open(const RecorderOpenParameters* parameters, CodecHost* host, b
     return true;
 }
 
-bool Recorder::PostOrRun(uint32_t message, uintptr_t wParam) {
-    if (worker_.IsRunning())
-        return worker_.Post(message, wParam, 0);
-    // Without a worker the command's own result: the state may already have
-    // moved on (a capture that failed at once) and the log is shared.
-    return HandleMessage(ThreadMessage{message, wParam, 0});
-}
-
 bool Recorder::Start() {
-    return PostOrRun(RECORDER_COMMAND_START, 0);
+    return PostOrRun(RECORDER_COMMAND_START);
 }
 bool Recorder::Pause() {
-    return PostOrRun(RECORDER_COMMAND_PAUSE, 0);
+    return PostOrRun(RECORDER_COMMAND_PAUSE);
 }
 bool Recorder::PrepareFileSize(uint32_t bytes) {
     return PostOrRun(RECORDER_COMMAND_PREPARE_FILE_SIZE, bytes);
 }
 bool Recorder::Stop() {
-    return PostOrRun(RECORDER_COMMAND_STOP, 0);
+    return PostOrRun(ENGINE_COMMAND_CLOSE);
 }
 
 void Recorder::DiscardMessage(const ThreadMessage& message) {
@@ -191,7 +154,7 @@ bool Recorder::HandleMessage(const ThreadMessage& message) {
         auto* block = reinterpret_cast<OpenBlock*>(message.lParam);
         bool opened = false;
         if (block) {
-            if (state_ == RECORDER_CLOSED) {
+            if (state_ == STATE_CLOSED) {
                 opened = DoOpen(*block);
             } else {
                 block->host->Release();
@@ -202,7 +165,7 @@ bool Recorder::HandleMessage(const ThreadMessage& message) {
         result = opened;
         break;
     }
-    case RECORDER_COMMAND_STOP:
+    case ENGINE_COMMAND_CLOSE:
         result = DoStop();
         break;
     case RECORDER_COMMAND_START:
@@ -226,14 +189,12 @@ bool Recorder::HandleMessage(const ThreadMessage& message) {
 bool Recorder::DoOpen(const OpenBlock& block) {
     GetErrorLog().Clear();
     CriticalSectionLock guard(mainLock_);
-    if (state_ != RECORDER_CLOSED) {
+    if (state_ != STATE_CLOSED) {
         block.host->Release();
         TONILO_LOG_ERROR(kNoErrorCode, "already open");
         return false;
     }
-    if (host_)
-        host_->Release();
-    host_ = block.host;
+    ReplaceHost(block.host);
     format_ = block.format;
     finishedFileName_.clear();
     // Close keeps a file only when something was recorded into it; a failed
@@ -243,7 +204,8 @@ bool Recorder::DoOpen(const OpenBlock& block) {
     if (block.hasFile) {
         int descriptor = file_.Create(block.fileName);
         if (descriptor < 0) {
-            TONILO_LOG_ERROR(37002, "%s (%d)", block.fileName.c_str(), errno);
+            TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_CREATE_FILE, "%s (%d)", block.fileName.c_str(),
+                             errno);
             return false;
         }
         fileName_ = block.fileName;
@@ -262,7 +224,8 @@ bool Recorder::DoOpen(const OpenBlock& block) {
     else
         encoder = new (std::nothrow) NullEncoder();
     if (!encoder) {
-        TONILO_LOG_ERROR(37000, "%s", block.hasEncoder ? block.encoderName.c_str() : "");
+        TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_CREATE_ENCODER, "%s",
+                         block.hasEncoder ? block.encoderName.c_str() : "");
         Close();
         return false;
     }
@@ -271,7 +234,7 @@ bool Recorder::DoOpen(const OpenBlock& block) {
     format_.format.nBlockAlign = static_cast<uint16_t>(BlockAlignOf(format_.format));
     format_.format.nAvgBytesPerSec = BytesPerSecondOf(format_.format);
     if (!encoder_.Open(stream_, &format_)) {
-        TONILO_LOG_ERROR(37001);
+        TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_OPEN_ENCODER);
         // Released, not closed: an encoder that did not open has nothing to
         // finish, and closing it could write into the file it refused.
         encoder_.Release();
@@ -305,14 +268,7 @@ bool Recorder::DoStart() {
     }
     WAVEFORMATEX captureFormat{};
     if (chainTail_) {
-        AudioFilter* head = chainTail_;
-        head->AddRef();
-        AudioFilter* source = nullptr;
-        while (head->GetSource(&source) && source) {
-            head->Release();
-            head = source;
-            source = nullptr;
-        }
+        AudioFilter* head = ChainHead(chainTail_);
         head->GetInputFormat(&captureFormat);
         head->Release();
     } else {
@@ -335,7 +291,7 @@ bool Recorder::DoStart() {
     }
     allocationSize_ = allocationSize;
     if (!capture_.Open(&captureFormat, allocationSize, recordSize)) {
-        TONILO_LOG_ERROR(37004, "%d Hz, %d bit, %d ch",
+        TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_OPEN_DEVICE, "%d Hz, %d bit, %d ch",
                          static_cast<int>(captureFormat.nSamplesPerSec),
                          captureFormat.wBitsPerSample, captureFormat.nChannels);
         return false;
@@ -407,7 +363,8 @@ bool Recorder::DoPrepareFileSize(uint32_t bytes) {
     bool grown = position >= 0 && posix_fallocate(descriptor, 0, bytes) == 0 &&
                  lseek(descriptor, position, SEEK_SET) == position;
     if (!grown) {
-        TONILO_LOG_ERROR(37003, "Needed size = %d kb", static_cast<int>(bytes / 1024));
+        TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_PREPARE_FILE_SIZE, "Needed size = %d kb",
+                         static_cast<int>(bytes / 1024));
         return false;
     }
     file_.MarkGrown();
@@ -417,7 +374,7 @@ bool Recorder::DoPrepareFileSize(uint32_t bytes) {
 
 void Recorder::Close() {
     // Only a recorder that got open has a file whose end can fail to be written.
-    const bool wasOpen = state_ != RECORDER_CLOSED;
+    const bool wasOpen = state_ != STATE_CLOSED;
     bool finished = !encoder_.HasCodec() || encoder_.Close();
     encoder_.Release();
     encoder_.SetCodec(nullptr);
@@ -429,7 +386,7 @@ void Recorder::Close() {
         stream_ = nullptr;
         // The last bytes did not reach the disk: the recording is cut short.
         if (!finished && wasOpen && !failed_) {
-            TONILO_LOG_ERROR(37005);
+            TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_ENCODE);
             writeFailed = true;
         }
     }
@@ -443,7 +400,7 @@ void Recorder::Close() {
         finishedFileName_ = file_.Finish(keep);
     }
     fileName_.clear();
-    state_ = RECORDER_CLOSED;
+    state_ = STATE_CLOSED;
 }
 
 bool Recorder::SyncFile() {
@@ -478,7 +435,7 @@ bool Recorder::OnData(uint8_t* buffer, uint32_t byteCount) {
     } timer{processingMicroseconds_};
     AudioBuffer audio{buffer, allocationSize_, byteCount};
     if (chainTail_ && !chainTail_->Process(&audio)) {
-        TONILO_LOG_ERROR(37006);
+        TONILO_LOG_ERROR(RECORDER_ERROR_FILTERING);
         failed_ = true;
         capture_.Stop();
         return false;
@@ -488,7 +445,7 @@ bool Recorder::OnData(uint8_t* buffer, uint32_t byteCount) {
         return true;
     }
     if (!encoder_.Encode(&audio)) {
-        TONILO_LOG_ERROR(37005);
+        TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_ENCODE);
         failed_ = true;
         capture_.Stop();
         return false;
@@ -511,7 +468,7 @@ bool Recorder::OnData(uint8_t* buffer, uint32_t byteCount) {
     if (now - lastSyncTick_ >= kRecordingSyncIntervalMs) {
         lastSyncTick_ = now;
         if (!SyncFile()) {
-            TONILO_LOG_ERROR(37005);
+            TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_ENCODE);
             failed_ = true;
             capture_.Stop();
             return false;

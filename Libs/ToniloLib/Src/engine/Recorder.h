@@ -18,15 +18,10 @@
 #include <cstdint>
 #include <string>
 
-#include "Libs/ToniloLib/Src/components/AudioFilter.h"
-#include "Libs/ToniloLib/Src/components/CodecHost.h"
-#include "Libs/ToniloLib/Src/components/DeviceSink.h"
-#include "Libs/ToniloLib/Src/components/EngineCallback.h"
 #include "Libs/ToniloLib/Src/components/LockedCodec.h"
 #include "Libs/ToniloLib/Src/engine/CaptureSource.h"
+#include "Libs/ToniloLib/Src/engine/EngineBase.h"
 #include "Libs/ToniloLib/Src/engine/RecordingFile.h"
-#include "Libs/ToniloLib/Src/worker/EngineWorker.h"
-#include "platform/CriticalSection.h"
 
 namespace tonilo {
 
@@ -38,25 +33,18 @@ struct RecorderOpenParameters {
     const RecordingFormat* format = nullptr;
 };
 
-// Worker messages.
+// Worker messages, besides ENGINE_COMMAND_CLOSE (stop or close).
 constexpr uint32_t RECORDER_COMMAND_OPEN = 1024;
-constexpr uint32_t RECORDER_COMMAND_STOP = 1027;
 constexpr uint32_t RECORDER_COMMAND_START = 1028;
 constexpr uint32_t RECORDER_COMMAND_PAUSE = 1029;
 constexpr uint32_t RECORDER_COMMAND_PREPARE_FILE_SIZE = 1030;
-
-// State words.
-constexpr uint32_t RECORDER_CLOSED = 0;
-constexpr uint32_t RECORDER_IDLE = 1;
-constexpr uint32_t RECORDER_RECORDING = 3;
-constexpr uint32_t RECORDER_PAUSED = 7;
 
 // How often a recording's file is brought up to date on the disk: half a
 // second, so that with the capture buffer on its way and what the encoder
 // still holds a crash costs less than the last second.
 constexpr uint32_t kRecordingSyncIntervalMs = 500;
 
-class Recorder : public DeviceSink {
+class Recorder : public EngineBase {
 public:
     // One reference for the caller; false for a null out pointer.
     static bool Create(Recorder** recorder);
@@ -74,14 +62,13 @@ public:
     // Adds a reference to the encoder for *encoder (when given).
     virtual LockedEncoder* GetEncoder(AudioEncoder** encoder); // 8
     // Takes over the tail's reference.
-    virtual void SetFilterChain(AudioFilter* tail);                               // 9
-    virtual void SetCallback(EngineCallbackFunction function, uintptr_t context); // 10
-    virtual uint32_t Reserved11() { return 0; }                                   // 11
-    virtual uint32_t Reserved12() { return 0; }                                   // 12
-    virtual uint32_t AddRef();                                                    // 13
-    // The final release stops and closes.
-    virtual uint32_t Release(); // 14
-    ~Recorder() override;       // 15
+    virtual void SetFilterChain(AudioFilter* tail); // 9
+    // 10: SetCallback, from EngineBase.
+    virtual uint32_t Reserved11() { return 0; } // 11
+    virtual uint32_t Reserved12() { return 0; } // 12
+    // 13, 14: AddRef and Release, from EngineBase; the final release stops
+    // and closes.
+    ~Recorder() override; // 15
 
     // Stops a recording (the file is finished) or closes an idle recorder;
     // event 2 tells when it is done. Posted as 1027 with a worker.
@@ -101,8 +88,7 @@ private:
     struct OpenBlock;
 
     Recorder();
-    bool PostOrRun(uint32_t message, uintptr_t wParam);
-    bool HandleMessage(const ThreadMessage& message);
+    bool HandleMessage(const ThreadMessage& message) override;
     static void DiscardMessage(const ThreadMessage& message);
 
     bool DoOpen(const OpenBlock& block);
@@ -112,28 +98,21 @@ private:
     bool DoPrepareFileSize(uint32_t bytes);
     void Close();    // under the main lock
     bool SyncFile(); // under the main lock, delivery thread
-    void Notify(uint32_t event, bool success, uint32_t argument = 0);
+    void CloseForRelease() override { DoStop(); }
 
-    CodecHost* host_ = nullptr;
     BufferedWriter* stream_ = nullptr;
     std::string fileName_;
     RecordingFile file_;
     LockedEncoder encoder_;
     RecordingFormat format_{};
-    CriticalSection codecLock_;
     CaptureSource capture_;
-    CriticalSection mainLock_;
     AudioFilter* chainTail_ = nullptr;
-    std::atomic<uint32_t> state_{RECORDER_CLOSED};
-    EngineCallback callback_;
-    EngineWorker worker_;
     std::atomic<uint32_t> durationMs_{0};
     std::atomic<uint32_t> load_{0};
     std::atomic<uint64_t> processingMicroseconds_{0};
     uint32_t allocationSize_ = 0;
     std::atomic<bool> failed_{false};
     std::atomic<uint32_t> fileSize_{0};
-    std::atomic<int32_t> references_{1};
     uint32_t lastSyncTick_ = 0;
     bool captureAbandoned_ = false; // a capture that failed to start is ending
     std::string finishedFileName_;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <thread>
 
+#include "Libs/ToniloLib/Src/components/EngineErrors.h"
 #include "Libs/ToniloLib/Src/components/PassThroughFilter.h"
 #include "Libs/ToniloLib/Src/engine/Player.h"
 #include "Libs/ToniloLib/Src/engine/Recorder.h"
@@ -197,7 +198,7 @@ TEST_F(PlayerTest, OpenFailuresCarryTheirCodes) {
     EngineEvent opened;
     ASSERT_TRUE(events_.Wait(EVENT_OPENED, &opened));
     EXPECT_EQ(opened.result, 0u);
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 36001);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), PLAYER_ERROR_FILE_MISSING);
     EXPECT_EQ(GetErrorLog().Entry(1).text, missing);
 
     std::string unknown = folder + "/file.xyz";
@@ -205,7 +206,7 @@ TEST_F(PlayerTest, OpenFailuresCarryTheirCodes) {
     player_->OpenFile(unknown.c_str());
     ASSERT_TRUE(events_.Wait(EVENT_OPENED, &opened));
     EXPECT_EQ(opened.result, 0u);
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 36003);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), PLAYER_ERROR_NO_DECODER);
 
     std::string garbage = folder + "/garbage.wav";
     FILE* file = std::fopen(garbage.c_str(), "wb");
@@ -214,8 +215,8 @@ TEST_F(PlayerTest, OpenFailuresCarryTheirCodes) {
     player_->OpenFile(garbage.c_str());
     ASSERT_TRUE(events_.Wait(EVENT_OPENED, &opened));
     EXPECT_EQ(opened.result, 0u);
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 36004);
-    EXPECT_EQ(player_->GetState(false), PLAYER_CLOSED);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), PLAYER_ERROR_CANNOT_OPEN_DECODER);
+    EXPECT_EQ(player_->GetState(false), STATE_CLOSED);
 }
 
 TEST_F(PlayerTest, NoOutputDeviceFailsWith36005) {
@@ -223,7 +224,7 @@ TEST_F(PlayerTest, NoOutputDeviceFailsWith36005) {
     ASSERT_TRUE(OpenAndWait(MakeWav("nodevice", 1)));
     EngineEvent started;
     EXPECT_FALSE(Command(player_->Play(), EVENT_STARTED, &started));
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 36005);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), PLAYER_ERROR_CANNOT_OPEN_DEVICE);
     EXPECT_EQ(GetErrorLog().Entry(1).text, "8000 Hz, 16 bit, 1 ch");
     EXPECT_EQ(player_->GetState(false), PLAYER_STOPPED);
 }
@@ -238,7 +239,7 @@ TEST_F(PlayerTest, InitCallbackAndStateRendezvous) {
     player_->GetCallback(&function, &context);
     EXPECT_EQ(function, &EventCollector::Callback);
     EXPECT_EQ(context, reinterpret_cast<uintptr_t>(&events_));
-    EXPECT_EQ(player_->GetState(false), PLAYER_CLOSED) << "met the worker";
+    EXPECT_EQ(player_->GetState(false), STATE_CLOSED) << "met the worker";
     ASSERT_TRUE(OpenAndWait(MakeWav("rendezvous", 1)));
     // Queued behind a seek, the rendezvous sees the state after it.
     player_->Seek(100);
@@ -272,7 +273,7 @@ TEST_F(PlayerTest, ACloseOvertakingAStateRendezvousLetsTheCallerGo) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_TRUE(answered) << "GetState still waits for a rendezvous the close dropped";
     reader.join();
-    EXPECT_EQ(state, PLAYER_CLOSED);
+    EXPECT_EQ(state, STATE_CLOSED);
 }
 
 TEST_F(PlayerTest, CloseIsRefusedInFastForwardAndRewind) {
@@ -289,7 +290,7 @@ TEST_F(PlayerTest, CloseIsRefusedInFastForwardAndRewind) {
     EXPECT_EQ(player_->GetState(false), PLAYER_REWINDING);
     ASSERT_TRUE(Command(player_->Rewind(false), EVENT_REWIND));
     ASSERT_TRUE(Command(player_->Close(), EVENT_CLOSED));
-    EXPECT_EQ(player_->GetState(false), PLAYER_CLOSED);
+    EXPECT_EQ(player_->GetState(false), STATE_CLOSED);
     EXPECT_EQ(devices_.OpenOutputs(), 0);
     // The final release still ends a fast forward and its device.
     ASSERT_TRUE(OpenAndWait(path));
@@ -426,7 +427,7 @@ TEST_F(PlayerTest, AFailingChainGives36006) {
     filter->SetInputFormat(&format);
     player_->SetFilterChain(filter);
     EXPECT_FALSE(Command(player_->Play(), EVENT_STARTED));
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 36006);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), PLAYER_ERROR_FILTERING);
 }
 
 TEST_F(PlayerTest, VolumeHalvesThePlayedSamples) {

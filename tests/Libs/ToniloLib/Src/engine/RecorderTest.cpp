@@ -8,8 +8,10 @@
 #include <cstring>
 #include <thread>
 
+#include "Libs/ToniloLib/Src/components/EngineErrors.h"
 #include "Libs/ToniloLib/Src/components/PassThroughFilter.h"
 #include "Libs/ToniloLib/Src/engine/Recorder.h"
+#include "codecs/include/RefCounted.h"
 #include "platform/ErrorLog.h"
 #include "tests/support/EngineTestSupport.h"
 #include "tests/support/SimulatedDeviceTest.h"
@@ -37,9 +39,9 @@ protected:
 };
 
 // An encoder that accepts everything and then stops accepting.
-class FailingEncoder : public AudioEncoder {
+class FailingEncoder : public AudioEncoder, private RefCounted {
 public:
-    explicit FailingEncoder(int acceptBuffers) : accept_(acceptBuffers) {}
+    explicit FailingEncoder(int acceptBuffers) : RefCounted(1), accept_(acceptBuffers) {}
     bool Open(ByteStream* stream, const RecordingFormat* format) override {
         stream_ = stream;
         format_ = format->format;
@@ -57,9 +59,9 @@ public:
         return true;
     }
     bool Close() override { return true; }
-    uint32_t AddRef() override { return ++references_; }
+    uint32_t AddRef() override { return AddReference(); }
     uint32_t Release() override {
-        uint32_t left = --references_;
+        uint32_t left = DropReference();
         if (left == 0)
             delete this;
         return left;
@@ -69,7 +71,6 @@ private:
     int accept_;
     ByteStream* stream_ = nullptr;
     WAVEFORMATEX format_{};
-    uint32_t references_ = 1;
 };
 
 // An encoder that writes a header and then refuses to open; counts the Close
@@ -92,9 +93,9 @@ std::atomic<int> UnopenableEncoder::closes{0};
 
 // The linked registry, plus "Failing encoder" which takes two buffers and
 // "Unopenable encoder".
-class TestHost : public CodecHost {
+class TestHost : public CodecHost, private RefCounted {
 public:
-    TestHost() : registry_(CreateLinkedFormatRegistry()) {}
+    TestHost() : RefCounted(1), registry_(CreateLinkedFormatRegistry()) {}
     bool CreateDecoder(AudioDecoder** decoder, const char* fileName, const char* entry) override {
         return registry_->CreateDecoder(decoder, fileName, entry);
     }
@@ -112,10 +113,10 @@ public:
     bool CreateFilter(AudioFilter** filter, const char* name) override {
         return registry_->CreateFilter(filter, name);
     }
-    uint32_t References() const { return references_; }
-    uint32_t AddRef() override { return ++references_; }
+    uint32_t References() const { return ReferenceCount(); }
+    uint32_t AddRef() override { return AddReference(); }
     uint32_t Release() override {
-        uint32_t left = --references_;
+        uint32_t left = DropReference();
         if (left == 0) {
             registry_->Release();
             delete this;
@@ -126,7 +127,6 @@ public:
 private:
     ~TestHost() override = default;
     FormatRegistry* registry_;
-    std::atomic<uint32_t> references_{1};
 };
 
 class RecorderTest : public SimulatedDeviceTest {
@@ -213,7 +213,7 @@ TEST_F(RecorderTest, LevelMonitorRunsTheChainWithoutAFile) {
     EXPECT_EQ(recorder_->GetState(), RECORDER_IDLE);
     EXPECT_EQ(RecordAll(CountingPcm16(8000 * 2)), 1u);
     EXPECT_EQ(probe->seen, 32000u);
-    EXPECT_EQ(recorder_->GetState(), RECORDER_CLOSED);
+    EXPECT_EQ(recorder_->GetState(), STATE_CLOSED);
     EXPECT_TRUE(FolderEntries(folder).empty());
 }
 
@@ -294,9 +294,9 @@ TEST_F(RecorderTest, ExistingNameFailsWith37002) {
     ASSERT_NE(file, nullptr);
     std::fclose(file);
     EXPECT_FALSE(OpenRecorder(path.c_str(), "WAV encoder"));
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 37002);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_CANNOT_CREATE_FILE);
     EXPECT_NE(GetErrorLog().Entry(1).text.find(path), std::string::npos);
-    EXPECT_EQ(recorder_->GetState(), RECORDER_CLOSED);
+    EXPECT_EQ(recorder_->GetState(), STATE_CLOSED);
     EXPECT_EQ(FileSize(path), 0);
 }
 
@@ -304,7 +304,7 @@ TEST_F(RecorderTest, UnknownEncoderFailsWith37000AndLeavesNoFile) {
     std::string folder = ScratchFolder("no-encoder");
     std::string path = folder + "/x.wav";
     EXPECT_FALSE(OpenRecorder(path.c_str(), "No such encoder"));
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 37000);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_CANNOT_CREATE_ENCODER);
     EXPECT_EQ(GetErrorLog().Entry(1).text, "No such encoder");
     EXPECT_TRUE(FolderEntries(folder).empty());
 }
@@ -314,7 +314,7 @@ TEST_F(RecorderTest, AnEncoderThatFailsToOpenIsReleasedUnclosedAndLeavesNoFile) 
     std::string path = folder + "/u.raw";
     UnopenableEncoder::closes = 0;
     EXPECT_FALSE(OpenRecorder(path.c_str(), "Unopenable encoder"));
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 37001);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_CANNOT_OPEN_ENCODER);
     EXPECT_EQ(UnopenableEncoder::closes, 0) << "an encoder that did not open is not closed";
     EXPECT_TRUE(FolderEntries(folder).empty());
 }
@@ -329,7 +329,7 @@ TEST_F(RecorderTest, AFailedOpenAfterARecordingLeavesNoFile) {
     // the failed open keep its file.
     std::string second = folder + "/second.raw";
     EXPECT_FALSE(OpenRecorder(second.c_str(), "Unopenable encoder"));
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 37001);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_CANNOT_OPEN_ENCODER);
     EXPECT_FALSE(FileExists(second));
     EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"first.wav"});
 }
@@ -354,7 +354,7 @@ TEST_F(RecorderTest, NoInputDeviceFailsWith37004) {
     EngineEvent started;
     ASSERT_TRUE(events_.Wait(EVENT_STARTED, &started));
     EXPECT_EQ(started.result, 0u);
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 37004);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_CANNOT_OPEN_DEVICE);
     EXPECT_EQ(GetErrorLog().Entry(1).text, "8000 Hz, 16 bit, 1 ch");
     EXPECT_EQ(recorder_->GetState(), RECORDER_IDLE);
 }
@@ -424,7 +424,7 @@ TEST_F(RecorderTest, PauseKeepsLevelsLiveButRecordsNothing) {
     EXPECT_GT(recorder_->GetDuration(), durationAtPause);
     recorder_->Stop();
     ASSERT_TRUE(events_.Wait(EVENT_CLOSED));
-    EXPECT_EQ(recorder_->GetState(), RECORDER_CLOSED);
+    EXPECT_EQ(recorder_->GetState(), STATE_CLOSED);
 }
 
 TEST_F(RecorderTest, PrepareFileSizeGrowsOnlyWhileIdleAndIsCutBack) {
@@ -470,7 +470,7 @@ TEST_F(RecorderTest, EncoderFailureStopsWith37005AndKeepsWhatWasWritten) {
     EngineEvent closed;
     ASSERT_TRUE(events_.Wait(EVENT_CLOSED, &closed));
     EXPECT_EQ(closed.result, 0u);
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 37005);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_CANNOT_ENCODE);
     EXPECT_TRUE(recorder_->HasFailed());
     EXPECT_EQ(recorder_->GetDuration(), 200u);
     EXPECT_EQ(FileSize(path), 3200);
@@ -484,7 +484,7 @@ TEST_F(RecorderTest, FilterFailureStopsWith37006) {
     EngineEvent closed;
     ASSERT_TRUE(events_.Wait(EVENT_CLOSED, &closed));
     EXPECT_EQ(closed.result, 0u);
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 37006);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_FILTERING);
 }
 
 TEST_F(RecorderTest, AShrinkingChainStillGetsWholeCaptureBuffers) {
@@ -512,7 +512,7 @@ TEST_F(RecorderTest, AFullDiskStopsWith37005AndKeepsAPlayableFile) {
     setrlimit(RLIMIT_FSIZE, &previous);
     ASSERT_TRUE(stopped);
     EXPECT_EQ(closed.result, 0u);
-    EXPECT_EQ(GetErrorLog().GetLastCode(), 37005);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_CANNOT_ENCODE);
     ASSERT_GT(FileSize(path), 0);
     std::vector<uint8_t> decoded;
     ASSERT_TRUE(DecodeFile(host_, path, &decoded, nullptr));
