@@ -121,6 +121,8 @@ PathTrust CheckTrustedPath(const std::vector<std::string>& files, const std::str
     if (files.empty() || home.empty())
         return result;
     const std::filesystem::path homePath = Absolute(home);
+    if (homePath == homePath.root_path())
+        return result; // a home of "/" (services, containers) puts nothing below it
     std::filesystem::path folder = Absolute(files.front()).parent_path();
     // Outermost first, so the message names the folder the fix should start at.
     std::vector<std::filesystem::path> folders;

@@ -107,6 +107,8 @@ bool Scheduler::add(const ScheduleEvent& event, bool fromFile) {
     load();
     if (list_.full() || !FitsTheFile(event))
         return false;
+    if (!HasCalendarStart(event))
+        return false;
     if (!validate(event, std::string(), false, !fromFile))
         return false;
     list_.append(event);
@@ -118,7 +120,7 @@ bool Scheduler::update(const std::string& name, const ScheduleEvent& event) {
         return false;
     load();
     int index = list_.indexOf(name);
-    if (index < 0 || !FitsTheFile(event))
+    if (index < 0 || !FitsTheFile(event) || !HasCalendarStart(event))
         return false;
     list_.replace(static_cast<size_t>(index), event);
     return true;
@@ -133,6 +135,15 @@ bool Scheduler::remove(const std::string& name) {
         return false;
     list_.erase(static_cast<size_t>(index));
     return true;
+}
+
+bool Scheduler::HasCalendarStart(const ScheduleEvent& event) {
+    // The file keeps the start as a file time; a date outside the calendar has
+    // none and would come back as 1 January 1601.
+    if (FileTimeOf(event.start) >= 0)
+        return true;
+    list_.setLastError(kEventTimeInPast);
+    return false;
 }
 
 bool Scheduler::PassesTimeChecks(const ScheduleEvent& event, uint32_t* error) const {

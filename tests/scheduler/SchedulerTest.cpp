@@ -111,6 +111,39 @@ TEST_F(SchedulerTest, AOneTimeEventMustStartAfterNow) {
     EXPECT_TRUE(scheduler_.add(Event("old", kRecordActionId, "2001-01-01 05:00"), true));
 }
 
+TEST_F(SchedulerTest, AStartOutsideTheCalendarIsNeverStored) {
+    // The file keeps the start as a file time: such a date would come back as
+    // 1 January 1601.
+    ASSERT_TRUE(scheduler_.add(Event("good", kRecordActionId, "2009-03-02 10:00"), false));
+    const struct {
+        const char* name;
+        uint16_t month, day, hour;
+    } wrong[] = {{"30 February", 2, 30, 10}, {"month 13", 13, 1, 10}, {"hour 24", 3, 2, 24},
+                 {"day 0", 3, 0, 10}};
+    for (const auto& each : wrong) {
+        SCOPED_TRACE(each.name);
+        ScheduleEvent event = Event("bad", kRecordActionId, "2009-03-05 10:00", 60, 0x7F);
+        event.start.month = each.month;
+        event.start.day = each.day;
+        event.start.hour = each.hour;
+        for (bool fromFile : {false, true}) {
+            EXPECT_FALSE(scheduler_.add(event, fromFile));
+            EXPECT_EQ(scheduler_.lastError(), kEventTimeInPast);
+        }
+        event.name = "good";
+        EXPECT_FALSE(scheduler_.update("good", event));
+        EXPECT_EQ(scheduler_.lastError(), kEventTimeInPast);
+    }
+    ASSERT_EQ(scheduler_.count(), 1u);
+    ASSERT_TRUE(scheduler_.save());
+    Scheduler reloaded;
+    reloaded.initialise("/opt/Tonilo/tonilo", folder_ / "tonilo.sch");
+    reloaded.setClock([this] { return now_; });
+    ASSERT_TRUE(reloaded.registerAction(MakeRecordAction()));
+    ASSERT_NE(reloaded.find("good"), nullptr);
+    EXPECT_EQ(FormatLocalTime(reloaded.find("good")->start), "2009-03-02 10:00");
+}
+
 TEST_F(SchedulerTest, CollisionRules) {
     ASSERT_TRUE(scheduler_.add(Event("rec", kRecordActionId, "2009-03-02 10:00"), false));
     // A play event at the very end of a recording collides; a minute later it does not.

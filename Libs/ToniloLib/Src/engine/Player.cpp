@@ -57,8 +57,9 @@ uint32_t Player::AddRef() {
 uint32_t Player::Release() {
     int32_t remaining = --references_;
     if (remaining == 0) {
-        worker_.Finish(PLAYER_COMMAND_CLOSE, [this] { DoClose(); });
-        delete this;
+        // An abandoned worker still runs this engine's code: it deletes the
+        // engine itself when it ends.
+        worker_.Finish(PLAYER_COMMAND_CLOSE, [this] { DoClose(); }, [this] { delete this; });
     }
     return static_cast<uint32_t>(remaining < 0 ? 0 : remaining);
 }

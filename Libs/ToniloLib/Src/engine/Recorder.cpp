@@ -21,6 +21,7 @@ namespace tonilo {
 struct Recorder::OpenBlock {
     bool hasFile = false;
     std::string fileName;
+    bool privateFile = false;
     bool hasEncoder = false;
     std::string encoderName;
     RecordingFormat format{};
@@ -55,8 +56,9 @@ uint32_t Recorder::AddRef() {
 uint32_t Recorder::Release() {
     int32_t remaining = --references_;
     if (remaining == 0) {
-        worker_.Finish(RECORDER_COMMAND_STOP, [this] { DoStop(); });
-        delete this;
+        // An abandoned worker still runs this engine's code: it deletes the
+        // engine itself when it ends.
+        worker_.Finish(RECORDER_COMMAND_STOP, [this] { DoStop(); }, [this] { delete this; });
     }
     return static_cast<uint32_t>(remaining < 0 ? 0 : remaining);
 }
@@ -125,6 +127,7 @@ bool Recorder::Open(const RecorderOpenParameters* parameters, CodecHost* host, b
     block->hasFile = parameters->fileName != nullptr;
     if (block->hasFile)
         block->fileName = parameters->fileName;
+    block->privateFile = parameters->privateFile;
     block->hasEncoder = parameters->encoderName != nullptr;
     if (block->hasEncoder)
         block->encoderName = parameters->encoderName;
@@ -243,7 +246,7 @@ bool Recorder::DoOpen(const OpenBlock& block) {
     durationMs_ = 0;
 
     if (block.hasFile) {
-        int descriptor = file_.Create(block.fileName);
+        int descriptor = file_.Create(block.fileName, block.privateFile);
         if (descriptor < 0) {
             TONILO_LOG_ERROR(37002, "%s (%d)", block.fileName.c_str(), errno);
             return false;
