@@ -165,7 +165,8 @@ private:
 
         partial_ = PartialNameFor(request_.target);
         const int descriptor = CreatePartialFile(partial_);
-        if (descriptor < 0 || CreateWriter(&writer_, descriptor, kWriterCapacity, 0, nullptr) != 0) {
+        if (descriptor < 0 ||
+            CreateWriter(&writer_, descriptor, kWriterCapacity, 0, nullptr) != 0) {
             partial_.clear();
             return Fail("cannot create " + request_.target);
         }

@@ -78,7 +78,9 @@ mode_t CurrentUmask() {
     return mask;
 }
 
-mode_t UsualFileMode() { return 0666 & ~CurrentUmask(); }
+mode_t UsualFileMode() {
+    return 0666 & ~CurrentUmask();
+}
 
 bool CreateFolders(const std::string& folder, mode_t mode) {
     if (folder.empty())

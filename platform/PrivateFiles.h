@@ -28,13 +28,13 @@ bool CreateFileWithMode(const std::string& path, mode_t mode);
 
 enum class TrustProblem {
     None,
-    OtherOwner,         // the file or folder belongs to someone else
-    WritableByOthers,   // group (not the user's own) or others may write
+    OtherOwner,       // the file or folder belongs to someone else
+    WritableByOthers, // group (not the user's own) or others may write
 };
 
 struct PathTrust {
     TrustProblem problem = TrustProblem::None;
-    std::string path;   // the file or folder at fault
+    std::string path; // the file or folder at fault
     bool folder = false;
     bool Trusted() const { return problem == TrustProblem::None; }
 };

@@ -142,8 +142,7 @@ std::string RegistryStore::RefusalMessage(const PathTrust& refusal) {
     case TrustProblem::None:
         return std::string();
     case TrustProblem::WritableByOthers:
-        return FillIn(refusal.folder ? kStringFolderWritableByOthers
-                                     : kStringStoreWritableByOthers,
+        return FillIn(refusal.folder ? kStringFolderWritableByOthers : kStringStoreWritableByOthers,
                       {refusal.path, refusal.path});
     case TrustProblem::OtherOwner:
         return FillIn(refusal.folder ? kStringFolderOtherOwner : kStringStoreOtherOwner,

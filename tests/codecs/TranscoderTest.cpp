@@ -205,8 +205,10 @@ const FormatRecord* CodecsWithADecoderNamedLikeAnEncoder(uint32_t* count) {
         const FormatRecord* linked = LinkedCodecs(&linkedCount);
         std::vector<FormatRecord> records;
         for (uint32_t i = 0; i < linkedCount; ++i) {
-            if (linked[i].kind == FORMAT_KIND_DECODER && std::strcmp(linked[i].name, "WAV decoder") == 0)
-                records.push_back({"MP3 encoder", "wav\0", FORMAT_KIND_DECODER, 0, linked[i].factory});
+            if (linked[i].kind == FORMAT_KIND_DECODER &&
+                std::strcmp(linked[i].name, "WAV decoder") == 0)
+                records.push_back(
+                    {"MP3 encoder", "wav\0", FORMAT_KIND_DECODER, 0, linked[i].factory});
         }
         records.insert(records.end(), linked, linked + linkedCount);
         return records;

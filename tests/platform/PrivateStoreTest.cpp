@@ -106,7 +106,8 @@ TEST_F(PrivateStoreTest, AWiderStoreIsNarrowedOnOpenAndSaysSoOnce) {
         RegistryStore store(path);
         EXPECT_TRUE(store.IsOpen());
         RegistryValue value;
-        EXPECT_TRUE(store.GetValue(HKEY_LOCAL_MACHINE, "Software\\Zelto\\Tonilo", "Marker", &value));
+        EXPECT_TRUE(
+            store.GetValue(HKEY_LOCAL_MACHINE, "Software\\Zelto\\Tonilo", "Marker", &value));
     }
     std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(ModeOf(path), 0600u);

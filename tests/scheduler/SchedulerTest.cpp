@@ -118,7 +118,9 @@ TEST_F(SchedulerTest, AStartOutsideTheCalendarIsNeverStored) {
     const struct {
         const char* name;
         uint16_t month, day, hour;
-    } wrong[] = {{"30 February", 2, 30, 10}, {"month 13", 13, 1, 10}, {"hour 24", 3, 2, 24},
+    } wrong[] = {{"30 February", 2, 30, 10},
+                 {"month 13", 13, 1, 10},
+                 {"hour 24", 3, 2, 24},
                  {"day 0", 3, 0, 10}};
     for (const auto& each : wrong) {
         SCOPED_TRACE(each.name);

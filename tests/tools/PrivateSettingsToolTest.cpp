@@ -102,10 +102,9 @@ TEST_F(PrivateSettingsToolTest, AFolderOthersMayWriteBelowHomeIsRefusedToo) {
     const std::string config = folder_ / "home/.config";
     ASSERT_EQ(::mkdir(config.c_str(), 0777), 0);
     const std::string store = config + "/registry.db";
-    const std::string command = "env TONILO_REGISTRY=" + Quoted(store) + " HOME=" +
-                                Quoted(folder_ / "home") + " " +
-                                Quoted(TONILO_PROGRAM_DIR "/tonilo-tool") + " reg get " + kKey +
-                                " Caller 2>&1";
+    const std::string command =
+        "env TONILO_REGISTRY=" + Quoted(store) + " HOME=" + Quoted(folder_ / "home") + " " +
+        Quoted(TONILO_PROGRAM_DIR "/tonilo-tool") + " reg get " + kKey + " Caller 2>&1";
     std::FILE* pipe = ::popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string said;

@@ -150,9 +150,9 @@ int SetValue(SettingsStore* settings, const SettingDefinition& definition,
         if (!ParsePreset(value, &preset))
             return UsageError(kUsage);
         if (!current)
-            preset = QualityPreset::FromFormat(preset.encoderName, preset.samplesPerSecond,
-                                               preset.bitsPerSample, preset.channels,
-                                               preset.quality);
+            preset =
+                QualityPreset::FromFormat(preset.encoderName, preset.samplesPerSecond,
+                                          preset.bitsPerSample, preset.channels, preset.quality);
         PresetRecord record = preset.Encode();
         settings->SetBinary(definition.name, record.data(), static_cast<uint32_t>(record.size()));
         return kExitOk;

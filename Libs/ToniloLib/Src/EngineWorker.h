@@ -66,8 +66,7 @@ private:
     };
 
     static void Loop(Handler handler, Handler discard, std::shared_ptr<Event> ready,
-                     std::shared_ptr<Event> finished, std::shared_ptr<Ending> ending,
-                     ThreadId* id);
+                     std::shared_ptr<Event> finished, std::shared_ptr<Ending> ending, ThreadId* id);
 
     std::thread thread_;
     std::shared_ptr<Event> finished_;

@@ -59,7 +59,8 @@ uint32_t Player::Release() {
     if (remaining == 0) {
         // An abandoned worker still runs this engine's code: it deletes the
         // engine itself when it ends.
-        worker_.Finish(PLAYER_COMMAND_CLOSE, [this] { DoClose(); }, [this] { delete this; });
+        worker_.Finish(
+            PLAYER_COMMAND_CLOSE, [this] { DoClose(); }, [this] { delete this; });
     }
     return static_cast<uint32_t>(remaining < 0 ? 0 : remaining);
 }

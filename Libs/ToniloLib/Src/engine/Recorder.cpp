@@ -58,7 +58,8 @@ uint32_t Recorder::Release() {
     if (remaining == 0) {
         // An abandoned worker still runs this engine's code: it deletes the
         // engine itself when it ends.
-        worker_.Finish(RECORDER_COMMAND_STOP, [this] { DoStop(); }, [this] { delete this; });
+        worker_.Finish(
+            RECORDER_COMMAND_STOP, [this] { DoStop(); }, [this] { delete this; });
     }
     return static_cast<uint32_t>(remaining < 0 ? 0 : remaining);
 }
