@@ -11,19 +11,47 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace tonilo {
 namespace {
 
+// The password and group entries through the reentrant calls: any thread may
+// ask while another reads the databases.
+struct UserEntry {
+    bool found = false;
+    std::string name;
+    gid_t group = 0;
+    std::string home;
+};
+
+UserEntry CurrentUser() {
+    UserEntry result;
+    std::vector<char> buffer(16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
+        result.found = true;
+        result.name = found->pw_name ? found->pw_name : "";
+        result.group = found->pw_gid;
+        result.home = found->pw_dir ? found->pw_dir : "";
+    }
+    return result;
+}
+
 bool IsOwnPrivateGroup(gid_t group) {
-    struct passwd* user = ::getpwuid(::geteuid());
-    if (user == nullptr || user->pw_gid != group)
+    const UserEntry user = CurrentUser();
+    if (!user.found || user.group != group)
         return false;
-    struct group* entry = ::getgrgid(group);
-    if (entry == nullptr || std::strcmp(entry->gr_name, user->pw_name) != 0)
+    std::vector<char> buffer(65536);
+    struct group entry {};
+    struct group* found = nullptr;
+    if (::getgrgid_r(group, &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
+        user.name != found->gr_name)
         return false;
-    for (char** member = entry->gr_mem; member && *member; ++member) {
-        if (std::strcmp(*member, user->pw_name) != 0)
+    for (char** member = found->gr_mem; member && *member; ++member) {
+        if (user.name != *member)
             return false;
     }
     return true;
@@ -143,13 +171,12 @@ PathTrust CheckTrustedPath(const std::vector<std::string>& files, const std::str
 std::string HomeFolderPath() {
     if (const char* home = std::getenv("HOME"); home && *home)
         return home;
-    struct passwd* user = ::getpwuid(::geteuid());
-    return user && user->pw_dir ? user->pw_dir : "";
+    return CurrentUser().home;
 }
 
 std::string UserName() {
-    struct passwd* user = ::getpwuid(::geteuid());
-    return user && user->pw_name ? user->pw_name : std::to_string(::geteuid());
+    const UserEntry user = CurrentUser();
+    return user.found && !user.name.empty() ? user.name : std::to_string(::geteuid());
 }
 
 } // namespace tonilo
