@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
 #include "app/SettingsStore.h"
 #include "app/entry/StartupRecovery.h"
 #include "formats/ProgramFormatRegistry.h"
+#include "platform/ErrorLog.h"
 #include "platform/LanguageResources.h"
 #include "platform/ProgramPaths.h"
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/ErrorLog.h"
 #include "skin/SkinDocument.h"
 #include "skin/SkinInfoReader.h"
 #include "tools/ToolCommand.h"
