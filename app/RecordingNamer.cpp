@@ -176,7 +176,7 @@ bool RecordingNamer::MakeRecordingPath(const NamingRequest& request) {
         lastPath_ = *request.explicitPath;
         if (request.overwrite && !IsDirectory(lastPath_))
             ::unlink(lastPath_.c_str());
-        CreateFolders();
+        CreateFolders(request.phoneCall);
         return true;
     }
 
@@ -210,11 +210,12 @@ bool RecordingNamer::MakeRecordingPath(const NamingRequest& request) {
         path = Join(base, name + digits) + suffix;
     }
     lastPath_ = path;
-    CreateFolders();
+    CreateFolders(request.phoneCall);
     return true;
 }
 
-void RecordingNamer::CreateFolders() {
+void RecordingNamer::CreateFolders(bool privateFolders) {
+    const mode_t mode = privateFolders ? 0700 : 0777;
     if (FileNameStart(lastPath_) <= 1) { // a bare name, or one in the root
         createdRecord_.clear();
         return;
@@ -224,8 +225,11 @@ void RecordingNamer::CreateFolders() {
     for (size_t separator = folder.find('/'); separator != std::string::npos;) {
         size_t next = folder.find('/', separator + 1);
         std::string prefix = folder.substr(0, next);
-        if (next != separator + 1 && !Exists(prefix) && ::mkdir(prefix.c_str(), 0777) == 0)
+        if (next != separator + 1 && !Exists(prefix) && ::mkdir(prefix.c_str(), mode) == 0) {
             createdRecord_[separator] = '\0';
+            if (privateFolders)
+                ::chmod(prefix.c_str(), mode); // whatever the umask left
+        }
         separator = next;
     }
 }

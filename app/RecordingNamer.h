@@ -29,6 +29,9 @@ struct NamingRequest {
     std::optional<std::string> extension; // without the dot
     std::optional<std::string> callerText;
     bool overwrite = false; // with an explicit path: delete an existing file first
+    // A phone call: the folders created for it are the owner's alone (0700);
+    // others follow the umask.
+    bool phoneCall = false;
 };
 
 class RecordingNamer {
@@ -54,7 +57,7 @@ public:
     std::vector<std::string> CreatedFolders() const;
 
 private:
-    void CreateFolders();
+    void CreateFolders(bool privateFolders);
 
     Clock clock_;
     FolderLookup documentsFolder_;

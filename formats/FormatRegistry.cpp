@@ -272,6 +272,23 @@ bool FormatRegistry::FindByName(const char* name, FormatEntry* entry, int32_t* i
     return false;
 }
 
+bool FormatRegistry::FindByNameOfKind(const char* name, uint32_t kind, FormatEntry* entry,
+                                      int32_t* index) {
+    Guard guard(mutex_);
+    if (!name)
+        return false;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].kind == kind && entries_[i].name == name) {
+            if (entry)
+                *entry = entries_[i];
+            if (index)
+                *index = static_cast<int32_t>(i);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool FormatRegistry::FindByExtension(const char* extension, uint32_t kind, FormatEntry* entry,
                                      int32_t* index) {
     Guard guard(mutex_);

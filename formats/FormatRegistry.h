@@ -53,6 +53,9 @@ public:
     bool GetEntry(FormatEntry* entry, uint32_t index);
     // Exact, case-sensitive name over all kinds; the first match.
     bool FindByName(const char* name, FormatEntry* entry, int32_t* index);
+    // Exact, case-sensitive name among the entries of one kind: a preset or a
+    // convert names an encoder, and a decoder or filter of that name is not one.
+    bool FindByNameOfKind(const char* name, uint32_t kind, FormatEntry* entry, int32_t* index);
     // First entry of the kind listing the extension, compared without case.
     bool FindByExtension(const char* extension, uint32_t kind, FormatEntry* entry,
                          int32_t* index);

@@ -1,14 +1,18 @@
 #include "formats/Transcoder.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <vector>
 
 #include "formats/FormatRegistry.h"
 #include "formats/streams/StreamFactory.h"
+#include "platform/PrivateFiles.h"
 #include "platform/PathParts.h"
 
 namespace tonilo {
@@ -41,6 +45,29 @@ std::string DescribeFormat(const WAVEFORMATEX& format) {
 std::string PartialNameFor(const std::string& target) {
     return FolderPrefixOf(target) + "." + FileNameOf(target) + ".partial-" +
            std::to_string(getpid());
+}
+
+// The partial file is readable by its owner alone until it is complete: an
+// export of a call recording is as private as the recording.
+int CreatePartialFile(const std::string& path) {
+    int descriptor;
+    do {
+        descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
+                            kPrivateFileMode);
+    } while (descriptor < 0 && errno == EINTR);
+    if (descriptor >= 0 && ::fchmod(descriptor, kPrivateFileMode) != 0) {
+        ::close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
+// The mode of the file a target replaces, else what any new file gets.
+mode_t FinalModeFor(const std::string& target) {
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        return existing.st_mode & 07777;
+    return UsualFileMode();
 }
 
 class Transcoding {
@@ -106,8 +133,8 @@ private:
         FormatEntry entry;
         int32_t index = -1;
         if (!request_.encoderName.empty()) {
-            if (!registry_->FindByName(request_.encoderName.c_str(), &entry, &index) ||
-                entry.kind != FORMAT_KIND_ENCODER)
+            if (!registry_->FindByNameOfKind(request_.encoderName.c_str(), FORMAT_KIND_ENCODER,
+                                             &entry, &index))
                 return Fail("no encoder named \"" + request_.encoderName + "\"");
         } else if (!registry_->FindByExtension(ExtensionOfName(request_.target).c_str(),
                                                FORMAT_KIND_ENCODER, &entry, &index)) {
@@ -136,7 +163,9 @@ private:
                               static_cast<uintptr_t>(quality));
 
         partial_ = PartialNameFor(request_.target);
-        if (CreateFileWriter(&writer_, partial_.c_str(), kWriterCapacity, 0, nullptr) != 0) {
+        const int descriptor = CreatePartialFile(partial_);
+        if (descriptor < 0 ||
+            CreateWriter(&writer_, descriptor, kWriterCapacity, 0, nullptr) != 0) {
             partial_.clear();
             return Fail("cannot create " + request_.target);
         }
@@ -190,7 +219,8 @@ private:
             Fail("cannot finish " + request_.target + " (is the disk full?)");
             return TranscodeResult::Failed;
         }
-        if (std::rename(partial_.c_str(), request_.target.c_str()) != 0) {
+        if (::chmod(partial_.c_str(), FinalModeFor(request_.target)) != 0 ||
+            std::rename(partial_.c_str(), request_.target.c_str()) != 0) {
             Fail("cannot move the finished file to " + request_.target);
             return TranscodeResult::Failed;
         }

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/PrivateFiles.h"
 #include "platform/PathParts.h"
 
 namespace tonilo {
@@ -48,9 +49,7 @@ mode_t ModeForNewFile(const std::string& path) {
     struct stat existing {};
     if (::stat(path.c_str(), &existing) == 0)
         return existing.st_mode & 07777;
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0644 & ~mask;
+    return 0644 & ~CurrentUmask();
 }
 
 bool FlushFolder(const std::string& folder) {
@@ -112,11 +111,15 @@ bool WriteFileAtomically(const std::string& requestedPath, const std::string& by
         return false;
     };
 
-    if (::fchmod(descriptor, ModeForNewFile(path)) != 0)
+    // Nobody reads the new contents before they are complete; the final mode
+    // comes just before the rename.
+    if (::fchmod(descriptor, kPrivateFileMode) != 0)
         return abandon(true);
     if (Injected(AtomicWriteStep::Write) || !WriteAll(descriptor, bytes))
         return abandon(true);
     if (Injected(AtomicWriteStep::Flush) || ::fsync(descriptor) != 0)
+        return abandon(true);
+    if (::fchmod(descriptor, ModeForNewFile(path)) != 0)
         return abandon(true);
     if (Injected(AtomicWriteStep::Close)) {
         ::close(descriptor);

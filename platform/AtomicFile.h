@@ -21,8 +21,9 @@ enum class AtomicWriteStep {
 
 // Writes `bytes` as the new contents of `path`. Returns false when any step
 // failed; `path` then still holds what it held before and no temporary is left.
-// A new file takes the permissions of the one it replaces (0644 less the umask
-// for a file that did not exist).
+// The temporary is 0600 while it is written; at the rename the file takes the
+// permissions of the one it replaces (0644 less the umask for a file that did not
+// exist).
 bool WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 // Deletes `path`; a file that does not exist counts as deleted.

@@ -91,6 +91,12 @@ const ResourceString kEnglishStrings[] = {
     {13157, "Select All"},
     {13158, "Undo"},
     {13159, "Edit Text"},
+    // Safety of the settings database.
+    {13200, "Other users can change the settings file %s, so Tonilo did not read it and starts with default settings. To use it again, run: chmod go-w %s"},
+    {13201, "The settings file %s belongs to another user, so Tonilo did not read it and starts with default settings. Check it, then run: chown %s %s"},
+    {13202, "Other users can change the folder %s that holds the settings file, so Tonilo did not read the settings and starts with default settings. To fix it, run: chmod go-w %s"},
+    {13203, "The folder %s that holds the settings file belongs to another user, so Tonilo did not read the settings and starts with default settings. Check it, then run: chown %s %s"},
+    {13204, "Other users could read the settings file %s. It is now readable by you alone (chmod 600)."},
     // Skin loading.
     {21000, "Cannot open skin file!"},
     {21001, "Skin file syntax error!"},

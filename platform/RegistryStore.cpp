@@ -1,11 +1,13 @@
 #include "platform/RegistryStore.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/LanguageResources.h"
 #include "platform/RegistryNotifications.h"
 
 namespace tonilo {
@@ -102,18 +104,78 @@ std::mutex& InstanceMutex() {
     return mutex;
 }
 
+// String-table texts about the database's safety.
+constexpr uint32_t kStringStoreWritableByOthers = 13200;
+constexpr uint32_t kStringStoreOtherOwner = 13201;
+constexpr uint32_t kStringFolderWritableByOthers = 13202;
+constexpr uint32_t kStringFolderOtherOwner = 13203;
+constexpr uint32_t kStringStoreNarrowed = 13204;
+
+// The table's text with each "%s" replaced by the next of `values` in turn;
+// paths go in as they are, never through a format string.
+std::string FillIn(uint32_t id, const std::vector<std::string>& values) {
+    const std::string text = LoadResourceString(id);
+    std::string result;
+    size_t next = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == 's' && next < values.size()) {
+            result += values[next++];
+            ++i;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
 } // namespace
+
+std::vector<std::string> RegistryStore::DatabaseFiles(const std::string& path) {
+    return {path, path + "-wal", path + "-shm"};
+}
+
+PathTrust RegistryStore::CheckTrust(const std::string& path) {
+    return CheckTrustedPath(DatabaseFiles(path), HomeFolderPath());
+}
+
+std::string RegistryStore::RefusalMessage(const PathTrust& refusal) {
+    switch (refusal.problem) {
+    case TrustProblem::None:
+        return std::string();
+    case TrustProblem::WritableByOthers:
+        return FillIn(refusal.folder ? kStringFolderWritableByOthers : kStringStoreWritableByOthers,
+                      {refusal.path, refusal.path});
+    case TrustProblem::OtherOwner:
+        return FillIn(refusal.folder ? kStringFolderOtherOwner : kStringStoreOtherOwner,
+                      {refusal.path, UserName(), refusal.path});
+    }
+    return std::string();
+}
 
 RegistryStore::RegistryStore(const std::string& path) : path_(path) {
     std::lock_guard<std::recursive_mutex> guard(mutex_);
-    if (OpenDatabase() && PrepareSchema())
+    // Nothing of an untrusted database is read: its settings include command
+    // lines the program is started with.
+    std::filesystem::path parent = std::filesystem::path(path_).parent_path();
+    if (!parent.empty())
+        CreateFolders(parent.string(), kPrivateFolderMode);
+    refusal_ = CheckTrust(path_);
+    if (!refusal_.Trusted()) {
+        std::fprintf(stderr, "Tonilo: %s\n", RefusalMessage(refusal_).c_str());
         return;
+    }
+    NarrowModes();
+    if (OpenDatabase() && PrepareSchema()) {
+        NarrowModes(); // the log files SQLite just made
+        return;
+    }
     // Anything but a busy database means the file is not usable as it is.
     Close();
     std::error_code ignored;
     if (std::filesystem::exists(path_, ignored)) {
         std::string aside = path_ + ".corrupt";
         std::filesystem::rename(path_, aside, ignored);
+        ::chmod(aside.c_str(), kPrivateFileMode);
         std::filesystem::remove(path_ + "-wal", ignored);
         std::filesystem::remove(path_ + "-shm", ignored);
         std::fprintf(stderr,
@@ -125,7 +187,9 @@ RegistryStore::RegistryStore(const std::string& path) : path_(path) {
         std::fprintf(stderr, "Tonilo: cannot open the settings database %s: %s\n", path_.c_str(),
                      database_ ? sqlite3_errmsg(database_) : "out of memory");
         Close();
+        return;
     }
+    NarrowModes();
 }
 
 RegistryStore::~RegistryStore() {
@@ -175,11 +239,25 @@ std::string RegistryStore::NormalizePath(const std::string& path) {
     return result;
 }
 
+void RegistryStore::NarrowModes() {
+    bool narrowed = false;
+    for (const std::string& file : DatabaseFiles(path_)) {
+        struct stat info {};
+        if (::stat(file.c_str(), &info) == 0 && (info.st_mode & 077) != 0 &&
+            ::chmod(file.c_str(), (info.st_mode & 0700) | kPrivateFileMode) == 0)
+            narrowed = true;
+    }
+    if (narrowed && !narrowingReported_) {
+        narrowingReported_ = true;
+        std::fprintf(stderr, "Tonilo: %s\n", FillIn(kStringStoreNarrowed, {path_}).c_str());
+    }
+}
+
 bool RegistryStore::OpenDatabase() {
-    std::error_code ignored;
-    std::filesystem::path parent = std::filesystem::path(path_).parent_path();
-    if (!parent.empty())
-        std::filesystem::create_directories(parent, ignored);
+    // Made 0600 before SQLite sees it: SQLite gives its log files the
+    // database's mode.
+    if (!CreateFileWithMode(path_, kPrivateFileMode))
+        return false;
     if (sqlite3_open_v2(path_.c_str(), &database_,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                         nullptr) != SQLITE_OK)

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/PrivateFiles.h"
+
 struct sqlite3;
 
 namespace tonilo {
@@ -34,6 +36,11 @@ class RegistryStore {
 public:
     // Opens (or creates) the database; a damaged file is moved aside to
     // PATH.corrupt and a fresh one started, with a message on standard error.
+    // The database holds caller names and the command lines the program is
+    // started with, so it is kept like a private key: its folder is created
+    // 0700, its files 0600 (wider modes are narrowed, once, with a message), and
+    // a database that another user owns or may write, or that lies in such a
+    // folder below the home folder, is not opened at all (see Refusal).
     explicit RegistryStore(const std::string& path);
     ~RegistryStore();
     RegistryStore(const RegistryStore&) = delete;
@@ -47,7 +54,17 @@ public:
     static std::string DefaultPath();
     static std::string NormalizePath(const std::string& path);
 
+    // The files a database consists of, the database first.
+    static std::vector<std::string> DatabaseFiles(const std::string& path);
+    // Whether the database at path (and the folders leading to it below the
+    // home folder) may be used; checks only, opens nothing.
+    static PathTrust CheckTrust(const std::string& path);
+    // The string-table message that explains a refusal and its fix.
+    static std::string RefusalMessage(const PathTrust& refusal);
+
     bool IsOpen() const { return database_ != nullptr; }
+    // Why the database was not opened; Trusted() when it was not refused.
+    const PathTrust& Refusal() const { return refusal_; }
     const std::string& Path() const { return path_; }
 
     bool KeyExists(RegistryRoot root, const std::string& path);
@@ -74,6 +91,8 @@ public:
 
 private:
     bool OpenDatabase();
+    // Narrows wider modes of existing files to 0600; says so once.
+    void NarrowModes();
     bool PrepareSchema();
     void Close();
     int64_t FindKeyId(RegistryRoot root, const std::string& normalizedPath);
@@ -84,6 +103,8 @@ private:
     bool Execute(const char* sql);
 
     std::string path_;
+    PathTrust refusal_;
+    bool narrowingReported_ = false;
     sqlite3* database_ = nullptr;
     std::recursive_mutex mutex_;
 };

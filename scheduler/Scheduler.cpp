@@ -111,6 +111,8 @@ bool Scheduler::Add(const ScheduleEvent& event, bool fromFile) {
     Load();
     if (list_.Full() || !FitsTheFile(event))
         return false;
+    if (!HasCalendarStart(event))
+        return false;
     if (!Validate(event, std::string(), false, !fromFile))
         return false;
     list_.Append(event);
@@ -122,7 +124,7 @@ bool Scheduler::Update(const std::string& name, const ScheduleEvent& event) {
         return false;
     Load();
     int index = list_.IndexOf(name);
-    if (index < 0 || !FitsTheFile(event))
+    if (index < 0 || !FitsTheFile(event) || !HasCalendarStart(event))
         return false;
     list_.Replace(static_cast<size_t>(index), event);
     return true;
@@ -137,6 +139,15 @@ bool Scheduler::Remove(const std::string& name) {
         return false;
     list_.Erase(static_cast<size_t>(index));
     return true;
+}
+
+bool Scheduler::HasCalendarStart(const ScheduleEvent& event) {
+    // The file keeps the start as a file time; a date outside the calendar has
+    // none and would come back as 1 January 1601.
+    if (FileTimeOf(event.start) >= 0)
+        return true;
+    list_.SetLastError(kEventTimeInPast);
+    return false;
 }
 
 bool Scheduler::PassesTimeChecks(const ScheduleEvent& event, uint32_t* error) const {

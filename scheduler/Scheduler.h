@@ -67,7 +67,8 @@ public:
     const ScheduleEvent* Find(const std::string& name);
 
     // Validates (time check on unless the event comes from the file) and appends
-    // a copy. Fails when 32 events exist.
+    // a copy. Fails when 32 events exist, and (24026) for a start date or time
+    // outside the calendar, which Update refuses as well.
     bool Add(const ScheduleEvent& event, bool fromFile);
     bool Update(const std::string& name, const ScheduleEvent& event);
     bool Remove(const std::string& name);
@@ -94,6 +95,8 @@ private:
     bool Collides(const ScheduleEvent& event, const std::string& editedName) const;
     bool PassesTimeChecks(const ScheduleEvent& event, uint32_t* error) const;
     bool FitsTheFile(const ScheduleEvent& event) const;
+    // False, with 24026 as the last error, for a start outside the calendar.
+    bool HasCalendarStart(const ScheduleEvent& event);
     LocalTime Now() const;
 
     bool initialised_ = false;

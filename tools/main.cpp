@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/RegistryStore.h"
 #include "tools/ToolCommand.h"
 #include "tools/ToolStartup.h"
 
@@ -33,6 +34,29 @@ const CommandEntry kCommands[] = {
     {"recover", RunRecoverCommand, "recover DIR                   name recordings a crash left unfinished"},
 };
 
+// A settings database others could have written may hold command lines and
+// codec paths of their choosing: the tool stops before anything reads it.
+bool RefuseUntrustedSettings() {
+    const std::string database = tonilo::RegistryStore::DefaultPath();
+    const tonilo::PathTrust trust = tonilo::RegistryStore::CheckTrust(database);
+    if (trust.Trusted())
+        return false;
+    const char* what = trust.folder ? "the folder" : "the settings database";
+    const char* tail = trust.folder ? " holding the settings database" : "";
+    const char* path = trust.path.c_str();
+    if (trust.problem == tonilo::TrustProblem::OtherOwner)
+        std::fprintf(stderr,
+                     "tonilo-tool: %s %s%s belongs to another user, so the settings were not "
+                     "used.\nCheck it, then fix it with: chown %s %s\n",
+                     what, path, tail, tonilo::UserName().c_str(), path);
+    else
+        std::fprintf(stderr,
+                     "tonilo-tool: %s %s%s can be changed by other users, so the settings were "
+                     "not used.\nFix it with: chmod go-w %s\n",
+                     what, path, tail, path);
+    return true;
+}
+
 void PrintUsage() {
     std::fprintf(stderr, "usage: tonilo-tool [--data DIR] COMMAND [ARGUMENTS]\ncommands:\n");
     for (const CommandEntry& command : kCommands)
@@ -50,6 +74,8 @@ int UsageError(const char* usage) {
 
 int main(int argc, char** argv) {
     using namespace tonilo::tool;
+    if (RefuseUntrustedSettings())
+        return kExitFailure;
     ToolContext context = PrepareToolContext(argv[0]);
     int next = 1;
     while (next < argc && argv[next][0] == '-' && argv[next][1] == '-') {

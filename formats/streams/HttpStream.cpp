@@ -317,6 +317,7 @@ int32_t HttpStream::Read(void* buffer, int32_t count) {
         return 0;
     auto* bytes = static_cast<uint8_t*>(buffer);
     int32_t copied = 0;
+    bool retried = false;
     while (copied < count) {
         const size_t available = Available();
         if (available > 0) {
@@ -330,6 +331,12 @@ int32_t HttpStream::Read(void* buffer, int32_t count) {
             break;
         Resume();
         if (!RunTransferUntil([this] { return Available() > 0; }, receiveTimeoutMs_)) {
+            // A wait that timed out is given one more receive time-out: a slow
+            // network or a briefly busy server does not end the stream.
+            if (!transferDone_ && !interrupted_ && !retried) {
+                retried = true;
+                continue;
+            }
             if (!transferDone_) {
                 // Stalled past the receive time-out, or torn down.
                 failed_ = true;

@@ -5,9 +5,9 @@
 // arrive and a full buffer pauses the transfer until they are read.
 //
 // Time-outs: connecting is limited by the connect time-out; the answer's headers,
-// and every later wait for body bytes, by the receive time-out. A stalled server
-// thus fails a read after the receive time-out; a dropped connection ends the
-// stream early.
+// and every later wait for body bytes, by the receive time-out. A read whose
+// wait times out tries once more, so a stalled server fails a read after twice
+// the receive time-out; a dropped connection ends the stream early.
 //
 // Threads: one thread at a time calls the stream; Interrupt may come from any
 // thread and wakes a waiting read for good (used when the stream is torn down).

@@ -163,6 +163,25 @@ TEST_F(RecordingNamerTest, ResetRemovesOnlyEmptyFoldersThisRequestCreated) {
     EXPECT_TRUE(fs::exists(folder_ / "rec/Calls"));
 }
 
+TEST_F(RecordingNamerTest, FoldersOfACallAreTheOwnersAloneOthersFollowTheUmask) {
+    const mode_t oldMask = ::umask(0);
+    for (bool call : {true, false}) {
+        SCOPED_TRACE(call ? "call" : "memo");
+        NamingRequest request = Request(documents_, "%Y");
+        request.subfolderTemplate = call ? "Calls %Y" : "Memos %Y";
+        request.phoneCall = call;
+        ASSERT_TRUE(namer_.MakeRecordingPath(request));
+        const std::vector<std::string> created = namer_.CreatedFolders();
+        ASSERT_EQ(created.size(), 1u);
+        for (const std::string& folder : created) {
+            struct stat status {};
+            ASSERT_EQ(::stat(folder.c_str(), &status), 0) << folder;
+            EXPECT_EQ(status.st_mode & 0777, call ? 0700u : 0777u) << folder;
+        }
+    }
+    ::umask(oldMask);
+}
+
 TEST_F(RecordingNamerTest, ExplicitPathsCreateTheirFoldersAndMayOverwrite) {
     NamingRequest request;
     request.explicitPath = folder_ / "a/b/c.wav";

@@ -63,6 +63,25 @@ TEST_F(SettingsToolTest, RefusalsAndWrongInvocations) {
     }
 }
 
+TEST_F(SettingsToolTest, APresetChangeCarriesAverageBytesAndBlockAlignAsTheyAre) {
+    // SpeechLow's default stores 88200 bytes a second and a block align of 8,
+    // which no format computes: they must come back exactly.
+    ASSERT_EQ(Run("settings set SpeechLow 'rate=22050 channels=2 bits=8'").exitCode, 0);
+    ToolRun raw = Run("reg get " + Quoted("HKLM\\Software\\Zelto\\Tonilo") + " SpeechLow");
+    ASSERT_EQ(raw.exitCode, 0) << raw.errors;
+    ASSERT_EQ(raw.output.size(), 84u * 2 + 1);
+    EXPECT_EQ(raw.output.substr(66 * 2, 4), "0200");     // channels
+    EXPECT_EQ(raw.output.substr(68 * 2, 8), "22560000"); // 22050 Hz
+    EXPECT_EQ(raw.output.substr(72 * 2, 8), "88580100"); // 88200, as it was
+    EXPECT_EQ(raw.output.substr(76 * 2, 4), "0800");     // 8, as it was
+    EXPECT_EQ(raw.output.substr(78 * 2, 4), "0800");     // 8 bits
+    // The capture delivers 8- or 16-bit samples only.
+    for (const char* bits : {"bits=24", "bits=32", "bits=0", "bits=12"})
+        EXPECT_EQ(Run(std::string("settings set SpeechLow ") + bits).exitCode, 2) << bits;
+    EXPECT_EQ(Run("settings get SpeechLow").output,
+              "encoder=ZAF encoder rate=22050 bits=8 channels=2 quality=0\n");
+}
+
 // Two copies of the program in folders of different names keep their own settings.
 TEST_F(SettingsToolTest, ProgramFoldersKeepSeparateSettings) {
     for (const char* name : {"Tonilo", "Rec"}) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
@@ -170,6 +171,71 @@ TEST_F(TranscoderTest, FailuresSayWhyAndLeaveNothing) {
         EXPECT_NE(report.error.find(c.expectedWords), std::string::npos) << report.error;
     }
     EXPECT_EQ(FolderContents(), (std::vector<std::string>{"noise.mp3", "ok.wav", "ok.xyz"}));
+}
+
+TEST_F(TranscoderTest, ThePartialFileIsPrivateAndTheTargetFollowsTheUmask) {
+    std::string wav = MakeWav("call.wav", 22050, 1, 2.0);
+    const mode_t oldMask = ::umask(0);
+    std::vector<mode_t> partialModes;
+    TranscodeRequest request;
+    request.source = wav;
+    request.target = folder_.Path("call.mp3");
+    request.progress = [&](const TranscodeProgress&) {
+        for (const std::string& name : FolderContents()) {
+            struct stat status {};
+            if (name.rfind(".call.mp3.partial-", 0) == 0 &&
+                ::stat(folder_.Path(name).c_str(), &status) == 0)
+                partialModes.push_back(status.st_mode & 0777);
+        }
+    };
+    TranscodeResult result = Transcode(registry_, request, nullptr);
+    ::umask(oldMask);
+    ASSERT_EQ(result, TranscodeResult::Done);
+    ASSERT_FALSE(partialModes.empty());
+    for (mode_t mode : partialModes)
+        EXPECT_EQ(mode, 0600u);
+    struct stat status {};
+    ASSERT_EQ(::stat(request.target.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0666u);
+}
+
+// A decoder listed first under an encoder's name.
+const FormatRecord* CodecsWithADecoderNamedLikeAnEncoder(uint32_t* count) {
+    static std::vector<FormatRecord> table = [] {
+        uint32_t linkedCount = 0;
+        const FormatRecord* linked = LinkedCodecs(&linkedCount);
+        std::vector<FormatRecord> records;
+        for (uint32_t i = 0; i < linkedCount; ++i) {
+            if (linked[i].kind == FORMAT_KIND_DECODER &&
+                std::strcmp(linked[i].name, "WAV decoder") == 0)
+                records.push_back(
+                    {"MP3 encoder", "wav\0", FORMAT_KIND_DECODER, 0, linked[i].factory});
+        }
+        records.insert(records.end(), linked, linked + linkedCount);
+        return records;
+    }();
+    *count = static_cast<uint32_t>(table.size());
+    return table.data();
+}
+
+TEST_F(TranscoderTest, TheEncoderNameIsLookedUpAmongEncodersOnly) {
+    FormatRegistry* twins = new FormatRegistry;
+    twins->Init(nullptr, CodecsWithADecoderNamedLikeAnEncoder);
+    FormatEntry entry;
+    ASSERT_TRUE(twins->FindByName("MP3 encoder", &entry, nullptr));
+    ASSERT_EQ(entry.kind, FORMAT_KIND_DECODER) << "the decoder comes first";
+    ASSERT_TRUE(twins->FindByNameOfKind("MP3 encoder", FORMAT_KIND_ENCODER, &entry, nullptr));
+    EXPECT_EQ(entry.kind, FORMAT_KIND_ENCODER);
+    EXPECT_FALSE(twins->FindByNameOfKind("MP3 encoder", FORMAT_KIND_FILTER, nullptr, nullptr));
+
+    TranscodeRequest request;
+    request.source = MakeWav("memo.wav", 22050, 1, 0.5);
+    request.target = folder_.Path("memo.out");
+    request.encoderName = "MP3 encoder";
+    TranscodeReport report;
+    EXPECT_EQ(Transcode(twins, request, &report), TranscodeResult::Done) << report.error;
+    EXPECT_EQ(report.encoderName, "MP3 encoder");
+    twins->Release();
 }
 
 TEST_F(TranscoderTest, EncoderThatDoesNotTakeTheFormatIsNamed) {

@@ -44,6 +44,29 @@ TEST_F(AtomicFileTest, KeepsThePermissionsOfTheReplacedFile) {
     EXPECT_EQ(status.st_mode & 0777, 0604u);
 }
 
+TEST_F(AtomicFileTest, TheTemporaryIsPrivateUntilTheRenameWhateverTheUmask) {
+    const mode_t oldMask = ::umask(0);
+    std::string path = folder_ / "data.bin";
+    std::vector<mode_t> seen; // the temporary's mode at each step it exists
+    SetAtomicWriteFaultHook([&](AtomicWriteStep step) {
+        for (const std::string& name : FolderEntries(folder_.Path())) {
+            struct stat status {};
+            if (name.rfind(".data.bin.", 0) == 0 &&
+                ::stat((folder_ / name).c_str(), &status) == 0 && step <= AtomicWriteStep::Flush)
+                seen.push_back(status.st_mode & 0777);
+        }
+        return false;
+    });
+    bool written = WriteFileAtomically(path, "secret");
+    SetAtomicWriteFaultHook(nullptr);
+    ::umask(oldMask);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(seen, (std::vector<mode_t>{0600, 0600}));
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0644u); // a new file under a umask of 0
+}
+
 TEST_F(AtomicFileTest, AFailureAtAnyStepBeforeTheRenameKeepsTheOldFile) {
     std::string path = folder_ / "data.bin";
     for (AtomicWriteStep failing : kSteps) {

@@ -111,6 +111,41 @@ TEST_F(SchedulerTest, AOneTimeEventMustStartAfterNow) {
     EXPECT_TRUE(scheduler_.Add(Event("old", kRecordActionId, "2001-01-01 05:00"), true));
 }
 
+TEST_F(SchedulerTest, AStartOutsideTheCalendarIsNeverStored) {
+    // The file keeps the start as a file time: such a date would come back as
+    // 1 January 1601.
+    ASSERT_TRUE(scheduler_.Add(Event("good", kRecordActionId, "2009-03-02 10:00"), false));
+    const struct {
+        const char* name;
+        uint16_t month, day, hour;
+    } wrong[] = {{"30 February", 2, 30, 10},
+                 {"month 13", 13, 1, 10},
+                 {"hour 24", 3, 2, 24},
+                 {"day 0", 3, 0, 10}};
+    for (const auto& each : wrong) {
+        SCOPED_TRACE(each.name);
+        ScheduleEvent event = Event("bad", kRecordActionId, "2009-03-05 10:00", 60, 0x7F);
+        event.start.month = each.month;
+        event.start.day = each.day;
+        event.start.hour = each.hour;
+        for (bool fromFile : {false, true}) {
+            EXPECT_FALSE(scheduler_.Add(event, fromFile));
+            EXPECT_EQ(scheduler_.LastError(), kEventTimeInPast);
+        }
+        event.name = "good";
+        EXPECT_FALSE(scheduler_.Update("good", event));
+        EXPECT_EQ(scheduler_.LastError(), kEventTimeInPast);
+    }
+    ASSERT_EQ(scheduler_.Count(), 1u);
+    ASSERT_TRUE(scheduler_.Save());
+    Scheduler reloaded;
+    reloaded.Initialise("/opt/Tonilo/tonilo", folder_ / "tonilo.sch");
+    reloaded.SetClock([this] { return now_; });
+    ASSERT_TRUE(reloaded.RegisterAction(MakeRecordAction()));
+    ASSERT_NE(reloaded.Find("good"), nullptr);
+    EXPECT_EQ(FormatLocalTime(reloaded.Find("good")->start), "2009-03-02 10:00");
+}
+
 TEST_F(SchedulerTest, CollisionRules) {
     ASSERT_TRUE(scheduler_.Add(Event("rec", kRecordActionId, "2009-03-02 10:00"), false));
     // A play event at the very end of a recording collides; a minute later it does not.

@@ -1,5 +1,7 @@
 #include "tests/support/TestHttpServer.h"
 
+#include <chrono>
+
 #include <arpa/inet.h>
 #include <cstring>
 #include <fstream>
@@ -154,6 +156,12 @@ void TestHttpServer::WaitForStop() {
     stopped_.wait(lock, [this] { return stop_; });
 }
 
+bool TestHttpServer::WaitForStopOrDelay(int milliseconds) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return !stopped_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                              [this] { return stop_; });
+}
+
 void TestHttpServer::Serve(int client) {
     std::string received;
     char buffer[4096];
@@ -227,6 +235,13 @@ bool TestHttpServer::Answer(int client, const std::string& head) {
         SendAll(client, body_.data(), body_.size() / 2);
         if (path == "/stallbody")
             WaitForStop();
+        return false;
+    }
+    if (path == "/latebody") {
+        SendText(client, "HTTP/1.1 200 OK\r\nContent-Length: " + length + "\r\n\r\n");
+        SendAll(client, body_.data(), body_.size() / 2);
+        if (WaitForStopOrDelay(lateBodyDelayMs_))
+            SendAll(client, body_.data() + body_.size() / 2, body_.size() - body_.size() / 2);
         return false;
     }
     std::vector<uint8_t> file;

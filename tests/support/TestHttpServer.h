@@ -11,7 +11,10 @@
 //   /stall      never answers
 //   /stallbody  sends headers and half the body, then goes quiet
 //   /drop       sends headers and half the body, then closes the connection
+//   /latebody   sends headers and half the body, the rest after the late-body
+//               delay (a server slower than one receive time-out)
 // Stalled connections are released when the server is destroyed.
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -34,6 +37,7 @@ public:
     const std::vector<uint8_t>& Body() const { return body_; }
     // Also answers paths naming a file in folder (no '/' or ".." inside).
     void ServeFilesFrom(const std::string& folder);
+    void SetLateBodyDelay(int milliseconds) { lateBodyDelayMs_ = milliseconds; }
     // Every request head received so far (request line and headers).
     std::vector<std::string> Requests();
     size_t RequestCount();
@@ -46,6 +50,8 @@ private:
     // The bytes of the served file a path names; false when there is none.
     bool ReadServedFile(const std::string& path, std::vector<uint8_t>* bytes);
     void WaitForStop();
+    // False when the server stops first.
+    bool WaitForStopOrDelay(int milliseconds);
 
     std::vector<uint8_t> body_;
     std::string folder_; // of ServeFilesFrom; empty for none
@@ -59,6 +65,7 @@ private:
     std::vector<int> clients_;
     std::vector<std::string> requests_;
     int connections_ = 0;
+    std::atomic<int> lateBodyDelayMs_{1000};
 };
 
 } // namespace tonilo::testing

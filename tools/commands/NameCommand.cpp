@@ -41,13 +41,14 @@ std::string PresetExtension(SettingsStore* settings) {
     auto known = [registry](const std::string& name) {
         FormatEntry entry;
         int32_t index = -1;
-        return registry->FindByName(name.c_str(), &entry, &index);
+        return registry->FindByNameOfKind(name.c_str(), FORMAT_KIND_ENCODER, &entry, &index);
     };
     QualityPreset preset;
     FormatEntry entry;
     int32_t index = -1;
     if (settings->SelectRecordingPreset(known, &preset) &&
-        registry->FindByName(preset.encoderName.c_str(), &entry, &index) &&
+        registry->FindByNameOfKind(preset.encoderName.c_str(), FORMAT_KIND_ENCODER, &entry,
+                                   &index) &&
         !entry.extensions.empty())
         extension = entry.extensions.front();
     registry->Release();

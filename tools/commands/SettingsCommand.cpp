@@ -88,8 +88,8 @@ bool ParsePreset(const std::string& text, QualityPreset* preset) {
                 return false;
             break;
         case 2:
-            if (!ParseWholeNumber(value, anyNumber, &bits) ||
-                (bits != 8 && bits != 16 && bits != 24 && bits != 32))
+            // The capture delivers 8- or 16-bit samples only.
+            if (!ParseWholeNumber(value, anyNumber, &bits) || (bits != 8 && bits != 16))
                 return false;
             break;
         case 3:
@@ -102,9 +102,13 @@ bool ParsePreset(const std::string& text, QualityPreset* preset) {
             break;
         }
     }
-    *preset =
-        QualityPreset::FromFormat(encoder, rate, static_cast<uint16_t>(bits),
-                                  static_cast<uint16_t>(channels), static_cast<uint8_t>(quality));
+    // Average bytes and block alignment are carried as they are: readers take
+    // the format from rate, bits and channels alone.
+    preset->encoderName = encoder;
+    preset->samplesPerSecond = rate;
+    preset->bitsPerSample = static_cast<uint16_t>(bits);
+    preset->channels = static_cast<uint16_t>(channels);
+    preset->quality = static_cast<uint8_t>(quality);
     return true;
 }
 
@@ -141,9 +145,14 @@ int SetValue(SettingsStore* settings, const SettingDefinition& definition,
         const uint8_t* data = nullptr;
         uint32_t size = 0;
         settings->GetBinary(definition.name, &data, &size);
-        QualityPreset::Decode(data, size, &preset); // the current fields, when readable
+        // The current record, when readable; else one built as the -fmt verb does.
+        const bool current = QualityPreset::Decode(data, size, &preset);
         if (!ParsePreset(value, &preset))
             return UsageError(kUsage);
+        if (!current)
+            preset =
+                QualityPreset::FromFormat(preset.encoderName, preset.samplesPerSecond,
+                                          preset.bitsPerSample, preset.channels, preset.quality);
         PresetRecord record = preset.Encode();
         settings->SetBinary(definition.name, record.data(), static_cast<uint32_t>(record.size()));
         return kExitOk;

@@ -116,6 +116,19 @@ TEST_F(HttpStreamTest, StalledBodyFailsTheReadWithWhatArrived) {
     EXPECT_EQ(stream.Read(buffer.data(), 10), 0);
 }
 
+TEST_F(HttpStreamTest, AReadThatTimesOutIsTriedOnceMore) {
+    // The rest of the body comes after one and a half receive time-outs: the
+    // first wait gives up, the second one gets it. The margins are half a
+    // time-out each way, for a busy machine.
+    constexpr int32_t kReceive = 2000;
+    server_.SetLateBodyDelay(kReceive * 3 / 2);
+    HttpStream stream(server_.Url("/latebody").c_str(), kConnectMs, kReceive);
+    ASSERT_NE(stream.GetHandle(), kNoStreamHandle);
+    const auto all = ReadAll(stream, static_cast<int32_t>(kBodySize));
+    EXPECT_EQ(all.size(), kBodySize);
+    EXPECT_TRUE(Matches(all.data(), 0, all.size()));
+}
+
 TEST_F(HttpStreamTest, DroppedConnectionEndsTheStreamEarly) {
     HttpStream stream(server_.Url("/drop").c_str(), kConnectMs, 5000);
     ASSERT_NE(stream.GetHandle(), kNoStreamHandle);

@@ -14,8 +14,10 @@ uint32_t EngineBase::AddRef() {
 uint32_t EngineBase::Release() {
     uint32_t remaining = DropReference();
     if (remaining == 0) {
-        worker_.Finish(ENGINE_COMMAND_CLOSE, [this] { CloseForRelease(); });
-        delete this;
+        // An abandoned worker still runs this engine's code: it deletes the
+        // engine itself when it ends.
+        worker_.Finish(
+            ENGINE_COMMAND_CLOSE, [this] { CloseForRelease(); }, [this] { delete this; });
     }
     return remaining;
 }

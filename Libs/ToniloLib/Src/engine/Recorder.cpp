@@ -20,6 +20,7 @@ namespace tonilo {
 struct Recorder::OpenBlock {
     bool hasFile = false;
     std::string fileName;
+    bool privateFile = false;
     bool hasEncoder = false;
     std::string encoderName;
     RecordingFormat format{};
@@ -94,6 +95,7 @@ bool Recorder::Open(const RecorderOpenParameters* parameters, CodecHost* host, b
     block->hasFile = parameters->fileName != nullptr;
     if (block->hasFile)
         block->fileName = parameters->fileName;
+    block->privateFile = parameters->privateFile;
     block->hasEncoder = parameters->encoderName != nullptr;
     if (block->hasEncoder)
         block->encoderName = parameters->encoderName;
@@ -202,7 +204,7 @@ bool Recorder::DoOpen(const OpenBlock& block) {
     durationMs_ = 0;
 
     if (block.hasFile) {
-        int descriptor = file_.Create(block.fileName);
+        int descriptor = file_.Create(block.fileName, block.privateFile);
         if (descriptor < 0) {
             TONILO_LOG_ERROR(RECORDER_ERROR_CANNOT_CREATE_FILE, "%s (%d)", block.fileName.c_str(),
                              errno);

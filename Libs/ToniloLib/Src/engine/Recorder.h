@@ -31,6 +31,8 @@ struct RecorderOpenParameters {
     const char* fileName = nullptr;    // null: no file
     const char* encoderName = nullptr; // null: the NullEncoder
     const RecordingFormat* format = nullptr;
+    // A phone call: the file stays readable by its owner alone (0600).
+    bool privateFile = false;
 };
 
 // Worker messages, besides ENGINE_COMMAND_CLOSE (stop or close).

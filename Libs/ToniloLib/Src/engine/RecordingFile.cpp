@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/PrivateFiles.h"
 #include "platform/PathParts.h"
 
 namespace tonilo {
@@ -84,7 +85,7 @@ std::string RecordingFile::RenameToFreeName(const std::string& from, const std::
     return "";
 }
 
-int RecordingFile::Create(const std::string& finalPath) {
+int RecordingFile::Create(const std::string& finalPath, bool privateFile) {
     if (IsActive()) {
         errno = EBUSY;
         return -1;
@@ -95,9 +96,18 @@ int RecordingFile::Create(const std::string& finalPath) {
         return -1;
     }
     std::string hidden = HiddenPathFor(finalPath);
-    int descriptor = open(hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    int descriptor =
+        open(hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFileMode);
     if (descriptor < 0)
         return -1;
+    if (fchmod(descriptor, kPrivateFileMode) != 0) {
+        int error = errno;
+        close(descriptor);
+        unlink(hidden.c_str());
+        errno = error;
+        return -1;
+    }
+    finalMode_ = privateFile ? kPrivateFileMode : UsualFileMode();
     // A lock of its own, so it outlives the writer's descriptor until Finish.
     lockDescriptor_ = open(hidden.c_str(), O_RDONLY | O_CLOEXEC);
     if (lockDescriptor_ >= 0)
@@ -113,7 +123,8 @@ bool RecordingFile::MarkGrown() {
     if (lengthDescriptor_ < 0) {
         std::string side =
             hiddenPath_.substr(0, hiddenPath_.size() - std::strlen(kHiddenSuffix)) + kLengthSuffix;
-        lengthDescriptor_ = open(side.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        lengthDescriptor_ =
+            open(side.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kPrivateFileMode);
     }
     if (lengthDescriptor_ < 0)
         return false;
@@ -143,6 +154,11 @@ std::string RecordingFile::Finish(bool keep) {
         return "";
     std::string result;
     if (keep) {
+        // The lock descriptor is the file's own: the mode cannot land elsewhere.
+        if (lockDescriptor_ >= 0)
+            fchmod(lockDescriptor_, finalMode_);
+        else
+            chmod(hiddenPath_.c_str(), finalMode_);
         result = RenameToFreeName(hiddenPath_, finalPath_);
         if (!result.empty())
             SyncFolderOf(result);

@@ -7,8 +7,14 @@
 // side file (".<name>.recording.length") holding how much of it is audio, so a
 // recording cut short by a crash can be cut back.
 //
+// The hidden file is readable by its owner alone (0600) while it is written. A
+// private recording (a phone call) keeps that mode; any other takes the mode a
+// new file gets under the user's umask when it is named.
+//
 // Threads: one owner thread at a time (the Recorder's worker or its delivery
 // thread, under the Recorder's main lock).
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 
@@ -27,7 +33,7 @@ public:
     // Creates the hidden file for finalPath; fails (errno set) when finalPath
     // or the hidden file already exists. Returns a write descriptor that the
     // caller owns, or -1.
-    int Create(const std::string& finalPath);
+    int Create(const std::string& finalPath, bool privateFile = false);
     // The file was grown ahead of time: from now on NoteLength is recorded.
     bool MarkGrown();
     // How many bytes of the file are audio, once they reached the file.
@@ -52,6 +58,7 @@ public:
 private:
     std::string finalPath_;
     std::string hiddenPath_;
+    mode_t finalMode_ = 0600;
     int lockDescriptor_ = -1;
     int lengthDescriptor_ = -1;
 };

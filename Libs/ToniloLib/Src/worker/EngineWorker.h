@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "platform/Event.h"
@@ -37,23 +38,40 @@ public:
     bool Post(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
     // Posts WM_QUIT and waits for the thread. A thread that has not ended within
     // the wait is abandoned: there is no safe way to kill it, so it is detached
-    // and the failure reported on standard error.
-    void Shutdown(uint32_t waitMilliseconds = kWorkerShutdownWaitMs);
+    // and the failure reported on standard error. `afterAbandoned` then runs on
+    // that thread once it does end (at once here if it ended meanwhile).
+    // Returns true when the thread ended within the wait.
+    bool Shutdown(uint32_t waitMilliseconds, std::function<void()> afterAbandoned = nullptr);
+    void Shutdown() { Shutdown(shutdownWaitMs_); }
     // An engine's last release: with a running worker, lastCommand is queued
     // and the worker shut down after it; without one, runHere does the same
-    // work on the caller's thread.
-    void Finish(uint32_t lastCommand, const std::function<void()>& runHere);
+    // work on the caller's thread. `destroy` deletes the engine: here once the
+    // worker has ended, or by an abandoned worker when it finally ends, since it
+    // still runs the engine's code until then.
+    void Finish(uint32_t lastCommand, const std::function<void()>& runHere,
+                std::function<void()> destroy);
+    // How long Finish and Shutdown() wait for the thread (tests shorten it).
+    void SetShutdownWait(uint32_t milliseconds) { shutdownWaitMs_ = milliseconds; }
 
     bool IsRunning() const { return running_; }
     bool IsWorkerThread() const;
     ThreadId Id() const { return threadId_; }
 
 private:
+    // Shared by the owner and the thread, which may outlive its owner.
+    struct Ending {
+        std::mutex mutex;
+        bool ended = false;
+        std::function<void()> afterAbandoned;
+    };
+
     static void Loop(Handler handler, Handler discard, std::shared_ptr<Event> ready,
-                     std::shared_ptr<Event> finished, ThreadId* id);
+                     std::shared_ptr<Event> finished, std::shared_ptr<Ending> ending, ThreadId* id);
 
     std::thread thread_;
     std::shared_ptr<Event> finished_;
+    std::shared_ptr<Ending> ending_;
+    uint32_t shutdownWaitMs_ = kWorkerShutdownWaitMs;
     ThreadId threadId_ = 0;
     bool running_ = false;
 };

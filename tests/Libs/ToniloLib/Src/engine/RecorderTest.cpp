@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -168,9 +169,10 @@ protected:
     }
 
     // Opens through the worker and waits for the answer.
-    bool OpenRecorder(const char* fileName, const char* encoderName) {
+    bool OpenRecorder(const char* fileName, const char* encoderName, bool privateFile = false) {
         RecorderOpenParameters parameters;
         parameters.fileName = fileName;
+        parameters.privateFile = privateFile;
         parameters.encoderName = encoderName;
         parameters.format = &format_;
         host_->AddRef();
@@ -244,6 +246,19 @@ TEST_F(RecorderTest, TenSecondsIntoWavHoldEverySample) {
     EXPECT_EQ(info.format.nSamplesPerSec, 8000u);
     EXPECT_EQ(decoded, pcm);
     EXPECT_EQ(FolderEntries(folder).size(), 1u) << "no hidden or side file left";
+}
+
+TEST_F(RecorderTest, APhoneCallIsNamedReadableByItsOwnerAlone) {
+    const mode_t oldMask = ::umask(0);
+    std::string folder = ScratchFolder("call");
+    std::string path = folder + "/call.wav";
+    ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder", true));
+    EXPECT_EQ(RecordAll(CountingPcm16(8000)), 1u);
+    ::umask(oldMask);
+    ASSERT_EQ(recorder_->FinishedFileName(), path);
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
 }
 
 TEST_F(RecorderTest, TenSecondsIntoMp3AndZafHoldTheSignal) {

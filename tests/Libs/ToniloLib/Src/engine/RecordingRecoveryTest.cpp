@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -40,6 +41,36 @@ TEST(RecordingFileTest, FinishNeverReplacesAFileThatAppearedMeanwhile) {
     std::string text;
     std::getline(other, text);
     EXPECT_EQ(text, "someone else's");
+}
+
+TEST(RecordingFileTest, ACallStaysPrivateOtherRecordingsFollowTheUmask) {
+    const mode_t oldMask = ::umask(0);
+    std::string folder = ScratchFolder("modes");
+    struct Case {
+        const char* name;
+        bool privateFile;
+        mode_t named; // the mode once the file has its name
+    };
+    for (const Case& each : {Case{"call.wav", true, 0600}, Case{"memo.wav", false, 0666}}) {
+        SCOPED_TRACE(each.name);
+        RecordingFile file;
+        int descriptor = file.Create(folder + "/" + each.name, each.privateFile);
+        ASSERT_GE(descriptor, 0);
+        ASSERT_TRUE(file.MarkGrown());
+        struct stat status {};
+        ASSERT_EQ(::stat(file.HiddenPath().c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, 0600u) << "while it is recorded";
+        std::string side = folder + "/." + each.name + RecordingFile::kLengthSuffix;
+        ASSERT_EQ(::stat(side.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, 0600u) << "the side file";
+        ASSERT_EQ(write(descriptor, "abc", 3), 3);
+        close(descriptor);
+        std::string named = file.Finish(true);
+        ASSERT_EQ(named, folder + "/" + each.name);
+        ASSERT_EQ(::stat(named.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, each.named);
+    }
+    ::umask(oldMask);
 }
 
 TEST(RecordingRecoveryTest, NamesCutsBackRepairsAndDeletes) {

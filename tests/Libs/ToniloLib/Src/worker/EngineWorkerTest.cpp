@@ -126,6 +126,77 @@ TEST(EngineWorker, ShutdownGivesUpOnAStuckThreadAfterItsWait) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
+// An engine as the Recorder and the Player are: it owns its worker, and its
+// last release hands its own deletion to Finish.
+struct Lifetime {
+    Event entered{true, false};
+    Event gate{true, false};
+    Event destroyed{true, false};
+    std::atomic<bool> alive{true};
+    std::atomic<bool> aliveAtClose{false};
+    std::atomic<int> closes{0};
+};
+
+class FakeEngine {
+public:
+    FakeEngine(std::shared_ptr<Lifetime> lifetime, uint32_t waitMs) : lifetime_(lifetime) {
+        worker_.SetShutdownWait(waitMs);
+        worker_.Start([this](const ThreadMessage& m) { Handle(m); }, nullptr);
+    }
+    ~FakeEngine() {
+        lifetime_->alive = false;
+        lifetime_->destroyed.Set();
+    }
+    void Post(uint32_t message) { worker_.Post(message); }
+    void Release() {
+        worker_.Finish(ENGINE_COMMAND_CLOSE, [] {}, [this] { delete this; });
+    }
+
+private:
+    void Handle(const ThreadMessage& message) {
+        if (message.message == kOpen) {
+            lifetime_->entered.Set();
+            lifetime_->gate.Wait(); // a codec that hangs
+        } else if (message.message == ENGINE_COMMAND_CLOSE) {
+            // Touches the engine's own members, as a real close does.
+            lifetime_->aliveAtClose = lifetime_->alive.load() && closes_ == 0;
+            ++closes_;
+            ++lifetime_->closes;
+        }
+    }
+
+    std::shared_ptr<Lifetime> lifetime_;
+    int closes_ = 0;
+    EngineWorker worker_;
+};
+
+TEST(EngineWorker, AnAbandonedWorkerKeepsItsEngineUntilItEnds) {
+    auto lifetime = std::make_shared<Lifetime>();
+    auto* engine = new FakeEngine(lifetime, 50);
+    engine->Post(kOpen);
+    ASSERT_TRUE(lifetime->entered.Wait(10000));
+    testing::internal::CaptureStderr();
+    engine->Release(); // gives up after 50 ms: the open still hangs
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("abandoned"), std::string::npos) << said;
+    EXPECT_TRUE(lifetime->alive) << "deleted under its running worker";
+    lifetime->gate.Set(); // the codec comes back
+    ASSERT_TRUE(lifetime->destroyed.Wait(10000)) << "never deleted";
+    EXPECT_EQ(lifetime->closes, 1);
+    EXPECT_TRUE(lifetime->aliveAtClose);
+}
+
+TEST(EngineWorker, AWorkerEndingInTimeDeletesItsEngineBeforeFinishReturns) {
+    auto lifetime = std::make_shared<Lifetime>();
+    lifetime->gate.Set();
+    auto* engine = new FakeEngine(lifetime, 10000);
+    engine->Post(kOpen);
+    engine->Release();
+    EXPECT_TRUE(lifetime->destroyed.IsSet());
+    EXPECT_EQ(lifetime->closes, 1);
+    EXPECT_TRUE(lifetime->aliveAtClose);
+}
+
 TEST(StateRendezvous, CallerReadsWhileNoCommandRuns) {
     StateRendezvous rendezvous;
     std::atomic<int> state{0};
