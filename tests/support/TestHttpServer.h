@@ -12,6 +12,7 @@
 //   /stallbody  sends headers and half the body, then goes quiet
 //   /drop       sends headers and half the body, then closes the connection
 // Stalled connections are released when the server is destroyed.
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -38,6 +39,8 @@ public:
     std::vector<std::string> Requests();
     size_t RequestCount();
     int Connections();
+    // Body bytes of /file handed to the sockets so far.
+    size_t BodyBytesSent() const { return bodyBytesSent_; }
 
 private:
     void AcceptLoop();
@@ -59,6 +62,7 @@ private:
     std::vector<int> clients_;
     std::vector<std::string> requests_;
     int connections_ = 0;
+    std::atomic<size_t> bodyBytesSent_{0};
 };
 
 } // namespace tonilo::testing

@@ -13,6 +13,7 @@
 #include "platform/ErrorLog.h"
 #include "tests/support/EngineTestSupport.h"
 #include "tests/support/SimulatedDeviceTest.h"
+#include "tests/support/WaitUntil.h"
 
 namespace tonilo::test {
 namespace {
@@ -191,8 +192,7 @@ protected:
         EXPECT_TRUE(devices_.WaitForCaptured(pcm.size(), 60000));
         uint32_t expectedMs = static_cast<uint32_t>(recordedShare * pcm.size() * 1000 /
                                                     format_.format.nAvgBytesPerSec);
-        for (int i = 0; i < 500 && recorder_->GetDuration() < expectedMs; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_TRUE(WaitUntil([&] { return recorder_->GetDuration() >= expectedMs; }));
         EXPECT_TRUE(recorder_->Stop());
         EngineEvent closed;
         EXPECT_TRUE(events_.Wait(EVENT_CLOSED, &closed));
@@ -408,20 +408,23 @@ TEST_F(RecorderTest, PauseKeepsLevelsLiveButRecordsNothing) {
     devices_.SetSpeed(4);
     recorder_->Start();
     ASSERT_TRUE(events_.Wait(EVENT_STARTED));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(WaitUntil([&] { return recorder_->GetDuration() > 0; }));
     recorder_->Pause();
     ASSERT_TRUE(events_.Wait(EVENT_PAUSED));
     EXPECT_EQ(recorder_->GetState(), RECORDER_PAUSED);
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    // The chain is the clock: a buffer already on its way at the pause may
+    // still be recorded, but after a second more of audio the duration stands.
+    auto chainRunsASecond = [&] {
+        uint64_t from = probe->seen;
+        return WaitUntil([&] { return probe->seen >= from + 16000; });
+    };
+    ASSERT_TRUE(chainRunsASecond()) << "the chain runs while paused";
     uint32_t durationAtPause = recorder_->GetDuration();
-    uint64_t seenAtPause = probe->seen;
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    ASSERT_TRUE(chainRunsASecond());
     EXPECT_EQ(recorder_->GetDuration(), durationAtPause);
-    EXPECT_GT(probe->seen, seenAtPause) << "the chain runs while paused";
     recorder_->Start();
     ASSERT_TRUE(events_.Wait(EVENT_STARTED));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_GT(recorder_->GetDuration(), durationAtPause);
+    EXPECT_TRUE(WaitUntil([&] { return recorder_->GetDuration() > durationAtPause; }));
     recorder_->Stop();
     ASSERT_TRUE(events_.Wait(EVENT_CLOSED));
     EXPECT_EQ(recorder_->GetState(), RECORDER_CLOSED);
@@ -450,8 +453,7 @@ TEST_F(RecorderTest, PrepareFileSizeGrowsOnlyWhileIdleAndIsCutBack) {
     ASSERT_TRUE(events_.Wait(EVENT_FILE_SIZE_PREPARED, &prepared));
     EXPECT_EQ(prepared.result, 0u) << "not while recording";
     ASSERT_TRUE(devices_.WaitForCaptured(pcm.size(), 20000));
-    for (int i = 0; i < 300 && recorder_->GetDuration() < 3000; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(WaitUntil([&] { return recorder_->GetDuration() >= 3000; }));
     recorder_->Stop();
     ASSERT_TRUE(events_.Wait(EVENT_CLOSED));
     EXPECT_LT(FileSize(path), 100000) << "cut back to the audio";
@@ -533,7 +535,8 @@ TEST_F(RecorderTest, TheFileIsAValidRecordingWhileItIsWritten) {
     devices_.SetSpeed(1);
     recorder_->Start();
     ASSERT_TRUE(events_.Wait(EVENT_STARTED));
-    std::this_thread::sleep_for(std::chrono::milliseconds(2600));
+    // Paced in real time: two and a half seconds in, two syncs have run.
+    ASSERT_TRUE(WaitUntil([&] { return recorder_->GetDuration() >= 2500; }));
     std::vector<uint8_t> decoded;
     // Read it as the player would once it has its name.
     std::string copy = folder + "/copy.wav";
