@@ -83,6 +83,36 @@ inline std::vector<int16_t> Noise(uint32_t count, int32_t amplitude, uint32_t se
     return samples;
 }
 
+// Uniform noise from a plain linear congruential generator: the same samples
+// with every compiler and standard library, as golden outputs need.
+inline std::vector<int16_t> IntegerNoise(uint32_t count, int32_t amplitude, uint32_t seed) {
+    std::vector<int16_t> samples(count);
+    uint32_t state = seed * 2654435761u + 12345u;
+    const uint32_t span = static_cast<uint32_t>(2 * amplitude + 1);
+    for (int16_t& sample : samples) {
+        state = state * 1664525u + 1013904223u;
+        sample = static_cast<int16_t>(static_cast<int32_t>((state >> 8) % span) - amplitude);
+    }
+    return samples;
+}
+
+// A hash of every sample (FNV-1a over the little-endian bytes), so that a
+// golden output of thousands of samples fits in one constant.
+inline uint64_t Fnv1a(const std::vector<int16_t>& samples) {
+    uint64_t hash = 1469598103934665603ull;
+    for (int16_t sample : samples) {
+        const uint16_t u = static_cast<uint16_t>(sample);
+        hash = (hash ^ (u & 0xFF)) * 1099511628211ull;
+        hash = (hash ^ (u >> 8)) * 1099511628211ull;
+    }
+    return hash;
+}
+
+// count samples of v from index at.
+inline std::vector<int16_t> Excerpt(const std::vector<int16_t>& v, size_t at, size_t count) {
+    return std::vector<int16_t>(v.begin() + at, v.begin() + at + count);
+}
+
 inline void Append(std::vector<int16_t>& to, const std::vector<int16_t>& more) {
     to.insert(to.end(), more.begin(), more.end());
 }

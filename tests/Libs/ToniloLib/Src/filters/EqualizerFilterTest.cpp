@@ -10,133 +10,187 @@ namespace {
 
 const double kCentres[10] = {31, 63, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
 
-int16_t Clamp16(int64_t v) {
-    return static_cast<int16_t>(std::clamp<int64_t>(v, -32768, 32767));
-}
-int32_t Wrap32(int64_t v) {
-    return static_cast<int32_t>(static_cast<uint32_t>(v));
-}
-
-// The equalizer stated plainly: design each band from its quadratic, then run
-// every sample through preamp, ten biquads, offsets, gains and the summing tree.
-struct EqualizerModel {
-    struct Band {
-        int b0 = 0, b1 = 0, b2 = 0, shift = 0, a1 = 0, a2 = 0;
-        int32_t s1[2] = {0, 0}, s2[2] = {0, 0};
-        int gain = 2048;
-    } bands[10];
-    int preamp = 1450;
-
-    explicit EqualizerModel(double rate) {
-        for (int i = 0; i < 10; ++i) {
-            double f = kCentres[i] / 44100.0 * rate;
-            double w0 = 2 * M_PI * f / rate, w = 2 * M_PI * (f / std::sqrt(2.0)) / rate;
-            double C0 = std::cos(w0), C = std::cos(w), S = std::sin(w);
-            double P = 0.5 * C0 * C0 - C * C0 + 0.5 - S * S;
-            double Q = C * C + 0.5 * C0 * C0 - C * C0 - 0.5 + S * S;
-            double R = 0.125 * C0 * C0 - 0.25 * C * C0 + 0.125 - 0.25 * S * S;
-            double k = R - Q * Q / (4 * P), h = -Q / (2 * P);
-            if (-k / P < 0)
-                continue;
-            double beta = std::min(h - std::sqrt(-k / P), h + std::sqrt(-k / P));
-            double alpha = 1.99995 * (0.5 - beta) / 2, b = 1.99995 * beta,
-                   gamma = 1.99995 * (0.5 + beta) * C0;
-            double m = std::max({std::fabs(alpha), std::fabs(b), std::fabs(gamma)});
-            int s = static_cast<int>(std::log2(32767 / m));
-            double p = std::pow(2.0, s);
-            bands[i].b0 = static_cast<int>(p * alpha);
-            bands[i].b2 = -bands[i].b0;
-            bands[i].shift = s;
-            bands[i].a1 = static_cast<int>(-p * gamma);
-            bands[i].a2 = static_cast<int>(p * b);
-        }
-    }
-
-    static int Gain(int value, double offsetDb) {
-        value = std::clamp(value, -127, 127);
-        return static_cast<int>(
-            std::floor(2048 * std::pow(10.0, (value * 12.0 / 127 - offsetDb) / 20) + 0.5));
-    }
-
-    int16_t Sample(int16_t input, int channel) {
-        const int offsets[6] = {8335, 8138, 1320, 400, 120, 38};
-        int x = Clamp16((static_cast<int64_t>(input) * preamp) >> 11);
-        int16_t out[10];
-        for (int i = 0; i < 10; ++i) {
-            Band& band = bands[i];
-            int32_t acc = Wrap32(static_cast<int64_t>(band.s1[channel]) + band.b0 * x);
-            int32_t y = acc >> band.shift;
-            band.s1[channel] = Wrap32(static_cast<int64_t>(band.s2[channel]) + band.b1 * x -
-                                      static_cast<int64_t>(band.a1) * y);
-            band.s2[channel] =
-                Wrap32(static_cast<int64_t>(band.b2) * x - static_cast<int64_t>(band.a2) * y);
-            int16_t o = Clamp16(y);
-            if (i < 6)
-                o = Clamp16(o + offsets[i]);
-            out[i] = Clamp16((static_cast<int64_t>(o) * band.gain) >> 11);
-        }
-        auto add = [&](int to, int from) { out[to] = Clamp16(out[to] + out[from]); };
-        add(1, 0), add(3, 2), add(5, 4), add(7, 6), add(9, 8), add(3, 1), add(7, 5), add(7, 3),
-            add(9, 7);
-        return out[9];
-    }
-
-    std::vector<int16_t> Run(const std::vector<int16_t>& input, int channels) {
-        std::vector<int16_t> output(input);
-        for (size_t i = 0; i + channels <= input.size(); i += channels)
-            for (int c = 0; c < channels; ++c)
-                output[i + c] = Sample(input[i + c], c);
-        return output;
-    }
-};
-
 void Activate(EqualizerFilter* filter, uint32_t rate, uint16_t channels) {
     WAVEFORMATEX format = Pcm(rate, 16, channels);
     ASSERT_TRUE(filter->SetInputFormat(&format));
     filter->Control(CTL_BYPASS, 0, 0);
 }
 
-TEST(EqualizerFilter, DesignMatchesTheStatedFormulas) {
-    for (double rate : {8000.0, 22050.0, 44100.0, 48000.0}) {
-        EqualizerModel model(rate);
+// Bands 0..9 as designed once; the centres move with the rate, so every rate
+// gives the same records.
+const EqBandCoefficients kDesign[10] = {
+    {25, 0, -25, 14, -32715, 16332},     {51, 0, -51, 14, -32662, 16279},
+    {102, 0, -102, 14, -32556, 16178},   {203, 0, -203, 14, -32339, 15976},
+    {402, 0, -402, 14, -31881, 15578},   {785, 0, -785, 14, -30880, 14813},
+    {1494, 0, -1494, 14, -28576, 13393}, {2716, 0, -2716, 14, -23014, 10950},
+    {9034, 0, -9034, 15, -19829, 14698}, {12419, 0, -12419, 15, 26490, 7929},
+};
+
+TEST(EqualizerFilter, DesignIsTheSameAtEveryRate) {
+    for (uint32_t rate : {8000u, 11025u, 22050u, 44100u, 48000u}) {
         FilterRef<EqualizerFilter> filter;
-        Activate(filter.get(), static_cast<uint32_t>(rate), 1);
+        Activate(filter.get(), rate, 1);
         for (int i = 0; i < 10; ++i) {
             EqBandCoefficients c = filter->Coefficients(i);
-            EXPECT_EQ(c.b0, model.bands[i].b0) << rate << " band " << i;
-            EXPECT_EQ(c.b1, 0);
-            EXPECT_EQ(c.b2, model.bands[i].b2);
-            EXPECT_EQ(c.shift, model.bands[i].shift);
-            EXPECT_EQ(c.a1, model.bands[i].a1);
-            EXPECT_EQ(c.a2, model.bands[i].a2);
+            EXPECT_EQ(c.b0, kDesign[i].b0) << rate << " band " << i;
+            EXPECT_EQ(c.b1, kDesign[i].b1);
+            EXPECT_EQ(c.b2, kDesign[i].b2);
+            EXPECT_EQ(c.shift, kDesign[i].shift);
+            EXPECT_EQ(c.a1, kDesign[i].a1);
+            EXPECT_EQ(c.a2, kDesign[i].a2);
         }
+    }
+    EqBandCoefficients none{1, 1, 1, 1, 1, 1};
+    EXPECT_FALSE(EqualizerFilter::DesignBand(0.0, 44100.0, &none));
+    EXPECT_EQ(none.b0, 0) << "an unusable band keeps zero coefficients";
+    EXPECT_EQ(none.a1, 0);
+}
+
+// 3000 frames: a 31.5 Hz square of +-9000 that drives the low bands, integer
+// noise of +-8192 for the high ones, and an offset on the right channel; built
+// from integers only, so that it is the same everywhere.
+std::vector<int16_t> GoldenInput(int channels) {
+    std::vector<int16_t> samples(3000 * channels);
+    uint32_t x = 12345;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        x = x * 1664525u + 1013904223u;
+        const int32_t noise = static_cast<int16_t>(x >> 16) / 4;
+        const int32_t square = (i / channels / 700) % 2 ? 9000 : -9000;
+        samples[i] =
+            static_cast<int16_t>(square + noise + static_cast<int32_t>(i % channels) * 1500);
+    }
+    return samples;
+}
+
+// Outputs computed once for GoldenInput at 44100 Hz: the 16 samples around the
+// first block boundary (frame 256), the last 8 samples, and a hash of all of them.
+struct Golden {
+    int channels;
+    int16_t samples[24];
+    uint64_t hash;
+};
+// Settings: bands 0..9, then the preamp.
+const int kGoldenSettings[4][11] = {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+                                    {64, 40, 10, 0, 0, -35, -35, -35, 0, 0, -20},
+                                    {127, 127, 127, 127, 127, 127, 127, 127, 127, 127, 127},
+                                    {-128, -64, 25, 127, -127, 50, 70, -20, 0, 100, 60}};
+const Golden kGolden[8] = {
+    {1,
+     {-734,  3463,  -8258, -9843, -9351, -9423,  -647,  3318,  -4740,  -1759, -5178, -3172,
+      -5981, -2803, 3871,  -3411, -9377, -12882, -7127, -5791, -11829, -7064, -7869, -6239},
+     0x1c6f1c85978d2a42ull},
+    {1,
+     {-3372, -638,  -9664, -9905, -8982,  -8916,  -2464,  -420,  -7162,  -4599,  -6991,  -5035,
+      -6883, -4311, 294,   -5794, -13135, -15133, -10337, -9545, -14184, -10371, -11298, -10191},
+     0x94c81cd3d10379ffull},
+    {1,
+     {24918,  32767, -32388, -32768, -32768, -31534, 0,     32767, -32768, -15482, -32768, -28802,
+      -19498, -572,  32767,  -28884, -15130, -32768, -7364, 3320,  -32768, 7023,   -32768, 2124},
+     0x8fc27811b08725e8ull},
+    {1,
+     {15242,  16889, -30498, -13489, -12879, -23252, 8170, 10821, -21903, 5682, -12155, -2629,
+      -13288, 2233,  20140,  -16108, -11303, -15122, 5061, -2811, -24316, 4869, -8788,  -3959},
+     0x0cf6b1100b86c09aull},
+    {2,
+     {2822,  -4432, -371,  -4636, 1115,  -5804, 1360,  -3002, 2846,  -1877, 501,   -4151,
+      -7769, -6449, -4276, -721,  -5909, -9450, -8697, -8068, -9550, 868,   -5151, -9862},
+     0xc7fcdf6adc78de9aull},
+    {2,
+     {-1019, -4297, -3819, -4582, -2517, -5564,  -2296,  -3517,  -1139,  -2906, -2792, -4736,
+      -8535, -6285, -5131, -1868, -9352, -12502, -11934, -11095, -12552, -4400, -9250, -12914},
+     0x3d2ecfa9ece61240ull},
+    {2,
+     {32767,  -23110, -15482, -32768, 1847, -32768, 10163,  -14233, 22137,  -15306, -6628, -32768,
+      -32768, -32768, -28440, 0,      0,    -32768, -32768, -29160, -32768, 32767,  13102, -23258},
+     0xc8d58a11a981376eull},
+    {2,
+     {10345,  -10140, -4810, -9201, 13104, -12916, 12677,  -2359, 15734,  -2490, 7609, -10286,
+      -16587, -12281, 6567,  11408, -4260, -12351, -17715, -4799, -11215, 24384, 5672, -27626},
+     0x5579cadfec27a3e7ull},
+};
+
+TEST(EqualizerFilter, MatchesGoldenOutputsInAnyPieces) {
+    for (int n = 0; n < 8; ++n) {
+        const Golden& golden = kGolden[n];
+        const int* values = kGoldenSettings[n % 4];
+        const int channels = golden.channels;
+        const std::vector<int16_t> input = GoldenInput(channels);
+        std::vector<std::vector<int16_t>> outputs;
+        for (const std::vector<size_t>& pieces :
+             {std::vector<size_t>{100000}, std::vector<size_t>{1, 255, 256, 257, 1000}}) {
+            FilterRef<EqualizerFilter> filter;
+            Activate(filter.get(), 44100, static_cast<uint16_t>(channels));
+            filter->Control(CTL_EQ_SET_PREAMP, 0, static_cast<uint32_t>(values[10]));
+            for (int band = 0; band < 10; ++band)
+                filter->Control(CTL_EQ_SET_BAND, band, static_cast<uint32_t>(values[band]));
+            outputs.push_back(RunInPieces(filter.get(), input, pieces, channels));
+        }
+        const std::vector<int16_t>& out = outputs[0];
+        ASSERT_EQ(out.size(), input.size());
+        std::vector<int16_t> excerpt(out.begin() + 256 * channels - 8,
+                                     out.begin() + 256 * channels + 8);
+        Append(excerpt, std::vector<int16_t>(out.end() - 8, out.end()));
+        EXPECT_EQ(excerpt, std::vector<int16_t>(golden.samples, golden.samples + 24))
+            << "case " << n;
+        EXPECT_EQ(Fnv1a(out), golden.hash) << "case " << n;
+        EXPECT_EQ(outputs[1], out) << "case " << n << ": buffer sizes changed the output";
     }
 }
 
-TEST(EqualizerFilter, MatchesTheArithmeticSampleForSample) {
-    const std::vector<int> settings[] = {
-        {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-        {64, 40, 10, 0, 0, -35, -35, -35, 0, 0, -20},
-        {127, 127, 127, 127, 127, 127, 127, 127, 127, 127, 127}, // saturates
-        {-128, -64, 25, 127, -127, 50, 70, -20, 0, 100, 60}};
+// THD+N of a sine of known frequency over [begin, end): everything but the
+// fitted sine, a constant offset included, relative to the sine, in dB.
+double ThdPlusNoise(const std::vector<int16_t>& s, size_t begin, size_t end, size_t step,
+                    double frequency, double rate) {
+    double ss = 0, cc = 0, sc = 0, sy = 0, cy = 0;
+    for (size_t i = begin; i < end; i += step) {
+        const double w = 2 * M_PI * frequency * static_cast<double>(i / step) / rate;
+        ss += std::sin(w) * std::sin(w), cc += std::cos(w) * std::cos(w);
+        sc += std::sin(w) * std::cos(w), sy += std::sin(w) * s[i], cy += std::cos(w) * s[i];
+    }
+    const double det = ss * cc - sc * sc;
+    const double a = (sy * cc - cy * sc) / det, b = (cy * ss - sy * sc) / det;
+    double sine = 0, rest = 0;
+    for (size_t i = begin; i < end; i += step) {
+        const double w = 2 * M_PI * frequency * static_cast<double>(i / step) / rate;
+        const double fit = a * std::sin(w) + b * std::cos(w);
+        sine += fit * fit;
+        rest += (s[i] - fit) * (s[i] - fit);
+    }
+    return 10 * std::log10(rest / sine);
+}
+
+// A flat setting (every band and the preamp at 0) must leave audio as it was
+// but for the level: no offset on silence, no drift or noise on a tone.
+TEST(EqualizerFilter, FlatSettingIsTransparent) {
     for (uint16_t channels : {1, 2}) {
-        for (const std::vector<int>& values : settings) {
-            FilterRef<EqualizerFilter> filter;
-            Activate(filter.get(), 44100, channels);
-            EqualizerModel model(44100);
-            filter->Control(CTL_EQ_SET_PREAMP, 0, static_cast<uint32_t>(values[10]));
-            model.preamp = EqualizerModel::Gain(values[10], 3.0);
-            for (int band = 0; band < 10; ++band) {
-                filter->Control(CTL_EQ_SET_BAND, band, static_cast<uint32_t>(values[band]));
-                model.bands[band].gain = EqualizerModel::Gain(values[band], 0.0);
-            }
-            std::vector<int16_t> signal = Noise(3000 * channels, 30000, 3);
-            Append(signal, Sine(5000, 60, 44100, 32767, channels));
-            Append(signal, Sine(3000, 9000, 44100, 20000, channels, 1.0));
-            // Pieces around the 256-sample blocks.
-            EXPECT_EQ(RunInPieces(filter.get(), signal, {1, 255, 256, 257, 4000, 100000}, channels),
-                      model.Run(signal, channels))
-                << "channels " << channels;
+        FilterRef<EqualizerFilter> filter;
+        Activate(filter.get(), 44100, channels);
+        std::vector<int16_t> silence = RunInPieces(
+            filter.get(), std::vector<int16_t>(3 * 44100 * channels, 0), {4410}, channels);
+        // -90 dBFS is about one step.
+        EXPECT_LT(Rms(silence, 0, silence.size()), 32768 * std::pow(10.0, -90 / 20.0))
+            << channels << " channels";
+
+        // A loud tone, then silence again: the bands ring down to nothing.
+        std::vector<int16_t> signal = Sine(44100, 1000, 44100, 23000, channels);
+        signal.resize(signal.size() * 3, 0);
+        std::vector<int16_t> after = RunInPieces(filter.get(), signal, {4410}, channels);
+        EXPECT_LT(Rms(after, after.size() * 2 / 3, after.size()), 1.0) << channels << " channels";
+
+        // 1 kHz at -24 and -3 dBFS, in buffers of 100 ms; the first second lets
+        // the lowest band settle.
+        for (double dbfs : {-24.0, -3.0}) {
+            FilterRef<EqualizerFilter> fresh;
+            Activate(fresh.get(), 44100, channels);
+            const std::vector<int16_t> out = RunInPieces(
+                fresh.get(),
+                Sine(3 * 44100, 1000, 44100, 32767 * std::pow(10.0, dbfs / 20), channels), {4410},
+                channels);
+            for (uint16_t c = 0; c < channels; ++c)
+                EXPECT_LT(ThdPlusNoise(std::vector<int16_t>(out.begin() + c, out.end()),
+                                       44100 * channels, out.size() - c, channels, 1000, 44100),
+                          dbfs < -10 ? -70.0 : -80.0)
+                    << dbfs << " dBFS, channel " << c << " of " << channels;
         }
     }
 }
@@ -159,40 +213,29 @@ double LevelAt(const std::vector<int>& values, double frequency) {
     return 20 * std::log10(std::sqrt(sum / (frames / 2)));
 }
 
-// The four lowest bands carry only a few significant coefficient bits at
-// 44.1 kHz (b0 is 25 for 31 Hz) and lean on their fixed offsets; the sample-exact
-// test covers them. From 500 Hz up each band shapes its own centre.
+// +127 weights a band by 12 dB; at its centre its neighbours, which are not
+// raised, also contribute (the flat sum is about 3 dB above each band there),
+// so the centre rises by nearly 10 dB. The two lowest bands carry few
+// coefficient bits (b0 is 25 and 51) and are weaker at their own centres.
 TEST(EqualizerFilter, EachBandRaisesAndLowersItsCentre) {
     const std::vector<int> flat(10, 0);
-    for (int band = 4; band < 10; ++band) {
+    for (int band = 0; band < 10; ++band) {
         std::vector<int> boosted = flat, cut = flat;
         boosted[band] = 127;
         cut[band] = -127;
         const double base = LevelAt(flat, kCentres[band]);
         const double up = LevelAt(boosted, kCentres[band]) - base;
         const double down = LevelAt(cut, kCentres[band]) - base;
-        EXPECT_GT(up, 8.0) << "band " << band;
+        EXPECT_GT(up, band >= 2 ? 9.0 : 4.5) << "band " << band;
         EXPECT_LT(up, 12.5) << "band " << band;
-        EXPECT_LT(down, -3.0) << "band " << band;
-        // A band three octaves away leaves this centre nearly alone.
+        EXPECT_LT(down, band >= 2 ? -3.0 : -1.0) << "band " << band;
+        // A band three octaves away leaves this centre nearly alone (less so at
+        // 31 Hz, where the lowest band itself is weak).
         std::vector<int> far = flat;
         far[band >= 7 ? band - 3 : band + 3] = 127;
-        EXPECT_LT(std::fabs(LevelAt(far, kCentres[band]) - base), 1.0) << "band " << band;
+        EXPECT_LT(std::fabs(LevelAt(far, kCentres[band]) - base), band >= 1 ? 1.0 : 2.0)
+            << "band " << band;
     }
-}
-
-TEST(EqualizerFilter, DigitalSilenceCarriesTheBandOffsets) {
-    // The fixed offsets cancel the truncation drift of real signals; on exact
-    // zeros there is no drift, so their sum shows as a constant.
-    FilterRef<EqualizerFilter> filter;
-    Activate(filter.get(), 44100, 1);
-    std::vector<int16_t> out = RunOnce(filter.get(), std::vector<int16_t>(512, 0));
-    EXPECT_EQ(out.front(), 8335 + 8138 + 1320 + 400 + 120 + 38);
-    std::vector<int16_t> noise = RunOnce(filter.get(), Noise(88200, 10000, 2));
-    double mean = 0;
-    for (size_t i = 44100; i < noise.size(); ++i)
-        mean += noise[i];
-    EXPECT_LT(std::fabs(mean / 44100), 100.0) << "with a real signal the drift cancels";
 }
 
 TEST(EqualizerFilter, ValuesAndReadBack) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "Libs/ToniloLib/Src/filters/GainControlFilter.h"
@@ -7,95 +8,6 @@
 
 namespace tonilo::test {
 namespace {
-
-// The gain control written out frame by frame.
-struct GainModel {
-    std::vector<int> attack, release;
-    int wait, state = 0, index, gain = 100, strength;
-
-    GainModel(uint32_t rate, int mix) : strength(mix) {
-        int la = std::max<int>(2, static_cast<int>(rate * 5 / 1000));
-        int lr = std::max<int>(2, static_cast<int>(rate * 500 / 100));
-        double ea = std::log(100.0) / (la * std::log(2.0) - 1);
-        double value = std::pow(2.0, ea * (la - 1));
-        for (int i = 0; i < la; ++i, value /= std::pow(2.0, ea))
-            attack.push_back(std::min(100, static_cast<int>(value)));
-        double er = std::log(100.0) / (lr * std::log(2.0) - 1);
-        value = 1.0;
-        for (int i = 0; i < lr; ++i, value *= std::pow(2.0, er))
-            release.push_back(value > 100 ? 100 : static_cast<int>(value));
-        wait = static_cast<int>(rate * 500 / 1000);
-        index = lr - 1;
-    }
-
-    int FirstBelow() const {
-        for (size_t i = 0; i < attack.size(); ++i)
-            if (attack[i] < gain)
-                return static_cast<int>(i);
-        return 0;
-    }
-    int FirstAbove() const {
-        for (size_t i = 0; i < release.size(); ++i)
-            if (release[i] > gain)
-                return static_cast<int>(i);
-        return static_cast<int>(release.size()) - 1;
-    }
-
-    std::vector<int16_t> Run(const std::vector<int16_t>& input, int channels) {
-        std::vector<int16_t> output(input);
-        for (size_t f = 0; f + channels <= input.size(); f += channels) {
-            int level = std::abs(input[f]);
-            if (channels == 2)
-                level = std::max(level, std::abs(static_cast<int>(input[f + 1])));
-            int p = gain * level;
-            if (state == 0) {
-                if (p >= 22000) {
-                    state = 1;
-                    index = FirstBelow();
-                } else if (p >= 15000) {
-                    state = 2;
-                    index = 0;
-                } else if (index < static_cast<int>(release.size()) - 1)
-                    gain = release[++index];
-            } else if (state == 1) {
-                if (p < 22000) {
-                    index = 0;
-                    state = p < 15000 ? 3 : 2;
-                } else if (index < static_cast<int>(attack.size()) - 1)
-                    gain = attack[++index];
-            } else if (state == 2) {
-                if (p >= 22000) {
-                    state = 1;
-                    index = FirstBelow();
-                } else if (p < 15000) {
-                    state = 3;
-                    index = 0;
-                }
-            } else {
-                if (p >= 22000) {
-                    state = 1;
-                    index = FirstBelow();
-                } else if (p >= 15000) {
-                    state = 2;
-                    index = 0;
-                } else if (index >= wait - 1) {
-                    state = 0;
-                    index = FirstAbove();
-                } else
-                    index++;
-            }
-            for (int c = 0; c < channels; ++c) {
-                int s = input[f + c];
-                int y = gain * s;
-                if (std::abs(y) >= 32000)
-                    y = s * 32000 / 32767;
-                y = std::clamp(y, -32767, 32767);
-                output[f + c] = static_cast<int16_t>(((255 - strength) * s + strength * y) / 255);
-            }
-        }
-        return output;
-    }
-};
 
 GainControlFilter* Prepared(FilterRef<GainControlFilter>& filter, uint32_t rate, uint16_t channels,
                             uint32_t setting) {
@@ -128,20 +40,73 @@ TEST(GainControlFilter, TablesAndStrengths) {
     EXPECT_EQ(GainControlFilter::StrengthForSetting(0xFFFFFFFFu), 255u);
 }
 
-TEST(GainControlFilter, MatchesTheArithmeticAcrossBuffers) {
-    for (uint16_t channels : {1, 2}) {
-        for (uint32_t setting : {50u, 150u, 250u}) {
+// Quiet (gain 100), loud (attack), very quiet (hold, wait, release), a tone
+// swelling from nothing to loud (the gain crossing both targets at many
+// levels), then a tone into the hold band.
+std::vector<int16_t> QuietLoudQuiet(uint16_t channels) {
+    std::vector<int16_t> signal = IntegerNoise(3000 * channels, 120, 1);
+    Append(signal, Sine(2000, 300, 8000, 12000, channels));
+    Append(signal, IntegerNoise(20000 * channels, 60, 2));
+    for (int step = 1; step <= 40; ++step)
+        Append(signal, Sine(200, 300, 8000, 300.0 * step, channels));
+    Append(signal, Sine(500, 300, 8000, 200, channels));
+    return signal;
+}
+
+// Outputs for QuietLoudQuiet at 8000 Hz, computed once: 8 samples where the
+// loud tone starts (the attack), the last 8 (after the release), and a hash of
+// all of them.
+struct Golden {
+    uint16_t channels;
+    uint32_t setting;
+    int16_t samples[16];
+    uint64_t hash;
+};
+const Golden kGolden[] = {
+    {1,
+     50,
+     {0, 2799, 5444, 7787, 9701, 11079, 11844, 11955, 62, 16, -31, -77, -118, -152, -178, -194},
+     0xfa095cf53d9380efull},
+    {1,
+     150,
+     {0, 2792, 5432, 7770, 9680, 11055, 11818, 11928, 62, 16, -31, -77, -118, -152, -178, -194},
+     0xabf026f7de0c4f55ull},
+    {1,
+     250,
+     {0, 2735, 5320, 7610, 9480, 10827, 11574, 11682, 62, 16, -31, -77, -118, -152, -178, -194},
+     0xd3dc5f36a44b47c7ull},
+    {2,
+     50,
+     {0, 0, 2799, 2799, 5444, 5444, 7787, 7787, -118, -118, -152, -152, -178, -178, -194, -194},
+     0x031f3df8a7024187ull},
+    {2,
+     150,
+     {0, 0, 2792, 2792, 5432, 5432, 7770, 7770, -118, -118, -152, -152, -178, -178, -194, -194},
+     0x8dd0d14ae4187b28ull},
+    {2,
+     250,
+     {0, 0, 2735, 2735, 5320, 5320, 7610, 7610, -118, -118, -152, -152, -178, -178, -194, -194},
+     0xd167afbb3c4642daull},
+};
+
+TEST(GainControlFilter, MatchesGoldenOutputsInAnyPieces) {
+    for (const Golden& golden : kGolden) {
+        const uint16_t channels = golden.channels;
+        std::vector<std::vector<int16_t>> outputs;
+        for (const std::vector<size_t>& pieces :
+             {std::vector<size_t>{100000}, std::vector<size_t>{1, 999, 4410, 17}}) {
             FilterRef<GainControlFilter> filter;
-            Prepared(filter, 8000, channels, setting);
-            GainModel model(8000, static_cast<int>(GainControlFilter::StrengthForSetting(setting)));
-            std::vector<int16_t> signal = Noise(3000 * channels, 120, 1); // quiet: gain 100
-            Append(signal, Sine(2000, 300, 8000, 12000, channels));       // loud: attack
-            Append(signal, Noise(20000 * channels, 60, 2));               // hold, wait, release
-            Append(signal, Sine(500, 300, 8000, 200, channels));          // into the hold band
-            EXPECT_EQ(RunInPieces(filter.get(), signal, {1, 999, 4410, 17, 100000}, channels),
-                      model.Run(signal, channels))
-                << channels << " " << setting;
+            Prepared(filter, 8000, channels, golden.setting);
+            outputs.push_back(
+                RunInPieces(filter.get(), QuietLoudQuiet(channels), pieces, channels));
         }
+        const std::vector<int16_t>& out = outputs[0];
+        std::vector<int16_t> excerpt = Excerpt(out, 3000 * channels, 8);
+        Append(excerpt, Excerpt(out, out.size() - 8, 8));
+        EXPECT_EQ(excerpt, std::vector<int16_t>(golden.samples, golden.samples + 16))
+            << channels << " channels, setting " << golden.setting;
+        EXPECT_EQ(Fnv1a(out), golden.hash) << channels << " channels, setting " << golden.setting;
+        EXPECT_EQ(outputs[1], out) << "buffer sizes changed the output";
     }
 }
 
@@ -167,6 +132,39 @@ TEST(GainControlFilter, HoldsHalfASecondThenReleasesOverFiveSeconds) {
     EXPECT_LT(midway, 100u) << "still climbing after 2.5 s";
     quiet(8000 * 31 / 10);
     EXPECT_EQ(filter->CurrentGain(), 100u) << "back at 100 within five seconds of release";
+}
+
+TEST(GainControlFilter, AmplifiedPeakInsideTheTargetsHoldsTheGain) {
+    // After a loud passage the gain is 1, so the amplified peak is the level
+    // itself. Inside 15000..22000 the gain is held for good; below, it is
+    // released after half a second (and pulled back by the attack when the
+    // peak overshoots); above, the attack keeps it at its floor.
+    const struct {
+        int16_t level;
+        bool released;
+        GainControlFilter::State state;
+    } cases[] = {{14800, true, GainControlFilter::kWait},
+                 {15200, false, GainControlFilter::kHold},
+                 {21800, false, GainControlFilter::kHold},
+                 {22200, false, GainControlFilter::kAttack}};
+    for (const auto& c : cases) {
+        FilterRef<GainControlFilter> filter;
+        Prepared(filter, 8000, 1, 250);
+        std::vector<int16_t> loud(800), steady(8000);
+        for (size_t i = 0; i < loud.size(); ++i)
+            loud[i] = i % 2 ? 25000 : -25000;
+        for (size_t i = 0; i < steady.size(); ++i)
+            steady[i] = static_cast<int16_t>(i % 2 ? c.level : -c.level);
+        RunOnce(filter.get(), loud);
+        ASSERT_EQ(filter->CurrentGain(), 1u);
+        const std::vector<int16_t> out = RunOnce(filter.get(), steady);
+        const bool raised =
+            std::any_of(out.begin(), out.end(), [&](int16_t v) { return std::abs(v) > c.level; });
+        EXPECT_EQ(raised, c.released) << c.level;
+        if (!c.released) {
+            EXPECT_EQ(filter->CurrentState(), c.state) << c.level;
+        }
+    }
 }
 
 TEST(GainControlFilter, AttackTakesAboutFiveMilliseconds) {

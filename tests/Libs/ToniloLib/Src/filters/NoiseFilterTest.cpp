@@ -6,71 +6,70 @@
 namespace tonilo::test {
 namespace {
 
-// The noise filter written out sample by sample, with C++'s truncating division.
-struct NoiseModel {
-    struct Channel {
-        int y1 = 0, y2 = 0, maximum = -32767, minimum = 32767, gain = 0, counter = 0;
-    } channels[2];
-    int strength;
-
-    explicit NoiseModel(int level) : strength(level) {}
-
-    std::vector<int16_t> Run(const std::vector<int16_t>& input, int channelCount) {
-        std::vector<int16_t> output(input);
-        for (size_t i = 0; i + channelCount <= input.size(); i += channelCount) {
-            for (int c = 0; c < channelCount; ++c) {
-                Channel& s = channels[c];
-                int x = input[i + c];
-                if (s.counter == 50) {
-                    s.counter = 0;
-                    if (s.maximum > s.minimum + 255) {
-                        s.minimum += 255;
-                        s.maximum -= 255;
-                    }
-                } else {
-                    s.counter++;
-                }
-                s.y1 = s.y1 + (x - s.y1) * 11632 / 16384;
-                s.y2 = s.y2 + (s.y1 - s.y2) * 11632 / 16384;
-                if (s.y2 < s.minimum)
-                    s.minimum = s.y2;
-                if (s.y2 > s.maximum)
-                    s.maximum = s.y2;
-                if ((s.maximum >> 9) - (s.minimum >> 9) > 3)
-                    s.gain = std::min(s.gain + 163, 16384);
-                else
-                    s.gain = s.gain * 16220 / 16384;
-                int g = static_cast<int16_t>(s.gain * s.y2 / 16384);
-                output[i + c] = static_cast<int16_t>(((255 - strength) * x + g * strength) / 255);
-            }
-        }
-        return output;
-    }
-};
-
 std::vector<int16_t> LoudThenQuiet(uint32_t channels) {
-    std::vector<int16_t> signal = Noise(500 * channels, 200, 1);
+    std::vector<int16_t> signal = IntegerNoise(500 * channels, 200, 1);
     Append(signal, Sine(3000, 700, 8000, 20000, channels));
-    Append(signal, Noise(6000 * channels, 300, 2));
+    Append(signal, IntegerNoise(6000 * channels, 300, 2));
     return signal;
 }
 
-TEST(NoiseFilter, MatchesTheArithmeticAtEveryStrength) {
-    for (uint16_t channels : {1, 2}) {
-        for (int strength : {1, 128, 154, 180, 206, 255}) {
+// Outputs for LoudThenQuiet at 8000 Hz, computed once: 8 samples where the
+// tone starts (the gate opening), 8 where it ends (the gate closing), and a hash
+// of all of them.
+struct Golden {
+    uint16_t channels;
+    uint32_t strength;
+    int16_t samples[16];
+    uint64_t hash;
+};
+const Golden kGolden[] = {
+    {1,
+     1,
+     {0, 10409, 17751, 19861, 16119, 7626, -3115, -12939, -41, -34, 22, 18, -298, 183, -13, 1},
+     0x7d9f0bb095570142ull},
+    {1,
+     128,
+     {0, 5230, 8995, 10178, 8393, 4116, -1436, -6650, 3271, 1297, 502, 188, -162, 115, 4, 6},
+     0xb0c52b232ece2b99ull},
+    {1,
+     255,
+     {0, 52, 239, 495, 667, 606, 243, -362, 6584, 2629, 982, 358, -26, 47, 23, 11},
+     0xea7aa84ed51bf45full},
+    {2,
+     1,
+     {0, 0, 10409, 10409, 17751, 17751, 19861, 19861, -41, -18, 29, 27, -295, 187, -12, 2},
+     0x465737216b1d86d1ull},
+    {2,
+     128,
+     {0, 0, 5230, 5230, 8995, 8995, 10177, 10177, 3271, 3288, 1345, 1347, 272, 636, 122, 204},
+     0x7e08daa9e8978e81ull},
+    {2,
+     255,
+     {0, 0, 52, 52, 239, 239, 494, 494, 6584, 6596, 2662, 2668, 840, 1086, 257, 407},
+     0x95eef8f331a385b4ull},
+};
+
+TEST(NoiseFilter, MatchesGoldenOutputsInAnyPieces) {
+    for (const Golden& golden : kGolden) {
+        const uint16_t channels = golden.channels;
+        std::vector<std::vector<int16_t>> outputs;
+        for (const std::vector<size_t>& pieces :
+             {std::vector<size_t>{100000}, std::vector<size_t>{7, 1000, 64, 5000}}) {
             FilterRef<NoiseFilter> filter;
             WAVEFORMATEX format = Pcm(8000, 16, channels);
             ASSERT_TRUE(filter->SetInputFormat(&format));
-            filter->Control(CTL_NOISE_SET_STRENGTH, strength, 0);
+            filter->Control(CTL_NOISE_SET_STRENGTH, golden.strength, 0);
             filter->Control(CTL_BYPASS, 0, 0);
-            EXPECT_EQ(filter->Control(CTL_NOISE_GET_STRENGTH, 0, 0),
-                      static_cast<uint32_t>(strength));
-            std::vector<int16_t> signal = LoudThenQuiet(channels);
-            NoiseModel model(strength);
-            EXPECT_EQ(RunInPieces(filter.get(), signal, {7, 1000, 64, 5000, 100000}, channels),
-                      model.Run(signal, channels))
-                << "channels " << channels << " strength " << strength;
+            EXPECT_EQ(filter->Control(CTL_NOISE_GET_STRENGTH, 0, 0), golden.strength);
+            outputs.push_back(RunInPieces(filter.get(), LoudThenQuiet(channels), pieces, channels));
         }
+        const std::vector<int16_t>& out = outputs[0];
+        std::vector<int16_t> excerpt = Excerpt(out, 500 * channels, 8);
+        Append(excerpt, Excerpt(out, 3500 * channels, 8));
+        EXPECT_EQ(excerpt, std::vector<int16_t>(golden.samples, golden.samples + 16))
+            << channels << " channels, strength " << golden.strength;
+        EXPECT_EQ(Fnv1a(out), golden.hash) << channels << " channels, strength " << golden.strength;
+        EXPECT_EQ(outputs[1], out) << "buffer sizes changed the output";
     }
 }
 

@@ -6,55 +6,13 @@
 namespace tonilo::test {
 namespace {
 
-// Voice activation over a whole stream, as a listener hears it: silent frames
-// wait; when sound resumes a pause shorter than the capacity comes back in front
-// of it, a longer one is gone; a pause at the very end is still waiting.
-std::vector<int16_t> ExpectedStream(const std::vector<int16_t>& input, int channels, int capacity) {
-    int y1 = 0, y2 = 0, maximum = -32767, minimum = 32767, gain = 0, counter = 0;
-    std::vector<int16_t> output, held;
-    int heldCount = 0;
-    for (size_t f = 0; f + channels <= input.size(); f += channels) {
-        if (++counter == 50) {
-            counter = 0;
-            if (minimum + 255 < maximum) {
-                minimum += 255;
-                maximum -= 255;
-            }
-        }
-        int x = channels == 2 ? (input[f] + input[f + 1]) / 2 : input[f];
-        y1 += (x - y1) * 11632 / 16384;
-        y2 += (y1 - y2) * 11632 / 16384;
-        minimum = std::min(minimum, y2);
-        maximum = std::max(maximum, y2);
-        if ((maximum >> 9) - (minimum >> 9) < 4)
-            gain = gain * 16220 / 16384;
-        else
-            gain = std::min(gain + 163, 16384);
-        int v = static_cast<int16_t>(gain * y2 / 16384);
-        std::vector<int16_t> frame(input.begin() + f, input.begin() + f + channels);
-        if (v > -2001 && v < 2001) {
-            if (heldCount < capacity) {
-                Append(held, frame);
-                ++heldCount;
-            }
-            continue;
-        }
-        if (heldCount > 0 && heldCount < capacity)
-            Append(output, held);
-        held.clear();
-        heldCount = 0;
-        Append(output, frame);
-    }
-    return output;
-}
-
 // Speech-like bursts with pauses of the given lengths (frames) between them.
 std::vector<int16_t> BurstsAndPauses(const std::vector<uint32_t>& pauses, int channels) {
     std::vector<int16_t> signal;
     uint32_t seed = 1;
     for (uint32_t pause : pauses) {
         Append(signal, Sine(3000, 300 + 40 * seed, 8000, 12000, channels));
-        Append(signal, Noise(pause * channels, 30, ++seed)); // room noise, well below the gate
+        Append(signal, IntegerNoise(pause * channels, 30, ++seed)); // room noise, below the gate
     }
     Append(signal, Sine(2000, 500, 8000, 12000, channels));
     return signal;
@@ -80,6 +38,10 @@ std::vector<int16_t> Stream(VoiceActivationFilter* filter, const std::vector<int
     return output;
 }
 
+// Hashes of the outputs below, computed once.
+constexpr uint64_t kMonoHash = 0x7704fd606338c2d5ull;
+constexpr uint64_t kStereoHash = 0x0efdc83457b9c404ull;
+
 TEST(VoiceActivationFilter, ShortPausesComeBackLongOnesAreDropped) {
     FilterRef<VoiceActivationFilter> filter;
     WAVEFORMATEX format = Pcm(8000, 16, 1);
@@ -95,10 +57,16 @@ TEST(VoiceActivationFilter, ShortPausesComeBackLongOnesAreDropped) {
     bool ok = false;
     std::vector<int16_t> output = Stream(filter.get(), signal, 1, 800, &ok);
     ASSERT_TRUE(ok);
-    std::vector<int16_t> expected = ExpectedStream(signal, 1, capacity);
-    EXPECT_EQ(output, expected);
-    // What a listener notices: only the two long pauses (and a few frames of
-    // their edges) are missing.
+    EXPECT_EQ(Fnv1a(output), kMonoHash);
+    // What a listener notices: everything up to the third burst is there as it
+    // was, short pauses included (the gate's closed start comes back too); only
+    // the two long pauses (and a few frames of their edges) are missing; the
+    // last burst ends the output.
+    const size_t shortPart = 3000 + 8000 + 3000 + 23000 + 3000;
+    ASSERT_GT(output.size(), shortPart);
+    EXPECT_EQ(Excerpt(output, 0, shortPart), Excerpt(signal, 0, shortPart));
+    EXPECT_EQ(Excerpt(output, output.size() - 1900, 1900),
+              Excerpt(signal, signal.size() - 1900, 1900));
     const int64_t missing =
         static_cast<int64_t>(signal.size()) - static_cast<int64_t>(output.size());
     EXPECT_GE(missing, 24000 + 32000);
@@ -108,18 +76,27 @@ TEST(VoiceActivationFilter, ShortPausesComeBackLongOnesAreDropped) {
 TEST(VoiceActivationFilter, StereoAndBufferSizesDoNotChangeTheStream) {
     std::vector<int16_t> signal = BurstsAndPauses({4000, 9000, 30000}, 2);
     std::vector<int16_t> reference;
-    for (uint32_t frames : {441u, 800u, 4000u, 100000u}) {
+    for (uint32_t frames : {100000u, 441u, 800u, 4000u}) {
         FilterRef<VoiceActivationFilter> filter;
         WAVEFORMATEX format = Pcm(8000, 16, 2);
         ASSERT_TRUE(filter->SetInputFormat(&format));
         bool ok = false;
         std::vector<int16_t> output = Stream(filter.get(), signal, 2, frames, &ok);
         ASSERT_TRUE(ok) << frames;
-        EXPECT_EQ(output, ExpectedStream(signal, 2, filter->CapacityFrames())) << frames;
+        if (reference.empty()) {
+            reference = output;
+            EXPECT_EQ(Fnv1a(output), kStereoHash);
+            // The two short pauses are back, the long one is gone.
+            const size_t shortPart = 2 * (3000 + 4000 + 3000 + 9000 + 3000);
+            EXPECT_EQ(Excerpt(output, 0, shortPart), Excerpt(signal, 0, shortPart));
+            EXPECT_GE(signal.size() - output.size(), 2u * 30000);
+            EXPECT_LT(signal.size() - output.size(), 2u * 32000);
+        }
+        EXPECT_EQ(output, reference) << frames;
     }
 }
 
-TEST(VoiceActivationFilter, SilentBufferWaitsAndRoomFailureIsReported) {
+TEST(VoiceActivationFilter, SilentBufferWaitsStereoPauseReturnsRoomFailureIsReported) {
     FilterRef<VoiceActivationFilter> filter;
     WAVEFORMATEX format = Pcm(8000, 16, 2);
     ASSERT_TRUE(filter->SetInputFormat(&format));
@@ -128,16 +105,17 @@ TEST(VoiceActivationFilter, SilentBufferWaitsAndRoomFailureIsReported) {
     EXPECT_EQ(silent.buffer.used, 0u);
     EXPECT_EQ(filter->HeldFrames(), 800u);
 
-    // A stereo pause of more than half the capacity does not fit the room
-    // Control 2 reserves: re-inserting it fails Process rather than overrun.
-    bool ok = true;
+    // A stereo pause of more than half the capacity (22000 of 24000 frames)
+    // comes back whole through the room Control 2 reserves for every channel.
+    EXPECT_EQ(filter->Control(CTL_SRC_TO_OUT, 1000, 0), 1000u + 4 * filter->CapacityFrames());
     std::vector<int16_t> signal = Sine(1000, 400, 8000, 12000, 2);
-    Append(signal, std::vector<int16_t>(2 * 20000, 0));
+    Append(signal, std::vector<int16_t>(2 * 22000, 0));
     Append(signal, Sine(1000, 400, 8000, 12000, 2));
     FilterRef<VoiceActivationFilter> other;
     ASSERT_TRUE(other->SetInputFormat(&format));
-    Stream(other.get(), signal, 2, 800, &ok);
-    EXPECT_FALSE(ok);
+    bool ok = false;
+    EXPECT_EQ(Stream(other.get(), signal, 2, 800, &ok), signal);
+    EXPECT_TRUE(ok);
 
     // Without spare room at all even a short pause spanning buffers cannot return.
     FilterRef<VoiceActivationFilter> tight;
