@@ -59,7 +59,7 @@ TEST_F(ToolCommands, ConvertWritesTheTargetItsNameAsks) {
 
     std::string zaf = folder_.Path("music.bin");
     ASSERT_TRUE(RunQuietly(kTool + " convert '" + mp3 + "' '" + zaf + "' --encoder 'ZAF encoder'"));
-    auto zafBytes = ReadWholeFile(zaf);
+    auto zafBytes = ReadFileBytes(zaf);
     ASSERT_GT(zafBytes.size(), 4u);
     EXPECT_EQ(std::string(zafBytes.begin(), zafBytes.begin() + 4), "OggS");
     EXPECT_FALSE(RunQuietly(kTool + " convert '" + wav + "'"));

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/skin/SkinTestFiles.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/ToolRunner.h"
 
 namespace tonilo {
@@ -21,7 +21,7 @@ protected:
         return RunTool("skin tree '" + folder_.Write("tree.zs", content) + "'");
     }
 
-    SkinTestFolder folder_;
+    test::ScratchFolder folder_;
 };
 
 TEST_F(SkinTool, TreeShowsNestingAndEveryAttributeKind) {
@@ -113,8 +113,8 @@ TEST_F(SkinTool, WrongInvocation) {
     for (std::string arguments :
          {std::string("skin"), std::string("skin check"), std::string("skin tree"),
           "skin tree '" + file + "' '" + file + "'", std::string("skin render"),
-          std::string("skin list --size"),
-          std::string("skin list --bogus"), std::string("skin --help")}) {
+          std::string("skin list --size"), std::string("skin list --bogus"),
+          std::string("skin --help")}) {
         ToolRun run = RunTool(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments;
         EXPECT_EQ(run.output, "") << arguments;

@@ -53,8 +53,7 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 class ToolEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = ScratchFolder(std::string("tool-") +
-                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder_ = scratch_.Path();
         registry_ = folder_ + "/registry.db";
         input_ = folder_ + "/input.raw";
         output_ = folder_ + "/output.raw";
@@ -138,6 +137,7 @@ protected:
         return std::string(bytes.begin(), bytes.end());
     }
 
+    ScratchFolder scratch_;
     std::string folder_, registry_, input_, output_;
     FormatRegistry* host_ = nullptr;
 };

@@ -114,6 +114,7 @@ protected:
 
 class PlayerTest : public SimulatedDeviceTest {
 protected:
+    ScratchFolder scratch_;
     void SetUp() override {
         SimulatedDeviceTest::SetUp();
         registry_ = CreateLinkedFormatRegistry();
@@ -131,7 +132,7 @@ protected:
 
     // A WAV of counting samples, `seconds` long at 8 kHz mono.
     std::string MakeWav(const std::string& name, double seconds) {
-        std::string path = ScratchFolder("player-" + name) + "/" + name + ".wav";
+        std::string path = scratch_.Folder("player-" + name) + "/" + name + ".wav";
         source_ = CountingPcm16(static_cast<size_t>(8000 * seconds));
         EXPECT_TRUE(WriteWav16(path, source_, 8000, 1));
         return path;
@@ -196,7 +197,7 @@ TEST_F(PlayerTest, Mp3AndZafRenderExactlyWhatTheirDecoderGives) {
         SCOPED_TRACE(encoder);
         bool mp3 = encoder[0] == 'M';
         std::string path =
-            ScratchFolder(mp3 ? "player-mp3" : "player-zaf") + (mp3 ? "/s.mp3" : "/s.zaf");
+            scratch_.Folder(mp3 ? "player-mp3" : "player-zaf") + (mp3 ? "/s.mp3" : "/s.zaf");
         // Made by the Recorder from four seconds of a tone.
         std::vector<uint8_t> tone = SinePcm16(16000, 16000 * 4, 500);
         devices_.SetCapturePcm(tone);
@@ -233,7 +234,7 @@ TEST_F(PlayerTest, ASourceShorterThanOneBufferStillEnds) {
 }
 
 TEST_F(PlayerTest, OpenFailuresCarryTheirCodes) {
-    std::string folder = ScratchFolder("player-open");
+    std::string folder = scratch_.Folder("player-open");
     std::string missing = folder + "/missing.wav";
     EXPECT_TRUE(player_->OpenFile(missing.c_str()));
     EngineEvent opened;
@@ -479,7 +480,7 @@ TEST_F(PlayerTest, AFailingChainGives36006) {
 }
 
 TEST_F(PlayerTest, VolumeHalvesThePlayedSamples) {
-    std::string path = ScratchFolder("player-volume") + "/v.wav";
+    std::string path = scratch_.Folder("player-volume") + "/v.wav";
     std::vector<uint8_t> pcm = SinePcm16(8000, 8000, 300, 20000);
     ASSERT_TRUE(WriteWav16(path, pcm, 8000, 1));
     player_->SetVolume(0x8000);

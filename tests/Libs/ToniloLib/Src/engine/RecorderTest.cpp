@@ -132,6 +132,7 @@ private:
 
 class RecorderTest : public SimulatedDeviceTest {
 protected:
+    ScratchFolder scratch_;
     void SetUp() override {
         SimulatedDeviceTest::SetUp();
         host_ = new TestHost();
@@ -207,7 +208,7 @@ protected:
 };
 
 TEST_F(RecorderTest, LevelMonitorRunsTheChainWithoutAFile) {
-    std::string folder = ScratchFolder("monitor");
+    std::string folder = scratch_.Folder("monitor");
     ProbeFilter* probe = AttachProbe();
     ASSERT_TRUE(OpenRecorder(nullptr, nullptr));
     EXPECT_EQ(recorder_->GetState(), RECORDER_IDLE);
@@ -218,7 +219,7 @@ TEST_F(RecorderTest, LevelMonitorRunsTheChainWithoutAFile) {
 }
 
 TEST_F(RecorderTest, StopRightAfterOpenLeavesNoFileAndSucceeds) {
-    std::string folder = ScratchFolder("stop-idle");
+    std::string folder = scratch_.Folder("stop-idle");
     std::string path = folder + "/a.wav";
     ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder"));
     EXPECT_FALSE(FolderEntries(folder).empty()) << "the hidden file exists while open";
@@ -231,7 +232,7 @@ TEST_F(RecorderTest, StopRightAfterOpenLeavesNoFileAndSucceeds) {
 }
 
 TEST_F(RecorderTest, TenSecondsIntoWavHoldEverySample) {
-    std::string folder = ScratchFolder("wav");
+    std::string folder = scratch_.Folder("wav");
     std::string path = folder + "/ten.wav";
     std::vector<uint8_t> pcm = CountingPcm16(8000 * 10);
     ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder"));
@@ -250,7 +251,7 @@ TEST_F(RecorderTest, TenSecondsIntoMp3AndZafHoldTheSignal) {
     for (const char* encoder : {"MP3 encoder", "ZAF encoder"}) {
         SCOPED_TRACE(encoder);
         format_.format = MakePcmFormat(16000, 16, 1);
-        std::string folder = ScratchFolder(encoder[0] == 'M' ? "mp3" : "zaf");
+        std::string folder = scratch_.Folder(encoder[0] == 'M' ? "mp3" : "zaf");
         std::string path = folder + (encoder[0] == 'M' ? "/ten.mp3" : "/ten.zaf");
         std::vector<uint8_t> pcm = SinePcm16(16000, 16000 * 10, 440);
         ASSERT_TRUE(OpenRecorder(path.c_str(), encoder));
@@ -288,7 +289,7 @@ TEST_F(RecorderTest, OpenNeedsAFormatAndAHostAndGetEncoderAddsAReference) {
 }
 
 TEST_F(RecorderTest, ExistingNameFailsWith37002) {
-    std::string folder = ScratchFolder("exists");
+    std::string folder = scratch_.Folder("exists");
     std::string path = folder + "/taken.wav";
     FILE* file = std::fopen(path.c_str(), "w");
     ASSERT_NE(file, nullptr);
@@ -301,7 +302,7 @@ TEST_F(RecorderTest, ExistingNameFailsWith37002) {
 }
 
 TEST_F(RecorderTest, UnknownEncoderFailsWith37000AndLeavesNoFile) {
-    std::string folder = ScratchFolder("no-encoder");
+    std::string folder = scratch_.Folder("no-encoder");
     std::string path = folder + "/x.wav";
     EXPECT_FALSE(OpenRecorder(path.c_str(), "No such encoder"));
     EXPECT_EQ(GetErrorLog().GetLastCode(), 37000);
@@ -310,7 +311,7 @@ TEST_F(RecorderTest, UnknownEncoderFailsWith37000AndLeavesNoFile) {
 }
 
 TEST_F(RecorderTest, AnEncoderThatFailsToOpenIsReleasedUnclosedAndLeavesNoFile) {
-    std::string folder = ScratchFolder("unopenable");
+    std::string folder = scratch_.Folder("unopenable");
     std::string path = folder + "/u.raw";
     UnopenableEncoder::closes = 0;
     EXPECT_FALSE(OpenRecorder(path.c_str(), "Unopenable encoder"));
@@ -320,7 +321,7 @@ TEST_F(RecorderTest, AnEncoderThatFailsToOpenIsReleasedUnclosedAndLeavesNoFile) 
 }
 
 TEST_F(RecorderTest, AFailedOpenAfterARecordingLeavesNoFile) {
-    std::string folder = ScratchFolder("reopen");
+    std::string folder = scratch_.Folder("reopen");
     std::string first = folder + "/first.wav";
     ASSERT_TRUE(OpenRecorder(first.c_str(), "WAV encoder"));
     EXPECT_EQ(RecordAll(CountingPcm16(8000)), 1u);
@@ -360,7 +361,7 @@ TEST_F(RecorderTest, NoInputDeviceFailsWith37004) {
 }
 
 TEST_F(RecorderTest, ACaptureThatFailsToStartLeavesTheRecorderOpenForAnotherTry) {
-    std::string folder = ScratchFolder("start-fails");
+    std::string folder = scratch_.Folder("start-fails");
     std::string path = folder + "/retry.wav";
     ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder"));
     devices_.FailInputStart(true);
@@ -400,7 +401,7 @@ TEST_F(RecorderTest, CommandsInTheWrongStateFail) {
 }
 
 TEST_F(RecorderTest, PauseKeepsLevelsLiveButRecordsNothing) {
-    std::string folder = ScratchFolder("pause");
+    std::string folder = scratch_.Folder("pause");
     std::string path = folder + "/p.wav";
     ProbeFilter* probe = AttachProbe();
     ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder"));
@@ -431,7 +432,7 @@ TEST_F(RecorderTest, PauseKeepsLevelsLiveButRecordsNothing) {
 }
 
 TEST_F(RecorderTest, PrepareFileSizeGrowsOnlyWhileIdleAndIsCutBack) {
-    std::string folder = ScratchFolder("prepare");
+    std::string folder = scratch_.Folder("prepare");
     std::string path = folder + "/grown.wav";
     ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder"));
     recorder_->PrepareFileSize(0);
@@ -464,7 +465,7 @@ TEST_F(RecorderTest, PrepareFileSizeGrowsOnlyWhileIdleAndIsCutBack) {
 }
 
 TEST_F(RecorderTest, EncoderFailureStopsWith37005AndKeepsWhatWasWritten) {
-    std::string folder = ScratchFolder("encode-fail");
+    std::string folder = scratch_.Folder("encode-fail");
     std::string path = folder + "/f.raw";
     ASSERT_TRUE(OpenRecorder(path.c_str(), "Failing encoder"));
     devices_.SetCapturePcm(CountingPcm16(8000), true);
@@ -497,7 +498,7 @@ TEST_F(RecorderTest, AShrinkingChainStillGetsWholeCaptureBuffers) {
 }
 
 TEST_F(RecorderTest, AFullDiskStopsWith37005AndKeepsAPlayableFile) {
-    std::string folder = ScratchFolder("full");
+    std::string folder = scratch_.Folder("full");
     std::string path = folder + "/full.wav";
     ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder"));
     // A file size limit stands in for a full disk.
@@ -528,7 +529,7 @@ TEST_F(RecorderTest, AFullDiskStopsWith37005AndKeepsAPlayableFile) {
 }
 
 TEST_F(RecorderTest, TheFileIsAValidRecordingWhileItIsWritten) {
-    std::string folder = ScratchFolder("live");
+    std::string folder = scratch_.Folder("live");
     std::string path = folder + "/live.wav";
     ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder"));
     devices_.SetCapturePcm(CountingPcm16(8000 * 20));
@@ -552,7 +553,7 @@ TEST_F(RecorderTest, TheFileIsAValidRecordingWhileItIsWritten) {
 }
 
 TEST_F(RecorderTest, StopAndReleaseRacingTheDeviceNeverHang) {
-    std::string folder = ScratchFolder("race");
+    std::string folder = scratch_.Folder("race");
     devices_.SetCapturePcm(CountingPcm16(800), true);
     for (int round = 0; round < 30; ++round) {
         std::string path = folder + "/r" + std::to_string(round) + ".wav";

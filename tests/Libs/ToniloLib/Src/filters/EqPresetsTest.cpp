@@ -10,6 +10,7 @@
 #include "platform/RegistryKey.h"
 #include "platform/RegistryStore.h"
 #include "tests/support/FilterTestSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo::test {
 namespace {
@@ -19,22 +20,15 @@ const char kKey[] = "Software\\Zelto\\ToniloTest";
 class EqPresetsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("tonilo-eqpresets-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
-        RegistryStore::UseDatabase((folder_ / "registry.db").string());
+        RegistryStore::UseDatabase(scratch_.Path("registry.db"));
         WAVEFORMATEX format = Pcm(44100, 16, 2);
         ASSERT_TRUE(filter_->SetInputFormat(&format));
     }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
     int32_t Band(uint32_t band) {
         return static_cast<int32_t>(filter_->Control(CTL_EQ_GET_BAND, band, 0));
     }
 
-    std::filesystem::path folder_;
+    ScratchFolder scratch_;
     FilterRef<EqualizerFilter> filter_;
 };
 
