@@ -32,23 +32,21 @@ protected:
     FilterRef<EqualizerFilter> filter_;
 };
 
-TEST_F(EqPresetsTest, NamesAndValues) {
-    EXPECT_EQ(EqPresets::GetPresetCount(), 18u);
-    EXPECT_STREQ(EqPresets::GetPresetName(0), "Custom");
-    EXPECT_STREQ(EqPresets::GetPresetName(17), "Techno");
-    EXPECT_EQ(EqPresets::GetPresetName(18), nullptr);
-    const int8_t techno[10] = {30, 25, 0, -25, -25, 0, 25, 50, 50, 50};
-    EXPECT_EQ(0, std::memcmp(EqPresets::GetBuiltInValues(17), techno, 10));
-    EXPECT_EQ(EqPresets::GetBuiltInValues(0), nullptr);
+TEST_F(EqPresetsTest, ActivePresetServesItsBuiltInValuesAndNamesEnd) {
+    const uint32_t last = EqPresets::GetPresetCount() - 1;
+    EXPECT_EQ(EqPresets::GetPresetName(last + 1), nullptr);
+    EXPECT_EQ(EqPresets::GetBuiltInValues(0), nullptr) << "Custom has no built-in values";
+    const int8_t* techno = EqPresets::GetBuiltInValues(last);
+    ASSERT_NE(techno, nullptr);
 
     EqPresets* presets = filter_->CreatePresets(kKey);
     ASSERT_NE(presets, nullptr);
-    presets->SetActive(17);
+    presets->SetActive(last);
     uint32_t count = 0;
     EXPECT_EQ(0, std::memcmp(presets->GetPresetValues(&count), techno, 10));
     EXPECT_EQ(count, 10u);
-    presets->SetActive(40); // ignored
-    EXPECT_EQ(presets->GetActive(), 17u);
+    presets->SetActive(last + 23); // ignored
+    EXPECT_EQ(presets->GetActive(), last);
     presets->Destroy();
 }
 
