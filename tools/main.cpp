@@ -25,9 +25,11 @@ const CommandEntry kCommands[] = {
     {"settings", RunSettingsCommand, "settings list|get|set|reset ...  the program's settings"},
     {"name", RunNameCommand, "name [--dir DIR] [--template T] ...  the path of the next recording"},
     {"bookmarks", RunBookmarksCommand, "bookmarks list|add|remove|rename|cleanup ...  bookmarks.bin"},
-    {"schedule", RunScheduleCommand, "schedule list|add|remove ...  scheduled recordings and playback"},
+    {"schedule", RunScheduleCommand, "schedule list|add|remove|arm ...  scheduled recordings and playback"},
     {"record", RunRecordCommand, "record OUT [--seconds N] [--encoder NAME] [--rate HZ] ...  record from the input"},
     {"play", RunPlayCommand, "play FILE|URL [--from MS]     play to the output"},
+    {"notifications", RunNotificationsCommand, "notifications list            armed timed notifications, soonest first"},
+    {"service", RunServiceCommand, "service enable|disable|status  the background service for calls and schedules"},
     {"recover", RunRecoverCommand, "recover DIR                   name recordings a crash left unfinished"},
 };
 
