@@ -14,7 +14,7 @@ int32_t MemoryStream::Read(void* buffer, int32_t count) {
     if (buffer == nullptr || count < 1)
         return 0;
     ConsumeWindow();
-    const int64_t size = GetSize();
+    const int64_t size = Length();
     if (position_ >= size)
         return 0;
     const int32_t length = static_cast<int32_t>(std::min<int64_t>(count, size - position_));
@@ -31,7 +31,7 @@ int32_t MemoryStream::Peek(const uint8_t** window, int32_t* count) {
     if (window == nullptr)
         return 0;
     *window = nullptr;
-    const int64_t size = GetSize();
+    const int64_t size = Length();
     int64_t run = position_ < size ? size - position_ : 0;
     if (maxPeekWindow_ > 0)
         run = std::min<int64_t>(run, maxPeekWindow_);
@@ -60,7 +60,7 @@ int32_t MemoryStream::Write(const void* buffer, int32_t count) {
 
 int64_t MemoryStream::Seek(int64_t offset, int32_t origin) {
     ConsumeWindow();
-    const int64_t target = SeekTarget(offset, origin, position_, GetSize());
+    const int64_t target = SeekTarget(offset, origin, position_, Length());
     if (target < 0)
         return -1;
     position_ = target;
@@ -69,7 +69,7 @@ int64_t MemoryStream::Seek(int64_t offset, int32_t origin) {
 
 bool MemoryStream::IsEnd() {
     // A pending window still counts as unread, as in the read-ahead stream.
-    return position_ >= GetSize();
+    return position_ >= Length();
 }
 
 } // namespace tonilo

@@ -23,7 +23,7 @@ public:
     [[nodiscard]] int32_t Write(const void* buffer, int32_t count) override;
     int64_t Seek(int64_t offset, int32_t origin) override;
     int64_t Tell() override { return position_; }
-    int64_t GetSize() override { return static_cast<int64_t>(bytes_.size()); }
+    int64_t GetSize() override { return Length(); }
     bool IsEnd() override;
 
     const std::vector<uint8_t>& Bytes() const { return bytes_; }
@@ -31,6 +31,9 @@ public:
     void SetMaxPeekWindow(int32_t bytes) { maxPeekWindow_ = bytes; }
 
 private:
+    // The stream's own reads and seeks go by the bytes it holds, also in a
+    // kind that reports no size (as an HTTP answer without a length does).
+    int64_t Length() const { return static_cast<int64_t>(bytes_.size()); }
     void ConsumeWindow();
 
     std::vector<uint8_t> bytes_;

@@ -61,29 +61,6 @@ TEST_F(SettingsStoreTest, FirstStartWithoutAKeyHoldsEveryDefault) {
     EXPECT_EQ(std::memcmp(data, wav.data(), wav.size() + 1), 0);
 }
 
-TEST_F(SettingsStoreTest, TheTableHasFortyEntriesInItsFixedOrder) {
-    const char* expected[] = {"RecDir",          "FileName",      "DateDir",      "SpeechLow",
-                              "SpeechMid",       "SpeechHigh",    "MusicLow",     "MusicHigh",
-                              "RecID",           "Lock",          "GotoLast",     "NoiseOn",
-                              "VASOn",           "GainOn",        "Last",         "DateDirFormat",
-                              "Modif",           "FirstTime",     "AppID",        "AppTitle",
-                              "Volume",          "BeepBegin",     "BeepEnd",      "FlashLED",
-                              "LiveMonitor",     "TurnOffAfter",  "PhoneAutoRec", "PhonePutInSub",
-                              "PhoneSub",        "PhoneFileName", "Noise",        "Gain",
-                              "ShowFolders",     "SortBy",        "SecondColumn", "AutoPlayNext",
-                              "PhoneBackground", "BMAsk",         "BMShow",       "ListMode"};
-    static_assert(std::size(expected) == SettingsStore::kEntryCount);
-    SettingsStore settings;
-    settings.Load(kKey);
-    ASSERT_TRUE(settings.Save(kKey));
-    std::vector<RegistryValue> values = RegistryStore::Instance().Values(HKEY_LOCAL_MACHINE, kKey);
-    ASSERT_EQ(values.size(), SettingsStore::kEntryCount);
-    for (size_t i = 0; i < SettingsStore::kEntryCount; ++i) {
-        EXPECT_STREQ(SettingsStore::DefinitionAt(i).name, expected[i]);
-        EXPECT_EQ(values[i].name, expected[i]); // written in table order
-    }
-}
-
 TEST_F(SettingsStoreTest, FactoryPresetsMatchTheFirstReleaseByteForByte) {
     struct Expected {
         const char* encoder;

@@ -33,7 +33,7 @@ std::vector<uint8_t> ValidFile(const CodecPair& codec, double seconds = 1.0) {
 
 // Opens and decodes; the result only matters in that it ends.
 DecodeResult Attempt(const CodecPair& codec, std::vector<uint8_t> bytes, bool knowsSize = true) {
-    MemoryByteStream stream(std::move(bytes));
+    ShapedMemoryStream stream(std::move(bytes));
     stream.knowsSize = knowsSize;
     stream.seekable = knowsSize;
     CodecPointer<AudioDecoder> decoder(CreateDecoderFrom(codec.formats, codec.decoder));
@@ -122,7 +122,7 @@ TEST(BadInput, EncodeFailsWhenTheDiskIsFull) {
         SCOPED_TRACE(c.codec.label);
         auto pcm = AsBytes(MakeSweep(c.rate, 2, c.seconds));
         CodecPointer<AudioEncoder> encoder(CreateEncoderFrom(c.codec.formats, c.codec.encoder));
-        MemoryByteStream stream;
+        ShapedMemoryStream stream;
         stream.writeLimit = c.limit;
         RecordingFormat format = MakeRecordingFormat(c.rate, 16, 2, c.quality);
         ASSERT_TRUE(encoder->Open(&stream, &format));

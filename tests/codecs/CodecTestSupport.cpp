@@ -70,7 +70,7 @@ AudioDecoder* CreateDecoderFrom(FormatsFunction formats, const char* name) {
 
 std::vector<uint8_t> EncodeAll(AudioEncoder* encoder, const RecordingFormat& format,
                                const std::vector<uint8_t>& pcm, size_t chunkBytes) {
-    MemoryByteStream stream;
+    ShapedMemoryStream stream;
     if (!encoder->Open(&stream, &format))
         return {};
     std::vector<uint8_t> chunk;
@@ -110,7 +110,7 @@ DecodeResult DecodeAll(AudioDecoder* decoder, ByteStream* stream, uint32_t buffe
 
 DecodeResult DecodeBytes(FormatsFunction formats, const char* decoderName,
                          std::vector<uint8_t> bytes, uint32_t bufferBytes) {
-    MemoryByteStream stream(std::move(bytes));
+    ShapedMemoryStream stream(std::move(bytes));
     CodecPointer<AudioDecoder> decoder(CreateDecoderFrom(formats, decoderName));
     return DecodeAll(decoder.get(), &stream, bufferBytes);
 }
@@ -123,31 +123,6 @@ std::vector<uint8_t> EncodeSweepWith(FormatsFunction formats, const char* encode
         *pcm = samples;
     CodecPointer<AudioEncoder> encoder(CreateEncoderFrom(formats, encoderName));
     return EncodeAll(encoder.get(), MakeRecordingFormat(rate, 16, channels, quality), samples);
-}
-
-ScratchFolder::ScratchFolder() {
-    std::string pattern = std::string(TONILO_TEST_BINARY_DIR) + "/scratch-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (mkdtemp(name.data()) != nullptr)
-        path_ = name.data();
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    if (!path_.empty())
-        std::filesystem::remove_all(path_, ignored);
-}
-
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
-}
-
-void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string WriteSweepWav(const std::string& path, uint32_t rate, uint16_t channels,

@@ -1,14 +1,14 @@
 #pragma once
 // Helpers shared by the codec tests: test signals, encoding into and decoding
-// from memory streams, creating codecs from a plug-in's format records, and a
-// scratch folder for files made by outside tools.
+// from memory streams, creating codecs from a plug-in's format records.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "codecs/include/ToniloPlugin.h"
-#include "tests/codecs/MemoryByteStream.h"
+#include "tests/codecs/ShapedMemoryStream.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo::test {
 
@@ -63,26 +63,11 @@ std::vector<uint8_t> EncodeSweepWith(FormatsFunction formats, const char* encode
                                      uint32_t rate, uint16_t channels, double seconds,
                                      uint8_t quality = 0, std::vector<uint8_t>* pcm = nullptr);
 
-// A fresh folder under the test binary's folder, removed with its contents.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    std::string Path(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
 // Writes seconds of a 16-bit sweep as a WAV file through the WAV encoder;
 // returns path.
 std::string WriteSweepWav(const std::string& path, uint32_t rate, uint16_t channels,
                           double seconds);
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path);
-void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 // Runs a shell command quietly; true when it exited with 0.
 bool RunQuietly(const std::string& command);
 // The standard output of a shell command.

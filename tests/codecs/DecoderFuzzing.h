@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/codecs/MemoryByteStream.h"
+#include "tests/codecs/ShapedMemoryStream.h"
 
 namespace tonilo::test {
 
@@ -14,7 +14,7 @@ template <typename Decoder> void FuzzDecoder(const uint8_t* data, size_t size) {
     if (size < 1)
         return;
     uint8_t options = data[0];
-    MemoryByteStream stream(std::vector<uint8_t>(data + 1, data + size));
+    ShapedMemoryStream stream(std::vector<uint8_t>(data + 1, data + size));
     stream.knowsSize = (options & 1) == 0;
     stream.seekable = stream.knowsSize;
     stream.largestRead = (options & 2) != 0 ? 1 + (options >> 4) * 61 : INT32_MAX;

@@ -27,9 +27,9 @@ struct ExpectedDecode {
 void ExpectDecodes(FormatsFunction formats, const char* decoderName, const std::string& path,
                    const ExpectedDecode& expected) {
     SCOPED_TRACE(path);
-    auto bytes = ReadWholeFile(path);
+    auto bytes = ReadFileBytes(path);
     ASSERT_FALSE(bytes.empty()) << "the tool did not write the file";
-    MemoryByteStream stream(bytes);
+    ShapedMemoryStream stream(bytes);
     CodecPointer<AudioDecoder> decoder(CreateDecoderFrom(formats, decoderName));
     DecodeResult decoded = DecodeAll(decoder.get(), &stream);
     ASSERT_TRUE(decoded.opened);

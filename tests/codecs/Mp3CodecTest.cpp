@@ -98,7 +98,8 @@ TEST(Mp3Codec, EightBitInputIsEncoded) {
     for (size_t i = 0; i < pcm.size(); ++i)
         pcm[i] = static_cast<uint8_t>(128 + 60 * ((i / 20) % 2 ? 1 : -1));
     auto encoder = NewMp3Encoder();
-    DecodeResult decoded = Decode(EncodeAll(encoder.get(), MakeRecordingFormat(16000, 8, 1, 1), pcm));
+    DecodeResult decoded =
+        Decode(EncodeAll(encoder.get(), MakeRecordingFormat(16000, 8, 1, 1), pcm));
     ASSERT_TRUE(decoded.opened);
     EXPECT_EQ(Plain(decoded.info.format.wBitsPerSample), 16);
     EXPECT_NEAR(static_cast<double>(decoded.pcm.size()), 32000.0, 576 * 2);
@@ -106,7 +107,7 @@ TEST(Mp3Codec, EightBitInputIsEncoded) {
 
 TEST(Mp3Codec, SeekLandsOnTheSameSamplesAsDecodingThrough) {
     auto file = EncodeSweep(44100, 1, 3.0, 3);
-    MemoryByteStream stream(file);
+    ShapedMemoryStream stream(file);
     auto decoder = NewMp3Decoder();
     DecodeResult whole = DecodeAll(decoder.get(), &stream);
     ASSERT_TRUE(whole.opened);
@@ -145,7 +146,7 @@ TEST(Mp3Codec, Id3TagInFrontIsSkipped) {
 TEST(Mp3Codec, ReadsFromAStreamThatCannotSeekOrTellItsSize) {
     std::vector<uint8_t> pcm;
     auto file = EncodeSweep(44100, 2, 2.0, 2, &pcm);
-    MemoryByteStream httpStream(file);
+    ShapedMemoryStream httpStream(file);
     httpStream.knowsSize = false;
     httpStream.seekable = false;
     httpStream.largestRead = 1500;
@@ -162,7 +163,7 @@ TEST(Mp3Codec, WavBytesUnderAnMp3NameAreRefused) {
     std::vector<uint8_t> wav = {'R', 'I', 'F', 'F', 0, 0, 1, 0, 'W', 'A', 'V', 'E'};
     auto sweep = AsBytes(MakeSweep(44100, 2, 1.0));
     wav.insert(wav.end(), sweep.begin(), sweep.end());
-    MemoryByteStream stream(wav);
+    ShapedMemoryStream stream(wav);
     auto decoder = NewMp3Decoder();
     MediaInfo info{};
     EXPECT_FALSE(decoder->Open(&stream, &info));
@@ -173,7 +174,7 @@ TEST(Mp3Codec, WavBytesUnderAnMp3NameAreRefused) {
 
 TEST(Mp3Codec, HeaderUpdateFlushesTheStream) {
     auto encoder = NewMp3Encoder();
-    MemoryByteStream stream;
+    ShapedMemoryStream stream;
     EXPECT_EQ(encoder->Command(ENCODER_UPDATE_HEADER, 0, 0), 0u);
     RecordingFormat format = MakeRecordingFormat(11025, 16, 1, 2);
     ASSERT_TRUE(encoder->Open(&stream, &format));

@@ -40,7 +40,7 @@ std::pair<std::vector<uint8_t>, std::vector<uint8_t>> RoundTrip(const Job& job,
                                                                 const std::vector<uint8_t>& pcm) {
     CodecPointer<AudioEncoder> encoder(CreateEncoderFrom(job.formats, job.encoder));
     auto file = EncodeAll(encoder.get(), MakeRecordingFormat(job.rate, 16, job.channels, 2), pcm);
-    MemoryByteStream stream(file);
+    ShapedMemoryStream stream(file);
     CodecPointer<AudioDecoder> decoder(CreateDecoderFrom(job.formats, job.decoder));
     return {file, DecodeAll(decoder.get(), &stream).pcm};
 }

@@ -96,7 +96,7 @@ TEST_P(PluginLibrary, EncoderAndDecoderFromTheLibraryRoundTrip) {
 
     ASSERT_TRUE(records[1].factory(&object, &records[1]));
     CodecPointer<AudioDecoder> decoder(static_cast<AudioDecoder*>(object));
-    MemoryByteStream stream(file);
+    ShapedMemoryStream stream(file);
     DecodeResult decoded = DecodeAll(decoder.get(), &stream);
     ASSERT_TRUE(decoded.opened);
     EXPECT_NEAR(Plain(decoded.info.durationMs), 1000.0, 30.0);

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "tests/codecs/CodecTestSupport.h"
+#include "tests/support/WaitUntil.h"
 
 extern char** environ;
 
@@ -58,7 +59,7 @@ TEST_F(ToolCommands, ConvertWritesTheTargetItsNameAsks) {
 
     std::string zaf = folder_.Path("music.bin");
     ASSERT_TRUE(RunQuietly(kTool + " convert '" + mp3 + "' '" + zaf + "' --encoder 'ZAF encoder'"));
-    auto zafBytes = ReadWholeFile(zaf);
+    auto zafBytes = ReadFileBytes(zaf);
     ASSERT_GT(zafBytes.size(), 4u);
     EXPECT_EQ(std::string(zafBytes.begin(), zafBytes.begin() + 4), "OggS");
     EXPECT_FALSE(RunQuietly(kTool + " convert '" + wav + "'"));
@@ -79,13 +80,12 @@ TEST_F(ToolCommands, CtrlCStopsAndDeletesThePartialTarget) {
               0);
     posix_spawn_file_actions_destroy(&actions);
     // Wait until the hidden partial file exists, then interrupt.
-    bool started = false;
-    for (int i = 0; i < 200 && !started; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(WaitUntil([&] {
         for (const auto& entry : std::filesystem::directory_iterator(folder_.Path("")))
-            started |= entry.path().filename().string().rfind(".long.mp3", 0) == 0;
-    }
-    EXPECT_TRUE(started);
+            if (entry.path().filename().string().rfind(".long.mp3", 0) == 0)
+                return true;
+        return false;
+    }));
     kill(child, SIGINT);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);

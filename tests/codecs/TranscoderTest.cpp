@@ -126,7 +126,7 @@ TEST_F(TranscoderTest, ProgressRisesToTheDuration) {
 
 TEST_F(TranscoderTest, CancelLeavesNoFileAndKeepsAnOlderTarget) {
     std::string wav = MakeWav("long.wav", 44100, 2, 5.0);
-    WriteWholeFile(folder_.Path("long.mp3"), {'o', 'l', 'd'});
+    WriteWholeFile(folder_.Path("long.mp3"), "old");
     std::atomic<bool> cancel{false};
     TranscodeRequest request;
     request.source = wav;
@@ -137,14 +137,14 @@ TEST_F(TranscoderTest, CancelLeavesNoFileAndKeepsAnOlderTarget) {
             cancel = true;
     };
     EXPECT_EQ(Transcode(registry_, request, nullptr), TranscodeResult::Cancelled);
-    EXPECT_EQ(ReadWholeFile(folder_.Path("long.mp3")), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(ReadFileBytes(folder_.Path("long.mp3")), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_EQ(FolderContents(), (std::vector<std::string>{"long.mp3", "long.wav"}));
 }
 
 TEST_F(TranscoderTest, FailuresSayWhyAndLeaveNothing) {
     std::string wav = MakeWav("ok.wav", 16000, 1, 0.5);
     WriteWholeFile(folder_.Path("noise.mp3"), std::vector<uint8_t>(5000, 0x5a));
-    WriteWholeFile(folder_.Path("ok.xyz"), ReadWholeFile(wav));
+    WriteWholeFile(folder_.Path("ok.xyz"), ReadFileBytes(wav));
     struct Case {
         std::string source, target, encoder;
         int quality;
@@ -280,7 +280,7 @@ TEST_F(TranscoderTest, StageBetweenDecoderAndEncoderShapesTheOutput) {
     MediaInfo info = InfoOf(out);
     EXPECT_EQ(Plain(info.format.wBitsPerSample), 8);
     EXPECT_EQ(Plain(info.durationMs), 1000u);
-    EXPECT_EQ(ReadWholeFile(out).size(), 44u + 16000u);
+    EXPECT_EQ(ReadFileBytes(out).size(), 44u + 16000u);
 }
 
 // Halves the rate of 16-bit mono by keeping every second sample, and, as a
@@ -323,8 +323,8 @@ TEST_F(TranscoderTest, AStageThatChangesTheRateGivesUpWhatItHeldBack) {
     TranscodeReport report;
     ASSERT_EQ(Run(wav, folder_.Path("half.wav"), &report, &stage), TranscodeResult::Done)
         << report.error;
-    std::vector<uint8_t> in = ReadWholeFile(wav);
-    std::vector<uint8_t> out = ReadWholeFile(folder_.Path("half.wav"));
+    std::vector<uint8_t> in = ReadFileBytes(wav);
+    std::vector<uint8_t> out = ReadFileBytes(folder_.Path("half.wav"));
     size_t halfFrames = (in.size() - 44) / 2 / 2;
     ASSERT_EQ(out.size(), 44u + 2 * halfFrames) << "every frame of the source's length, no more";
     for (size_t i = 0; i < halfFrames; ++i)

@@ -81,7 +81,7 @@ TEST(WavCodec, EncoderCommandsDescribeWhatItTakes) {
 
 TEST(WavCodec, OpenRefusesFormatsItDoesNotTake) {
     auto encoder = NewWavEncoder();
-    MemoryByteStream stream;
+    ShapedMemoryStream stream;
     RecordingFormat threeChannels = MakeRecordingFormat(44100, 16, 3);
     EXPECT_FALSE(encoder->Open(&stream, &threeChannels));
     const WAVEFORMATEX* format = nullptr;
@@ -94,7 +94,7 @@ TEST(WavCodec, OpenRefusesFormatsItDoesNotTake) {
 TEST(WavCodec, HeaderUpdateKeepsAKilledRecordingReadable) {
     auto pcm = AsBytes(MakeSweep(22050, 1, 2.0));
     auto encoder = NewWavEncoder();
-    MemoryByteStream stream;
+    ShapedMemoryStream stream;
     RecordingFormat format = MakeRecordingFormat(22050, 16, 1);
     ASSERT_TRUE(encoder->Open(&stream, &format));
     const WAVEFORMATEX* accepted = nullptr;
@@ -124,7 +124,7 @@ TEST(WavCodec, RecordingKilledBeforeAnyHeaderUpdateStillPlays) {
     std::memset(&file[40], 0, 4);
     for (bool knowsSize : {true, false}) {
         SCOPED_TRACE(knowsSize);
-        MemoryByteStream stream(file);
+        ShapedMemoryStream stream(file);
         stream.knowsSize = knowsSize;
         stream.seekable = knowsSize;
         auto decoder = NewWavDecoder();
@@ -138,7 +138,7 @@ TEST(WavCodec, RecordingKilledBeforeAnyHeaderUpdateStillPlays) {
 
 TEST(WavCodec, EncoderIgnoresAPartialSampleFrameAndEmptyBuffers) {
     auto encoder = NewWavEncoder();
-    MemoryByteStream stream;
+    ShapedMemoryStream stream;
     RecordingFormat format = MakeRecordingFormat(8000, 16, 2);
     ASSERT_TRUE(encoder->Open(&stream, &format));
     uint8_t bytes[7] = {1, 2, 3, 4, 5, 6, 7};
@@ -162,7 +162,7 @@ TEST(WavCodec, ReadsFromAStreamThatCannotSeekOrTellItsSize) {
         const char list[] = "LIST\x0c\x00\x00\x00INFOICMT\x00\x00\x00\x00";
         file.insert(file.end(), list, list + 20);
 
-        MemoryByteStream stream(file);
+        ShapedMemoryStream stream(file);
         stream.knowsSize = false;
         stream.seekable = false;
         stream.largestRead = 1000;
@@ -180,7 +180,7 @@ TEST(WavCodec, SeekLandsOnTheSampleOfThatMillisecond) {
     for (bool seekable : {true, false}) {
         SCOPED_TRACE(seekable);
         // A stream that cannot seek gets there by reading forward.
-        MemoryByteStream stream(file);
+        ShapedMemoryStream stream(file);
         stream.knowsSize = stream.seekable = seekable;
         auto decoder = NewWavDecoder();
         MediaInfo info{};

@@ -94,7 +94,7 @@ TEST(ZafCodec, LowerQualityMakesSmallerFiles) {
 
 TEST(ZafCodec, SeekPositionsTheDecoder) {
     auto file = EncodeSweep(16000, 1, 3.0, 4);
-    MemoryByteStream stream(file);
+    ShapedMemoryStream stream(file);
     auto decoder = NewZafDecoder();
     DecodeResult whole = DecodeAll(decoder.get(), &stream);
     ASSERT_TRUE(whole.opened);
@@ -108,7 +108,7 @@ TEST(ZafCodec, SeekPositionsTheDecoder) {
 
 TEST(ZafCodec, StreamWithoutSizeDecodesAndSeeksForward) {
     auto file = EncodeSweep(11025, 1, 3.0, 0);
-    MemoryByteStream stream(file);
+    ShapedMemoryStream stream(file);
     stream.knowsSize = false;
     stream.seekable = false;
     stream.largestRead = 700;

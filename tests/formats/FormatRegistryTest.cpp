@@ -13,6 +13,7 @@
 #include "formats/ShippedCodecs.h"
 #include "platform/ProgramPaths.h"
 #include "platform/RegistryKey.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo {
 namespace {
@@ -22,15 +23,10 @@ const char* kKey = "Software\\Zelto\\Formats";
 
 class FormatRegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tonilo-formats-XXXXXX";
-        folder_ = mkdtemp(pattern);
-        RegistryStore::UseDatabase(folder_ + "/registry.db");
-    }
+    void SetUp() override { RegistryStore::UseDatabase(scratch_.Path("registry.db")); }
     void TearDown() override {
         if (registry_)
             registry_->Release();
-        std::filesystem::remove_all(folder_);
     }
 
     void Describe(const std::string& subKey, const std::string& dll, const std::string& name,
@@ -54,7 +50,8 @@ protected:
         return registry_;
     }
 
-    std::string folder_;
+    test::ScratchFolder scratch_;
+    const std::string& folder_ = scratch_.Path();
     FormatRegistry* registry_ = nullptr;
 };
 
@@ -201,8 +198,8 @@ TEST_F(FormatRegistryTest, InstallStepDescribesShippedLibrariesOnce) {
     ASSERT_EQ(first.problems.size(), 1u);
     EXPECT_NE(first.problems[0].find("wrong_abi.so"), std::string::npos);
     std::string dll;
-    ASSERT_TRUE(ReadStringAt(HKEY_LOCAL_MACHINE, "Software\\Zelto\\Formats\\Test decoder", "Dll",
-                             &dll));
+    ASSERT_TRUE(
+        ReadStringAt(HKEY_LOCAL_MACHINE, "Software\\Zelto\\Formats\\Test decoder", "Dll", &dll));
     EXPECT_EQ(dll, "good.so");
     std::string extensions;
     ASSERT_TRUE(ReadStringAt(HKEY_LOCAL_MACHINE, "Software\\Zelto\\Formats\\Test decoder", "Ext",

@@ -28,31 +28,6 @@ TEST(EnglishStrings, EveryTextIsValidAndFitsTheLoadLimit) {
     }
 }
 
-TEST(EnglishStrings, TextsKeepTheirEscapedCharactersAndPlaceholders) {
-    const struct {
-        uint32_t id;
-        const char* text;
-    } expected[] = {
-        {36000, "Audio player library error!"},
-        {13052, "A file name cannot contain any of the following characters:\n"
-                "\\ / : * ? \" < > |"},
-        {30190, "A file name cannot contain any of the following characters:\n"
-                "/ : * ? \" < > |"},
-        {13063, "The file \"%s\" already exists. Do you wish to overwrite it?"},
-        {30168, "Tap\nhere"},
-        {1205, "Start/pause rec."},
-    };
-    for (const auto& entry : expected) {
-        const char* text = FindEnglishString(entry.id);
-        ASSERT_NE(text, nullptr) << entry.id;
-        EXPECT_STREQ(text, entry.text) << entry.id;
-    }
-    std::string variables = FindEnglishString(30139);
-    EXPECT_EQ(variables.rfind("You can use these variables:\n", 0), 0u);
-    for (const char* variable : {"%Y", "%M", "%D", "%h", "%m", "%F", "%I", "%L"})
-        EXPECT_NE(variables.find(variable), std::string::npos) << variable;
-}
-
 TEST(EnglishStrings, LookupMissesBetweenAndAroundTheIds) {
     EXPECT_EQ(FindEnglishString(0), nullptr);
     EXPECT_EQ(FindEnglishString(13001), nullptr);

@@ -14,6 +14,7 @@
 #include "platform/RegistryKey.h"
 #include "platform/RegistryStore.h"
 #include "platform/TextEncoding.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo {
 namespace {
@@ -27,18 +28,11 @@ constexpr uint32_t kErrorId = 36002; // "Cannot open file!" in English
 class LanguageResourcesTest : public testing::Test {
 protected:
     void SetUp() override {
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::path(testing::TempDir()) /
-                  ("tonilo-lang-" + std::to_string(getpid()) + "-" + info->name());
-        fs::remove_all(folder_);
         fs::create_directories(folder_ / "Lang");
         RegistryStore::UseDatabase((folder_ / "registry.db").string());
         executable_ = (folder_ / "tonilo").string();
     }
-    void TearDown() override {
-        ReleaseResources();
-        fs::remove_all(folder_);
-    }
+    void TearDown() override { ReleaseResources(); }
 
     void WriteFile(const std::string& relative, const std::string& content) {
         std::ofstream file(folder_ / relative, std::ios::binary);
@@ -53,7 +47,8 @@ protected:
         return SelectResources(executable_, kKeyName, libraryName);
     }
 
-    fs::path folder_;
+    test::ScratchFolder scratch_;
+    fs::path folder_ = scratch_.Path();
     std::string executable_;
 };
 
@@ -71,25 +66,57 @@ TEST_F(LanguageResourcesTest, LanguageSettingPicksTheFileOrEnglish) {
         const char* path;
         const char* text;
     } cases[] = {
-        {"no LangID: English built in, no file opened", -1,
+        {"no LangID: English built in, no file opened",
+         -1,
          {{"Lang/Tonilo.0409.mui", "36002\tfrom the 0409 file\n"},
           {"Lang/Tonilo.0407.mui", "36002\tDeutsch\n"}},
-         "Lang/Tonilo", true, 0x409, "", english},
-        {"missing language falls back to the 0409 file", 0x407,
+         "Lang/Tonilo",
+         true,
+         0x409,
+         "",
+         english},
+        {"missing language falls back to the 0409 file",
+         0x407,
          {{"Lang/Tonilo.0409.mui", "36002\tEnglish from the file\n"}},
-         "Lang/Tonilo", true, 0x409, "Lang/Tonilo.0409.mui", "English from the file"},
+         "Lang/Tonilo",
+         true,
+         0x409,
+         "Lang/Tonilo.0409.mui",
+         "English from the file"},
         {"no file at all", 0x40c, {}, "Lang/Tonilo", false, 0x409, "", english},
-        {"LangID 0 means 0409", 0,
+        {"LangID 0 means 0409",
+         0,
          {{"Lang/Tonilo.0000.mui", "36002\tnever read\n"},
           {"Lang/Tonilo.0407.mui", "36002\tDeutsch\n"}},
-         "Lang/Tonilo", true, 0x409, "", english},
-        {"only the low 16 bits count", 0x10407, {{"Lang/Tonilo.0407.mui", "36002\tDeutsch\n"}},
-         "Lang/Tonilo", true, 0x407, "Lang/Tonilo.0407.mui", "Deutsch"},
-        {"low 16 bits zero", 0x10000, {{"Lang/Tonilo.0407.mui", "36002\tDeutsch\n"}},
-         "Lang/Tonilo", true, 0x409, "", english},
-        {"null name: the file is named after the executable", 0x407,
-         {{"tonilo.0407.mui", "36002\tneben dem Programm\n"}}, nullptr, true, 0x407,
-         "tonilo.0407.mui", "neben dem Programm"},
+         "Lang/Tonilo",
+         true,
+         0x409,
+         "",
+         english},
+        {"only the low 16 bits count",
+         0x10407,
+         {{"Lang/Tonilo.0407.mui", "36002\tDeutsch\n"}},
+         "Lang/Tonilo",
+         true,
+         0x407,
+         "Lang/Tonilo.0407.mui",
+         "Deutsch"},
+        {"low 16 bits zero",
+         0x10000,
+         {{"Lang/Tonilo.0407.mui", "36002\tDeutsch\n"}},
+         "Lang/Tonilo",
+         true,
+         0x409,
+         "",
+         english},
+        {"null name: the file is named after the executable",
+         0x407,
+         {{"tonilo.0407.mui", "36002\tneben dem Programm\n"}},
+         nullptr,
+         true,
+         0x407,
+         "tonilo.0407.mui",
+         "neben dem Programm"},
     };
     int round = 0;
     for (const auto& c : cases) {
@@ -97,7 +124,8 @@ TEST_F(LanguageResourcesTest, LanguageSettingPicksTheFileOrEnglish) {
         ReleaseResources();
         fs::remove_all(folder_);
         fs::create_directories(folder_ / "Lang");
-        RegistryStore::UseDatabase((folder_ / ("registry" + std::to_string(++round) + ".db")).string());
+        RegistryStore::UseDatabase(
+            (folder_ / ("registry" + std::to_string(++round) + ".db")).string());
         if (c.langId >= 0)
             SetLanguage(static_cast<uint32_t>(c.langId));
         for (const auto& [name, content] : c.files)

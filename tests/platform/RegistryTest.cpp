@@ -8,22 +8,18 @@
 
 #include "platform/RegistryKey.h"
 #include "platform/RegistryStore.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo {
 namespace {
 
 class RegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tonilo-registry-XXXXXX";
-        folder_ = mkdtemp(pattern);
-        path_ = folder_ + "/registry.db";
-        RegistryStore::UseDatabase(path_);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
+    void SetUp() override { RegistryStore::UseDatabase(path_); }
 
-    std::string folder_;
-    std::string path_;
+    test::ScratchFolder scratch_;
+    const std::string& folder_ = scratch_.Path();
+    std::string path_ = scratch_.Path("registry.db");
 };
 
 TEST_F(RegistryTest, TrailingBackslashesOpenTheSameKey) {
@@ -41,7 +37,8 @@ TEST_F(RegistryTest, TrailingBackslashesOpenTheSameKey) {
 }
 
 TEST_F(RegistryTest, StringCapacityCutsAndTerminates) {
-    ASSERT_TRUE(WriteStringAt(HKEY_LOCAL_MACHINE, "Software\\T", "Long", std::string(100, 'x').c_str()));
+    ASSERT_TRUE(
+        WriteStringAt(HKEY_LOCAL_MACHINE, "Software\\T", "Long", std::string(100, 'x').c_str()));
     std::string text;
     ASSERT_TRUE(ReadStringAt(HKEY_LOCAL_MACHINE, "Software\\T", "Long", &text, 64));
     EXPECT_EQ(text, std::string(63, 'x'));
@@ -181,7 +178,8 @@ TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
             RegistryStore store(path_);
             bool ok = store.IsOpen();
             for (int i = 0; ok && i < kEach; ++i) {
-                std::string key = "Software\\P" + std::to_string(child) + "\\K" + std::to_string(i % 7);
+                std::string key =
+                    "Software\\P" + std::to_string(child) + "\\K" + std::to_string(i % 7);
                 ok = store.CreateKey(HKEY_LOCAL_MACHINE, key) &&
                      store.SetValue(HKEY_LOCAL_MACHINE, key, "V" + std::to_string(i), REG_DWORD,
                                     std::string(4, static_cast<char>(i)));

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "platform/EnglishStrings.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo {
 namespace {
@@ -48,8 +49,7 @@ TEST(StringTable, ReadsEntriesEscapesCommentsAndBlankLines) {
 
 TEST(StringTable, AcceptsWindowsLineEndsAByteOrderMarkAndNoFinalLineBreak) {
     const std::string byteOrderMark = "\xEF\xBB\xBF";
-    auto table =
-        StringTable::Parse(byteOrderMark + "1\tOne\r\n2\tZwei \xC3\xA4\r\n3\tThree", "x");
+    auto table = StringTable::Parse(byteOrderMark + "1\tOne\r\n2\tZwei \xC3\xA4\r\n3\tThree", "x");
     ASSERT_TRUE(table);
     EXPECT_EQ(TextOf(*table, 1), "One");
     EXPECT_EQ(TextOf(*table, 2), "Zwei \xC3\xA4");
@@ -102,8 +102,8 @@ TEST(StringTable, GarbageIsReportedBrieflyAndNeverCrashes) {
 }
 
 TEST(StringTable, LoadFileRefusesWhatIsNoReadableFile) {
-    std::filesystem::path folder = std::filesystem::path(testing::TempDir()) /
-                                   ("tonilo-stringtable-" + std::to_string(getpid()));
+    test::ScratchFolder scratch;
+    std::filesystem::path folder = scratch.Path();
     std::filesystem::create_directories(folder / "Tonilo.0407.mui");
     EXPECT_EQ(StringTable::LoadFile((folder / "absent.mui").string()), nullptr);
     EXPECT_EQ(StringTable::LoadFile((folder / "Tonilo.0407.mui").string()), nullptr);
@@ -111,7 +111,6 @@ TEST(StringTable, LoadFileRefusesWhatIsNoReadableFile) {
     auto empty = StringTable::LoadFile((folder / "empty.mui").string());
     ASSERT_TRUE(empty);
     EXPECT_EQ(empty->Size(), 0u);
-    std::filesystem::remove_all(folder);
 }
 
 TEST(StringTable, EscapingRoundTrips) {

@@ -15,7 +15,7 @@
 #include "skin/DefaultSkins.h"
 #include "skin/SkinDocument.h"
 #include "skin/SkinInfoReader.h"
-#include "tests/skin/SkinTestFiles.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/ToolRunner.h"
 
 namespace tonilo {
@@ -284,7 +284,7 @@ INSTANTIATE_TEST_SUITE_P(Shipped, DefaultSkins, ::testing::ValuesIn(kDefaultSkin
 
 // What a skin author runs: "skin check" accepts every shipped skin.
 TEST(DefaultSkinsTool, SkinCheckAcceptsEveryOne) {
-    SkinTestFolder scratch;
+    test::ScratchFolder scratch;
     std::string arguments = "skin check";
     std::string expected;
     for (const DefaultSkin& skin : kDefaultSkinSizes) {

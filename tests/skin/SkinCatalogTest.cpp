@@ -9,7 +9,7 @@
 #include "skin/DefaultSkins.h"
 #include "skin/SkinCatalog.h"
 #include "skin/SkinInfoReader.h"
-#include "tests/skin/SkinTestFiles.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo {
 namespace {
@@ -41,7 +41,7 @@ protected:
         return std::to_string(info.width) + "x" + std::to_string(info.height);
     }
 
-    SkinTestFolder folder_;
+    test::ScratchFolder folder_;
     std::string skins_;
     SkinInfoReader reader_;
     SkinCatalog catalog_{kKey};

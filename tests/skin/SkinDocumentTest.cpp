@@ -7,7 +7,7 @@
 #include "platform/ErrorLog.h"
 #include "skin/SkinDocument.h"
 #include "skin/SkinInfoReader.h"
-#include "tests/skin/SkinTestFiles.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo {
 namespace {
@@ -22,7 +22,7 @@ protected:
         return count ? GetErrorLog().Entry(count) : ErrorLogEntry();
     }
 
-    SkinTestFolder folder_;
+    test::ScratchFolder folder_;
 };
 
 TEST_F(SkinDocumentLoad, LoadsAFileAndKeepsItsPath) {

@@ -36,7 +36,7 @@ protected:
         return {p[0], p[1], p[2]};
     }
 
-    SkinTestFolder folder_;
+    test::ScratchFolder folder_;
     std::string skin_;
 };
 

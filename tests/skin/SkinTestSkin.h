@@ -11,7 +11,7 @@
 #include "skin/SkinInfoReader.h"
 #include "skin/SkinSystem.h"
 #include "skin/SkinTextRenderer.h"
-#include "tests/skin/SkinTestFiles.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo::test {
 
@@ -97,7 +97,7 @@ public:
     }
     std::string Path(const std::string& name) const { return folder / name; }
 
-    SkinTestFolder folder;
+    ScratchFolder folder;
     FixedFontRenderer font;
     SkinInfoReader reader;
     RecordingListener listener;

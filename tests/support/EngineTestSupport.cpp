@@ -80,14 +80,6 @@ size_t EventCollector::Count(uint32_t event) {
     return count;
 }
 
-std::string ScratchFolder(const std::string& name) {
-    std::string folder = std::string(TONILO_TEST_BINARY_DIR) + "/scratch-" + name;
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-    std::filesystem::create_directories(folder, ignored);
-    return folder;
-}
-
 bool FileExists(const std::string& path) {
     struct stat status;
     return stat(path.c_str(), &status) == 0;
@@ -96,13 +88,6 @@ bool FileExists(const std::string& path) {
 int64_t FileSize(const std::string& path) {
     struct stat status;
     return stat(path.c_str(), &status) == 0 ? status.st_size : -1;
-}
-
-std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    return names;
 }
 
 bool DecodeFile(CodecHost* host, const std::string& path, std::vector<uint8_t>* pcm,

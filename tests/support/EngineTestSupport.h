@@ -1,7 +1,7 @@
 #pragma once
 // Test support for the Recorder and the Player: a codec host with the WAV, MP3
-// and ZAF codecs linked in, a callback that collects engine events, scratch
-// folders, and whole-file decoding.
+// and ZAF codecs linked in, a callback that collects engine events, and
+// whole-file decoding (scratch folders from ScratchFolder.h).
 #include <gtest/gtest.h>
 
 #include <condition_variable>
@@ -12,6 +12,7 @@
 
 #include "Libs/ToniloLib/Src/components/EngineCallback.h"
 #include "formats/FormatRegistry.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo::test {
 
@@ -41,11 +42,8 @@ private:
     std::vector<bool> taken_;
 };
 
-// A fresh folder under the test binary folder, emptied first.
-std::string ScratchFolder(const std::string& name);
 bool FileExists(const std::string& path);
 int64_t FileSize(const std::string& path);
-std::vector<std::string> FolderEntries(const std::string& folder);
 
 // Decodes a whole file through the registry; false when it cannot be opened.
 bool DecodeFile(CodecHost* host, const std::string& path, std::vector<uint8_t>* pcm,

@@ -1,16 +1,15 @@
 #pragma once
 // A stand-in for a program that something else starts: a shell script that
 // appends its arguments, one line per start, to a log; and a wait for that log
-// (or any condition) with a generous time-out instead of a fixed sleep.
+// with a generous time-out instead of a fixed sleep.
 #include <sys/stat.h>
 
-#include <chrono>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "tests/support/WaitUntil.h"
 
 namespace tonilo::test {
 
@@ -30,17 +29,6 @@ inline std::vector<std::string> LogLines(const std::string& log) {
     while (std::getline(in, line))
         lines.push_back(line);
     return lines;
-}
-
-inline bool WaitUntil(const std::function<bool()>& condition,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
 }
 
 // Waits until the log holds at least `count` lines and returns them.

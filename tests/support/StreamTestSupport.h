@@ -1,11 +1,10 @@
 #pragma once
-// Helpers shared by the stream tests: scratch files and patterned bytes.
+// Helpers shared by the stream tests: a scratch file and patterned bytes.
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
+
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo::testing {
 
@@ -20,34 +19,15 @@ inline std::vector<uint8_t> PatternBytes(size_t count, uint32_t seed = 7) {
 // A file in a fresh scratch folder, removed with the object.
 class ScratchFile {
 public:
-    explicit ScratchFile(const std::string& name = "stream.bin") {
-        char folder[] = "/tmp/tonilo-streams-XXXXXX";
-        if (::mkdtemp(folder) != nullptr)
-            folder_ = folder;
-        path_ = folder_ + "/" + name;
-    }
-    ~ScratchFile() {
-        std::remove(path_.c_str());
-        ::rmdir(folder_.c_str());
-    }
-    ScratchFile(const ScratchFile&) = delete;
-    ScratchFile& operator=(const ScratchFile&) = delete;
+    explicit ScratchFile(const std::string& name = "stream.bin") : path_(folder_.Path(name)) {}
 
     const std::string& Path() const { return path_; }
     const char* c_str() const { return path_.c_str(); }
-
-    void WriteAll(const std::vector<uint8_t>& bytes) const {
-        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
-    std::vector<uint8_t> ReadAll() const {
-        std::ifstream in(path_, std::ios::binary);
-        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-    }
+    void WriteAll(const std::vector<uint8_t>& bytes) const { test::WriteWholeFile(path_, bytes); }
+    std::vector<uint8_t> ReadAll() const { return test::ReadFileBytes(path_); }
 
 private:
-    std::string folder_;
+    test::ScratchFolder folder_;
     std::string path_;
 };
 

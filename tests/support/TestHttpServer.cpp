@@ -16,12 +16,14 @@ namespace tonilo::testing {
 
 namespace {
 
-bool SendAll(int socket, const void* data, size_t length) {
+bool SendAll(int socket, const void* data, size_t length, std::atomic<size_t>* counter = nullptr) {
     const auto* bytes = static_cast<const uint8_t*>(data);
     while (length > 0) {
         const ssize_t sent = ::send(socket, bytes, length, MSG_NOSIGNAL);
         if (sent <= 0)
             return false;
+        if (counter != nullptr)
+            *counter += static_cast<size_t>(sent);
         bytes += sent;
         length -= static_cast<size_t>(sent);
     }
@@ -216,7 +218,7 @@ bool TestHttpServer::Answer(int client, const std::string& head) {
                                  "Content-Length: " + length + "\r\n\r\n");
             start = 0;
         }
-        return SendAll(client, body_.data() + start, body_.size() - start);
+        return SendAll(client, body_.data() + start, body_.size() - start, &bodyBytesSent_);
     }
     if (path == "/nolength") {
         SendText(client, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");

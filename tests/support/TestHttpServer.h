@@ -42,6 +42,8 @@ public:
     std::vector<std::string> Requests();
     size_t RequestCount();
     int Connections();
+    // Body bytes of /file handed to the sockets so far.
+    size_t BodyBytesSent() const { return bodyBytesSent_; }
 
 private:
     void AcceptLoop();
@@ -66,6 +68,7 @@ private:
     std::vector<std::string> requests_;
     int connections_ = 0;
     std::atomic<int> lateBodyDelayMs_{1000};
+    std::atomic<size_t> bodyBytesSent_{0};
 };
 
 } // namespace tonilo::testing

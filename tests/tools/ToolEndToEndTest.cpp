@@ -16,6 +16,7 @@
 
 #include "tests/support/EngineTestSupport.h"
 #include "tests/support/SimulatedDeviceTest.h"
+#include "tests/support/WaitUntil.h"
 
 namespace tonilo::test {
 namespace {
@@ -52,8 +53,7 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 class ToolEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = ScratchFolder(std::string("tool-") +
-                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder_ = scratch_.Path();
         registry_ = folder_ + "/registry.db";
         input_ = folder_ + "/input.raw";
         output_ = folder_ + "/output.raw";
@@ -96,12 +96,10 @@ protected:
 
     // Exit code, or 128 + signal; -1 when it did not end in time.
     int Wait(pid_t child, int seconds = 60) {
-        for (int i = 0; i < seconds * 20; ++i) {
-            int status = 0;
-            if (waitpid(child, &status, WNOHANG) == child)
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        int status = 0;
+        if (WaitUntil([&] { return waitpid(child, &status, WNOHANG) == child; },
+                      std::chrono::seconds(seconds)))
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         return -1;
@@ -114,12 +112,8 @@ protected:
     // Waits until the tool's progress on standard error shows text; false
     // after seconds without it.
     bool WaitForProgress(const std::string& text, int seconds = 60) {
-        for (int i = 0; i < seconds * 50; ++i) {
-            if (Errors().find(text) != std::string::npos)
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return false;
+        return WaitUntil([&] { return Errors().find(text) != std::string::npos; },
+                         std::chrono::seconds(seconds));
     }
 
     // Records in real time until the progress shows `progress`, then sends
@@ -143,6 +137,7 @@ protected:
         return std::string(bytes.begin(), bytes.end());
     }
 
+    ScratchFolder scratch_;
     std::string folder_, registry_, input_, output_;
     FormatRegistry* host_ = nullptr;
 };
@@ -292,8 +287,7 @@ TEST_F(ToolEndToEndTest, CompressedRecordingsKilledKeepAllButTheirLastSecond) {
     for (const char* extension : {"mp3", "zaf"}) {
         SCOPED_TRACE(extension);
         std::string path = folder_ + "/killed." + extension;
-        ASSERT_NO_FATAL_FAILURE(
-            RecordUntilSignal(path, "recording 0:04", SIGKILL, 128 + SIGKILL));
+        ASSERT_NO_FATAL_FAILURE(RecordUntilSignal(path, "recording 0:04", SIGKILL, 128 + SIGKILL));
         ASSERT_EQ(Run({"recover", folder_}), 0) << Errors();
         std::vector<uint8_t> decoded;
         MediaInfo info{};

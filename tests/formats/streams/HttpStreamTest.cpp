@@ -9,6 +9,7 @@
 #include "formats/streams/StreamFactory.h"
 #include "tests/support/StreamTestSupport.h"
 #include "tests/support/TestHttpServer.h"
+#include "tests/support/WaitUntil.h"
 
 namespace tonilo {
 namespace {
@@ -19,6 +20,7 @@ using testing::TestHttpServer;
 constexpr int32_t kConnectMs = 2000;
 constexpr int32_t kReceiveMs = 400;
 constexpr size_t kBodySize = 700000; // larger than what the stream buffers before pausing
+constexpr size_t kPausesAfter = 256 * 1024;
 
 class HttpStreamTest : public ::testing::Test {
 protected:
@@ -176,14 +178,13 @@ TEST_F(HttpStreamTest, SeeksUseRangesWhenTheServerOffersThem) {
 TEST_F(HttpStreamTest, SlowReaderHoldsTheTransferBackAndCanStillSeek) {
     HttpStream stream(server_.Url("/file").c_str(), kConnectMs, kReceiveMs);
     ASSERT_NE(stream.GetHandle(), kNoStreamHandle);
-    // Let the whole answer sit in the socket, then take one byte: the stream
-    // buffers only part of it and pauses the transfer.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // Let more of the answer sit in the socket than the stream buffers, then
+    // take one byte: the stream buffers only part of it and pauses the transfer.
+    ASSERT_TRUE(test::WaitUntil([&] { return server_.BodyBytesSent() > kPausesAfter; }));
     uint8_t buffer[1000];
     ASSERT_EQ(stream.Read(buffer, 1), 1);
-    EXPECT_EQ(stream.Seek(500, 0), 500); // re-requested while paused
+    EXPECT_EQ(stream.Seek(500, 0), 500);
     EXPECT_TRUE(ReadsBodyAt(stream, 500));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const auto rest = ReadAll(stream, 30000);
     ASSERT_EQ(rest.size(), kBodySize - 1500);
     EXPECT_TRUE(Matches(rest.data(), 1500, rest.size()));

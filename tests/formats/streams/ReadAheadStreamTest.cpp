@@ -11,6 +11,7 @@
 #include "formats/streams/MemoryStream.h"
 #include "formats/streams/ReadAheadStream.h"
 #include "tests/support/StreamTestSupport.h"
+#include "tests/support/WaitUntil.h"
 
 namespace tonilo {
 namespace {
@@ -80,12 +81,7 @@ private:
 
 // Waits (bounded) until the fill thread has buffered the given count.
 bool WaitForBuffered(ReadAheadStream& stream, int32_t count) {
-    for (int i = 0; i < 5000; ++i) {
-        if (stream.Buffered() == count)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return false;
+    return test::WaitUntil([&] { return stream.Buffered() == count; });
 }
 
 std::vector<uint8_t> ReadToEnd(ByteStream& stream, int32_t piece) {

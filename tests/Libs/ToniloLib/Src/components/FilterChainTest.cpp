@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "Libs/ToniloLib/Src/components/AudioFilter.h"
-#include "Libs/ToniloLib/Src/components/FilterTable.h"
 
 namespace tonilo {
 namespace {
@@ -55,8 +54,8 @@ AudioFilter* Chain(std::vector<StepFilter*> filters) {
 
 TEST(FilterChain, RunsHeadToTailOverOneBuffer) {
     std::vector<int> order;
-    AudioFilter* tail = Chain({new StepFilter(1, &order), new StepFilter(2, &order),
-                               new StepFilter(4, &order)});
+    AudioFilter* tail =
+        Chain({new StepFilter(1, &order), new StepFilter(2, &order), new StepFilter(4, &order)});
     uint8_t bytes[4] = {0, 10, 20, 30};
     AudioBuffer buffer{bytes, sizeof bytes, 3};
     ASSERT_TRUE(tail->Process(&buffer));
@@ -120,8 +119,8 @@ TEST(FilterChain, ByteCountsComposeThroughTheChain) {
     EXPECT_EQ(single->Control(CTL_OUT_TO_SRC, 300, 0), 100u);
     single->Release();
 
-    AudioFilter* chain =
-        Chain({new StepFilter(0, nullptr, 2), new StepFilter(0, nullptr, 1), new StepFilter(0, nullptr, 5)});
+    AudioFilter* chain = Chain({new StepFilter(0, nullptr, 2), new StepFilter(0, nullptr, 1),
+                                new StepFilter(0, nullptr, 5)});
     EXPECT_EQ(chain->Control(CTL_SRC_TO_OUT, 7, 0), 70u);
     EXPECT_EQ(chain->Control(CTL_OUT_TO_SRC, 70, 0), 7u);
     chain->Control(CTL_BYPASS, 1, 0); // bypass does not change the arithmetic
@@ -146,26 +145,6 @@ TEST(FilterChain, GetSourceAddsAReferenceAndFormatsAreCopied) {
     EXPECT_EQ(copy.nSamplesPerSec, 22050u);
     chain->Release();
     EXPECT_EQ(liveFilters.load(), 0);
-}
-
-TEST(FilterTable, HoldsTheEightNamedFiltersInOrder) {
-    uint32_t count = 0;
-    const FormatRecord* table = GetFilterTable(&count);
-    ASSERT_EQ(count, 8u);
-    const char* names[] = {"168 Audio Filter",   "816 Audio Filter",  "Eq Audio Filter",
-                           "Gain Audio Filter",  "Noise Audio Filter", "VAS Audio Filter",
-                           "Volume Audio Filter", "Resample Audio Filter"};
-    for (uint32_t i = 0; i < count; ++i) {
-        EXPECT_STREQ(table[i].name, names[i]);
-        EXPECT_EQ(table[i].extensions, nullptr);
-        EXPECT_EQ(table[i].kind, FORMAT_KIND_FILTER);
-        void* object = nullptr;
-        ASSERT_TRUE(table[i].factory(&object, &table[i]));
-        auto* filter = static_cast<AudioFilter*>(object);
-        ASSERT_NE(filter, nullptr);
-        EXPECT_EQ(filter->ReferenceCount(), 1u);
-        EXPECT_EQ(filter->Release(), 0u);
-    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include "Libs/ToniloLib/Src/engine/CaptureSource.h"
 #include "tests/support/SimulatedDeviceTest.h"
+#include "tests/support/WaitUntil.h"
 
 namespace tonilo::test {
 namespace {
@@ -56,8 +57,7 @@ protected:
         ASSERT_TRUE(capture_.Start());
     }
     static void WaitStopped(const CollectingSink& sink) {
-        for (int i = 0; i < 500 && sink.stopped == 0; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_TRUE(WaitUntil([&] { return sink.stopped != 0; }));
     }
     size_t Delivered() {
         std::lock_guard<std::mutex> guard(sink_.mutex);
@@ -81,8 +81,7 @@ TEST_F(CaptureSourceTest, DeliversEveryCapturedByteInOrder) {
     ASSERT_TRUE(capture_.Start());
     ASSERT_TRUE(devices_.WaitForCaptured(pcm.size(), 10000));
     // Let the last buffers travel through both threads.
-    for (int i = 0; i < 200 && Delivered() * 1600 < pcm.size(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(WaitUntil([&] { return Delivered() * 1600 >= pcm.size(); }));
     ASSERT_TRUE(capture_.Stop());
     EXPECT_EQ(sink_.stopped, 1);
     EXPECT_EQ(sink_.data, pcm);

@@ -21,9 +21,7 @@ namespace {
 class PlayKeysTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // One folder a case: ctest runs the cases side by side.
-        folder_ = ScratchFolder(std::string("play-keys-") +
-                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder_ = scratch_.Path();
         path_ = folder_ + "/long.wav";
         // Twenty seconds: far longer than any case here runs.
         ASSERT_TRUE(WriteWav16(path_, SinePcm16(16000, 16000 * 20, 440), 16000, 1));
@@ -67,8 +65,7 @@ protected:
 
     // Whether text is shown after the mark within the time-out.
     bool WaitForShown(const std::string& text, int milliseconds = 20000) {
-        auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
         while (shown_.find(text, mark_) == std::string::npos) {
             if (std::chrono::steady_clock::now() >= deadline)
                 return false;
@@ -95,6 +92,7 @@ protected:
         return -1;
     }
 
+    ScratchFolder scratch_;
     std::string folder_, path_, shown_;
     size_t mark_ = 0;
     pid_t child_ = -1;
@@ -111,8 +109,7 @@ TEST_F(PlayKeysTest, SpacePausesAndResumesAndSStops) {
     ASSERT_TRUE(WaitForShown("playing")) << shown_;
     Press('s');
     EXPECT_EQ(WaitForExit(10), 0) << shown_;
-    EXPECT_LT(FileSize(folder_ + "/output.raw"), 16000 * 2 * 10)
-        << "stopped long before the end";
+    EXPECT_LT(FileSize(folder_ + "/output.raw"), 16000 * 2 * 10) << "stopped long before the end";
 }
 
 TEST_F(PlayKeysTest, FastForwardMovesAheadOfTheClockAndRewindGoesBack) {

@@ -50,7 +50,8 @@ int PlayAddress(const std::string& folder, const std::string& address) {
 }
 
 TEST(PlayUrlTest, AServedWavPlaysWholeAndAMissingOneFails) {
-    std::string folder = ScratchFolder("play-url");
+    ScratchFolder scratch;
+    const std::string& folder = scratch.Path();
     std::vector<uint8_t> pcm = CountingPcm16(16000 * 2);
     std::string wav = folder + "/served.wav";
     ASSERT_TRUE(WriteWav16(wav, pcm, 16000, 1));
@@ -59,7 +60,8 @@ TEST(PlayUrlTest, AServedWavPlaysWholeAndAMissingOneFails) {
     // Sent without a length, as a dynamic page or a radio stream is.
     server.ServeFilesFrom(folder);
 
-    ASSERT_EQ(PlayAddress(folder, server.Url("/served.wav")), 0) << ReadText(folder + "/stderr.txt");
+    ASSERT_EQ(PlayAddress(folder, server.Url("/served.wav")), 0)
+        << ReadText(folder + "/stderr.txt");
     std::vector<uint8_t> rendered = ReadBytes(folder + "/output.raw");
     // The device plays silence until the first buffer arrives.
     auto start = std::search(rendered.begin(), rendered.end(), pcm.begin(), pcm.begin() + 64);

@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <chrono>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "Libs/ToniloLib/Src/components/EngineErrors.h"
@@ -12,6 +18,7 @@
 #include "platform/ErrorLog.h"
 #include "tests/support/EngineTestSupport.h"
 #include "tests/support/SimulatedDeviceTest.h"
+#include "tests/support/WaitUntil.h"
 
 namespace tonilo::test {
 namespace {
@@ -65,6 +72,42 @@ public:
     std::atomic<bool> released{false};
 };
 
+// A silent scan moves the position by four times the time since it began. The
+// scan began between the clock's start and Commanded; a position read between
+// two clock readings lies within the distances those give, however slow the
+// machine.
+class ScanClock {
+public:
+    void Commanded() { commanded_ = Now(); }
+    template <typename Reading> uint32_t Read(Reading reading) {
+        before_ = Now();
+        uint32_t value = reading();
+        after_ = Now();
+        return value;
+    }
+    void ExpectMovedFourTimesTheTime(double moved) const {
+        const double tickSlack = 40; // whole milliseconds on both ends, times four
+        EXPECT_LE(moved, 4 * Milliseconds(begun_, after_) + tickSlack);
+        EXPECT_GE(moved, 4 * Milliseconds(commanded_, before_) - tickSlack);
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    static Clock::time_point Now() { return Clock::now(); }
+    static double Milliseconds(Clock::time_point from, Clock::time_point to) {
+        return std::chrono::duration<double, std::milli>(to - from).count();
+    }
+    Clock::time_point begun_ = Now(), commanded_, before_, after_;
+};
+
+// True once the thread sleeps in the kernel, as a caller blocked on the worker does.
+bool ThreadIsBlocked(pid_t thread) {
+    std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
+    std::string line((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    size_t name = line.rfind(')');
+    return name != std::string::npos && name + 2 < line.size() && line[name + 2] == 'S';
+}
+
 class FailingFilter : public PassThroughFilter {
 protected:
     bool Transform(AudioBuffer&) override { return false; }
@@ -72,6 +115,7 @@ protected:
 
 class PlayerTest : public SimulatedDeviceTest {
 protected:
+    ScratchFolder scratch_;
     void SetUp() override {
         SimulatedDeviceTest::SetUp();
         registry_ = CreateLinkedFormatRegistry();
@@ -89,7 +133,7 @@ protected:
 
     // A WAV of counting samples, `seconds` long at 8 kHz mono.
     std::string MakeWav(const std::string& name, double seconds) {
-        std::string path = ScratchFolder("player-" + name) + "/" + name + ".wav";
+        std::string path = scratch_.Folder("player-" + name) + "/" + name + ".wav";
         source_ = CountingPcm16(static_cast<size_t>(8000 * seconds));
         EXPECT_TRUE(WriteWav16(path, source_, 8000, 1));
         return path;
@@ -154,7 +198,7 @@ TEST_F(PlayerTest, Mp3AndZafRenderExactlyWhatTheirDecoderGives) {
         SCOPED_TRACE(encoder);
         bool mp3 = encoder[0] == 'M';
         std::string path =
-            ScratchFolder(mp3 ? "player-mp3" : "player-zaf") + (mp3 ? "/s.mp3" : "/s.zaf");
+            scratch_.Folder(mp3 ? "player-mp3" : "player-zaf") + (mp3 ? "/s.mp3" : "/s.zaf");
         // Made by the Recorder from four seconds of a tone.
         std::vector<uint8_t> tone = SinePcm16(16000, 16000 * 4, 500);
         devices_.SetCapturePcm(tone);
@@ -169,8 +213,7 @@ TEST_F(PlayerTest, Mp3AndZafRenderExactlyWhatTheirDecoderGives) {
         registry_->AddRef();
         ASSERT_TRUE(recorder->Open(&parameters, registry_, false));
         ASSERT_TRUE(recorder->Start());
-        for (int i = 0; i < 1000 && recorder->GetDuration() < 4000; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_TRUE(WaitUntil([&] { return recorder->GetDuration() >= 4000; }));
         recorder->Stop();
         recorder->Release();
 
@@ -192,7 +235,7 @@ TEST_F(PlayerTest, ASourceShorterThanOneBufferStillEnds) {
 }
 
 TEST_F(PlayerTest, OpenFailuresCarryTheirCodes) {
-    std::string folder = ScratchFolder("player-open");
+    std::string folder = scratch_.Folder("player-open");
     std::string missing = folder + "/missing.wav";
     EXPECT_TRUE(player_->OpenFile(missing.c_str()));
     EngineEvent opened;
@@ -254,24 +297,24 @@ TEST_F(PlayerTest, ACloseOvertakingAStateRendezvousLetsTheCallerGo) {
     GatedDecoder decoder;
     MemoryStream stream;
     ASSERT_TRUE(player_->OpenWithDecoder(&stream, &decoder));
-    while (!decoder.opening)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(WaitUntil([&] { return decoder.opening.load(); }));
     std::atomic<bool> answered{false};
     std::atomic<uint32_t> state{99};
+    std::atomic<pid_t> readerId{0};
     std::thread reader([&] {
+        readerId = static_cast<pid_t>(::syscall(SYS_gettid));
         state = player_->GetState(false);
         answered = true;
     });
-    // The reader's rendezvous is queued first; the close posted behind it
-    // overtakes it once the worker is free.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // The reader's rendezvous is queued first (the reader blocks on it); the
+    // close posted behind it overtakes it once the worker is free.
+    ASSERT_TRUE(WaitUntil([&] { return readerId != 0 && ThreadIsBlocked(readerId); }));
     ASSERT_TRUE(player_->Close());
     decoder.released = true;
     ASSERT_TRUE(events_.Wait(EVENT_CLOSED));
     // A caller nobody meets waits out the rendezvous' 30 seconds.
-    for (int i = 0; i < 1000 && !answered; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_TRUE(answered) << "GetState still waits for a rendezvous the close dropped";
+    EXPECT_TRUE(WaitUntil([&] { return answered.load(); }, std::chrono::seconds(10)))
+        << "GetState still waits for a rendezvous the close dropped";
     reader.join();
     EXPECT_EQ(state, STATE_CLOSED);
 }
@@ -347,18 +390,21 @@ TEST_F(PlayerTest, SeekWhilePausedPlaysFromTheNewPosition) {
 TEST_F(PlayerTest, RewindByTimeMovesBackFourTimesTheElapsedTime) {
     ASSERT_TRUE(OpenAndWait(MakeWav("rewind", 30)));
     ASSERT_TRUE(Command(player_->Seek(20000), EVENT_SEEK_FINISHED));
+    ScanClock clock;
     ASSERT_TRUE(Command(player_->Rewind(true), EVENT_REWIND));
-    std::this_thread::sleep_for(std::chrono::milliseconds(750));
-    uint32_t during = player_->GetPosition();
-    EXPECT_NEAR(during, 17000.0, 400.0);
+    clock.Commanded();
+    ASSERT_TRUE(WaitUntil([&] { return player_->GetPosition() <= 18000; }));
+    uint32_t during = clock.Read([&] { return player_->GetPosition(); });
+    clock.ExpectMovedFourTimesTheTime(20000.0 - during);
     ASSERT_TRUE(Command(player_->Rewind(false), EVENT_REWIND));
-    EXPECT_NEAR(player_->GetPosition(), 17000.0, 400.0);
+    uint32_t stopped = player_->GetPosition();
+    EXPECT_LE(stopped, during);
+    EXPECT_GT(stopped, 10000u);
     EXPECT_EQ(player_->GetState(false), PLAYER_STOPPED) << "back to the state before";
     // Not below 0.
     ASSERT_TRUE(Command(player_->Seek(500), EVENT_SEEK_FINISHED));
     ASSERT_TRUE(Command(player_->Rewind(true), EVENT_REWIND));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(player_->GetPosition(), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return player_->GetPosition() == 0; }));
     ASSERT_TRUE(Command(player_->Rewind(false), EVENT_REWIND));
     EXPECT_EQ(player_->GetPosition(), 0u);
 }
@@ -375,15 +421,19 @@ TEST_F(PlayerTest, RewindWhilePlayingResumesPlaying) {
 
 TEST_F(PlayerTest, SilentFastForwardCapsAtTheDuration) {
     ASSERT_TRUE(OpenAndWait(MakeWav("ff", 30)));
+    ScanClock clock;
     ASSERT_TRUE(Command(player_->FastForward(true), EVENT_FAST_FORWARD));
     EXPECT_EQ(player_->GetState(false), PLAYER_STOPPED) << "silent scan keeps the state";
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    clock.Commanded();
+    ASSERT_TRUE(WaitUntil([&] { return player_->GetPosition() >= 2000; }));
+    uint32_t during = clock.Read([&] { return player_->GetPosition(); });
+    clock.ExpectMovedFourTimesTheTime(during);
     ASSERT_TRUE(Command(player_->FastForward(false), EVENT_FAST_FORWARD));
-    EXPECT_NEAR(player_->GetPosition(), 2000.0, 300.0);
+    EXPECT_GE(player_->GetPosition(), during);
+    EXPECT_LT(player_->GetPosition(), 29000u);
     ASSERT_TRUE(Command(player_->Seek(29500), EVENT_SEEK_FINISHED));
     ASSERT_TRUE(Command(player_->FastForward(true), EVENT_FAST_FORWARD));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(player_->GetPosition(), 30000u);
+    EXPECT_TRUE(WaitUntil([&] { return player_->GetPosition() == 30000; }));
     ASSERT_TRUE(Command(player_->FastForward(false), EVENT_FAST_FORWARD));
     EXPECT_EQ(player_->GetPosition(), 30000u);
 }
@@ -431,7 +481,7 @@ TEST_F(PlayerTest, AFailingChainGives36006) {
 }
 
 TEST_F(PlayerTest, VolumeHalvesThePlayedSamples) {
-    std::string path = ScratchFolder("player-volume") + "/v.wav";
+    std::string path = scratch_.Folder("player-volume") + "/v.wav";
     std::vector<uint8_t> pcm = SinePcm16(8000, 8000, 300, 20000);
     ASSERT_TRUE(WriteWav16(path, pcm, 8000, 1));
     player_->SetVolume(0x8000);

@@ -16,6 +16,7 @@
 #include "platform/ErrorLog.h"
 #include "tests/support/EngineTestSupport.h"
 #include "tests/support/SimulatedDeviceTest.h"
+#include "tests/support/WaitUntil.h"
 
 namespace tonilo::test {
 namespace {
@@ -132,6 +133,7 @@ private:
 
 class RecorderTest : public SimulatedDeviceTest {
 protected:
+    ScratchFolder scratch_;
     void SetUp() override {
         SimulatedDeviceTest::SetUp();
         host_ = new TestHost();
@@ -193,8 +195,7 @@ protected:
         EXPECT_TRUE(devices_.WaitForCaptured(pcm.size(), 60000));
         uint32_t expectedMs = static_cast<uint32_t>(recordedShare * pcm.size() * 1000 /
                                                     format_.format.nAvgBytesPerSec);
-        for (int i = 0; i < 500 && recorder_->GetDuration() < expectedMs; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_TRUE(WaitUntil([&] { return recorder_->GetDuration() >= expectedMs; }));
         EXPECT_TRUE(recorder_->Stop());
         EngineEvent closed;
         EXPECT_TRUE(events_.Wait(EVENT_CLOSED, &closed));
@@ -209,7 +210,7 @@ protected:
 };
 
 TEST_F(RecorderTest, LevelMonitorRunsTheChainWithoutAFile) {
-    std::string folder = ScratchFolder("monitor");
+    std::string folder = scratch_.Folder("monitor");
     ProbeFilter* probe = AttachProbe();
     ASSERT_TRUE(OpenRecorder(nullptr, nullptr));
     EXPECT_EQ(recorder_->GetState(), RECORDER_IDLE);
@@ -220,7 +221,7 @@ TEST_F(RecorderTest, LevelMonitorRunsTheChainWithoutAFile) {
 }
 
 TEST_F(RecorderTest, StopRightAfterOpenLeavesNoFileAndSucceeds) {
-    std::string folder = ScratchFolder("stop-idle");
+    std::string folder = scratch_.Folder("stop-idle");
     std::string path = folder + "/a.wav";
     ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder"));
     EXPECT_FALSE(FolderEntries(folder).empty()) << "the hidden file exists while open";
@@ -233,7 +234,7 @@ TEST_F(RecorderTest, StopRightAfterOpenLeavesNoFileAndSucceeds) {
 }
 
 TEST_F(RecorderTest, TenSecondsIntoWavHoldEverySample) {
-    std::string folder = ScratchFolder("wav");
+    std::string folder = scratch_.Folder("wav");
     std::string path = folder + "/ten.wav";
     std::vector<uint8_t> pcm = CountingPcm16(8000 * 10);
     ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder"));
@@ -265,7 +266,7 @@ TEST_F(RecorderTest, TenSecondsIntoMp3AndZafHoldTheSignal) {
     for (const char* encoder : {"MP3 encoder", "ZAF encoder"}) {
         SCOPED_TRACE(encoder);
         format_.format = MakePcmFormat(16000, 16, 1);
-        std::string folder = ScratchFolder(encoder[0] == 'M' ? "mp3" : "zaf");
+        std::string folder = scratch_.Folder(encoder[0] == 'M' ? "mp3" : "zaf");
         std::string path = folder + (encoder[0] == 'M' ? "/ten.mp3" : "/ten.zaf");
         std::vector<uint8_t> pcm = SinePcm16(16000, 16000 * 10, 440);
         ASSERT_TRUE(OpenRecorder(path.c_str(), encoder));
@@ -303,7 +304,7 @@ TEST_F(RecorderTest, OpenNeedsAFormatAndAHostAndGetEncoderAddsAReference) {
 }
 
 TEST_F(RecorderTest, ExistingNameFailsWith37002) {
-    std::string folder = ScratchFolder("exists");
+    std::string folder = scratch_.Folder("exists");
     std::string path = folder + "/taken.wav";
     FILE* file = std::fopen(path.c_str(), "w");
     ASSERT_NE(file, nullptr);
@@ -316,7 +317,7 @@ TEST_F(RecorderTest, ExistingNameFailsWith37002) {
 }
 
 TEST_F(RecorderTest, UnknownEncoderFailsWith37000AndLeavesNoFile) {
-    std::string folder = ScratchFolder("no-encoder");
+    std::string folder = scratch_.Folder("no-encoder");
     std::string path = folder + "/x.wav";
     EXPECT_FALSE(OpenRecorder(path.c_str(), "No such encoder"));
     EXPECT_EQ(GetErrorLog().GetLastCode(), RECORDER_ERROR_CANNOT_CREATE_ENCODER);
@@ -325,7 +326,7 @@ TEST_F(RecorderTest, UnknownEncoderFailsWith37000AndLeavesNoFile) {
 }
 
 TEST_F(RecorderTest, AnEncoderThatFailsToOpenIsReleasedUnclosedAndLeavesNoFile) {
-    std::string folder = ScratchFolder("unopenable");
+    std::string folder = scratch_.Folder("unopenable");
     std::string path = folder + "/u.raw";
     UnopenableEncoder::closes = 0;
     EXPECT_FALSE(OpenRecorder(path.c_str(), "Unopenable encoder"));
@@ -335,7 +336,7 @@ TEST_F(RecorderTest, AnEncoderThatFailsToOpenIsReleasedUnclosedAndLeavesNoFile) 
 }
 
 TEST_F(RecorderTest, AFailedOpenAfterARecordingLeavesNoFile) {
-    std::string folder = ScratchFolder("reopen");
+    std::string folder = scratch_.Folder("reopen");
     std::string first = folder + "/first.wav";
     ASSERT_TRUE(OpenRecorder(first.c_str(), "WAV encoder"));
     EXPECT_EQ(RecordAll(CountingPcm16(8000)), 1u);
@@ -375,7 +376,7 @@ TEST_F(RecorderTest, NoInputDeviceFailsWith37004) {
 }
 
 TEST_F(RecorderTest, ACaptureThatFailsToStartLeavesTheRecorderOpenForAnotherTry) {
-    std::string folder = ScratchFolder("start-fails");
+    std::string folder = scratch_.Folder("start-fails");
     std::string path = folder + "/retry.wav";
     ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder"));
     devices_.FailInputStart(true);
@@ -415,7 +416,7 @@ TEST_F(RecorderTest, CommandsInTheWrongStateFail) {
 }
 
 TEST_F(RecorderTest, PauseKeepsLevelsLiveButRecordsNothing) {
-    std::string folder = ScratchFolder("pause");
+    std::string folder = scratch_.Folder("pause");
     std::string path = folder + "/p.wav";
     ProbeFilter* probe = AttachProbe();
     ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder"));
@@ -423,27 +424,30 @@ TEST_F(RecorderTest, PauseKeepsLevelsLiveButRecordsNothing) {
     devices_.SetSpeed(4);
     recorder_->Start();
     ASSERT_TRUE(events_.Wait(EVENT_STARTED));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(WaitUntil([&] { return recorder_->GetDuration() > 0; }));
     recorder_->Pause();
     ASSERT_TRUE(events_.Wait(EVENT_PAUSED));
     EXPECT_EQ(recorder_->GetState(), RECORDER_PAUSED);
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    // The chain is the clock: a buffer already on its way at the pause may
+    // still be recorded, but after a second more of audio the duration stands.
+    auto chainRunsASecond = [&] {
+        uint64_t from = probe->seen;
+        return WaitUntil([&] { return probe->seen >= from + 16000; });
+    };
+    ASSERT_TRUE(chainRunsASecond()) << "the chain runs while paused";
     uint32_t durationAtPause = recorder_->GetDuration();
-    uint64_t seenAtPause = probe->seen;
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    ASSERT_TRUE(chainRunsASecond());
     EXPECT_EQ(recorder_->GetDuration(), durationAtPause);
-    EXPECT_GT(probe->seen, seenAtPause) << "the chain runs while paused";
     recorder_->Start();
     ASSERT_TRUE(events_.Wait(EVENT_STARTED));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_GT(recorder_->GetDuration(), durationAtPause);
+    EXPECT_TRUE(WaitUntil([&] { return recorder_->GetDuration() > durationAtPause; }));
     recorder_->Stop();
     ASSERT_TRUE(events_.Wait(EVENT_CLOSED));
     EXPECT_EQ(recorder_->GetState(), STATE_CLOSED);
 }
 
 TEST_F(RecorderTest, PrepareFileSizeGrowsOnlyWhileIdleAndIsCutBack) {
-    std::string folder = ScratchFolder("prepare");
+    std::string folder = scratch_.Folder("prepare");
     std::string path = folder + "/grown.wav";
     ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder"));
     recorder_->PrepareFileSize(0);
@@ -465,8 +469,7 @@ TEST_F(RecorderTest, PrepareFileSizeGrowsOnlyWhileIdleAndIsCutBack) {
     ASSERT_TRUE(events_.Wait(EVENT_FILE_SIZE_PREPARED, &prepared));
     EXPECT_EQ(prepared.result, 0u) << "not while recording";
     ASSERT_TRUE(devices_.WaitForCaptured(pcm.size(), 20000));
-    for (int i = 0; i < 300 && recorder_->GetDuration() < 3000; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(WaitUntil([&] { return recorder_->GetDuration() >= 3000; }));
     recorder_->Stop();
     ASSERT_TRUE(events_.Wait(EVENT_CLOSED));
     EXPECT_LT(FileSize(path), 100000) << "cut back to the audio";
@@ -477,7 +480,7 @@ TEST_F(RecorderTest, PrepareFileSizeGrowsOnlyWhileIdleAndIsCutBack) {
 }
 
 TEST_F(RecorderTest, EncoderFailureStopsWith37005AndKeepsWhatWasWritten) {
-    std::string folder = ScratchFolder("encode-fail");
+    std::string folder = scratch_.Folder("encode-fail");
     std::string path = folder + "/f.raw";
     ASSERT_TRUE(OpenRecorder(path.c_str(), "Failing encoder"));
     devices_.SetCapturePcm(CountingPcm16(8000), true);
@@ -510,7 +513,7 @@ TEST_F(RecorderTest, AShrinkingChainStillGetsWholeCaptureBuffers) {
 }
 
 TEST_F(RecorderTest, AFullDiskStopsWith37005AndKeepsAPlayableFile) {
-    std::string folder = ScratchFolder("full");
+    std::string folder = scratch_.Folder("full");
     std::string path = folder + "/full.wav";
     ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder"));
     // A file size limit stands in for a full disk.
@@ -541,14 +544,15 @@ TEST_F(RecorderTest, AFullDiskStopsWith37005AndKeepsAPlayableFile) {
 }
 
 TEST_F(RecorderTest, TheFileIsAValidRecordingWhileItIsWritten) {
-    std::string folder = ScratchFolder("live");
+    std::string folder = scratch_.Folder("live");
     std::string path = folder + "/live.wav";
     ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder"));
     devices_.SetCapturePcm(CountingPcm16(8000 * 20));
     devices_.SetSpeed(1);
     recorder_->Start();
     ASSERT_TRUE(events_.Wait(EVENT_STARTED));
-    std::this_thread::sleep_for(std::chrono::milliseconds(2600));
+    // Paced in real time: two and a half seconds in, two syncs have run.
+    ASSERT_TRUE(WaitUntil([&] { return recorder_->GetDuration() >= 2500; }));
     std::vector<uint8_t> decoded;
     // Read it as the player would once it has its name.
     std::string copy = folder + "/copy.wav";
@@ -564,7 +568,7 @@ TEST_F(RecorderTest, TheFileIsAValidRecordingWhileItIsWritten) {
 }
 
 TEST_F(RecorderTest, StopAndReleaseRacingTheDeviceNeverHang) {
-    std::string folder = ScratchFolder("race");
+    std::string folder = scratch_.Folder("race");
     devices_.SetCapturePcm(CountingPcm16(800), true);
     for (int round = 0; round < 30; ++round) {
         std::string path = folder + "/r" + std::to_string(round) + ".wav";

@@ -28,7 +28,8 @@ TEST(RecordingFileTest, HiddenNamesCarryTheFinalName) {
 }
 
 TEST(RecordingFileTest, FinishNeverReplacesAFileThatAppearedMeanwhile) {
-    std::string folder = ScratchFolder("finish");
+    ScratchFolder scratch;
+    const std::string& folder = scratch.Path();
     RecordingFile file;
     int descriptor = file.Create(folder + "/n.wav");
     ASSERT_GE(descriptor, 0);
@@ -74,7 +75,8 @@ TEST(RecordingFileTest, ACallStaysPrivateOtherRecordingsFollowTheUmask) {
 }
 
 TEST(RecordingRecoveryTest, NamesCutsBackRepairsAndDeletes) {
-    std::string folder = ScratchFolder("recovery");
+    ScratchFolder scratch;
+    const std::string& folder = scratch.Path();
     // A WAV grown to 1 MB ahead of time whose header never got its sizes.
     std::string grown = folder + "/.grown.wav.recording";
     std::vector<uint8_t> pcm = CountingPcm16(8000);
@@ -112,7 +114,8 @@ TEST(RecordingRecoveryTest, NamesCutsBackRepairsAndDeletes) {
 }
 
 TEST(RecordingRecoveryTest, RepairWavSizesRefusesOtherFiles) {
-    std::string folder = ScratchFolder("repair");
+    ScratchFolder scratch;
+    const std::string& folder = scratch.Path();
     WriteText(folder + "/x.wav", "not a riff file at all");
     EXPECT_FALSE(RepairWavSizes(folder + "/x.wav"));
     EXPECT_FALSE(RepairWavSizes(folder + "/missing.wav"));

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <thread>
 
 #include "Libs/ToniloLib/Src/engine/WaveRenderer.h"
 #include "tests/support/SimulatedDeviceTest.h"
+#include "tests/support/WaitUntil.h"
 
 namespace tonilo::test {
 namespace {
@@ -75,8 +77,7 @@ protected:
         Prime(renderer_, sink_);
     }
     static void WaitStopped(const RefillingSink& sink) {
-        for (int i = 0; i < 1000 && sink.stopped == 0; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_TRUE(WaitUntil([&] { return sink.stopped != 0; }));
     }
 
     WAVEFORMATEX format_ = MakePcmFormat(8000, 16, 1);
@@ -155,8 +156,12 @@ TEST_F(WaveRendererTest, ResetReturnsQueuedBuffersAndPlayingResumesOnlyAfterWrit
     ASSERT_TRUE(renderer_.Reset());
     EXPECT_EQ(renderer_.QueuedCount(), 0u);
     ASSERT_TRUE(renderer_.Restart());
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(devices_.PlayedBytes(), 0u);
+    // What plays first is what was written after the restart: the buffers the
+    // reset returned never reach the device.
+    Prime(renderer_, sink_);
+    ASSERT_TRUE(devices_.WaitForPlayed(16000, 20000));
+    std::vector<uint8_t> played = devices_.PlayedPcm();
+    EXPECT_TRUE(std::equal(played.begin(), played.begin() + 16000, sink_.source.begin() + 32000));
     EXPECT_TRUE(renderer_.Close());
     EXPECT_EQ(sink_.stopped, 1);
 }

@@ -34,14 +34,19 @@ TEST(FilterTable, EveryNameMakesItsFilter) {
     const FormatRecord* table = GetFilterTable(&count);
     ASSERT_EQ(count, 8u);
     const std::pair<const char*, bool (*)(AudioFilter*)> expected[8] = {
-        {"168 Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<SixteenToEightFilter*>(f); }},
-        {"816 Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<EightToSixteenFilter*>(f); }},
+        {"168 Audio Filter",
+         [](AudioFilter* f) { return !!dynamic_cast<SixteenToEightFilter*>(f); }},
+        {"816 Audio Filter",
+         [](AudioFilter* f) { return !!dynamic_cast<EightToSixteenFilter*>(f); }},
         {"Eq Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<EqualizerFilter*>(f); }},
         {"Gain Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<GainControlFilter*>(f); }},
         {"Noise Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<NoiseFilter*>(f); }},
-        {"VAS Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<VoiceActivationFilter*>(f); }},
-        {"Volume Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<LevelMeterFilter*>(f); }},
-        {"Resample Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<ResampleFilter*>(f); }}};
+        {"VAS Audio Filter",
+         [](AudioFilter* f) { return !!dynamic_cast<VoiceActivationFilter*>(f); }},
+        {"Volume Audio Filter",
+         [](AudioFilter* f) { return !!dynamic_cast<LevelMeterFilter*>(f); }},
+        {"Resample Audio Filter",
+         [](AudioFilter* f) { return !!dynamic_cast<ResampleFilter*>(f); }}};
     for (uint32_t i = 0; i < 8; ++i) {
         SCOPED_TRACE(expected[i].first);
         EXPECT_STREQ(table[i].name, expected[i].first);
@@ -107,9 +112,10 @@ TEST(BitDepthConverters, ConvertInPlaceBothWays) {
     EXPECT_EQ(up->Control(CTL_OUT_TO_SRC, 200, 0), 100u);
 }
 
-TEST(FilterChain, ByteCountsComposeFromHeadToTail) {
-    // 8-bit 11025 mono source -> 816 -> voice activation -> resample to 22050
-    // stereo 16-bit -> 168.
+TEST(FilterChain, RealFiltersChangeFormatAlongTheChain) {
+    // 8-bit 11025 mono source -> 816 -> voice activation (bypassed) -> resample
+    // to 22050 stereo 16-bit -> 168. How byte counts compose is the chain's
+    // own test; here the real filters' formats have to meet.
     AudioFilter* up = Create("816 Audio Filter");
     AudioFilter* vas = Create("VAS Audio Filter");
     AudioFilter* resample = Create("Resample Audio Filter");
@@ -125,22 +131,6 @@ TEST(FilterChain, ByteCountsComposeFromHeadToTail) {
     resample->SetSource(vas);
     down->SetSource(resample);
 
-    const uint32_t capacity = static_cast<VoiceActivationFilter*>(vas)->CapacityFrames();
-    ASSERT_EQ(capacity, 33076u); // 11025 * 2 * 1.5 rounded up to a multiple of 2
-    const uint32_t head = 1000;
-    uint32_t atVas = 2 * head + 2 * capacity;
-    // Resample: x = n * 22050 * 2 * 16 / (16 * 11025 * 1) = 4n, aligned to 4.
-    uint32_t atResample = atVas * 4;
-    EXPECT_EQ(down->Control(CTL_SRC_TO_OUT, head, 0), atResample / 2);
-    // Backwards: 168 doubles, resample divides by 4 and steps back one frame,
-    // voice activation passes, 816 halves.
-    const uint32_t tail = 4000;
-    uint32_t x = tail * 2 / 4;
-    EXPECT_EQ(down->Control(CTL_OUT_TO_SRC, tail, 0), (x + x % 2 - 2) / 2);
-    // Bypass does not change the answers.
-    vas->Control(CTL_BYPASS, 1, 0);
-    EXPECT_EQ(down->Control(CTL_SRC_TO_OUT, head, 0), atResample / 2);
-
     // A whole buffer through the chain: 8-bit mono in, 8-bit stereo at twice the rate out.
     vas->Control(CTL_BYPASS, 1, 0);
     std::vector<uint8_t> bytes(down->Control(CTL_SRC_TO_OUT, 1102, 0) * 2 + 64, 0);
@@ -151,24 +141,6 @@ TEST(FilterChain, ByteCountsComposeFromHeadToTail) {
     EXPECT_NEAR(buffer.used, 1102 * 4, 4 * 2 * 10 + 4) << "twice the frames, two channels, 8 bits";
     EXPECT_EQ(buffer.used % 2, 0u);
     EXPECT_EQ(down->Release(), 0u); // releases the whole chain
-}
-
-TEST(FilterChain, FailingSourceStopsTheChain) {
-    AudioFilter* meter = Create("Volume Audio Filter");
-    AudioFilter* noise = Create("Noise Audio Filter");
-    WAVEFORMATEX format = Pcm(8000, 16, 1);
-    ASSERT_TRUE(noise->SetInputFormat(&format));
-    noise->Control(CTL_NOISE_SET_STRENGTH, 255, 0);
-    noise->Control(CTL_BYPASS, 0, 0);
-    noise->SetSource(meter); // the meter has no format: its Process fails
-    std::vector<int16_t> signal = Noise(800, 5000, 2);
-    bool ok = true;
-    EXPECT_EQ(RunOnce(noise, signal, &ok), signal);
-    EXPECT_FALSE(ok);
-    ASSERT_TRUE(meter->SetInputFormat(&format));
-    EXPECT_NE(RunOnce(noise, signal, &ok), signal);
-    EXPECT_TRUE(ok);
-    noise->Release();
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "platform/RegistryKey.h"
 #include "platform/RegistryStore.h"
 #include "tests/support/FilterTestSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tonilo::test {
 namespace {
@@ -19,42 +20,33 @@ const char kKey[] = "Software\\Zelto\\ToniloTest";
 class EqPresetsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("tonilo-eqpresets-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
-        RegistryStore::UseDatabase((folder_ / "registry.db").string());
+        RegistryStore::UseDatabase(scratch_.Path("registry.db"));
         WAVEFORMATEX format = Pcm(44100, 16, 2);
         ASSERT_TRUE(filter_->SetInputFormat(&format));
     }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
     int32_t Band(uint32_t band) {
         return static_cast<int32_t>(filter_->Control(CTL_EQ_GET_BAND, band, 0));
     }
 
-    std::filesystem::path folder_;
+    ScratchFolder scratch_;
     FilterRef<EqualizerFilter> filter_;
 };
 
-TEST_F(EqPresetsTest, NamesAndValues) {
-    EXPECT_EQ(EqPresets::GetPresetCount(), 18u);
-    EXPECT_STREQ(EqPresets::GetPresetName(0), "Custom");
-    EXPECT_STREQ(EqPresets::GetPresetName(17), "Techno");
-    EXPECT_EQ(EqPresets::GetPresetName(18), nullptr);
-    const int8_t techno[10] = {30, 25, 0, -25, -25, 0, 25, 50, 50, 50};
-    EXPECT_EQ(0, std::memcmp(EqPresets::GetBuiltInValues(17), techno, 10));
-    EXPECT_EQ(EqPresets::GetBuiltInValues(0), nullptr);
+TEST_F(EqPresetsTest, ActivePresetServesItsBuiltInValuesAndNamesEnd) {
+    const uint32_t last = EqPresets::GetPresetCount() - 1;
+    EXPECT_EQ(EqPresets::GetPresetName(last + 1), nullptr);
+    EXPECT_EQ(EqPresets::GetBuiltInValues(0), nullptr) << "Custom has no built-in values";
+    const int8_t* techno = EqPresets::GetBuiltInValues(last);
+    ASSERT_NE(techno, nullptr);
 
     EqPresets* presets = filter_->CreatePresets(kKey);
     ASSERT_NE(presets, nullptr);
-    presets->SetActive(17);
+    presets->SetActive(last);
     uint32_t count = 0;
     EXPECT_EQ(0, std::memcmp(presets->GetPresetValues(&count), techno, 10));
     EXPECT_EQ(count, 10u);
-    presets->SetActive(40); // ignored
-    EXPECT_EQ(presets->GetActive(), 17u);
+    presets->SetActive(last + 23); // ignored
+    EXPECT_EQ(presets->GetActive(), last);
     presets->Destroy();
 }
 

@@ -5,7 +5,9 @@
 #include <thread>
 
 #include "Libs/ToniloLib/Src/filters/LevelMeterFilter.h"
+#include "platform/Tick.h"
 #include "tests/support/FilterTestSupport.h"
+#include "tests/support/WaitUntil.h"
 
 namespace tonilo::test {
 namespace {
@@ -105,8 +107,10 @@ TEST(LevelMeterFilter, DelayDropsLevelsOlderThanWhatIsHeard) {
     WAVEFORMATEX format = Pcm(1000, 16, 1);
     ASSERT_TRUE(meter->SetInputFormat(&format));
     meter->Control(CTL_LEVEL_DELAY, 0, 0);
+    uint32_t measured = GetTickCount();
     RunOnce(meter.get(), Noise(80 * 2, 10000, 5));
-    std::this_thread::sleep_for(std::chrono::milliseconds(400)); // > 2 windows
+    // Three windows later on the meter's own clock, both levels are history.
+    ASSERT_TRUE(test::WaitUntil([&] { return GetTickCount() - measured > 3 * 80; }));
     EXPECT_TRUE(ReadAll(meter.get()).empty());
 
     meter->Control(CTL_LEVEL_DELAY, 60000, 0); // far behind: nothing skipped

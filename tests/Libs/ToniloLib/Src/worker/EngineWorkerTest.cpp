@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Libs/ToniloLib/Src/worker/StateRendezvous.h"
+#include "tests/support/WaitUntil.h"
 
 namespace tonilo {
 namespace {
@@ -24,10 +25,13 @@ struct Journal {
     std::vector<uint32_t> discarded;
     int freedBlocks = 0;
     Event gate{true, false};
+    std::atomic<bool> holding{false};
 
     void Handle(const ThreadMessage& message) {
-        if (message.message == kOpen && message.wParam == 1)
+        if (message.message == kOpen && message.wParam == 1) {
+            holding = true;
             gate.Wait(); // the first open blocks until the test has queued more
+        }
         std::lock_guard<std::mutex> guard(mutex);
         handled.push_back(message.message);
         delete reinterpret_cast<std::string*>(message.lParam);
@@ -49,14 +53,16 @@ EngineWorker::Handler Discard(std::shared_ptr<Journal> journal) {
     return [journal](const ThreadMessage& m) { journal->Discard(m); };
 }
 
-intptr_t Block(const char* name) { return reinterpret_cast<intptr_t>(new std::string(name)); }
+intptr_t Block(const char* name) {
+    return reinterpret_cast<intptr_t>(new std::string(name));
+}
 
 TEST(EngineWorker, QueuedCloseOvertakesAndFreesWhatWasAhead) {
     auto journal = std::make_shared<Journal>();
     EngineWorker worker;
     ASSERT_TRUE(worker.Start(Handle(journal), Discard(journal)));
     ASSERT_TRUE(worker.Post(kOpen, 1, Block("first.wav")));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20)); // the worker holds the first open
+    ASSERT_TRUE(test::WaitUntil([&] { return journal->holding.load(); }));
     ASSERT_TRUE(worker.Post(kPlay));
     ASSERT_TRUE(worker.Post(kOpen, 2, Block("second.wav")));
     ASSERT_TRUE(worker.Post(ENGINE_COMMAND_CLOSE));
@@ -105,7 +111,7 @@ TEST(EngineWorker, ShutdownGivesUpOnAStuckThreadAfterItsWait) {
     auto worker = std::make_unique<EngineWorker>();
     ASSERT_TRUE(worker->Start(Handle(journal), Discard(journal)));
     worker->Post(kOpen, 1, Block("stuck.wav"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(test::WaitUntil([&] { return journal->holding.load(); }));
     auto before = std::chrono::steady_clock::now();
     testing::internal::CaptureStderr();
     worker->Shutdown(100);
@@ -115,15 +121,8 @@ TEST(EngineWorker, ShutdownGivesUpOnAStuckThreadAfterItsWait) {
     EXPECT_NE(said.find("did not end"), std::string::npos);
     worker.reset();
     journal->gate.Set(); // let the abandoned thread finish before the test ends
-    for (int i = 0; i < 200; ++i) {
-        {
-            std::lock_guard<std::mutex> guard(journal->mutex);
-            if (!journal->handled.empty())
-                break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // It is done with the journal once it has dropped its handlers.
+    EXPECT_TRUE(test::WaitUntil([&] { return journal.use_count() == 1; }));
 }
 
 // An engine as the Recorder and the Player are: it owns its worker, and its
@@ -214,6 +213,8 @@ TEST(StateRendezvous, CallerReadsWhileNoCommandRuns) {
         ASSERT_TRUE(rendezvous.WaitForWorker(5000));
         int seen = state;
         worker.Post(kPlay, static_cast<uintptr_t>(round)); // queued behind the parked worker
+        // A window for a command that wrongly runs past the parked worker to
+        // show; an event that must not happen cannot be waited for.
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
         EXPECT_EQ(state.load(), seen);
         rendezvous.ReleaseWorker();
