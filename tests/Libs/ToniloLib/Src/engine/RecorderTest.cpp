@@ -251,7 +251,7 @@ TEST_F(RecorderTest, TenSecondsIntoWavHoldEverySample) {
 
 TEST_F(RecorderTest, APhoneCallIsNamedReadableByItsOwnerAlone) {
     const mode_t oldMask = ::umask(0);
-    std::string folder = ScratchFolder("call");
+    std::string folder = scratch_.Folder("call");
     std::string path = folder + "/call.wav";
     ASSERT_TRUE(OpenRecorder(path.c_str(), "WAV encoder", true));
     EXPECT_EQ(RecordAll(CountingPcm16(8000)), 1u);
