@@ -46,7 +46,8 @@ TEST(RecordingFileTest, FinishNeverReplacesAFileThatAppearedMeanwhile) {
 
 TEST(RecordingFileTest, ACallStaysPrivateOtherRecordingsFollowTheUmask) {
     const mode_t oldMask = ::umask(0);
-    std::string folder = ScratchFolder("modes");
+    ScratchFolder scratch;
+    const std::string& folder = scratch.Path();
     struct Case {
         const char* name;
         bool privateFile;
