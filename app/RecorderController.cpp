@@ -64,9 +64,12 @@ uint32_t RecorderController::Number(const char* name) const {
 
 bool RecorderController::PrepareRecording(const RecordingRequest& request, bool restart) {
     timeLimit_ = request.timeLimit;
-    if (!restart)
-        pending_ = request.startedByCommand ? kPendingRecordByCommand : kPendingRecordPrepared;
+    uint32_t pending = request.startedByCommand ? kPendingRecordByCommand : kPendingRecordPrepared;
     Abandon(restart);
+    // After the abandon, whose own pending value would otherwise hide this
+    // request from the notifications that follow.
+    if (!restart)
+        pending_ = pending;
     GetErrorLog().Clear();
     phoneCall_ = request.phoneCall;
     exitAfter_ = request.exitAfter;
@@ -239,9 +242,10 @@ void RecorderController::EndStep() {
 bool RecorderController::OpenForPlayback(const PlayRequest& request, bool restart) {
     playStart_ = request.startPosition;
     nextCount_ = request.nextCount;
-    if (!restart)
-        pending_ = request.startedByCommand ? kPendingPlayByCommand : kPendingPlayOpened;
+    uint32_t pending = request.startedByCommand ? kPendingPlayByCommand : kPendingPlayOpened;
     Abandon(restart);
+    if (!restart)
+        pending_ = pending;
     GetErrorLog().Clear();
     std::string path = Absolute(request.fileName);
     NamingRequest naming;
@@ -391,7 +395,8 @@ void RecorderController::OnRecorderOpened(bool success) {
     if (!success || pending_ != kPendingRecordByCommand)
         return;
     if (timeLimit_ > 0) {
-        owner_.SetTimer(kLimitTimer, timeLimit_ * 1000);
+        uint64_t limit = static_cast<uint64_t>(timeLimit_) * 1000;
+        owner_.SetTimer(kLimitTimer, limit > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(limit));
         limitTimer_ = true;
     }
     ToggleRecording();
@@ -482,6 +487,18 @@ void RecorderController::OnPlayerEnded(bool endOfStream) {
 void RecorderController::OnTimer(uint32_t id) {
     if (id != kLimitTimer)
         return;
+    // The timer runs from the open; the recording itself began a little later
+    // and stops only when it holds the whole limit.
+    Recorder* recorder = engine_.ActiveRecorder();
+    uint32_t recorded = recorder ? recorder->GetDuration() : 0;
+    bool running = recorder && ModeOf(recorder->GetState()) == MODE_RUNNING;
+    if (recorder)
+        recorder->Release();
+    uint64_t limit = static_cast<uint64_t>(timeLimit_) * 1000;
+    if (running && recorded < limit) {
+        owner_.SetTimer(kLimitTimer, static_cast<uint32_t>(limit - recorded));
+        return;
+    }
     owner_.KillTimer(kLimitTimer);
     limitTimer_ = false;
     Stop();

@@ -34,5 +34,7 @@ int RunScheduleCommand(const ToolContext& context, const Arguments& arguments);
 int RunRecordCommand(const ToolContext& context, const Arguments& arguments);
 int RunPlayCommand(const ToolContext& context, const Arguments& arguments);
 int RunRecoverCommand(const ToolContext& context, const Arguments& arguments);
+int RunSendCommand(const ToolContext& context, const Arguments& arguments);
+int RunStatusCommand(const ToolContext& context, const Arguments& arguments);
 
 } // namespace tonilo::tool

@@ -29,6 +29,8 @@ const CommandEntry kCommands[] = {
     {"record", RunRecordCommand, "record OUT [--seconds N] [--encoder NAME] [--rate HZ] ...  record from the input"},
     {"play", RunPlayCommand, "play FILE|URL [--from MS]     play to the output"},
     {"recover", RunRecoverCommand, "recover DIR                   name recordings a crash left unfinished"},
+    {"send", RunSendCommand, "send ARG...                   hand a command line to the running tonilo"},
+    {"status", RunStatusCommand, "status                        what the running tonilo is doing"},
 };
 
 void PrintUsage() {
