@@ -1,0 +1,238 @@
+// The tonilo program end to end: starting, single instance, verbs from second
+// starts and from tonilo-tool, signals. Every step is read back through the
+// running instance's status.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <filesystem>
+
+#include "tests/program/ProgramHarness.h"
+
+namespace tonilo {
+namespace {
+
+using test::ProgramHarness;
+using test::Status;
+
+bool Recording(const Status& status, long atLeastMs) {
+    return status.at("mode") == "recording" && std::stol(status.at("position_ms")) >= atLeastMs;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+void MakeWave(const std::string& path, double seconds) {
+    std::string command = "sox -n -r 22050 -c 1 -b 16 " + test::Quoted(path) +
+                          " synth " + std::to_string(seconds) + " sine 440 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+}
+
+TEST(Program, HelpAndVersionAnswerWithoutStarting) {
+    ProgramHarness program;
+    std::string output;
+    EXPECT_EQ(program.RunToEnd({"--version"}, &output), 0);
+    EXPECT_EQ(output, "Tonilo v4.60\n");
+    EXPECT_EQ(program.RunToEnd({"--help"}, &output), 0);
+    EXPECT_NE(output.find("-rec"), std::string::npos);
+    EXPECT_TRUE(FilesIn(program.Scratch() / "runtime").empty()) << "no socket, no lock";
+}
+
+TEST(Program, RecordsForTheTimeLimitAndStopsByItself) {
+    ProgramHarness program;
+    std::string out = program.Scratch() / "out.mp3";
+    pid_t tonilo = program.Start({"-rec", "-b", "-m", "3", "-f", out});
+    ASSERT_TRUE(program.WaitForStatus([&](const Status& s) {
+        return s.at("mode") == "recording" && s.at("file") == out;
+    }));
+    // After the limit the new recording is open for playback.
+    Status status;
+    ASSERT_TRUE(program.WaitForStatus(
+        [&](const Status& s) {
+            return s.at("mode") == "stopped" && s.at("file") == out && s.at("pending") == "0";
+        },
+        &status));
+    long duration = program.DurationOf(out);
+    EXPECT_GE(duration, 3000);
+    EXPECT_LT(duration, 3500);
+    EXPECT_NE(program.InfoOf(out).find("MP3 decoder"), std::string::npos);
+    EXPECT_TRUE(ProgramHarness::Running(tonilo));
+    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
+    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
+}
+
+TEST(Program, SecondStartStopsTheRunningRecording) {
+    ProgramHarness program;
+    std::string out = program.Scratch() / "take.wav";
+    pid_t tonilo = program.Start({"-rec", "-b", "-f", out});
+    ASSERT_TRUE(program.WaitForStatus([](const Status& s) { return Recording(s, 500); }));
+    EXPECT_EQ(program.RunToEnd({"-stop"}), 0);
+    ASSERT_TRUE(program.WaitForMode("stopped", out));
+    EXPECT_GE(program.DurationOf(out), 500);
+    EXPECT_TRUE(ProgramHarness::Running(tonilo));
+    // A second stop on the stopped player changes nothing.
+    EXPECT_EQ(program.RunToEnd({"-stop", "-b"}), 0);
+    EXPECT_TRUE(program.WaitForMode("stopped", out));
+    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
+    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
+}
+
+TEST(Program, FileOnTheCommandLineStopsTheRecordingAndPlaysIt) {
+    ProgramHarness program;
+    std::string music = program.Scratch() / "with blank.wav";
+    MakeWave(music, 20);
+    std::string out = program.Scratch() / "kept.wav";
+    pid_t tonilo = program.Start({"-rec", "-b", "-f", out});
+    ASSERT_TRUE(program.WaitForStatus([](const Status& s) { return Recording(s, 300); }));
+    // One argument with a blank: the whole command line names the file.
+    EXPECT_EQ(program.RunToEnd({music}), 0);
+    ASSERT_TRUE(program.WaitForMode("playing", music));
+    EXPECT_GE(program.DurationOf(out), 300) << "the interrupted recording is kept";
+    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
+    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
+}
+
+TEST(Program, EmptySecondStartChangesNothing) {
+    ProgramHarness program;
+    std::string folder = program.Scratch() / "recs";
+    std::filesystem::create_directories(folder);
+    pid_t tonilo = program.Start({"-rec", "-b", "-d", folder});
+    Status before;
+    ASSERT_TRUE(program.WaitForStatus([](const Status& s) { return Recording(s, 100); }, &before));
+    EXPECT_EQ(program.RunToEnd({}), 0);
+    Status after = program.AskStatus();
+    EXPECT_EQ(after.at("mode"), "recording");
+    EXPECT_EQ(after.at("file"), before.at("file"));
+    // Unknown verbs and lines that are no verbs are ignored too.
+    EXPECT_EQ(program.RunToEnd({"-bogus"}), 0);
+    EXPECT_EQ(program.RunToEnd({"not-a-file", "-stop"}), 0);
+    EXPECT_EQ(program.RunToEnd({"-stop", "-f", std::string(260, 'x')}), 0);
+    EXPECT_EQ(program.AskStatus().at("mode"), "recording");
+    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
+    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
+    EXPECT_EQ(FilesIn(folder).size(), 1u);
+}
+
+TEST(Program, TwoStartsAtTheSameMomentGiveOneInstance) {
+    ProgramHarness program;
+    std::string folder = program.Scratch() / "recs";
+    std::filesystem::create_directories(folder);
+    pid_t first = program.Start({"-rec", "-b", "-d", folder});
+    pid_t second = program.Start({"-rec", "-b", "-d", folder});
+    // One of the two hands its command line over and ends.
+    pid_t follower = 0;
+    auto deadline = std::chrono::steady_clock::now() + test::kGenerous;
+    while (!follower && std::chrono::steady_clock::now() < deadline) {
+        if (!ProgramHarness::Running(first))
+            follower = first;
+        else if (!ProgramHarness::Running(second))
+            follower = second;
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_NE(follower, 0) << "both starts are still running";
+    pid_t instance = follower == first ? second : first;
+    EXPECT_TRUE(ProgramHarness::Running(instance));
+    ASSERT_TRUE(program.WaitForStatus([](const Status& s) { return Recording(s, 100); }));
+    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
+    EXPECT_EQ(ProgramHarness::WaitForExit(instance), 0);
+    // The second command line restarted the recording: one file was abandoned empty.
+    EXPECT_EQ(FilesIn(folder).size(), 1u);
+}
+
+TEST(Program, SignalsFinishAndKeepTheRecording) {
+    for (int signal : {SIGTERM, SIGINT}) {
+        ProgramHarness program;
+        std::string out = program.Scratch() / "signal.mp3";
+        pid_t tonilo = program.Start({"-rec", "-b", "-f", out});
+        ASSERT_TRUE(program.WaitForStatus([](const Status& s) { return Recording(s, 500); }));
+        ::kill(tonilo, signal);
+        EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0) << strsignal(signal);
+        EXPECT_GE(program.DurationOf(out), 500) << strsignal(signal);
+        EXPECT_FALSE(program.AskStatus().size()) << "the instance is gone";
+        EXPECT_TRUE(FilesIn(program.Scratch() / "runtime").size() <= 1u) << "only the lock file stays";
+    }
+}
+
+TEST(Program, KilledInstanceIsReplacedByTheNextStart) {
+    ProgramHarness program;
+    pid_t first = program.Start({"-rec", "-b", "-d", program.Scratch() / "recs"});
+    ASSERT_TRUE(program.WaitForStatus([](const Status& s) { return Recording(s, 100); }));
+    ::kill(first, SIGKILL);
+    ASSERT_NE(ProgramHarness::WaitForExit(first), -1);
+    std::string out = program.Scratch() / "after.wav";
+    pid_t second = program.Start({"-rec", "-b", "-f", out});
+    ASSERT_TRUE(program.WaitForMode("recording", out));
+    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
+    EXPECT_EQ(ProgramHarness::WaitForExit(second), 0);
+}
+
+TEST(Program, ToolSendAndStatusNeedARunningInstance) {
+    ProgramHarness program;
+    test::ToolRun status = program.Tool("status");
+    EXPECT_EQ(status.exitCode, 1);
+    EXPECT_NE(status.errors.find("not running"), std::string::npos);
+    test::ToolRun send = program.Tool("send -stop");
+    EXPECT_EQ(send.exitCode, 1);
+    EXPECT_NE(send.errors.find("not running"), std::string::npos);
+    EXPECT_EQ(program.Tool("send").exitCode, 2);
+}
+
+TEST(Program, ToolSendActsAsASecondStart) {
+    ProgramHarness program;
+    pid_t tonilo = program.Start({});
+    // An empty start prepares a recording and waits for the record command.
+    Status ready;
+    ASSERT_TRUE(program.WaitForStatus(
+        [](const Status& s) { return s.at("mode") == "ready" && s.at("pending") == "0"; }, &ready));
+    std::string prepared = ready.at("file");
+    EXPECT_FALSE(prepared.empty());
+    std::string out = program.Scratch() / "sent.wav";
+    EXPECT_EQ(program.Tool("send -rec -b -f " + test::Quoted(out)).exitCode, 0);
+    ASSERT_TRUE(program.WaitForStatus(
+        [&](const Status& s) { return s.at("file") == out && Recording(s, 300); }));
+    EXPECT_FALSE(std::filesystem::exists(prepared)) << "the unused prepared file is removed";
+    EXPECT_EQ(program.Tool("send -stop").exitCode, 0);
+    ASSERT_TRUE(program.WaitForMode("stopped", out));
+    EXPECT_EQ(program.Tool("send -exit").exitCode, 0);
+    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
+    EXPECT_GT(program.DurationOf(out), 0);
+}
+
+TEST(Program, FmtChoosesTheEncoderOrGivesWayToTheSettings) {
+    struct Case {
+        std::vector<std::string> fmt;
+        const char* extension;
+        const char* decoder;
+        const char* rate;
+    } cases[] = {
+        {{"-fmt", "WAV encoder", "1", "22050", "16", "1"}, ".wav", "WAV decoder", "rate: 22050"},
+        {{"-fmt", "Missing encoder", "1", "22050", "16", "1"}, ".mp3", "MP3 decoder", "rate: 11025"},
+        {{"-fmt", "mp3", "3", "44100", "16", "2"}, ".mp3", "MP3 decoder", "rate: 44100"},
+    };
+    for (const Case& c : cases) {
+        ProgramHarness program;
+        std::string folder = program.Scratch() / "recs";
+        std::filesystem::create_directories(folder);
+        std::vector<std::string> arguments = {"-rec", "-b", "-m", "1", "-d", folder};
+        arguments.insert(arguments.end(), c.fmt.begin(), c.fmt.end());
+        pid_t tonilo = program.Start(arguments);
+        ASSERT_TRUE(program.WaitForMode("stopped")) << c.fmt[1];
+        std::vector<std::string> files = FilesIn(folder);
+        ASSERT_EQ(files.size(), 1u) << c.fmt[1];
+        EXPECT_EQ(std::filesystem::path(files[0]).extension().string(), c.extension) << c.fmt[1];
+        std::string info = program.InfoOf(folder + "/" + files[0]);
+        EXPECT_NE(info.find(c.decoder), std::string::npos) << c.fmt[1] << ": " << info;
+        EXPECT_NE(info.find(c.rate), std::string::npos) << c.fmt[1] << ": " << info;
+        EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
+        EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
+    }
+}
+
+} // namespace
+} // namespace tonilo
