@@ -392,7 +392,14 @@ void RecorderController::StartMonitor() {
 void RecorderController::OnRecorderOpened(bool success) {
     if (pending_ != kPendingRecordByCommand && !phoneCall_)
         StartMonitor();
-    if (!success || pending_ != kPendingRecordByCommand)
+    if (!success) {
+        // Nothing to record into (the encoder or the file failed): let the
+        // recorder go, so that no file stays and the next request starts clean.
+        Abandon(true);
+        pending_ = kPendingNone;
+        return;
+    }
+    if (pending_ != kPendingRecordByCommand)
         return;
     if (timeLimit_ > 0) {
         uint64_t limit = static_cast<uint64_t>(timeLimit_) * 1000;

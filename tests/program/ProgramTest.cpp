@@ -236,3 +236,45 @@ TEST(Program, FmtChoosesTheEncoderOrGivesWayToTheSettings) {
 
 } // namespace
 } // namespace tonilo
+
+namespace tonilo {
+namespace {
+
+// A program folder of the test's own, whose MP3 plug-in is damaged after the
+// registry has listed it.
+TEST(ProgramWithDamagedCodec, RecordingReportsTheErrorAndLeavesNoFile) {
+    ProgramHarness program;
+    std::string folder = program.Scratch() / "Tonilo";
+    std::filesystem::create_directories(folder + "/Codecs");
+    for (const char* file : {"tonilo", "tonilo-tool"})
+        std::filesystem::copy_file(std::string(TONILO_PROGRAM_DIR) + "/" + file, folder + "/" + file);
+    for (const auto& entry : std::filesystem::directory_iterator(TONILO_PROGRAM_DIR "/Codecs"))
+        std::filesystem::copy_file(entry.path(), folder + "/Codecs/" + entry.path().filename().string());
+    ASSERT_EQ(test::RunToolIn(program.Scratch().Path(), "formats", folder + "/tonilo-tool").exitCode, 0);
+    test::WriteWholeFile(folder + "/Codecs/mp3.so", "not a library");
+
+    std::string out = program.Scratch() / "take.mp3";
+    std::string log = program.Scratch() / "damaged.log";
+    std::string command = test::Quoted(folder + "/tonilo") + " -rec -b -f " + test::Quoted(out) +
+                          " >" + test::Quoted(log) + " 2>&1 &";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    auto status = [&] {
+        return test::RunToolIn(program.Scratch().Path(), "status", folder + "/tonilo-tool").output;
+    };
+    auto deadline = std::chrono::steady_clock::now() + test::kGenerous;
+    std::string text;
+    while (std::chrono::steady_clock::now() < deadline &&
+           (text = status()).find("mode: idle") == std::string::npos)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_NE(text.find("mode: idle"), std::string::npos) << text;
+    EXPECT_NE(text.find("pending: 0"), std::string::npos) << text;
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(test::RunToolIn(program.Scratch().Path(), "send -exit", folder + "/tonilo-tool").exitCode, 0);
+    deadline = std::chrono::steady_clock::now() + test::kGenerous;
+    while (std::chrono::steady_clock::now() < deadline && !status().empty())
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_NE(test::ReadWholeFile(log).find("Cannot create encoder!"), std::string::npos);
+}
+
+} // namespace
+} // namespace tonilo
