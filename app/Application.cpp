@@ -3,8 +3,8 @@
 #include <pthread.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <mutex>
 #include <thread>
@@ -354,7 +354,7 @@ std::string Application::StatusText() {
     } else if (Player* player = engine_->ActivePlayer()) {
         uint32_t state = player->GetState(true);
         uint32_t playMode = ModeOf(state);
-        mode = playMode == MODE_PAUSED ? "playback-paused"
+        mode = playMode == MODE_PAUSED    ? "playback-paused"
                : playMode == MODE_STOPPED ? "stopped"
                                           : "playing";
         position = player->GetPosition();

@@ -18,10 +18,10 @@ class RecorderController;
 class RecordingNamer;
 
 // Messages of the user-interface thread besides the engine's.
-constexpr uint32_t kCloseMessage = 16;              // WM_CLOSE
+constexpr uint32_t kCloseMessage = 16;               // WM_CLOSE
 constexpr uint32_t kCommandLineMessage = 0x8000 + 1; // lParam: std::vector<std::string>*
 constexpr uint32_t kForegroundMessage = 0x8000 + 2;
-constexpr uint32_t kStatusMessage = 0x8000 + 3;      // lParam: StatusQuery holder
+constexpr uint32_t kStatusMessage = 0x8000 + 3; // lParam: StatusQuery holder
 
 constexpr int kExitStartFailed = -1;
 

@@ -22,11 +22,11 @@ struct RecordingRequest {
     bool phoneCall = false;
     std::string callerText; // call verbs only
     bool startedByCommand = false;
-    uint32_t timeLimit = 0;    // seconds, 0 = none
-    uint32_t beepRequest = 0;  // 0 settings, 1 no beep, more: beep
+    uint32_t timeLimit = 0;   // seconds, 0 = none
+    uint32_t beepRequest = 0; // 0 settings, 1 no beep, more: beep
     std::optional<QualityPreset> preset;
-    std::string fileName;      // empty: named from the templates
-    std::string directory;     // empty: the recording folder
+    std::string fileName;  // empty: named from the templates
+    std::string directory; // empty: the recording folder
     bool overwrite = false;
     bool exitAfter = false;
     bool switchOffAfter = false;

@@ -9,7 +9,7 @@
 namespace tonilo {
 
 enum class EngineSource : uint32_t {
-    Player = 1524,  // posted as 1524 + event
+    Player = 1524,   // posted as 1524 + event
     Recorder = 1564, // posted as 1564 + event
     Monitor = 1604,  // posted as 1604 + event
 };

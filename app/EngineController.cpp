@@ -149,8 +149,8 @@ bool EngineController::ToggleRecorder() {
     if (!recorder)
         return false;
     uint32_t state = recorder->GetState();
-    bool done = IsOpened(state) && ModeOf(state) == MODE_RUNNING ? recorder->Pause()
-                                                                   : recorder->Start();
+    bool done =
+        IsOpened(state) && ModeOf(state) == MODE_RUNNING ? recorder->Pause() : recorder->Start();
     recorder->Release();
     return done;
 }

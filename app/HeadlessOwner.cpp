@@ -57,15 +57,17 @@ void HeadlessOwner::PlayerCallback(void*, uint32_t event, uint32_t result, uint3
 
 void HeadlessOwner::MonitorCallback(void*, uint32_t event, uint32_t result, uint32_t argument,
                                     uintptr_t context) {
-    reinterpret_cast<HeadlessOwner*>(context)->PostEngineEvent(EngineSource::Monitor, event,
-                                                               result, argument);
+    reinterpret_cast<HeadlessOwner*>(context)->PostEngineEvent(EngineSource::Monitor, event, result,
+                                                               argument);
 }
 
 void HeadlessOwner::SetTimer(uint32_t id, uint32_t milliseconds) {
     timers_[id] = Clock::now() + std::chrono::milliseconds(milliseconds);
 }
 
-void HeadlessOwner::KillTimer(uint32_t id) { timers_.erase(id); }
+void HeadlessOwner::KillTimer(uint32_t id) {
+    timers_.erase(id);
+}
 
 int64_t HeadlessOwner::MillisecondsToNextTimer() const {
     if (timers_.empty())
@@ -114,7 +116,9 @@ void HeadlessOwner::ReportError() {
     std::fprintf(stderr, "%s: %s\n", log.Title().c_str(), log.FormatLog().c_str());
 }
 
-void HeadlessOwner::PlaySound(uint32_t sound) { PlayBeep(sound); }
+void HeadlessOwner::PlaySound(uint32_t sound) {
+    PlayBeep(sound);
+}
 
 void HeadlessOwner::SetLedBlinking(bool on) {
     if (on)
@@ -123,7 +127,9 @@ void HeadlessOwner::SetLedBlinking(bool on) {
         led_.Off();
 }
 
-void HeadlessOwner::KeepAwake(bool on) { power_.KeepAwake(on); }
+void HeadlessOwner::KeepAwake(bool on) {
+    power_.KeepAwake(on);
+}
 
 bool HeadlessOwner::HandleEngineMessage(const ThreadMessage& message) {
     uint32_t number = message.message;

@@ -148,8 +148,7 @@ bool RecorderController::FindEncoder(QualityPreset* preset, std::string* extensi
 }
 
 bool RecorderController::BuildNamingRequest(const RecordingRequest& request,
-                                            const std::string& extension,
-                                            NamingRequest* naming) {
+                                            const std::string& extension, NamingRequest* naming) {
     naming->overwrite = request.overwrite;
     naming->extension = extension;
     std::string text;
@@ -157,7 +156,8 @@ bool RecorderController::BuildNamingRequest(const RecordingRequest& request,
         // Both given: the file, in that directory unless its own path is absolute.
         std::filesystem::path file(request.fileName);
         naming->explicitPath = Absolute(
-            file.is_absolute() ? request.fileName : (std::filesystem::path(request.directory) / file).string());
+            file.is_absolute() ? request.fileName
+                               : (std::filesystem::path(request.directory) / file).string());
         return true;
     }
     if (!request.fileName.empty()) {
@@ -403,7 +403,8 @@ void RecorderController::OnRecorderOpened(bool success) {
         return;
     if (timeLimit_ > 0) {
         uint64_t limit = static_cast<uint64_t>(timeLimit_) * 1000;
-        owner_.SetTimer(kLimitTimer, limit > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(limit));
+        owner_.SetTimer(kLimitTimer,
+                        limit > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(limit));
         limitTimer_ = true;
     }
     ToggleRecording();

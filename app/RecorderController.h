@@ -23,11 +23,11 @@ namespace tonilo {
 
 enum PendingCommand : uint32_t {
     kPendingNone = 0,
-    kPendingRecordPrepared = 1,    // from the user interface
-    kPendingRecordByCommand = 2,   // starts as soon as the recorder is open
+    kPendingRecordPrepared = 1,  // from the user interface
+    kPendingRecordByCommand = 2, // starts as soon as the recorder is open
     kPendingRecordAbandoned = 3,
-    kPendingPlayOpened = 4,        // by the user interface, also after a recording
-    kPendingPlayByCommand = 5,     // starts as soon as the file is open
+    kPendingPlayOpened = 4,    // by the user interface, also after a recording
+    kPendingPlayByCommand = 5, // starts as soon as the file is open
     kPendingPlayStopping = 6,
     kPendingPlayAbandoned = 7,
 };

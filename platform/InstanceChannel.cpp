@@ -165,7 +165,9 @@ bool SendInstanceRequest(const std::string& socketPath, InstanceRequest request,
     return done;
 }
 
-InstanceServer::~InstanceServer() { Stop(); }
+InstanceServer::~InstanceServer() {
+    Stop();
+}
 
 InstanceServer::Claim InstanceServer::ClaimOrFind(const std::string& socketPath) {
     sockaddr_un address;
@@ -190,11 +192,12 @@ InstanceServer::Claim InstanceServer::ClaimOrFind(const std::string& socketPath)
         ::unlink(socketPath.c_str());
         int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         mode_t oldMask = ::umask(077);
-        bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        bool bound =
+            fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
         ::umask(oldMask);
         struct stat info {};
-        if (bound && ::chmod(socketPath.c_str(), 0600) == 0 && ::stat(socketPath.c_str(), &info) == 0 &&
-            ::listen(fd, 64) == 0) {
+        if (bound && ::chmod(socketPath.c_str(), 0600) == 0 &&
+            ::stat(socketPath.c_str(), &info) == 0 && ::listen(fd, 64) == 0) {
             listener_ = fd;
             inode_ = info.st_ino;
             path_ = socketPath;

@@ -24,8 +24,8 @@ std::vector<int16_t> MakeTone(double frequency) {
             envelope = static_cast<double>(i) / fade;
         else if (count - i < fade)
             envelope = static_cast<double>(count - i) / fade;
-        samples[i] = static_cast<int16_t>(12000.0 * envelope *
-                                          std::sin(2.0 * kPi * frequency * i / kRate));
+        samples[i] =
+            static_cast<int16_t>(12000.0 * envelope * std::sin(2.0 * kPi * frequency * i / kRate));
     }
     return samples;
 }

@@ -15,17 +15,16 @@ namespace {
 constexpr uint32_t kVersion = 460;
 
 void PrintHelp() {
-    std::printf(
-        "usage: tonilo [FILE | VERB [OPTIONS] | EVENT NAME]\n"
-        "  FILE                          play the file\n"
-        "  -rec [-f FILE] [-d DIR] [-o] [-b] [-beep N] [-m SECONDS]\n"
-        "       [-fmt ENCODER QUALITY RATE BITS CHANNELS]   record\n"
-        "  -play [-f FILE] [-b] [-next N]  play\n"
-        "  -stop [-b]                    stop recording or playback\n"
-        "  -exit                         end the program\n"
-        "  -callprepare | -callstart | -callstop   phone-call recording\n"
-        "  EVENT NAME                    run the scheduled event of that name\n"
-        "A running instance receives the command line; without one, this one starts.\n");
+    std::printf("usage: tonilo [FILE | VERB [OPTIONS] | EVENT NAME]\n"
+                "  FILE                          play the file\n"
+                "  -rec [-f FILE] [-d DIR] [-o] [-b] [-beep N] [-m SECONDS]\n"
+                "       [-fmt ENCODER QUALITY RATE BITS CHANNELS]   record\n"
+                "  -play [-f FILE] [-b] [-next N]  play\n"
+                "  -stop [-b]                    stop recording or playback\n"
+                "  -exit                         end the program\n"
+                "  -callprepare | -callstart | -callstop   phone-call recording\n"
+                "  EVENT NAME                    run the scheduled event of that name\n"
+                "A running instance receives the command line; without one, this one starts.\n");
 }
 
 } // namespace

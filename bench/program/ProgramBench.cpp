@@ -143,7 +143,8 @@ int main(int argc, char** argv) {
     double before = CpuSeconds(child);
     std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
     double after = CpuSeconds(child);
-    std::printf("%-44s %.2f s over %d s\n", "idle CPU (user + system)", after - before, idleSeconds);
+    std::printf("%-44s %.2f s over %d s\n", "idle CPU (user + system)", after - before,
+                idleSeconds);
     EndProgram(socket, child);
     std::filesystem::remove_all(scratch);
     return 0;

@@ -25,7 +25,9 @@ sd_bus* OpenSystemBus() {
 
 } // namespace
 
-PowerManager::~PowerManager() { KeepAwake(false); }
+PowerManager::~PowerManager() {
+    KeepAwake(false);
+}
 
 bool PowerManager::KeepAwake(bool on) {
     if (!on) {
@@ -62,8 +64,10 @@ bool PowerManager::Suspend() {
     sd_bus_message* reply = nullptr;
     bool suspended = false;
     const char* answer = nullptr;
-    if (sd_bus_call_method(bus, kLogin, kManagerPath, kManager, "CanSuspend", &error, &reply, "") >= 0 &&
-        sd_bus_message_read(reply, "s", &answer) >= 0 && answer && std::strcmp(answer, "yes") == 0) {
+    if (sd_bus_call_method(bus, kLogin, kManagerPath, kManager, "CanSuspend", &error, &reply, "") >=
+            0 &&
+        sd_bus_message_read(reply, "s", &answer) >= 0 && answer &&
+        std::strcmp(answer, "yes") == 0) {
         sd_bus_error_free(&error);
         suspended = sd_bus_call_method(bus, kLogin, kManagerPath, kManager, "Suspend", &error,
                                        nullptr, "b", false) >= 0;

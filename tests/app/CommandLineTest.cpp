@@ -16,12 +16,10 @@ TEST(CommandLineTokens, KindsFollowTheText) {
         const char* token;
         TokenKind kind;
     } cases[] = {
-        {"-rec", TokenKind::Switch},   {"-", TokenKind::Switch},
-        {"123", TokenKind::Number},    {"0", TokenKind::Number},
-        {"12a", TokenKind::Text},      {"-12", TokenKind::Switch},
-        {"a b", TokenKind::Text},      {"-with blank", TokenKind::Text},
-        {"12 34", TokenKind::Text},    {"", TokenKind::Text},
-        {"/x/y.wav", TokenKind::Text},
+        {"-rec", TokenKind::Switch}, {"-", TokenKind::Switch},         {"123", TokenKind::Number},
+        {"0", TokenKind::Number},    {"12a", TokenKind::Text},         {"-12", TokenKind::Switch},
+        {"a b", TokenKind::Text},    {"-with blank", TokenKind::Text}, {"12 34", TokenKind::Text},
+        {"", TokenKind::Text},       {"/x/y.wav", TokenKind::Text},
     };
     for (const Case& c : cases)
         EXPECT_EQ(KindOfToken(c.token), c.kind) << c.token;
@@ -58,10 +56,10 @@ TEST(CommandLine, LinesThatAreNotVerbsAreIgnored) {
     const Args cases[] = {
         {},
         {"rec"},
-        {"-Rec"},            // verbs compare case-sensitively
+        {"-Rec"}, // verbs compare case-sensitively
         {"-record"},
-        {"12", "-rec"},      // the first token must be the switch
-        {"-rec now"},        // one argument with a blank is text
+        {"12", "-rec"}, // the first token must be the switch
+        {"-rec now"},   // one argument with a blank is text
         {"-rec", "-f", std::string(260, 'x')},
     };
     for (const Args& arguments : cases)
@@ -75,9 +73,8 @@ TEST(CommandLine, LengthLimitCountsTheJoinedLine) {
 }
 
 TEST(CommandLine, RecordOptions) {
-    ParsedCommand command =
-        ParseVerbs({"-rec", "-f", "my take.mp3", "-d", "/tmp/a dir", "-o", "-b", "-beep", "0",
-                    "-m", "60", "-unknown", "-x"});
+    ParsedCommand command = ParseVerbs({"-rec", "-f", "my take.mp3", "-d", "/tmp/a dir", "-o", "-b",
+                                        "-beep", "0", "-m", "60", "-unknown", "-x"});
     EXPECT_EQ(command.verb, Verb::Record);
     EXPECT_TRUE(command.background);
     const RecordingRequest& request = command.recording;
@@ -110,10 +107,22 @@ TEST(CommandLine, FmtBuildsAPresetOnlyWhenComplete) {
         uint16_t channels = 0, blockAlign = 0;
         uint32_t averageBytes = 0;
     } cases[] = {
-        {{"-rec", "-fmt", "WAV encoder", "1", "22050", "16", "1"}, true, "WAV encoder", 0, 22050,
-         1, 2, 44100},
-        {{"-rec", "-fmt", "MP3 encoder", "3", "44100", "16", "2"}, true, "MP3 encoder", 2, 44100,
-         2, 4, 176400},
+        {{"-rec", "-fmt", "WAV encoder", "1", "22050", "16", "1"},
+         true,
+         "WAV encoder",
+         0,
+         22050,
+         1,
+         2,
+         44100},
+        {{"-rec", "-fmt", "MP3 encoder", "3", "44100", "16", "2"},
+         true,
+         "MP3 encoder",
+         2,
+         44100,
+         2,
+         4,
+         176400},
         {{"-rec", "-fmt", "WAV encoder"}, false},
         {{"-rec", "-fmt", "WAV encoder", "1", "22050", "16"}, false},
         {{"-rec", "-fmt", "WAV encoder", "1", "0", "16", "1"}, false},

@@ -198,12 +198,12 @@ TEST_F(InstanceChannelTest, MalformedFramesNeverReachTheHandler) {
     Received received;
     server.Start(received.Handler());
     const std::string frames[] = {
-        "",                                            // nothing at all
-        "TN",                                          // a cut header
-        Frame('C', 5, "-re"),                          // payload shorter than said
-        Frame('X', 0, ""),                             // unknown request
+        "",                                              // nothing at all
+        "TN",                                            // a cut header
+        Frame('C', 5, "-re"),                            // payload shorter than said
+        Frame('X', 0, ""),                               // unknown request
         std::string("XY") + Frame('C', 0, "").substr(2), // wrong magic
-        Frame('C', kMaxInstancePayload + 1, ""),       // over-long
+        Frame('C', kMaxInstancePayload + 1, ""),         // over-long
         Frame('C', 0xFFFFFFFFu, "-rec"),
     };
     for (const std::string& frame : frames)

@@ -78,7 +78,8 @@ public:
         pid_t child = Start(arguments);
         int status = WaitForExit(child);
         if (output)
-            *output = ReadWholeFile(scratch_ / ("tonilo-" + std::to_string(children_.size() - 1) + ".log"));
+            *output = ReadWholeFile(scratch_ /
+                                    ("tonilo-" + std::to_string(children_.size() - 1) + ".log"));
         return status;
     }
 
@@ -121,7 +122,8 @@ public:
     }
 
     // Asks until the condition holds; the last status seen otherwise.
-    bool WaitForStatus(const std::function<bool(const Status&)>& condition, Status* last = nullptr) {
+    bool WaitForStatus(const std::function<bool(const Status&)>& condition,
+                       Status* last = nullptr) {
         auto deadline = std::chrono::steady_clock::now() + kGenerous;
         Status status;
         while (std::chrono::steady_clock::now() < deadline) {

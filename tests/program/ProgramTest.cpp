@@ -28,8 +28,8 @@ std::vector<std::string> FilesIn(const std::string& folder) {
 }
 
 void MakeWave(const std::string& path, double seconds) {
-    std::string command = "sox -n -r 22050 -c 1 -b 16 " + test::Quoted(path) +
-                          " synth " + std::to_string(seconds) + " sine 440 2>/dev/null";
+    std::string command = "sox -n -r 22050 -c 1 -b 16 " + test::Quoted(path) + " synth " +
+                          std::to_string(seconds) + " sine 440 2>/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
 }
 
@@ -47,9 +47,8 @@ TEST(Program, RecordsForTheTimeLimitAndStopsByItself) {
     ProgramHarness program;
     std::string out = program.Scratch() / "out.mp3";
     pid_t tonilo = program.Start({"-rec", "-b", "-m", "3", "-f", out});
-    ASSERT_TRUE(program.WaitForStatus([&](const Status& s) {
-        return s.at("mode") == "recording" && s.at("file") == out;
-    }));
+    ASSERT_TRUE(program.WaitForStatus(
+        [&](const Status& s) { return s.at("mode") == "recording" && s.at("file") == out; }));
     // After the limit the new recording is open for playback.
     Status status;
     ASSERT_TRUE(program.WaitForStatus(
@@ -155,7 +154,8 @@ TEST(Program, SignalsFinishAndKeepTheRecording) {
         EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0) << strsignal(signal);
         EXPECT_GE(program.DurationOf(out), 500) << strsignal(signal);
         EXPECT_FALSE(program.AskStatus().size()) << "the instance is gone";
-        EXPECT_TRUE(FilesIn(program.Scratch() / "runtime").size() <= 1u) << "only the lock file stays";
+        EXPECT_TRUE(FilesIn(program.Scratch() / "runtime").size() <= 1u)
+            << "only the lock file stays";
     }
 }
 
@@ -212,7 +212,10 @@ TEST(Program, FmtChoosesTheEncoderOrGivesWayToTheSettings) {
         const char* rate;
     } cases[] = {
         {{"-fmt", "WAV encoder", "1", "22050", "16", "1"}, ".wav", "WAV decoder", "rate: 22050"},
-        {{"-fmt", "Missing encoder", "1", "22050", "16", "1"}, ".mp3", "MP3 decoder", "rate: 11025"},
+        {{"-fmt", "Missing encoder", "1", "22050", "16", "1"},
+         ".mp3",
+         "MP3 decoder",
+         "rate: 11025"},
         {{"-fmt", "mp3", "3", "44100", "16", "2"}, ".mp3", "MP3 decoder", "rate: 44100"},
     };
     for (const Case& c : cases) {
@@ -247,10 +250,13 @@ TEST(ProgramWithDamagedCodec, RecordingReportsTheErrorAndLeavesNoFile) {
     std::string folder = program.Scratch() / "Tonilo";
     std::filesystem::create_directories(folder + "/Codecs");
     for (const char* file : {"tonilo", "tonilo-tool"})
-        std::filesystem::copy_file(std::string(TONILO_PROGRAM_DIR) + "/" + file, folder + "/" + file);
+        std::filesystem::copy_file(std::string(TONILO_PROGRAM_DIR) + "/" + file,
+                                   folder + "/" + file);
     for (const auto& entry : std::filesystem::directory_iterator(TONILO_PROGRAM_DIR "/Codecs"))
-        std::filesystem::copy_file(entry.path(), folder + "/Codecs/" + entry.path().filename().string());
-    ASSERT_EQ(test::RunToolIn(program.Scratch().Path(), "formats", folder + "/tonilo-tool").exitCode, 0);
+        std::filesystem::copy_file(entry.path(),
+                                   folder + "/Codecs/" + entry.path().filename().string());
+    ASSERT_EQ(
+        test::RunToolIn(program.Scratch().Path(), "formats", folder + "/tonilo-tool").exitCode, 0);
     test::WriteWholeFile(folder + "/Codecs/mp3.so", "not a library");
 
     std::string out = program.Scratch() / "take.mp3";
@@ -269,7 +275,9 @@ TEST(ProgramWithDamagedCodec, RecordingReportsTheErrorAndLeavesNoFile) {
     EXPECT_NE(text.find("mode: idle"), std::string::npos) << text;
     EXPECT_NE(text.find("pending: 0"), std::string::npos) << text;
     EXPECT_FALSE(std::filesystem::exists(out));
-    EXPECT_EQ(test::RunToolIn(program.Scratch().Path(), "send -exit", folder + "/tonilo-tool").exitCode, 0);
+    EXPECT_EQ(
+        test::RunToolIn(program.Scratch().Path(), "send -exit", folder + "/tonilo-tool").exitCode,
+        0);
     deadline = std::chrono::steady_clock::now() + test::kGenerous;
     while (std::chrono::steady_clock::now() < deadline && !status().empty())
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

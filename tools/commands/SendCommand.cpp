@@ -16,8 +16,8 @@ int RunSendCommand(const ToolContext& context, const Arguments& arguments) {
         return kExitFailure;
     }
     std::string answer;
-    if (!SendInstanceRequest(RunningInstanceSocket(context), InstanceRequest::CommandLine,
-                             payload, &answer)) {
+    if (!SendInstanceRequest(RunningInstanceSocket(context), InstanceRequest::CommandLine, payload,
+                             &answer)) {
         std::fprintf(stderr, "tonilo-tool send: tonilo is not running\n");
         return kExitFailure;
     }
