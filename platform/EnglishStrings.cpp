@@ -155,6 +155,16 @@ const ResourceString kEnglishStrings[] = {
     {30210, "Report"},
     {30211, "Details"},
     {30212, "Mode"},
+    // Hardware button names.
+    {31000, "Left"},
+    {31001, "Up"},
+    {31002, "Right"},
+    {31003, "Down"},
+    {31004, "Action"},
+    {31005, "<-"},
+    {31006, "Tab"},
+    {31007, "Space"},
+    {31008, "App Button"},
     // Engine error log: player codes, then recorder codes.
     {36000, "Audio player library error!"},
     {36001, "File doesn't exist!"},

@@ -26,7 +26,7 @@ bool NotificationLed::Off() {
 }
 
 bool NotificationLed::Write(const char* file, const char* value) const {
-    int fd = ::open((folder_ + "/" + file).c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    int fd = ::open((folder_ + "/" + file).c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return false;
     size_t length = std::strlen(value);
