@@ -12,10 +12,12 @@
 #include "Libs/ToniloLib/Src/EngineState.h"
 #include "Libs/ToniloLib/Src/ErrorLog.h"
 #include "app/EngineController.h"
+#include "app/HardwareButtons.h"
 #include "app/HeadlessOwner.h"
 #include "app/RecorderController.h"
 #include "app/RecordingNamer.h"
 #include "app/SettingsStore.h"
+#include "app/WindowHotKeys.h"
 #include "app/entry/StartupRecovery.h"
 #include "platform/InstanceChannel.h"
 #include "platform/LanguageResources.h"
@@ -117,6 +119,8 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
     SettingsStore& settings = GetSettings();
     keyPath_ = SettingsKeyPathForFolder(ProgramFolder());
     settings.Load(keyPath_.c_str());
+    uint32_t firstTime = 0;
+    bool firstRun = settings.GetNumber("FirstTime", &firstTime) && firstTime != 0;
     settings.WriteFirstRunValues(keyPath_.c_str());
     settings.GetString("AppID", &appId_);
     settings.GetString("AppTitle", &title_);
@@ -172,7 +176,22 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
         // One press of the record control then starts recording.
         controller_->PrepareRecording(RecordingRequest{});
     }
-    // 7. The hardware-button manager joins with the main window's key events.
+    // 7. The buttons; the window that feeds them key events becomes their owner.
+    if (!CreateHardwareButtons(firstRun)) {
+        *exitCode = kExitStartFailed;
+        return false;
+    }
+    return true;
+}
+
+bool Application::CreateHardwareButtons(bool firstRun) {
+    hotKeys_ = std::make_unique<WindowHotKeys>();
+    buttons_ = std::make_unique<HardwareButtons>(*hotKeys_);
+    if (!buttons_->Init())
+        return false;
+    if (!buttons_->LoadAssignments(keyPath_) || firstRun)
+        buttons_->ApplyDefaults(ButtonActions());
+    buttons_->RegisterAssigned();
     return true;
 }
 
@@ -376,6 +395,8 @@ void Application::ShutDown() {
     // Bookmarks join with the main window; their database saves itself there.
     controller_.reset();
     engine_.reset();
+    buttons_.reset();
+    hotKeys_.reset();
     bool switchOff = switchOffAtExit_;
     GetSettings().PrepareForExit();
     GetSettings().Save(keyPath_.c_str());

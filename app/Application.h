@@ -12,6 +12,8 @@
 namespace tonilo {
 
 class EngineController;
+class HardwareButtons;
+class WindowHotKeys;
 class HeadlessOwner;
 class InstanceServer;
 class RecorderController;
@@ -51,6 +53,7 @@ private:
     std::string Answer(uint8_t request, const std::string& payload);
     bool ForwardToRunningInstance(const std::vector<std::string>& arguments);
     void RunScheduledEvent(uint32_t action, uint32_t length, const void* properties);
+    bool CreateHardwareButtons(bool firstRun);
 
     uint32_t uiThread_ = 0;
     std::string keyPath_;
@@ -65,6 +68,8 @@ private:
     std::unique_ptr<EngineController> engine_;
     std::unique_ptr<HeadlessOwner> owner_;
     std::unique_ptr<RecorderController> controller_;
+    std::unique_ptr<WindowHotKeys> hotKeys_;
+    std::unique_ptr<HardwareButtons> buttons_;
 };
 
 // Blocks SIGINT and SIGTERM in every thread to come and turns them into a
