@@ -27,7 +27,20 @@ using Status = std::map<std::string, std::string>;
 
 class ProgramHarness {
 public:
-    ProgramHarness() {
+    // With its own program folder (a copy of the built one) the test may write
+    // files the program keeps beside itself, such as the schedule.
+    explicit ProgramHarness(bool ownProgramFolder = false) : folder_(TONILO_PROGRAM_DIR) {
+        if (ownProgramFolder) {
+            folder_ = scratch_ / "Tonilo";
+            std::filesystem::create_directories(folder_ + "/Codecs");
+            for (const char* file : {"tonilo", "tonilo-tool"})
+                std::filesystem::copy_file(std::string(TONILO_PROGRAM_DIR) + "/" + file,
+                                           folder_ + "/" + file);
+            for (const auto& entry :
+                 std::filesystem::directory_iterator(TONILO_PROGRAM_DIR "/Codecs"))
+                std::filesystem::copy_file(entry.path(),
+                                           folder_ + "/Codecs/" + entry.path().filename().string());
+        }
         for (const char* folder : {"runtime", "home", "config", "share"})
             std::filesystem::create_directories(scratch_ / folder);
         std::filesystem::permissions(scratch_ / "runtime", std::filesystem::perms::owner_all);
@@ -60,7 +73,7 @@ public:
             ::dup2(fd, 1);
             ::dup2(fd, 2);
             std::vector<char*> argv;
-            std::string program = TONILO_PROGRAM_DIR "/tonilo";
+            std::string program = folder_ + "/tonilo";
             argv.push_back(program.data());
             std::vector<std::string> copies = arguments;
             for (std::string& argument : copies)
@@ -101,7 +114,10 @@ public:
         return ::waitpid(child, &status, WNOHANG) == 0;
     }
 
-    ToolRun Tool(const std::string& arguments) { return RunToolIn(scratch_.Path(), arguments); }
+    ToolRun Tool(const std::string& arguments) {
+        return RunToolIn(scratch_.Path(), arguments, folder_ + "/tonilo-tool");
+    }
+    const std::string& ProgramFolder() const { return folder_; }
 
     // The running instance's status; empty when none answers.
     Status AskStatus() {
@@ -159,6 +175,7 @@ public:
 
 private:
     ScratchFolder scratch_;
+    std::string folder_;
     std::vector<pid_t> children_;
 };
 

@@ -246,42 +246,57 @@ namespace {
 // A program folder of the test's own, whose MP3 plug-in is damaged after the
 // registry has listed it.
 TEST(ProgramWithDamagedCodec, RecordingReportsTheErrorAndLeavesNoFile) {
-    ProgramHarness program;
-    std::string folder = program.Scratch() / "Tonilo";
-    std::filesystem::create_directories(folder + "/Codecs");
-    for (const char* file : {"tonilo", "tonilo-tool"})
-        std::filesystem::copy_file(std::string(TONILO_PROGRAM_DIR) + "/" + file,
-                                   folder + "/" + file);
-    for (const auto& entry : std::filesystem::directory_iterator(TONILO_PROGRAM_DIR "/Codecs"))
-        std::filesystem::copy_file(entry.path(),
-                                   folder + "/Codecs/" + entry.path().filename().string());
-    ASSERT_EQ(
-        test::RunToolIn(program.Scratch().Path(), "formats", folder + "/tonilo-tool").exitCode, 0);
-    test::WriteWholeFile(folder + "/Codecs/mp3.so", "not a library");
-
+    ProgramHarness program(true);
+    ASSERT_EQ(program.Tool("formats").exitCode, 0); // the registry lists mp3.so
+    test::WriteWholeFile(program.ProgramFolder() + "/Codecs/mp3.so", "not a library");
     std::string out = program.Scratch() / "take.mp3";
-    std::string log = program.Scratch() / "damaged.log";
-    std::string command = test::Quoted(folder + "/tonilo") + " -rec -b -f " + test::Quoted(out) +
-                          " >" + test::Quoted(log) + " 2>&1 &";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    auto status = [&] {
-        return test::RunToolIn(program.Scratch().Path(), "status", folder + "/tonilo-tool").output;
-    };
-    auto deadline = std::chrono::steady_clock::now() + test::kGenerous;
-    std::string text;
-    while (std::chrono::steady_clock::now() < deadline &&
-           (text = status()).find("mode: idle") == std::string::npos)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_NE(text.find("mode: idle"), std::string::npos) << text;
-    EXPECT_NE(text.find("pending: 0"), std::string::npos) << text;
+    pid_t tonilo = program.Start({"-rec", "-b", "-f", out});
+    EXPECT_TRUE(program.WaitForStatus(
+        [](const Status& s) { return s.at("mode") == "idle" && s.at("pending") == "0"; }));
     EXPECT_FALSE(std::filesystem::exists(out));
-    EXPECT_EQ(
-        test::RunToolIn(program.Scratch().Path(), "send -exit", folder + "/tonilo-tool").exitCode,
-        0);
-    deadline = std::chrono::steady_clock::now() + test::kGenerous;
-    while (std::chrono::steady_clock::now() < deadline && !status().empty())
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_NE(test::ReadWholeFile(log).find("Cannot create encoder!"), std::string::npos);
+    EXPECT_EQ(program.Tool("send -exit").exitCode, 0);
+    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
+    EXPECT_NE(
+        test::ReadWholeFile(program.Scratch() / "tonilo-0.log").find("Cannot create encoder!"),
+        std::string::npos);
+}
+
+// A scheduled event starts the program with its name as the whole command line.
+TEST(ProgramScheduledEvents, EventNamesRecordAndPlay) {
+    ProgramHarness program(true);
+    std::string music = program.Scratch() / "music.wav";
+    MakeWave(music, 20);
+    ASSERT_EQ(program
+                  .Tool("schedule add 'Morning news' --action record --start '2099-01-04 08:00' "
+                        "--length 2")
+                  .exitCode,
+              0);
+    ASSERT_EQ(program
+                  .Tool("schedule add 'Wake me' --action play --start '2099-01-04 09:00' "
+                        "--length 60 --file " +
+                        test::Quoted(music))
+                  .exitCode,
+              0);
+    std::string folder = program.Scratch() / "recs";
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(program.Tool("settings set RecDir " + test::Quoted(folder)).exitCode, 0);
+
+    pid_t tonilo = program.Start({"Morning news"});
+    Status recorded;
+    ASSERT_TRUE(program.WaitForStatus(
+        [](const Status& s) { return s.at("mode") == "stopped" && s.at("pending") == "0"; },
+        &recorded));
+    long duration = program.DurationOf(recorded.at("file"));
+    EXPECT_GE(duration, 2000);
+    EXPECT_LT(duration, 2500);
+    EXPECT_EQ(recorded.at("file").rfind(folder, 0), 0u) << recorded.at("file");
+    // Event names compare without regard to case; a deleted or unknown one does nothing.
+    EXPECT_EQ(program.RunToEnd({"wake ME"}), 0);
+    EXPECT_TRUE(program.WaitForMode("playing", music));
+    EXPECT_EQ(program.RunToEnd({"No such event"}), 0);
+    EXPECT_EQ(program.AskStatus().at("mode"), "playing");
+    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
+    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
 }
 
 } // namespace
