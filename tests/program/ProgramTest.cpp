@@ -301,3 +301,91 @@ TEST(ProgramScheduledEvents, EventNamesRecordAndPlay) {
 
 } // namespace
 } // namespace tonilo
+
+namespace tonilo {
+namespace {
+
+// The beeps go to the output device; SDL's disk driver writes what it plays
+// into a file (each opening of the device starts the file anew).
+TEST(ProgramBeeps, SettingsAndTheBeepOptionDecide) {
+    struct Case {
+        const char* beepBegin;
+        const char* beepEnd;
+        std::vector<std::string> option;
+        bool tone;
+    } cases[] = {
+        {"1", "0", {}, true},
+        {"0", "1", {}, true},
+        {"0", "0", {}, false},
+        {"1", "1", {"-beep", "0"}, false},
+        {"0", "0", {"-beep", "1"}, true},
+    };
+    for (const Case& c : cases) {
+        ProgramHarness program;
+        std::string label = std::string("BeepBegin ") + c.beepBegin + ", BeepEnd " + c.beepEnd +
+                            (c.option.empty() ? "" : ", -beep " + c.option[1]);
+        std::string played = program.Scratch() / "played.raw";
+        std::string input = program.Scratch() / "input.raw";
+        test::WriteWholeFile(input, std::string(2000000, '\0'));
+        ::setenv("SDL_AUDIODRIVER", "disk", 1);
+        ::setenv("SDL_DISKAUDIOFILE", played.c_str(), 1);
+        ::setenv("SDL_DISKAUDIOFILEIN", input.c_str(), 1);
+        ASSERT_EQ(program.Tool(std::string("settings set BeepBegin ") + c.beepBegin).exitCode, 0);
+        ASSERT_EQ(program.Tool(std::string("settings set BeepEnd ") + c.beepEnd).exitCode, 0);
+        std::string out = program.Scratch() / "take.wav";
+        std::vector<std::string> arguments = {"-rec", "-b", "-m", "1", "-f", out};
+        arguments.insert(arguments.end(), c.option.begin(), c.option.end());
+        pid_t tonilo = program.Start(arguments);
+        ASSERT_TRUE(program.WaitForStatus([&](const Status& s) {
+            return s.at("mode") == "stopped" && s.at("file") == out && s.at("pending") == "0";
+        })) << label;
+        EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
+        EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
+        std::string bytes = test::ReadWholeFile(played);
+        size_t loud = 0;
+        for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+            int16_t sample = static_cast<int16_t>(static_cast<uint8_t>(bytes[i]) |
+                                                  (static_cast<uint8_t>(bytes[i + 1]) << 8));
+            loud += sample > 100 || sample < -100;
+        }
+        if (c.tone) {
+            // A 120 ms tone at 22050 Hz, less its quiet fade edges.
+            EXPECT_GT(loud, 2000u) << label;
+            EXPECT_LT(loud, 2700u) << label;
+        } else {
+            EXPECT_EQ(loud, 0u) << label;
+        }
+        ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    }
+}
+
+TEST(ProgramPlayback, NextCountDecidesWhetherPlayingGoesOn) {
+    ProgramHarness program;
+    std::string folder = program.Scratch() / "list";
+    std::filesystem::create_directories(folder);
+    for (const char* name : {"a.wav", "b.wav", "c.wav"})
+        MakeWave(folder + "/" + name, 0.4);
+    struct Case {
+        const char* next;
+        const char* last;
+    } cases[] = {{"1", "c.wav"}, {"0", "a.wav"}};
+    pid_t tonilo = program.Start({});
+    ASSERT_TRUE(program.WaitForMode("ready"));
+    for (const Case& c : cases) {
+        EXPECT_EQ(program.RunToEnd({"-play", "-b", "-next", c.next, "-f", folder + "/a.wav"}), 0);
+        std::string last = folder + "/" + c.last;
+        ASSERT_TRUE(program.WaitForStatus([&](const Status& s) {
+            return s.at("mode") == "stopped" && s.at("file") == last && s.at("pending") == "0";
+        })) << "-next "
+            << c.next;
+        // Asked again once the end has surely been handled: it stays there.
+        Status again = program.AskStatus();
+        EXPECT_EQ(again.at("file"), last) << "-next " << c.next;
+        EXPECT_EQ(again.at("mode"), "stopped") << "-next " << c.next;
+    }
+    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
+    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
+}
+
+} // namespace
+} // namespace tonilo
