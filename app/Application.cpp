@@ -306,21 +306,24 @@ void Application::ProcessCommandLine(const std::vector<std::string>& arguments) 
     }
     ParsedCommand command = ParseVerbs(arguments);
     background_ = command.background;
+    if (command.verb == Verb::CallPrepare || command.verb == Verb::CallStart ||
+        command.verb == Verb::CallStop) {
+        uint32_t phoneBackground = 1;
+        GetSettings().GetNumber("PhoneBackground", &phoneBackground);
+        background_ = phoneBackground != 0;
+    }
     switch (command.verb) {
     case Verb::Record:
     case Verb::CallPrepare:
         controller_->PrepareRecording(command.recording);
         break;
     case Verb::CallStart:
-        // The prepared call recording starts; without one a new one is made.
-        if (engine_->Mode() == kEngineRecorder && controller_->IsPhoneCall())
-            controller_->ToggleRecording();
-        else
-            controller_->PrepareRecording(command.recording);
+        // Starts the prepared call recording, or prepares and starts an
+        // ordinary one when none is open.
+        controller_->ToggleRecording();
         break;
     case Verb::CallStop:
-        if (controller_->IsPhoneCall())
-            controller_->Stop();
+        controller_->Stop();
         break;
     case Verb::Play:
         if (!command.play.fileName.empty())

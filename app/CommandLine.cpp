@@ -148,10 +148,12 @@ ParsedCommand ParseVerbs(const std::vector<std::string>& arguments) {
         command.verb = verb == "-callprepare" ? Verb::CallPrepare
                        : verb == "-callstart" ? Verb::CallStart
                                               : Verb::CallStop;
-        command.recording.phoneCall = true;
-        command.recording.startedByCommand = verb != "-callprepare";
-        // The caller's name or number, when the call watcher passes one.
-        tokens.NextText(&command.recording.callerText);
+        if (command.verb == Verb::CallPrepare) {
+            // Prepared, not started: the call's connection starts it.
+            command.recording.phoneCall = true;
+            // The caller's name or number, when the call watcher passes one.
+            tokens.NextText(&command.recording.callerText);
+        }
     }
     return command;
 }

@@ -173,23 +173,16 @@ TEST(CommandLine, PlayAndStopOptions) {
     EXPECT_EQ(ParseVerbs({"-exit"}).verb, Verb::Exit);
 }
 
-TEST(CommandLine, CallVerbsMarkAPhoneCall) {
-    struct Case {
-        const char* verb;
-        Verb expected;
-        bool byCommand;
-    } cases[] = {
-        {"-callprepare", Verb::CallPrepare, false},
-        {"-callstart", Verb::CallStart, true},
-        {"-callstop", Verb::CallStop, true},
-    };
-    for (const Case& c : cases) {
-        ParsedCommand command = ParseVerbs({c.verb, "Ann Smith;555;mobile"});
-        EXPECT_EQ(command.verb, c.expected) << c.verb;
-        EXPECT_TRUE(command.recording.phoneCall);
-        EXPECT_EQ(command.recording.startedByCommand, c.byCommand);
-        EXPECT_EQ(command.recording.callerText, "Ann Smith;555;mobile");
-    }
+TEST(CommandLine, CallPrepareMakesAPreparedCallRecording) {
+    ParsedCommand prepare = ParseVerbs({"-callprepare", "Ann Smith;555;mobile"});
+    EXPECT_EQ(prepare.verb, Verb::CallPrepare);
+    EXPECT_TRUE(prepare.recording.phoneCall);
+    EXPECT_FALSE(prepare.recording.startedByCommand);
+    EXPECT_EQ(prepare.recording.callerText, "Ann Smith;555;mobile");
+    EXPECT_EQ(ParseVerbs({"-callprepare", "5551234"}).recording.callerText, "")
+        << "a number is not a caller text";
+    EXPECT_EQ(ParseVerbs({"-callstart"}).verb, Verb::CallStart);
+    EXPECT_EQ(ParseVerbs({"-callstop"}).verb, Verb::CallStop);
 }
 
 } // namespace

@@ -389,3 +389,30 @@ TEST(ProgramPlayback, NextCountDecidesWhetherPlayingGoesOn) {
 
 } // namespace
 } // namespace tonilo
+
+namespace tonilo {
+namespace {
+
+TEST(ProgramCalls, PrepareStartAndStopACallRecording) {
+    ProgramHarness program;
+    std::string folder = program.Scratch() / "recs";
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(program.Tool("settings set RecDir " + test::Quoted(folder)).exitCode, 0);
+    ASSERT_EQ(program.Tool("settings set PhoneFileName call-%F-%I").exitCode, 0);
+    pid_t tonilo = program.Start({"-callprepare", "Ann Smith;555"});
+    Status prepared;
+    ASSERT_TRUE(program.WaitForStatus(
+        [](const Status& s) { return s.at("mode") == "ready" && s.at("pending") == "0"; },
+        &prepared));
+    EXPECT_EQ(prepared.at("file"), folder + "/Calls/call-Ann Smith-555.mp3");
+    EXPECT_EQ(program.RunToEnd({"-callstart"}), 0);
+    ASSERT_TRUE(program.WaitForStatus([](const Status& s) { return Recording(s, 300); }));
+    EXPECT_EQ(program.RunToEnd({"-callstop"}), 0);
+    ASSERT_TRUE(program.WaitForMode("stopped", prepared.at("file")));
+    EXPECT_GE(program.DurationOf(prepared.at("file")), 300);
+    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
+    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
+}
+
+} // namespace
+} // namespace tonilo
