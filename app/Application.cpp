@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -32,6 +33,24 @@ namespace {
 constexpr uint32_t kVersion = 460;
 // How long another instance waits for a status answer.
 constexpr auto kStatusWait = std::chrono::seconds(3);
+
+struct ForwardedCommandLine {
+    std::string folder;
+    std::vector<std::string> arguments;
+};
+
+std::string CurrentFolder() {
+    std::error_code error;
+    std::string folder = std::filesystem::current_path(error).string();
+    return folder.empty() ? "/" : folder;
+}
+
+// A relative path as meant in `folder`; empty and absolute paths stay as they are.
+std::string InFolder(const std::string& folder, const std::string& path) {
+    if (path.empty() || path[0] == '/')
+        return path;
+    return (std::filesystem::path(folder) / path).lexically_normal().string();
+}
 
 struct StatusQuery {
     std::mutex mutex;
@@ -171,7 +190,7 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
     GetScheduler().registerAction(MakePlayAction());
 
     if (!arguments.empty())
-        ProcessCommandLine(arguments);
+        ProcessCommandLine(arguments, CurrentFolder());
     if (engine_->Mode() == kEngineIdle && !closing_) {
         // One press of the record control then starts recording.
         controller_->PrepareRecording(RecordingRequest{});
@@ -199,7 +218,7 @@ bool Application::ForwardToRunningInstance(const std::vector<std::string>& argum
     std::string answer;
     if (arguments.empty())
         return SendInstanceRequest(socketPath_, InstanceRequest::Foreground, "", &answer);
-    std::string payload = EncodeArguments(arguments);
+    std::string payload = EncodeCommandLine(CurrentFolder(), arguments);
     if (payload.size() > kMaxInstancePayload)
         return true; // far too long to be a command line: ignored, like there
     return SendInstanceRequest(socketPath_, InstanceRequest::CommandLine, payload, &answer);
@@ -208,11 +227,11 @@ bool Application::ForwardToRunningInstance(const std::vector<std::string>& argum
 std::string Application::Answer(uint8_t request, const std::string& payload) {
     switch (static_cast<InstanceRequest>(request)) {
     case InstanceRequest::CommandLine: {
-        auto* arguments = new std::vector<std::string>;
-        if (!DecodeArguments(payload, arguments) ||
+        auto* forwarded = new ForwardedCommandLine;
+        if (!DecodeCommandLine(payload, &forwarded->folder, &forwarded->arguments) ||
             !PostThreadMessage(uiThread_, kCommandLineMessage, 0,
-                               reinterpret_cast<intptr_t>(arguments))) {
-            delete arguments;
+                               reinterpret_cast<intptr_t>(forwarded))) {
+            delete forwarded;
             return "refused";
         }
         return "ok";
@@ -254,10 +273,10 @@ void Application::MessageLoop() {
 void Application::Dispatch(const ThreadMessage& message) {
     switch (message.message) {
     case kCommandLineMessage: {
-        std::unique_ptr<std::vector<std::string>> arguments(
-            reinterpret_cast<std::vector<std::string>*>(message.lParam));
+        std::unique_ptr<ForwardedCommandLine> forwarded(
+            reinterpret_cast<ForwardedCommandLine*>(message.lParam));
         if (!closing_)
-            ProcessCommandLine(*arguments);
+            ProcessCommandLine(forwarded->arguments, forwarded->folder);
         // Without "-b" the window would come forward here.
         return;
     }
@@ -287,14 +306,15 @@ void Application::Close() {
     PostThreadMessage(uiThread_, WM_QUIT, 0, 0);
 }
 
-void Application::ProcessCommandLine(const std::vector<std::string>& arguments) {
+void Application::ProcessCommandLine(const std::vector<std::string>& arguments,
+                                     const std::string& workingFolder) {
     background_ = false;
     std::string whole = WholeCommandLine(arguments);
     if (whole.size() >= kMaxCommandLineLength)
         return;
-    if (IsExistingFile(whole)) {
+    if (IsExistingFile(InFolder(workingFolder, whole))) {
         PlayRequest request;
-        request.fileName = whole;
+        request.fileName = InFolder(workingFolder, whole);
         request.startedByCommand = true;
         controller_->OpenForPlayback(request);
         return;
@@ -306,6 +326,9 @@ void Application::ProcessCommandLine(const std::vector<std::string>& arguments) 
     }
     ParsedCommand command = ParseVerbs(arguments);
     background_ = command.background;
+    command.recording.fileName = InFolder(workingFolder, command.recording.fileName);
+    command.recording.directory = InFolder(workingFolder, command.recording.directory);
+    command.play.fileName = InFolder(workingFolder, command.play.fileName);
     if (command.verb == Verb::CallPrepare || command.verb == Verb::CallStart ||
         command.verb == Verb::CallStop) {
         uint32_t phoneBackground = 1;
@@ -411,7 +434,7 @@ void Application::ShutDown() {
                 reinterpret_cast<std::shared_ptr<StatusQuery>*>(message.lParam));
             tonilo::Answer(**holder, "");
         } else if (message.message == kCommandLineMessage) {
-            delete reinterpret_cast<std::vector<std::string>*>(message.lParam);
+            delete reinterpret_cast<ForwardedCommandLine*>(message.lParam);
         }
     }
     if (switchOff && owner_ && !owner_->SuspendDevice())

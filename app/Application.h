@@ -21,7 +21,7 @@ class RecordingNamer;
 
 // Messages of the user-interface thread besides the engine's.
 constexpr uint32_t kCloseMessage = 16;               // WM_CLOSE
-constexpr uint32_t kCommandLineMessage = 0x8000 + 1; // lParam: std::vector<std::string>*
+constexpr uint32_t kCommandLineMessage = 0x8000 + 1; // lParam: ForwardedCommandLine*
 constexpr uint32_t kForegroundMessage = 0x8000 + 2;
 constexpr uint32_t kStatusMessage = 0x8000 + 3; // lParam: StatusQuery holder
 
@@ -37,8 +37,10 @@ public:
     // The whole program; returns the exit code.
     int Run(const std::vector<std::string>& arguments);
 
-    // Acts on one command line (at start-up and from other instances).
-    void ProcessCommandLine(const std::vector<std::string>& arguments);
+    // Acts on one command line (at start-up and from other instances); relative
+    // paths in it are taken inside the working folder it was typed in.
+    void ProcessCommandLine(const std::vector<std::string>& arguments,
+                            const std::string& workingFolder);
     bool Background() const { return background_; }
 
     // "mode: ...\nfile: ...\nposition_ms: N\nduration_ms: N\npending: N\n"

@@ -146,6 +146,22 @@ bool DecodeArguments(const std::string& payload, std::vector<std::string>* argum
     return true;
 }
 
+std::string EncodeCommandLine(const std::string& workingFolder,
+                              const std::vector<std::string>& arguments) {
+    return EncodeArguments({workingFolder}) + EncodeArguments(arguments);
+}
+
+bool DecodeCommandLine(const std::string& payload, std::string* workingFolder,
+                       std::vector<std::string>* arguments) {
+    std::vector<std::string> pieces;
+    if (!DecodeArguments(payload, &pieces) || pieces.empty() || pieces[0].empty() ||
+        pieces[0][0] != '/')
+        return false;
+    *workingFolder = pieces[0];
+    arguments->assign(pieces.begin() + 1, pieces.end());
+    return true;
+}
+
 bool SendInstanceRequest(const std::string& socketPath, InstanceRequest request,
                          const std::string& payload, std::string* answer, uint32_t timeoutMs) {
     if (payload.size() > kMaxInstancePayload)

@@ -25,7 +25,7 @@
 namespace tonilo {
 
 enum class InstanceRequest : uint8_t {
-    CommandLine = 'C', // payload: the arguments, each ended by a zero byte
+    CommandLine = 'C', // payload: EncodeCommandLine
     Foreground = 'F',  // empty payload
     Status = 'S',      // empty payload; the answer is the status text
 };
@@ -39,6 +39,13 @@ std::string InstanceSocketPath(const std::string& appId);
 std::string EncodeArguments(const std::vector<std::string>& arguments);
 // False for a payload that is not zero-ended pieces.
 bool DecodeArguments(const std::string& payload, std::vector<std::string>* arguments);
+// A command line travels with the sender's working folder in front, so that
+// relative paths in it mean what they meant where it was typed.
+std::string EncodeCommandLine(const std::string& workingFolder,
+                              const std::vector<std::string>& arguments);
+// False unless the payload holds an absolute folder and zero-ended pieces.
+bool DecodeCommandLine(const std::string& payload, std::string* workingFolder,
+                       std::vector<std::string>* arguments);
 
 // Sends one request to the instance at the path and reads its answer. False
 // when none listens or it did not answer within the time.

@@ -55,7 +55,7 @@ bool IsReady(const std::string& socket) {
 void EndProgram(const std::string& socket, pid_t child) {
     std::string answer;
     tonilo::SendInstanceRequest(socket, InstanceRequest::CommandLine,
-                                tonilo::EncodeArguments({"-exit"}), &answer);
+                                tonilo::EncodeCommandLine("/", {"-exit"}), &answer);
     ::waitpid(child, nullptr, 0);
 }
 
@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
         std::string answer;
         Clock::time_point start = Clock::now();
         tonilo::SendInstanceRequest(socket, InstanceRequest::CommandLine,
-                                    tonilo::EncodeArguments({"-stop", "-b"}), &answer);
+                                    tonilo::EncodeCommandLine("/", {"-stop", "-b"}), &answer);
         tonilo::SendInstanceRequest(socket, InstanceRequest::Status, "", &answer);
         forwards.push_back(Milliseconds(Clock::now() - start));
     }

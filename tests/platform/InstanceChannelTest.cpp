@@ -80,6 +80,12 @@ TEST(InstanceArguments, RoundTripKeepsBlanksAndEmptyArguments) {
     ASSERT_TRUE(DecodeArguments(EncodeArguments(arguments), &decoded));
     EXPECT_EQ(decoded, arguments);
     EXPECT_FALSE(DecodeArguments(std::string("-rec\0-b", 7), &decoded)); // not zero-ended
+    std::string folder;
+    ASSERT_TRUE(DecodeCommandLine(EncodeCommandLine("/home/ann", arguments), &folder, &decoded));
+    EXPECT_EQ(folder, "/home/ann");
+    EXPECT_EQ(decoded, arguments);
+    EXPECT_FALSE(DecodeCommandLine(EncodeCommandLine("relative", arguments), &folder, &decoded));
+    EXPECT_FALSE(DecodeCommandLine("", &folder, &decoded));
 }
 
 TEST(InstanceSocket, PathIsAFileInTheRuntimeFolder) {
@@ -237,7 +243,7 @@ TEST_F(InstanceChannelTest, AnotherUserIsRefused) {
             _exit(3);
         std::string answer;
         bool answered = SendInstanceRequest(SocketPath(), InstanceRequest::CommandLine,
-                                            EncodeArguments({"-exit"}), &answer) ||
+                                            EncodeCommandLine("/", {"-exit"}), &answer) ||
                         SendRaw(SocketPath(), Frame('S', 0, ""));
         _exit(answered ? 1 : 0);
     }

@@ -65,10 +65,12 @@ public:
     const ScratchFolder& Scratch() const { return scratch_; }
 
     // Starts tonilo with the arguments; its output goes to a file of the scratch folder.
-    pid_t Start(const std::vector<std::string>& arguments) {
+    pid_t Start(const std::vector<std::string>& arguments, const std::string& workingFolder = "") {
         std::string log = scratch_ / ("tonilo-" + std::to_string(children_.size()) + ".log");
         pid_t child = ::fork();
         if (child == 0) {
+            if (!workingFolder.empty() && ::chdir(workingFolder.c_str()) != 0)
+                _exit(126);
             int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             ::dup2(fd, 1);
             ::dup2(fd, 2);
@@ -87,8 +89,9 @@ public:
     }
 
     // Runs tonilo to its end; returns its exit status (-1 when it did not end in time).
-    int RunToEnd(const std::vector<std::string>& arguments, std::string* output = nullptr) {
-        pid_t child = Start(arguments);
+    int RunToEnd(const std::vector<std::string>& arguments, std::string* output = nullptr,
+                 const std::string& workingFolder = "") {
+        pid_t child = Start(arguments, workingFolder);
         int status = WaitForExit(child);
         if (output)
             *output = ReadWholeFile(scratch_ /

@@ -416,3 +416,25 @@ TEST(ProgramCalls, PrepareStartAndStopACallRecording) {
 
 } // namespace
 } // namespace tonilo
+
+namespace tonilo {
+namespace {
+
+TEST(ProgramPaths, RelativePathsMeanWhatTheyMeantWhereTyped) {
+    ProgramHarness program;
+    std::string first = program.Scratch() / "first";
+    std::string second = program.Scratch() / "second";
+    std::filesystem::create_directories(first);
+    std::filesystem::create_directories(second);
+    MakeWave(second + "/song.wav", 20);
+    pid_t tonilo = program.Start({"-rec", "-b", "-f", "take.wav"}, first);
+    ASSERT_TRUE(program.WaitForStatus(
+        [&](const Status& s) { return s.at("file") == first + "/take.wav" && Recording(s, 200); }));
+    EXPECT_EQ(program.RunToEnd({"song.wav"}, nullptr, second), 0);
+    EXPECT_TRUE(program.WaitForMode("playing", second + "/song.wav"));
+    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
+    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
+}
+
+} // namespace
+} // namespace tonilo
