@@ -149,10 +149,17 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
     // 3. One instance per user.
     socketPath_ = InstanceSocketPath(appId_);
     server_ = std::make_unique<InstanceServer>();
-    InstanceServer::Claim claim = server_->ClaimOrFind(socketPath_);
-    if (claim == InstanceServer::Claim::Running && ForwardToRunningInstance(arguments)) {
-        *exitCode = 0;
-        return false;
+    InstanceServer::Claim claim = InstanceServer::Claim::Failed;
+    // Twice: an instance that ends between our connect and our request leaves
+    // its place to this one on the second round.
+    for (int round = 0; round < 2; ++round) {
+        claim = server_->ClaimOrFind(socketPath_);
+        if (claim != InstanceServer::Claim::Running)
+            break;
+        if (ForwardToRunningInstance(arguments)) {
+            *exitCode = 0;
+            return false;
+        }
     }
     if (claim != InstanceServer::Claim::First)
         std::fprintf(stderr, "%s: cannot listen on %s; other starts will not reach this one\n",
