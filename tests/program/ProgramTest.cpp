@@ -3,10 +3,13 @@
 // running instance's status.
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
+#include "platform/InstanceChannel.h"
 #include "tests/program/ProgramHarness.h"
 
 namespace tonilo {
@@ -432,6 +435,49 @@ TEST(ProgramPaths, RelativePathsMeanWhatTheyMeantWhereTyped) {
         [&](const Status& s) { return s.at("file") == first + "/take.wav" && Recording(s, 200); }));
     EXPECT_EQ(program.RunToEnd({"song.wav"}, nullptr, second), 0);
     EXPECT_TRUE(program.WaitForMode("playing", second + "/song.wav"));
+    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
+    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
+}
+
+} // namespace
+} // namespace tonilo
+
+namespace tonilo {
+namespace {
+
+TEST(ProgramSocket, AnotherUserCannotDriveTheProgram) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to become another user";
+    const passwd* nobody = ::getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    ProgramHarness program;
+    pid_t tonilo = program.Start({});
+    ASSERT_TRUE(program.WaitForMode("ready"));
+    std::string socket = InstanceSocketPath("ZeltoTonilo");
+    struct stat info {};
+    ASSERT_EQ(::stat(socket.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    // Open the way to the socket file, so that only the user check stands.
+    ::chmod(program.Scratch().Path().c_str(), 0755);
+    ::chmod((program.Scratch() / "runtime").c_str(), 0755);
+    ::chmod(socket.c_str(), 0666);
+    pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
+            _exit(3);
+        std::string answer;
+        bool answered = SendInstanceRequest(socket, InstanceRequest::CommandLine,
+                                            EncodeCommandLine("/", {"-exit"}), &answer) ||
+                        SendInstanceRequest(socket, InstanceRequest::Status, "", &answer);
+        _exit(answered ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the other user was answered";
+    Status after = program.AskStatus();
+    ASSERT_FALSE(after.empty()) << "the program ended";
+    EXPECT_EQ(after.at("mode"), "ready");
+    EXPECT_TRUE(ProgramHarness::Running(tonilo));
     EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
     EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
 }
