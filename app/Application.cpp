@@ -31,6 +31,8 @@ namespace tonilo {
 namespace {
 
 constexpr uint32_t kVersion = 460;
+constexpr uint32_t kCannotListenString = 31010;
+constexpr uint32_t kCannotSuspendString = 31011;
 // How long another instance waits for a status answer.
 constexpr auto kStatusWait = std::chrono::seconds(3);
 
@@ -161,9 +163,15 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
             return false;
         }
     }
-    if (claim != InstanceServer::Claim::First)
-        std::fprintf(stderr, "%s: cannot listen on %s; other starts will not reach this one\n",
-                     title_.c_str(), socketPath_.c_str());
+    if (claim != InstanceServer::Claim::First) {
+        // The text comes from a language file: its "%s" is filled in here, never
+        // handed to printf as a format.
+        std::string text = LoadResourceString(kCannotListenString);
+        size_t at = text.find("%s");
+        if (at != std::string::npos)
+            text.replace(at, 2, socketPath_);
+        std::fprintf(stderr, "%s: %s\n", title_.c_str(), text.c_str());
+    }
     server_->Start([this](InstanceRequest request, const std::string& payload) {
         return Answer(static_cast<uint8_t>(request), payload);
     });
@@ -445,8 +453,8 @@ void Application::ShutDown() {
         }
     }
     if (switchOff && owner_ && !owner_->SuspendDevice())
-        std::fprintf(stderr, "%s: suspending is not allowed; the program only ends\n",
-                     title_.c_str());
+        std::fprintf(stderr, "%s: %s\n", title_.c_str(),
+                     LoadResourceString(kCannotSuspendString).c_str());
     owner_.reset();
     namer_.reset();
     ReleaseResources();

@@ -165,6 +165,9 @@ const ResourceString kEnglishStrings[] = {
     {31006, "Tab"},
     {31007, "Space"},
     {31008, "App Button"},
+    // Messages of the program without its window.
+    {31010, "Cannot listen on %s; later starts will not reach this one."},
+    {31011, "Suspending is not allowed; the program only ends."},
     // Engine error log: player codes, then recorder codes.
     {36000, "Audio player library error!"},
     {36001, "File doesn't exist!"},
