@@ -10,8 +10,7 @@
 #include <mutex>
 #include <thread>
 
-#include "Libs/ToniloLib/Src/EngineState.h"
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "Libs/ToniloLib/Src/worker/EngineState.h"
 #include "app/EngineController.h"
 #include "app/HardwareButtons.h"
 #include "app/HeadlessOwner.h"
@@ -19,7 +18,7 @@
 #include "app/RecordingNamer.h"
 #include "app/SettingsStore.h"
 #include "app/WindowHotKeys.h"
-#include "app/entry/StartupRecovery.h"
+#include "platform/ErrorLog.h"
 #include "platform/InstanceChannel.h"
 #include "platform/LanguageResources.h"
 #include "platform/ProgramPaths.h"
@@ -181,7 +180,8 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
     GetErrorLog().SetTitle(title_.c_str(), kVersion);
 
     // Recordings a crash left hidden get their names before anything records.
-    RecoverLeftRecordings(keyPath_.c_str());
+    if (startupRecovery_)
+        startupRecovery_(keyPath_);
 
     // 6. The window's part: the controllers and their owner.
     namer_ = std::make_unique<RecordingNamer>();
@@ -200,9 +200,9 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
     }
     controller_->LoadVolume();
 
-    GetScheduler().initialise(ExecutablePath(), ScheduleFileIn(DataFolder()));
-    GetScheduler().registerAction(MakeRecordAction());
-    GetScheduler().registerAction(MakePlayAction());
+    GetScheduler().Initialise(ExecutablePath(), ScheduleFileIn(DataFolder()));
+    GetScheduler().RegisterAction(MakeRecordAction());
+    GetScheduler().RegisterAction(MakePlayAction());
 
     if (!arguments.empty())
         ProcessCommandLine(arguments, CurrentFolder());
@@ -335,7 +335,7 @@ void Application::ProcessCommandLine(const std::vector<std::string>& arguments,
         return;
     }
     ScheduledRun run;
-    if (!whole.empty() && GetScheduler().findEventAction(whole, &run)) {
+    if (!whole.empty() && GetScheduler().FindEventAction(whole, &run)) {
         RunScheduledEvent(run.action, run.length, run.properties.get());
         return;
     }

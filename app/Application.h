@@ -3,6 +3,7 @@
 // instance, and the command-line verbs. Runs on the user-interface thread; the
 // instance channel and the signal watcher only post to it.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,12 @@ public:
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
+
+    // Runs once the settings are loaded, before anything records (the entry
+    // names recordings a crash left behind).
+    void SetStartupRecovery(std::function<void(const std::string& keyPath)> recovery) {
+        startupRecovery_ = std::move(recovery);
+    }
 
     // The whole program; returns the exit code.
     int Run(const std::vector<std::string>& arguments);
@@ -65,6 +72,7 @@ private:
     bool background_ = false;
     bool switchOffAtExit_ = false;
     bool closing_ = false;
+    std::function<void(const std::string&)> startupRecovery_;
     std::unique_ptr<InstanceServer> server_;
     std::unique_ptr<RecordingNamer> namer_;
     std::unique_ptr<EngineController> engine_;

@@ -1,7 +1,7 @@
 #include "app/EngineController.h"
 
-#include "Libs/ToniloLib/Src/EngineState.h"
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "Libs/ToniloLib/Src/worker/EngineState.h"
+#include "platform/ErrorLog.h"
 #include "Libs/ToniloLib/Src/filters/EqPresets.h"
 #include "Libs/ToniloLib/Src/filters/EqualizerFilter.h"
 #include "Libs/ToniloLib/Src/filters/LevelMeterFilter.h"

@@ -11,8 +11,8 @@
 #include <mutex>
 #include <string>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
-#include "Libs/ToniloLib/Src/EngineCallback.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/EngineCallback.h"
 #include "Libs/ToniloLib/Src/engine/Player.h"
 #include "Libs/ToniloLib/Src/engine/Recorder.h"
 #include "app/QualityPreset.h"

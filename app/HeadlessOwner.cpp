@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "Libs/ToniloLib/Src/EngineCallback.h"
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "Libs/ToniloLib/Src/components/EngineCallback.h"
+#include "platform/ErrorLog.h"
 #include "app/RecorderController.h"
 #include "platform/TextCompare.h"
 #include "platform/ToneBeeper.h"

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "Libs/ToniloLib/Src/EngineState.h"
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "Libs/ToniloLib/Src/worker/EngineState.h"
+#include "platform/ErrorLog.h"
 #include "platform/ProgramPaths.h"
 #include "platform/TextCompare.h"
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/ErrorLog.h"
 #include "platform/ProgramPaths.h"
 
 namespace tonilo {
@@ -140,9 +140,8 @@ bool IsForbiddenNameCharacter(char c) {
 bool ValidateName(const std::string& text, bool allowBackslash) {
     for (char c : text) {
         if (IsForbiddenNameCharacter(c) && !(allowBackslash && c == '\\')) {
-            GetErrorLog().AddCode(__FILE__, __LINE__,
-                                  allowBackslash ? kForbiddenCharactersBackslashAllowed
-                                                 : kForbiddenCharacters);
+            TONILO_LOG_ERROR(allowBackslash ? kForbiddenCharactersBackslashAllowed
+                                            : kForbiddenCharacters);
             return false;
         }
     }
@@ -183,7 +182,7 @@ bool RecordingNamer::MakeRecordingPath(const NamingRequest& request) {
     const std::string documents = WithoutTrailingSlashes(documentsFolder_());
     std::string directory = ResolveRecordingDirectory(*request.directory, documents);
     if (directory.empty() || directory[0] != '/') {
-        GetErrorLog().AddCode(__FILE__, __LINE__, kCannotCreateDirectory);
+        TONILO_LOG_ERROR(kCannotCreateDirectory);
         return false;
     }
 

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/ErrorLog.h"
 #include "platform/LanguageResources.h"
 #include "platform/RegistryKey.h"
 #include "platform/RegistryStore.h"
@@ -353,7 +353,7 @@ bool SettingsStore::SelectRecordingPreset(const EncoderLookup& isKnownEncoder,
     ResetToDefault(name);
     if (read())
         return true;
-    GetErrorLog().Add(__FILE__, __LINE__, "The recording preset %s cannot be read.", name);
+    TONILO_LOG_ERROR(kNoErrorCode, "The recording preset %s cannot be read.", name);
     return false;
 }
 

@@ -5,15 +5,19 @@
 
 #include <cassert>
 #include <cstdio>
+#include <cstring>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
 #include "formats/PluginLibrary.h"
+#include "formats/streams/StreamFactory.h"
 #include "platform/RegistryKey.h"
 
 namespace tonilo {
 namespace {
 
 using Guard = std::lock_guard<std::recursive_mutex>;
+
+constexpr int32_t kInfoChunkSize = 32768;
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && strcasecmp(a.c_str(), b.c_str()) == 0;
@@ -330,6 +334,25 @@ bool FormatRegistry::GetIcon(const char* extension, std::string* modulePath, uin
 std::vector<FormatLibrary> FormatRegistry::Libraries() {
     Guard guard(mutex_);
     return libraries_;
+}
+
+// Media information of a file without playing it: the file's decoder reads just
+// its header through an unthreaded ring of one chunk.
+bool FormatRegistry::GetFileInfo(const char* fileName, MediaInfo* info) {
+    if (fileName == nullptr || info == nullptr)
+        return false;
+    std::memset(info, 0, sizeof(*info));
+    ByteStream* stream = nullptr;
+    if (OpenReadStream(&stream, fileName, kInfoChunkSize, 0, false) != 0)
+        return false;
+    AudioDecoder* decoder = nullptr;
+    bool opened = false;
+    if (CreateDecoder(&decoder, fileName, nullptr) && decoder != nullptr) {
+        opened = decoder->Open(stream, info);
+        decoder->Release();
+    }
+    stream->Release();
+    return opened;
 }
 
 } // namespace tonilo

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Libs/ToniloLib/Src/CodecHost.h"
+#include "Libs/ToniloLib/Src/components/CodecHost.h"
 
 namespace tonilo {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "Libs/ToniloLib/Src/FilterTable.h"
+#include "Libs/ToniloLib/Src/components/FilterTable.h"
 #include "formats/ShippedCodecs.h"
 #include "platform/ProgramPaths.h"
 

@@ -49,6 +49,19 @@ bool RegistryKey::EnumerateSubKey(uint32_t index, std::string* name) {
     return true;
 }
 
+bool RegistryKey::EnumerateValue(uint32_t index, std::string* name, uint32_t* type) {
+    if (!open_)
+        return false;
+    std::vector<RegistryValue> values = RegistryStore::Instance().Values(root_, openPath_);
+    if (index >= values.size())
+        return false;
+    if (name)
+        *name = values[index].name;
+    if (type)
+        *type = values[index].type;
+    return true;
+}
+
 bool RegistryKey::DeleteSubKey(const char* name) {
     if (!name || !*name || !RegistryStore::Instance().KeyExists(root_, basePath_))
         return false;

@@ -36,6 +36,8 @@ public:
 
     // Sub-keys of the open key, by index; false past the last one.
     bool EnumerateSubKey(uint32_t index, std::string* name);
+    // Values of the open key, by index (name and type); false past the last one.
+    bool EnumerateValue(uint32_t index, std::string* name, uint32_t* type = nullptr);
     // Deletes the named sub-key (and everything below it) of the base path.
     bool DeleteSubKey(const char* name);
 

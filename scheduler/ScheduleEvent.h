@@ -29,23 +29,23 @@ class EventList {
 public:
     static constexpr size_t kCapacity = 32;
 
-    const std::vector<ScheduleEvent>& events() const { return events_; }
-    size_t size() const { return events_.size(); }
-    bool full() const { return events_.size() >= kCapacity; }
+    const std::vector<ScheduleEvent>& Events() const { return events_; }
+    size_t Size() const { return events_.size(); }
+    bool Full() const { return events_.size() >= kCapacity; }
     // Index of the event of that name (without regard to case), or -1.
-    int indexOf(const std::string& name) const;
+    int IndexOf(const std::string& name) const;
 
-    void append(const ScheduleEvent& event);
-    void replace(size_t index, const ScheduleEvent& event);
-    void erase(size_t index);
-    void clear();
+    void Append(const ScheduleEvent& event);
+    void Replace(size_t index, const ScheduleEvent& event);
+    void Erase(size_t index);
+    void Clear();
 
-    bool dirty() const { return dirty_; }
-    void markSaved() { dirty_ = false; }
+    bool Dirty() const { return dirty_; }
+    void MarkSaved() { dirty_ = false; }
 
     // The string id of the last refusal, 0 for none; reading clears it.
-    uint32_t takeLastError();
-    void setLastError(uint32_t stringId) { lastError_ = stringId; }
+    uint32_t TakeLastError();
+    void SetLastError(uint32_t stringId) { lastError_ = stringId; }
 
 private:
     std::vector<ScheduleEvent> events_;

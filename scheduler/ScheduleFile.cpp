@@ -1,11 +1,8 @@
-// Reading and writing the schedule file for the scheduler.
-#include <cstring>
-#include <fstream>
-#include <iterator>
+#include "scheduler/ScheduleFile.h"
 
-#include "platform/AtomicFile.h"
+#include <cstring>
+
 #include "platform/TextEncoding.h"
-#include "scheduler/Scheduler.h"
 
 namespace tonilo {
 namespace {
@@ -76,45 +73,46 @@ std::string FixedBlock(const ScheduleEvent& event) {
 
 } // namespace
 
-void Scheduler::Parse(const uint8_t* bytes, size_t size) {
+std::vector<ScheduleEvent> ReadScheduleFile(const uint8_t* bytes, size_t size) {
+    std::vector<ScheduleEvent> events;
     if (size < 5 || std::memcmp(bytes, kFileMagic, 4) != 0 || bytes[4] > EventList::kCapacity)
-        return;
+        return events;
     ChunkReader reader(bytes, size, 5);
     for (unsigned number = 0; number < bytes[4]; ++number) {
         const uint8_t* data = nullptr;
         size_t length = 0;
         // Only "EVT" is compared; the fourth byte is the format's revision.
         if (!reader.Next(&data, &length) || length != 4 || std::memcmp(data, kEventMagic, 3) != 0)
-            return;
+            return events;
         ScheduleEvent event;
         if (!reader.Next(&data, &length) || length > kMaxNameChunk)
-            return;
+            return events;
         event.name = Utf16ToUtf8(ReadUtf16Le(data, length));
         if (!reader.Next(&data, &length) || length != kFixedBlockSize)
-            return;
+            return events;
         event.enabled = data[0] != 0 ? 1 : 0;
         int64_t fileTime =
             static_cast<int64_t>(Get32(data + 4) | (static_cast<uint64_t>(Get32(data + 8)) << 32));
         if (!FileTimeToLocalTime(fileTime, &event.start))
-            return;
+            return events;
         event.length = Get32(data + 12);
         event.repeat = data[16];
         event.action = Get32(data + 20);
         uint32_t propertiesSize = Get32(data + 24);
         if (propertiesSize != 0) {
             if (!reader.Next(&data, &length) || length != propertiesSize)
-                return;
+                return events;
             event.properties.assign(data, data + length);
         }
-        // Duplicates, empty names and collisions are dropped; the rest stays.
-        add(event, true);
+        events.push_back(std::move(event));
     }
+    return events;
 }
 
-std::string Scheduler::Serialise() const {
+std::string WriteScheduleFile(const std::vector<ScheduleEvent>& events) {
     std::string out(kFileMagic, 4);
-    out.push_back(static_cast<char>(list_.size()));
-    for (const ScheduleEvent& event : list_.events()) {
+    out.push_back(static_cast<char>(events.size()));
+    for (const ScheduleEvent& event : events) {
         PutChunk(&out, std::string(kEventMagic, 4));
         std::string name;
         AppendUtf16Le(&name, Utf8ToUtf16(event.name), true);
@@ -124,28 +122,6 @@ std::string Scheduler::Serialise() const {
             PutChunk(&out, std::string(event.properties.begin(), event.properties.end()));
     }
     return out;
-}
-
-void Scheduler::load() {
-    if (!initialised_ || loaded_)
-        return;
-    loaded_ = true;
-    std::ifstream in(schedulePath_, std::ios::binary);
-    if (!in)
-        return;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    list_.markSaved();
-}
-
-bool Scheduler::save() {
-    if (!initialised_)
-        return false;
-    load();
-    bool written = list_.size() == 0 ? RemoveFileIfPresent(schedulePath_)
-                                     : WriteFileAtomically(schedulePath_, Serialise());
-    list_.markSaved();
-    return written;
 }
 
 } // namespace tonilo

@@ -1,9 +1,13 @@
 #include "scheduler/Scheduler.h"
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 
+#include "platform/AtomicFile.h"
 #include "platform/ProgramPaths.h"
 #include "platform/TextEncoding.h"
+#include "scheduler/ScheduleFile.h"
 
 namespace tonilo {
 namespace {
@@ -45,7 +49,7 @@ std::string ScheduleFileIn(const std::string& dataFolder) {
     return ScheduleFilePathFor(dataFolder + "/tonilo");
 }
 
-void Scheduler::initialise(const std::string& applicationPath,
+void Scheduler::Initialise(const std::string& applicationPath,
                            const std::string& scheduleFilePath) {
     applicationPath_ = applicationPath.empty() ? ExecutablePath() : applicationPath;
     schedulePath_ =
@@ -57,14 +61,14 @@ LocalTime Scheduler::Now() const {
     return clock_ ? clock_() : CurrentLocalTime();
 }
 
-bool Scheduler::registerAction(const ScheduleAction& action) {
-    if (!initialised_ || action.id == 0 || findAction(action.id))
+bool Scheduler::RegisterAction(const ScheduleAction& action) {
+    if (!initialised_ || action.id == 0 || FindAction(action.id))
         return false;
     actions_.push_back(action);
     return true;
 }
 
-const ScheduleAction* Scheduler::findAction(uint32_t id) const {
+const ScheduleAction* Scheduler::FindAction(uint32_t id) const {
     for (const ScheduleAction& action : actions_) {
         if (action.id == id)
             return &action;
@@ -72,28 +76,28 @@ const ScheduleAction* Scheduler::findAction(uint32_t id) const {
     return nullptr;
 }
 
-size_t Scheduler::count() {
-    load();
-    return list_.size();
+size_t Scheduler::Count() {
+    Load();
+    return list_.Size();
 }
 
-std::string Scheduler::eventAt(size_t index) {
-    load();
-    return index < list_.size() ? list_.events()[index].name : std::string();
+std::string Scheduler::EventAt(size_t index) {
+    Load();
+    return index < list_.Size() ? list_.Events()[index].name : std::string();
 }
 
-const ScheduleEvent* Scheduler::find(const std::string& name) {
-    load();
-    int index = list_.indexOf(name);
-    return index < 0 ? nullptr : &list_.events()[index];
+const ScheduleEvent* Scheduler::Find(const std::string& name) {
+    Load();
+    int index = list_.IndexOf(name);
+    return index < 0 ? nullptr : &list_.Events()[index];
 }
 
-bool Scheduler::dirty() {
-    return list_.dirty();
+bool Scheduler::Dirty() {
+    return list_.Dirty();
 }
 
-uint32_t Scheduler::lastError() {
-    return list_.takeLastError();
+uint32_t Scheduler::LastError() {
+    return list_.TakeLastError();
 }
 
 bool Scheduler::FitsTheFile(const ScheduleEvent& event) const {
@@ -101,43 +105,43 @@ bool Scheduler::FitsTheFile(const ScheduleEvent& event) const {
            event.properties.size() <= kMaxPropertiesSize;
 }
 
-bool Scheduler::add(const ScheduleEvent& event, bool fromFile) {
+bool Scheduler::Add(const ScheduleEvent& event, bool fromFile) {
     if (!initialised_)
         return false;
-    load();
-    if (list_.full() || !FitsTheFile(event))
+    Load();
+    if (list_.Full() || !FitsTheFile(event))
         return false;
-    if (!validate(event, std::string(), false, !fromFile))
+    if (!Validate(event, std::string(), false, !fromFile))
         return false;
-    list_.append(event);
+    list_.Append(event);
     return true;
 }
 
-bool Scheduler::update(const std::string& name, const ScheduleEvent& event) {
+bool Scheduler::Update(const std::string& name, const ScheduleEvent& event) {
     if (!initialised_)
         return false;
-    load();
-    int index = list_.indexOf(name);
+    Load();
+    int index = list_.IndexOf(name);
     if (index < 0 || !FitsTheFile(event))
         return false;
-    list_.replace(static_cast<size_t>(index), event);
+    list_.Replace(static_cast<size_t>(index), event);
     return true;
 }
 
-bool Scheduler::remove(const std::string& name) {
+bool Scheduler::Remove(const std::string& name) {
     if (!initialised_)
         return false;
-    load();
-    int index = list_.indexOf(name);
+    Load();
+    int index = list_.IndexOf(name);
     if (index < 0)
         return false;
-    list_.erase(static_cast<size_t>(index));
+    list_.Erase(static_cast<size_t>(index));
     return true;
 }
 
 bool Scheduler::PassesTimeChecks(const ScheduleEvent& event, uint32_t* error) const {
     *error = 0;
-    const ScheduleAction* action = findAction(event.action);
+    const ScheduleAction* action = FindAction(event.action);
     if (!action)
         return false;
     int64_t start = FileTimeOf(event.start);
@@ -152,18 +156,18 @@ bool Scheduler::PassesTimeChecks(const ScheduleEvent& event, uint32_t* error) co
     return true;
 }
 
-bool Scheduler::validate(const ScheduleEvent& event, const std::string& editedName,
+bool Scheduler::Validate(const ScheduleEvent& event, const std::string& editedName,
                          bool skipNameChecks, bool timeCheck) {
     if (!initialised_)
         return false;
-    load();
+    Load();
     auto refuse = [this](uint32_t error) {
-        list_.setLastError(error);
+        list_.SetLastError(error);
         return false;
     };
     if (!skipNameChecks) {
         bool renamed = editedName.empty() || !SameEventName(event.name, editedName);
-        if (renamed && list_.indexOf(event.name) >= 0)
+        if (renamed && list_.IndexOf(event.name) >= 0)
             return refuse(kEventNameTaken);
         if (event.name.empty())
             return refuse(kEventNameEmpty);
@@ -177,7 +181,7 @@ bool Scheduler::validate(const ScheduleEvent& event, const std::string& editedNa
 }
 
 bool Scheduler::Collides(const ScheduleEvent& event, const std::string& editedName) const {
-    const ScheduleAction* action = findAction(event.action);
+    const ScheduleAction* action = FindAction(event.action);
     const bool hasLength = action && action->hasLength;
     const int64_t t1 = FileTimeOf(event.start);
     if (t1 < 0)
@@ -185,10 +189,10 @@ bool Scheduler::Collides(const ScheduleEvent& event, const std::string& editedNa
     const int64_t e1 = EndOf(t1, event.length);
     const uint8_t daysN = DaysOf(event);
 
-    for (const ScheduleEvent& other : list_.events()) {
+    for (const ScheduleEvent& other : list_.Events()) {
         if (!editedName.empty() && SameEventName(other.name, editedName))
             continue;
-        const ScheduleAction* otherAction = findAction(other.action);
+        const ScheduleAction* otherAction = FindAction(other.action);
         if (!otherAction)
             continue;
         int64_t s2 = -1;
@@ -218,28 +222,28 @@ bool Scheduler::Collides(const ScheduleEvent& event, const std::string& editedNa
     return false;
 }
 
-size_t Scheduler::purgePastEvents() {
+size_t Scheduler::PurgePastEvents() {
     if (!initialised_)
         return 0;
-    load();
+    Load();
     size_t removed = 0;
-    for (size_t index = 0; index < list_.size();) {
+    for (size_t index = 0; index < list_.Size();) {
         uint32_t error = 0;
-        if (PassesTimeChecks(list_.events()[index], &error)) {
+        if (PassesTimeChecks(list_.Events()[index], &error)) {
             ++index;
         } else {
-            list_.erase(index);
+            list_.Erase(index);
             ++removed;
         }
     }
     return removed;
 }
 
-bool Scheduler::findEventAction(const std::string& name, ScheduledRun* run) {
-    const ScheduleEvent* event = find(name);
+bool Scheduler::FindEventAction(const std::string& name, ScheduledRun* run) {
+    const ScheduleEvent* event = Find(name);
     if (!event || !run)
         return false;
-    const ScheduleAction* action = findAction(event->action);
+    const ScheduleAction* action = FindAction(event->action);
     if (!action)
         return false;
     std::unique_ptr<ActionProperties> properties =
@@ -256,6 +260,38 @@ bool Scheduler::findEventAction(const std::string& name, ScheduledRun* run) {
 Scheduler& GetScheduler() {
     static Scheduler scheduler;
     return scheduler;
+}
+
+void Scheduler::Parse(const uint8_t* bytes, size_t size) {
+    // Duplicates, empty names and collisions are dropped; the rest stays.
+    for (const ScheduleEvent& event : ReadScheduleFile(bytes, size))
+        Add(event, true);
+}
+
+std::string Scheduler::Serialise() const {
+    return WriteScheduleFile(list_.Events());
+}
+
+void Scheduler::Load() {
+    if (!initialised_ || loaded_)
+        return;
+    loaded_ = true;
+    std::ifstream in(schedulePath_, std::ios::binary);
+    if (!in)
+        return;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    list_.MarkSaved();
+}
+
+bool Scheduler::Save() {
+    if (!initialised_)
+        return false;
+    Load();
+    bool written = list_.Size() == 0 ? RemoveFileIfPresent(schedulePath_)
+                                     : WriteFileAtomically(schedulePath_, Serialise());
+    list_.MarkSaved();
+    return written;
 }
 
 } // namespace tonilo

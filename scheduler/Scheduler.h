@@ -2,13 +2,8 @@
 // The scheduler's model: named events that run a registered action at a start
 // time, once or on chosen weekdays; their validation and collision rules; and the
 // schedule file, read once on first use. It reads the local clock and nothing
-// else of the platform, so it builds and tests alone.
-//
-// Schedule file, little-endian: "SCH1", a count byte (0..32), then per event the
-// chunks (2-byte length, then the bytes) "EVT1", the UTF-16LE name with its 0
-// unit, a 28-byte fixed block and, when there are any, the action's properties.
-// Fixed block: enabled (1 byte, 3 zero), start as file time (8), length in
-// seconds (4), repeat mask (1, 3 zero), action id (4), properties size (4).
+// else of the platform, so it builds and tests alone. The file's layout is in
+// ScheduleFile.h.
 //
 // Threads: the user-interface thread only.
 #include <cstddef>
@@ -48,47 +43,47 @@ public:
 
     // Both may be empty: the program's own path, and that path with its extension
     // replaced by "sch" (added when it has none). Nothing else works before this.
-    void initialise(const std::string& applicationPath, const std::string& scheduleFilePath);
-    bool initialised() const { return initialised_; }
-    const std::string& scheduleFilePath() const { return schedulePath_; }
+    void Initialise(const std::string& applicationPath, const std::string& scheduleFilePath);
+    bool Initialised() const { return initialised_; }
+    const std::string& ScheduleFilePath() const { return schedulePath_; }
     // Tests and tools give their own clock; the local clock otherwise.
-    void setClock(Clock clock) { clock_ = std::move(clock); }
+    void SetClock(Clock clock) { clock_ = std::move(clock); }
 
     // Fails for id 0 and for an id already registered.
-    bool registerAction(const ScheduleAction& action);
-    const ScheduleAction* findAction(uint32_t id) const;
+    bool RegisterAction(const ScheduleAction& action);
+    const ScheduleAction* FindAction(uint32_t id) const;
 
     // Reads the schedule file the first time only; later calls do nothing.
-    void load();
+    void Load();
     // Deletes the file for an empty list, else replaces it whole. The list counts
     // as saved afterwards even when writing failed.
-    bool save();
-    bool dirty();
+    bool Save();
+    bool Dirty();
 
-    size_t count();
+    size_t Count();
     // Name of the event at the index; empty outside the list.
-    std::string eventAt(size_t index);
-    const ScheduleEvent* find(const std::string& name);
+    std::string EventAt(size_t index);
+    const ScheduleEvent* Find(const std::string& name);
 
     // Validates (time check on unless the event comes from the file) and appends
     // a copy. Fails when 32 events exist.
-    bool add(const ScheduleEvent& event, bool fromFile);
-    bool update(const std::string& name, const ScheduleEvent& event);
-    bool remove(const std::string& name);
+    bool Add(const ScheduleEvent& event, bool fromFile);
+    bool Update(const std::string& name, const ScheduleEvent& event);
+    bool Remove(const std::string& name);
     // The string id of the last refusal (0 for none); reading clears it.
-    uint32_t lastError();
+    uint32_t LastError();
 
     // Checks in this order, stopping at the first refusal: unique name, non-empty
     // name, then (with the time check) a registered action, a one-time start in
     // the future and a positive length, then the collision test. `editedName` is
     // the name the event is edited under, empty for a new event.
-    bool validate(const ScheduleEvent& event, const std::string& editedName, bool skipNameChecks,
+    bool Validate(const ScheduleEvent& event, const std::string& editedName, bool skipNameChecks,
                   bool timeCheck);
     // Removes the events that fail the time checks (past one-time events, events
     // of unknown actions, events without length); returns how many.
-    size_t purgePastEvents();
+    size_t PurgePastEvents();
 
-    bool findEventAction(const std::string& name, ScheduledRun* run);
+    bool FindEventAction(const std::string& name, ScheduledRun* run);
 
     // The file format in memory, for load and save and for tests.
     void Parse(const uint8_t* bytes, size_t size);

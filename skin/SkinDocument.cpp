@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/ErrorLog.h"
 #include "skin/SkinParser.h"
 #include "skin/SkinSource.h"
 
@@ -36,7 +36,7 @@ bool SkinDocument::Load(const std::string& path) {
     errorText_.clear();
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
-        GetErrorLog().AddCode(__FILE__, __LINE__, kCannotOpenSkinFile, "%s", path.c_str());
+        TONILO_LOG_ERROR(kCannotOpenSkinFile, "%s", path.c_str());
         return false;
     }
     SkinFileSource source(file);
@@ -45,7 +45,7 @@ bool SkinDocument::Load(const std::string& path) {
     std::fclose(file);
     if (source.Failed()) {
         // Unreadable (a folder, an I/O error): the same as a file that cannot be opened.
-        GetErrorLog().AddCode(__FILE__, __LINE__, kCannotOpenSkinFile, "%s", path.c_str());
+        TONILO_LOG_ERROR(kCannotOpenSkinFile, "%s", path.c_str());
         return false;
     }
     return Finish(std::move(root), parser.Message());
@@ -64,7 +64,7 @@ bool SkinDocument::LoadText(const std::string& path, std::string_view text) {
 bool SkinDocument::Finish(std::unique_ptr<SkinNode> root, const std::string& errorText) {
     if (!root) {
         errorText_ = errorText;
-        GetErrorLog().AddCode(__FILE__, __LINE__, kSkinFileSyntaxError, "%s", errorText.c_str());
+        TONILO_LOG_ERROR(kSkinFileSyntaxError, "%s", errorText.c_str());
         return false;
     }
     root_ = std::move(root);

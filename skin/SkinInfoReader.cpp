@@ -1,6 +1,6 @@
 #include "skin/SkinInfoReader.h"
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/ErrorLog.h"
 
 namespace tonilo {
 
@@ -18,7 +18,7 @@ std::string Bounded(const std::string& text) {
 bool SkinInfoReader::ReadInfo(const SkinDocument& document, std::unique_ptr<SkinInfo>* info) {
     const SkinNode* node = document.FindNext("info", nullptr);
     if (!node) {
-        GetErrorLog().Add(__FILE__, __LINE__, "%s", kInfoSectionMissing);
+        TONILO_LOG_ERROR(kNoErrorCode, "%s", kInfoSectionMissing);
         return false;
     }
     SkinAttribute requests[] = {
@@ -30,7 +30,7 @@ bool SkinInfoReader::ReadInfo(const SkinDocument& document, std::unique_ptr<Skin
     // A bare flag has no text to copy: it counts as a wrong attribute.
     if (!node->GetAttributes(requests, 4) || !requests[0].text || !requests[1].text ||
         !requests[2].text || requests[3].Count() != 2) {
-        GetErrorLog().Add(__FILE__, __LINE__, "%s", kInfoSectionWrongAttributes);
+        TONILO_LOG_ERROR(kNoErrorCode, "%s", kInfoSectionWrongAttributes);
         return false;
     }
     if (!*info)

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
 #include "app/Application.h"
+#include "app/entry/StartupRecovery.h"
+#include "platform/ErrorLog.h"
 #include "platform/ThreadMessages.h"
 #include "platform/audio/SdlWaveDevices.h"
 
@@ -47,6 +48,9 @@ int main(int argc, char** argv) {
         SdlWaveDevices devices;
         SetWaveDeviceProvider(&devices);
         Application application;
+        // Recordings a crash left hidden get their names before anything records.
+        application.SetStartupRecovery(
+            [](const std::string& keyPath) { RecoverLeftRecordings(keyPath.c_str()); });
         exitCode = application.Run(std::vector<std::string>(argv + 1, argv + argc));
         SetWaveDeviceProvider(nullptr);
     }

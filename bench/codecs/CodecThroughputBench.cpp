@@ -10,13 +10,12 @@
 #include "codecs/mp3/Mp3Formats.h"
 #include "codecs/wav/WavFormats.h"
 #include "codecs/zaf/ZafFormats.h"
-#include "tests/codecs/MemoryByteStream.h"
+#include "formats/streams/MemoryStream.h"
 
 namespace tonilo::bench {
 namespace {
 
 using FormatsFunction = bool (*)(const FormatRecord**, uint32_t*);
-using test::MemoryByteStream;
 
 constexpr double kSeconds = 20.0;
 
@@ -48,7 +47,7 @@ std::vector<uint8_t> Signal(uint32_t rate, uint16_t channels) {
 std::vector<uint8_t> Encode(FormatsFunction formats, uint32_t rate, uint16_t channels,
                             uint8_t quality, std::vector<uint8_t> pcm) {
     auto* encoder = static_cast<AudioEncoder*>(Create(formats, FORMAT_KIND_ENCODER));
-    MemoryByteStream stream;
+    MemoryStream stream;
     RecordingFormat format{MakePcmFormat(rate, 16, channels), quality};
     encoder->Open(&stream, &format);
     for (size_t offset = 0; offset < pcm.size(); offset += 65536) {
@@ -75,7 +74,7 @@ void DecodeBenchmark(benchmark::State& state, FormatsFunction formats, uint32_t 
     std::vector<uint8_t> file = Encode(formats, rate, channels, quality, Signal(rate, channels));
     std::vector<uint8_t> pcm(65536);
     for (auto _ : state) {
-        MemoryByteStream stream(file);
+        MemoryStream stream(file);
         auto* decoder = static_cast<AudioDecoder*>(Create(formats, FORMAT_KIND_DECODER));
         MediaInfo info{};
         decoder->Open(&stream, &info);

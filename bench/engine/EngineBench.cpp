@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "Libs/ToniloLib/Src/FilterTable.h"
+#include "Libs/ToniloLib/Src/components/FilterTable.h"
 #include "Libs/ToniloLib/Src/engine/Player.h"
 #include "Libs/ToniloLib/Src/engine/Recorder.h"
 #include "codecs/wav/WavFormats.h"

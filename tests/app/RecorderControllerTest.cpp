@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "Libs/ToniloLib/Src/EngineCallback.h"
+#include "Libs/ToniloLib/Src/components/EngineCallback.h"
 #include "app/EngineController.h"
 #include "app/HeadlessOwner.h"
 #include "app/RecorderController.h"

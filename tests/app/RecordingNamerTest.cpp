@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/ErrorLog.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace tonilo {

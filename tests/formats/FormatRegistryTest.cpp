@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
-#include "Libs/ToniloLib/Src/FilterTable.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/FilterTable.h"
 #include "formats/ShippedCodecs.h"
 #include "platform/ProgramPaths.h"
 #include "platform/RegistryKey.h"

@@ -15,11 +15,11 @@ tonilo::LocalTime FixedNow() {
 
 void Prepare(tonilo::Scheduler* scheduler) {
     // A path that never exists, so only the bytes given here are read.
-    scheduler->initialise("/nonexistent/tonilo", "/nonexistent/tonilo.sch");
-    scheduler->setClock(FixedNow);
-    scheduler->registerAction(tonilo::MakeRecordAction());
-    scheduler->registerAction(tonilo::MakePlayAction());
-    scheduler->load();
+    scheduler->Initialise("/nonexistent/tonilo", "/nonexistent/tonilo.sch");
+    scheduler->SetClock(FixedNow);
+    scheduler->RegisterAction(tonilo::MakeRecordAction());
+    scheduler->RegisterAction(tonilo::MakePlayAction());
+    scheduler->Load();
 }
 
 } // namespace

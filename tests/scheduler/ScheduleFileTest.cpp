@@ -62,14 +62,14 @@ constexpr uint64_t kHour = 3600ULL * 10000000ULL;
 class ScheduleFileTest : public ::testing::Test {
 protected:
     void Start(Scheduler* scheduler) {
-        scheduler->initialise("/opt/Tonilo/tonilo", path_);
-        scheduler->setClock([] {
+        scheduler->Initialise("/opt/Tonilo/tonilo", path_);
+        scheduler->SetClock([] {
             LocalTime now;
             ParseLocalTime("2009-03-01 08:00", &now);
             return now;
         });
-        scheduler->registerAction(MakeRecordAction());
-        scheduler->registerAction(MakePlayAction());
+        scheduler->RegisterAction(MakeRecordAction());
+        scheduler->RegisterAction(MakePlayAction());
     }
 
     std::string EventBytes(const char* name, uint64_t fileTime, const char* magic = "EVT1") {
@@ -85,7 +85,7 @@ protected:
         WriteWholeFile(path_, bytes);
         Scheduler scheduler;
         Start(&scheduler);
-        return scheduler.count();
+        return scheduler.Count();
     }
 
     test::ScratchFolder folder_;
@@ -105,10 +105,10 @@ TEST_F(ScheduleFileTest, WritesTheFormatByteForByte) {
     RecordProperties properties;
     properties.exitAfter = 1;
     event.properties = SerialiseProperties(properties);
-    ASSERT_TRUE(scheduler.add(event, false));
-    ASSERT_TRUE(scheduler.dirty());
-    ASSERT_TRUE(scheduler.save());
-    EXPECT_FALSE(scheduler.dirty());
+    ASSERT_TRUE(scheduler.Add(event, false));
+    ASSERT_TRUE(scheduler.Dirty());
+    ASSERT_TRUE(scheduler.Save());
+    EXPECT_FALSE(scheduler.Dirty());
 
     std::string expected = Bytes()
                                .Raw("SCH1")
@@ -122,12 +122,12 @@ TEST_F(ScheduleFileTest, WritesTheFormatByteForByte) {
 
     Scheduler reloaded;
     Start(&reloaded);
-    ASSERT_EQ(reloaded.count(), 1u);
-    const ScheduleEvent* loaded = reloaded.find("ab");
+    ASSERT_EQ(reloaded.Count(), 1u);
+    const ScheduleEvent* loaded = reloaded.Find("ab");
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(loaded->start.dayOfWeek, 1); // filled in from the date
     EXPECT_EQ(reloaded.Serialise(), expected);
-    EXPECT_FALSE(reloaded.dirty());
+    EXPECT_FALSE(reloaded.Dirty());
 }
 
 TEST_F(ScheduleFileTest, HeaderChecks) {
@@ -204,14 +204,14 @@ TEST_F(ScheduleFileTest, TheFileIsReadOnceAndAnEmptyListDeletesIt) {
     WriteWholeFile(path_, Bytes().Raw("SCH1").U8(1).Raw(EventBytes("a", kMonday10)).data);
     Scheduler scheduler;
     Start(&scheduler);
-    ASSERT_EQ(scheduler.count(), 1u);
+    ASSERT_EQ(scheduler.Count(), 1u);
     WriteWholeFile(path_, "SCH1\0");
-    scheduler.load();
-    EXPECT_EQ(scheduler.count(), 1u); // the list in memory is what counts now
-    ASSERT_TRUE(scheduler.remove("a"));
-    ASSERT_TRUE(scheduler.save());
+    scheduler.Load();
+    EXPECT_EQ(scheduler.Count(), 1u); // the list in memory is what counts now
+    ASSERT_TRUE(scheduler.Remove("a"));
+    ASSERT_TRUE(scheduler.Save());
     EXPECT_TRUE(test::FolderEntries(folder_.Path()).empty());
-    EXPECT_TRUE(scheduler.save());
+    EXPECT_TRUE(scheduler.Save());
 }
 
 TEST_F(ScheduleFileTest, ASaveDyingAtAnyStepLeavesALoadableFile) {
@@ -221,26 +221,26 @@ TEST_F(ScheduleFileTest, ASaveDyingAtAnyStepLeavesALoadableFile) {
     event.action = kRecordActionId;
     event.name = "old";
     ParseLocalTime("2009-03-02 10:00", &event.start);
-    ASSERT_TRUE(before.add(event, false));
-    ASSERT_TRUE(before.save());
+    ASSERT_TRUE(before.Add(event, false));
+    ASSERT_TRUE(before.Save());
     const std::string old = ReadWholeFile(path_);
 
     Scheduler after;
     Start(&after);
-    after.load();
+    after.Load();
     for (int day = 3; day < 30; ++day) {
         event.name = "new " + std::to_string(day);
         ParseLocalTime("2009-03-" + std::string(day < 10 ? "0" : "") + std::to_string(day) +
                            " 10:00",
                        &event.start);
-        ASSERT_TRUE(after.add(event, false));
+        ASSERT_TRUE(after.Add(event, false));
     }
     for (int step = 0; step <= static_cast<int>(AtomicWriteStep::FlushFolder); ++step) {
-        ASSERT_TRUE(test::WriteDiesAt(static_cast<AtomicWriteStep>(step), [&] { after.save(); }));
+        ASSERT_TRUE(test::WriteDiesAt(static_cast<AtomicWriteStep>(step), [&] { after.Save(); }));
         Scheduler loaded;
         Start(&loaded);
         bool renamed = step == static_cast<int>(AtomicWriteStep::FlushFolder);
-        EXPECT_EQ(loaded.count(), renamed ? 28u : 1u) << step;
+        EXPECT_EQ(loaded.Count(), renamed ? 28u : 1u) << step;
         WriteWholeFile(path_, old);
     }
 }

@@ -45,8 +45,8 @@ TEST_F(ScheduleToolTest, AddListRemove) {
 
     // The file is the one the program reads.
     Scheduler scheduler;
-    scheduler.initialise("/opt/Tonilo/tonilo", ScheduleFileIn(folder_ / "data"));
-    EXPECT_EQ(scheduler.count(), 3u);
+    scheduler.Initialise("/opt/Tonilo/tonilo", ScheduleFileIn(folder_ / "data"));
+    EXPECT_EQ(scheduler.Count(), 3u);
 
     EXPECT_EQ(Run("remove MORNING").exitCode, 0);
     EXPECT_EQ(Run("remove Morning").exitCode, 1);

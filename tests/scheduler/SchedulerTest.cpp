@@ -27,10 +27,10 @@ ScheduleEvent Event(const std::string& name, uint32_t action, const char* start,
 class SchedulerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        scheduler_.initialise("/opt/Tonilo/tonilo", folder_ / "tonilo.sch");
-        scheduler_.setClock([this] { return now_; });
-        ASSERT_TRUE(scheduler_.registerAction(MakeRecordAction()));
-        ASSERT_TRUE(scheduler_.registerAction(MakePlayAction()));
+        scheduler_.Initialise("/opt/Tonilo/tonilo", folder_ / "tonilo.sch");
+        scheduler_.SetClock([this] { return now_; });
+        ASSERT_TRUE(scheduler_.RegisterAction(MakeRecordAction()));
+        ASSERT_TRUE(scheduler_.RegisterAction(MakePlayAction()));
     }
 
     test::ScratchFolder folder_;
@@ -39,15 +39,15 @@ protected:
 };
 
 TEST_F(SchedulerTest, ActionsRegisterOnceWithNonZeroIds) {
-    EXPECT_FALSE(scheduler_.registerAction(MakeRecordAction()));
+    EXPECT_FALSE(scheduler_.RegisterAction(MakeRecordAction()));
     ScheduleAction none;
-    EXPECT_FALSE(scheduler_.registerAction(none));
-    const ScheduleAction* record = scheduler_.findAction(kRecordActionId);
+    EXPECT_FALSE(scheduler_.RegisterAction(none));
+    const ScheduleAction* record = scheduler_.FindAction(kRecordActionId);
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->name, "Record");
     EXPECT_TRUE(record->hasLength);
     EXPECT_FALSE(record->hasProperties);
-    const ScheduleAction* play = scheduler_.findAction(kPlayActionId);
+    const ScheduleAction* play = scheduler_.FindAction(kPlayActionId);
     ASSERT_NE(play, nullptr);
     EXPECT_EQ(play->name, "Play");
     EXPECT_FALSE(play->hasLength);
@@ -56,10 +56,10 @@ TEST_F(SchedulerTest, ActionsRegisterOnceWithNonZeroIds) {
 
 TEST_F(SchedulerTest, NothingWorksBeforeInitialisation) {
     Scheduler fresh;
-    EXPECT_FALSE(fresh.registerAction(MakeRecordAction()));
-    EXPECT_FALSE(fresh.add(Event("a", kRecordActionId, "2009-03-02 10:00"), false));
-    EXPECT_EQ(fresh.count(), 0u);
-    EXPECT_FALSE(fresh.save());
+    EXPECT_FALSE(fresh.RegisterAction(MakeRecordAction()));
+    EXPECT_FALSE(fresh.Add(Event("a", kRecordActionId, "2009-03-02 10:00"), false));
+    EXPECT_EQ(fresh.Count(), 0u);
+    EXPECT_FALSE(fresh.Save());
 }
 
 TEST_F(SchedulerTest, DefaultScheduleFileIsBesideTheProgram) {
@@ -67,138 +67,138 @@ TEST_F(SchedulerTest, DefaultScheduleFileIsBesideTheProgram) {
     EXPECT_EQ(ScheduleFilePathFor("/opt/To.nilo/tonilo"), "/opt/To.nilo/tonilo.sch");
     EXPECT_EQ(ScheduleFilePathFor("\\Program Files\\Tonilo.exe"), "\\Program Files\\Tonilo.sch");
     Scheduler fresh;
-    fresh.initialise("/opt/Tonilo/tonilo", "");
-    EXPECT_EQ(fresh.scheduleFilePath(), "/opt/Tonilo/tonilo.sch");
+    fresh.Initialise("/opt/Tonilo/tonilo", "");
+    EXPECT_EQ(fresh.ScheduleFilePath(), "/opt/Tonilo/tonilo.sch");
 }
 
 TEST_F(SchedulerTest, ValidationRefusesInItsOrder) {
-    ASSERT_TRUE(scheduler_.add(Event("Morning", kRecordActionId, "2009-03-02 10:00"), false));
-    EXPECT_EQ(scheduler_.lastError(), 0u);
+    ASSERT_TRUE(scheduler_.Add(Event("Morning", kRecordActionId, "2009-03-02 10:00"), false));
+    EXPECT_EQ(scheduler_.LastError(), 0u);
 
     // Same name in another case: refused before anything else is looked at.
-    EXPECT_FALSE(scheduler_.add(Event("MORNING", kRecordActionId, "2000-01-01 00:00", 0), false));
-    EXPECT_EQ(scheduler_.lastError(), kEventNameTaken);
-    EXPECT_EQ(scheduler_.lastError(), 0u); // cleared when read
+    EXPECT_FALSE(scheduler_.Add(Event("MORNING", kRecordActionId, "2000-01-01 00:00", 0), false));
+    EXPECT_EQ(scheduler_.LastError(), kEventNameTaken);
+    EXPECT_EQ(scheduler_.LastError(), 0u); // cleared when read
 
-    EXPECT_FALSE(scheduler_.add(Event("", kRecordActionId, "2000-01-01 00:00", 0), false));
-    EXPECT_EQ(scheduler_.lastError(), kEventNameEmpty);
+    EXPECT_FALSE(scheduler_.Add(Event("", kRecordActionId, "2000-01-01 00:00", 0), false));
+    EXPECT_EQ(scheduler_.LastError(), kEventNameEmpty);
 
-    EXPECT_FALSE(scheduler_.add(Event("x", 999, "2009-03-02 10:00"), false)); // unknown action
-    EXPECT_EQ(scheduler_.lastError(), 0u);
+    EXPECT_FALSE(scheduler_.Add(Event("x", 999, "2009-03-02 10:00"), false)); // unknown action
+    EXPECT_EQ(scheduler_.LastError(), 0u);
 
-    EXPECT_FALSE(scheduler_.add(Event("x", kRecordActionId, "2009-03-01 07:00", 0), false));
-    EXPECT_EQ(scheduler_.lastError(), kEventTimeInPast);
+    EXPECT_FALSE(scheduler_.Add(Event("x", kRecordActionId, "2009-03-01 07:00", 0), false));
+    EXPECT_EQ(scheduler_.LastError(), kEventTimeInPast);
 
-    EXPECT_FALSE(scheduler_.add(Event("x", kRecordActionId, "2009-03-03 10:00", 0), false));
-    EXPECT_EQ(scheduler_.lastError(), kEventLengthNotPositive);
-    EXPECT_TRUE(scheduler_.add(Event("p", kPlayActionId, "2009-03-03 10:00", 0), false));
+    EXPECT_FALSE(scheduler_.Add(Event("x", kRecordActionId, "2009-03-03 10:00", 0), false));
+    EXPECT_EQ(scheduler_.LastError(), kEventLengthNotPositive);
+    EXPECT_TRUE(scheduler_.Add(Event("p", kPlayActionId, "2009-03-03 10:00", 0), false));
 
-    EXPECT_FALSE(scheduler_.add(Event("x", kRecordActionId, "2009-03-02 10:10"), false));
-    EXPECT_EQ(scheduler_.lastError(), kEventCollides);
-    EXPECT_EQ(scheduler_.count(), 2u);
+    EXPECT_FALSE(scheduler_.Add(Event("x", kRecordActionId, "2009-03-02 10:10"), false));
+    EXPECT_EQ(scheduler_.LastError(), kEventCollides);
+    EXPECT_EQ(scheduler_.Count(), 2u);
 }
 
 TEST_F(SchedulerTest, AOneTimeEventMustStartAfterNow) {
     now_.second = 0;
     now_.milliseconds = 0;
-    EXPECT_FALSE(scheduler_.add(Event("now", kRecordActionId, "2009-03-01 08:00"), false));
-    EXPECT_EQ(scheduler_.lastError(), kEventTimeInPast);
-    EXPECT_TRUE(scheduler_.add(Event("later", kRecordActionId, "2009-03-01 08:01"), false));
+    EXPECT_FALSE(scheduler_.Add(Event("now", kRecordActionId, "2009-03-01 08:00"), false));
+    EXPECT_EQ(scheduler_.LastError(), kEventTimeInPast);
+    EXPECT_TRUE(scheduler_.Add(Event("later", kRecordActionId, "2009-03-01 08:01"), false));
     // A repeating event only needs its time of day.
     EXPECT_TRUE(
-        scheduler_.add(Event("daily", kRecordActionId, "2000-01-01 07:00", 60, 0x7F), false));
+        scheduler_.Add(Event("daily", kRecordActionId, "2000-01-01 07:00", 60, 0x7F), false));
     // Events from the file skip the time checks.
-    EXPECT_TRUE(scheduler_.add(Event("old", kRecordActionId, "2001-01-01 05:00"), true));
+    EXPECT_TRUE(scheduler_.Add(Event("old", kRecordActionId, "2001-01-01 05:00"), true));
 }
 
 TEST_F(SchedulerTest, CollisionRules) {
-    ASSERT_TRUE(scheduler_.add(Event("rec", kRecordActionId, "2009-03-02 10:00"), false));
+    ASSERT_TRUE(scheduler_.Add(Event("rec", kRecordActionId, "2009-03-02 10:00"), false));
     // A play event at the very end of a recording collides; a minute later it does not.
     EXPECT_FALSE(
-        scheduler_.validate(Event("play", kPlayActionId, "2009-03-02 10:30"), "", false, true));
-    EXPECT_EQ(scheduler_.lastError(), kEventCollides);
+        scheduler_.Validate(Event("play", kPlayActionId, "2009-03-02 10:30"), "", false, true));
+    EXPECT_EQ(scheduler_.LastError(), kEventCollides);
     EXPECT_TRUE(
-        scheduler_.validate(Event("play", kPlayActionId, "2009-03-02 10:31"), "", false, true));
+        scheduler_.Validate(Event("play", kPlayActionId, "2009-03-02 10:31"), "", false, true));
     // A recording that starts inside an existing one, or covers it, collides.
-    EXPECT_FALSE(scheduler_.validate(Event("in", kRecordActionId, "2009-03-02 10:15", 1800), "",
+    EXPECT_FALSE(scheduler_.Validate(Event("in", kRecordActionId, "2009-03-02 10:15", 1800), "",
                                      false, true));
-    EXPECT_FALSE(scheduler_.validate(Event("over", kRecordActionId, "2009-03-02 09:00", 7200), "",
+    EXPECT_FALSE(scheduler_.Validate(Event("over", kRecordActionId, "2009-03-02 09:00", 7200), "",
                                      false, true));
-    EXPECT_FALSE(scheduler_.validate(Event("touch", kRecordActionId, "2009-03-02 09:30", 1800), "",
+    EXPECT_FALSE(scheduler_.Validate(Event("touch", kRecordActionId, "2009-03-02 09:30", 1800), "",
                                      false, true));
-    EXPECT_TRUE(scheduler_.validate(Event("before", kRecordActionId, "2009-03-02 09:00", 3540), "",
+    EXPECT_TRUE(scheduler_.Validate(Event("before", kRecordActionId, "2009-03-02 09:00", 3540), "",
                                     false, true));
-    EXPECT_TRUE(scheduler_.validate(Event("next day", kRecordActionId, "2009-03-03 10:00"), "",
+    EXPECT_TRUE(scheduler_.Validate(Event("next day", kRecordActionId, "2009-03-03 10:00"), "",
                                     false, true));
     // Editing the event itself does not collide with its old self.
     EXPECT_TRUE(
-        scheduler_.validate(Event("rec", kRecordActionId, "2009-03-02 10:05"), "rec", false, true));
-    EXPECT_TRUE(scheduler_.validate(Event("renamed", kRecordActionId, "2009-03-02 10:05"), "REC",
+        scheduler_.Validate(Event("rec", kRecordActionId, "2009-03-02 10:05"), "rec", false, true));
+    EXPECT_TRUE(scheduler_.Validate(Event("renamed", kRecordActionId, "2009-03-02 10:05"), "REC",
                                     false, true));
     // Name checks off means no collision test either.
     EXPECT_TRUE(
-        scheduler_.validate(Event("in", kRecordActionId, "2009-03-02 10:15"), "", true, true));
+        scheduler_.Validate(Event("in", kRecordActionId, "2009-03-02 10:15"), "", true, true));
 }
 
 TEST_F(SchedulerTest, RepeatingEventsCollideOnSharedWeekdaysOnly) {
     // Mondays 10:00 to 11:00.
     ASSERT_TRUE(
-        scheduler_.add(Event("weekly", kRecordActionId, "2009-03-02 10:00", 3600, 0x01), false));
+        scheduler_.Add(Event("weekly", kRecordActionId, "2009-03-02 10:00", 3600, 0x01), false));
     // A one-time event on a Tuesday at 10:30: no common weekday.
     EXPECT_TRUE(
-        scheduler_.validate(Event("tue", kRecordActionId, "2009-03-03 10:30"), "", false, true));
+        scheduler_.Validate(Event("tue", kRecordActionId, "2009-03-03 10:30"), "", false, true));
     // On a later Monday it collides.
     EXPECT_FALSE(
-        scheduler_.validate(Event("mon", kRecordActionId, "2009-03-16 10:30"), "", false, true));
-    EXPECT_EQ(scheduler_.lastError(), kEventCollides);
+        scheduler_.Validate(Event("mon", kRecordActionId, "2009-03-16 10:30"), "", false, true));
+    EXPECT_EQ(scheduler_.LastError(), kEventCollides);
     // A repeating event on Monday and Friday at 10:59 collides; on Friday alone not.
-    EXPECT_FALSE(scheduler_.validate(Event("mf", kPlayActionId, "2009-03-06 10:59", 0, 0x11), "",
+    EXPECT_FALSE(scheduler_.Validate(Event("mf", kPlayActionId, "2009-03-06 10:59", 0, 0x11), "",
                                      false, true));
-    EXPECT_TRUE(scheduler_.validate(Event("f", kPlayActionId, "2009-03-06 10:59", 0, 0x10), "",
+    EXPECT_TRUE(scheduler_.Validate(Event("f", kPlayActionId, "2009-03-06 10:59", 0, 0x10), "",
                                     false, true));
     // Events of unknown actions are ignored by the test.
-    ASSERT_TRUE(scheduler_.add(Event("ghost", 4242, "2009-03-10 12:00"), true));
+    ASSERT_TRUE(scheduler_.Add(Event("ghost", 4242, "2009-03-10 12:00"), true));
     EXPECT_TRUE(
-        scheduler_.validate(Event("noon", kRecordActionId, "2009-03-10 12:00"), "", false, true));
+        scheduler_.Validate(Event("noon", kRecordActionId, "2009-03-10 12:00"), "", false, true));
 }
 
 TEST_F(SchedulerTest, UpdateRemoveAndCapacity) {
-    ASSERT_TRUE(scheduler_.add(Event("a", kRecordActionId, "2009-03-02 10:00"), false));
+    ASSERT_TRUE(scheduler_.Add(Event("a", kRecordActionId, "2009-03-02 10:00"), false));
     ScheduleEvent changed = Event("b", kRecordActionId, "2009-03-02 12:00");
-    EXPECT_TRUE(scheduler_.update("A", changed));
-    EXPECT_EQ(scheduler_.eventAt(0), "b");
-    EXPECT_EQ(scheduler_.find("a"), nullptr);
-    EXPECT_FALSE(scheduler_.update("a", changed));
-    EXPECT_TRUE(scheduler_.remove("B"));
-    EXPECT_FALSE(scheduler_.remove("b"));
-    EXPECT_EQ(scheduler_.eventAt(0), "");
+    EXPECT_TRUE(scheduler_.Update("A", changed));
+    EXPECT_EQ(scheduler_.EventAt(0), "b");
+    EXPECT_EQ(scheduler_.Find("a"), nullptr);
+    EXPECT_FALSE(scheduler_.Update("a", changed));
+    EXPECT_TRUE(scheduler_.Remove("B"));
+    EXPECT_FALSE(scheduler_.Remove("b"));
+    EXPECT_EQ(scheduler_.EventAt(0), "");
     // Names longer than the file keeps are refused.
     EXPECT_FALSE(
-        scheduler_.add(Event(std::string(260, 'n'), kPlayActionId, "2009-03-05 11:00"), true));
+        scheduler_.Add(Event(std::string(260, 'n'), kPlayActionId, "2009-03-05 11:00"), true));
     EXPECT_TRUE(
-        scheduler_.add(Event(std::string(259, 'n'), kPlayActionId, "2009-03-05 11:00"), true));
-    ASSERT_TRUE(scheduler_.remove(std::string(259, 'N')));
+        scheduler_.Add(Event(std::string(259, 'n'), kPlayActionId, "2009-03-05 11:00"), true));
+    ASSERT_TRUE(scheduler_.Remove(std::string(259, 'N')));
 
     for (int i = 0; i < 32; ++i)
-        ASSERT_TRUE(scheduler_.add(Event("e" + std::to_string(i), kPlayActionId, "2009-03-05 10:00",
+        ASSERT_TRUE(scheduler_.Add(Event("e" + std::to_string(i), kPlayActionId, "2009-03-05 10:00",
                                          0, static_cast<uint8_t>(i == 0 ? 0 : 0x40)),
                                    false))
             << i;
-    EXPECT_FALSE(scheduler_.add(Event("full", kPlayActionId, "2009-03-05 11:00", 0), false));
-    EXPECT_EQ(scheduler_.count(), 32u);
+    EXPECT_FALSE(scheduler_.Add(Event("full", kPlayActionId, "2009-03-05 11:00", 0), false));
+    EXPECT_EQ(scheduler_.Count(), 32u);
 }
 
 TEST_F(SchedulerTest, PurgeRemovesPastOneTimeEvents) {
-    ASSERT_TRUE(scheduler_.add(Event("past", kRecordActionId, "2009-02-01 10:00"), true));
-    ASSERT_TRUE(scheduler_.add(Event("weekly", kRecordActionId, "2009-02-02 10:00", 60, 1), true));
-    ASSERT_TRUE(scheduler_.add(Event("future", kRecordActionId, "2009-04-01 10:00"), true));
-    ASSERT_TRUE(scheduler_.add(Event("unknown", 77, "2009-04-02 10:00"), true));
-    ASSERT_TRUE(scheduler_.add(Event("empty", kRecordActionId, "2009-04-03 10:00", 0), true));
-    EXPECT_EQ(scheduler_.purgePastEvents(), 3u);
-    EXPECT_EQ(scheduler_.count(), 2u);
-    EXPECT_EQ(scheduler_.eventAt(0), "weekly");
-    EXPECT_EQ(scheduler_.eventAt(1), "future");
-    EXPECT_TRUE(scheduler_.dirty());
+    ASSERT_TRUE(scheduler_.Add(Event("past", kRecordActionId, "2009-02-01 10:00"), true));
+    ASSERT_TRUE(scheduler_.Add(Event("weekly", kRecordActionId, "2009-02-02 10:00", 60, 1), true));
+    ASSERT_TRUE(scheduler_.Add(Event("future", kRecordActionId, "2009-04-01 10:00"), true));
+    ASSERT_TRUE(scheduler_.Add(Event("unknown", 77, "2009-04-02 10:00"), true));
+    ASSERT_TRUE(scheduler_.Add(Event("empty", kRecordActionId, "2009-04-03 10:00", 0), true));
+    EXPECT_EQ(scheduler_.PurgePastEvents(), 3u);
+    EXPECT_EQ(scheduler_.Count(), 2u);
+    EXPECT_EQ(scheduler_.EventAt(0), "weekly");
+    EXPECT_EQ(scheduler_.EventAt(1), "future");
+    EXPECT_TRUE(scheduler_.Dirty());
 }
 
 TEST_F(SchedulerTest, ActionPropertiesTravelWithTheEvent) {
@@ -210,9 +210,9 @@ TEST_F(SchedulerTest, ActionPropertiesTravelWithTheEvent) {
     EXPECT_EQ(bytes[1], 0x02);
     ScheduleEvent event = Event("song", kPlayActionId, "2009-03-02 10:00", 0);
     event.properties = bytes;
-    ASSERT_TRUE(scheduler_.add(event, false));
+    ASSERT_TRUE(scheduler_.Add(event, false));
     ScheduledRun run;
-    ASSERT_TRUE(scheduler_.findEventAction("SONG", &run));
+    ASSERT_TRUE(scheduler_.FindEventAction("SONG", &run));
     EXPECT_EQ(run.action, kPlayActionId);
     auto* properties = dynamic_cast<PlayProperties*>(run.properties.get());
     ASSERT_NE(properties, nullptr);
@@ -239,9 +239,9 @@ TEST_F(SchedulerTest, ActionPropertiesTravelWithTheEvent) {
 
     ScheduleEvent broken = Event("broken", kPlayActionId, "2009-03-03 10:00", 0);
     broken.properties = {1, 2, 3};
-    ASSERT_TRUE(scheduler_.add(broken, false));
-    EXPECT_FALSE(scheduler_.findEventAction("broken", &run));
-    EXPECT_FALSE(scheduler_.findEventAction("none", &run));
+    ASSERT_TRUE(scheduler_.Add(broken, false));
+    EXPECT_FALSE(scheduler_.FindEventAction("broken", &run));
+    EXPECT_FALSE(scheduler_.FindEventAction("none", &run));
 }
 
 } // namespace
@@ -255,12 +255,12 @@ TEST_F(SchedulerTest, LengthsNearTheCalendarsEndDoNotOverflow) {
     last.start.year = 30827;
     last.start.month = 12;
     last.start.day = 31;
-    ASSERT_TRUE(scheduler_.add(last, true));
+    ASSERT_TRUE(scheduler_.Add(last, true));
     ScheduleEvent other = last;
     other.name = "other";
     other.start.hour = 23;
-    EXPECT_FALSE(scheduler_.add(other, true)); // starts inside "last", which never ends
-    EXPECT_EQ(scheduler_.lastError(), kEventCollides);
+    EXPECT_FALSE(scheduler_.Add(other, true)); // starts inside "last", which never ends
+    EXPECT_EQ(scheduler_.LastError(), kEventCollides);
 }
 
 } // namespace

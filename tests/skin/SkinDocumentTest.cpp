@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/ErrorLog.h"
 #include "skin/SkinDocument.h"
 #include "skin/SkinInfoReader.h"
 #include "tests/skin/SkinTestFiles.h"

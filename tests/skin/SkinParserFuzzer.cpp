@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/ErrorLog.h"
 #include "skin/SkinDocument.h"
 #include "skin/SkinInfoReader.h"
 

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <string>
 
+#include "app/BookmarkDatabase.h"
 #include "tools/ToolCommand.h"
 #include "tools/commands/NumberArgument.h"
-#include "ui/BookmarkDatabase.h"
 
 namespace tonilo::tool {
 namespace {
@@ -47,7 +47,7 @@ void PrintRecord(const FileBookmarks& record) {
 }
 
 int Save(const BookmarkDatabase& database, const std::string& file) {
-    if (!database.save(file))
+    if (!database.Save(file))
         return Fail("cannot write " + file + "; it keeps its previous bookmarks.");
     return kExitOk;
 }
@@ -60,18 +60,18 @@ int RunBookmarksCommand(const ToolContext& context, const Arguments& arguments) 
     const std::string& action = arguments[0];
     const std::string file = BookmarksFilePath(context.dataFolder);
     BookmarkDatabase database;
-    database.load(file);
+    database.Load(file);
 
     if (action == "list" && arguments.size() <= 2) {
         if (arguments.size() == 1) {
-            for (const FileBookmarks& record : database.records())
+            for (const FileBookmarks& record : database.Records())
                 PrintRecord(record);
             return kExitOk;
         }
-        int record = database.find(FullPath(arguments[1]));
+        int record = database.Find(FullPath(arguments[1]));
         if (record < 0)
             return Fail("there are no bookmarks for " + arguments[1] + ".");
-        PrintRecord(database.at(static_cast<size_t>(record)));
+        PrintRecord(database.At(static_cast<size_t>(record)));
         return kExitOk;
     }
     if (action == "add" && (arguments.size() == 3 || arguments.size() == 4)) {
@@ -81,27 +81,27 @@ int RunBookmarksCommand(const ToolContext& context, const Arguments& arguments) 
         if (arguments.size() == 4)
             bookmark.text = arguments[3];
         const std::string path = FullPath(arguments[1]);
-        bool isNew = database.find(path) < 0;
-        if (!isNew && database.add(path, bookmark) < 0) {
-            const size_t held = database.at(database.find(path)).bookmarks.size();
+        bool isNew = database.Find(path) < 0;
+        if (!isNew && database.Add(path, bookmark) < 0) {
+            const size_t held = database.At(database.Find(path)).bookmarks.size();
             if (held >= static_cast<size_t>(BookmarkDatabase::kMaxBookmarksPerFile))
                 return Fail(path + " already has as many bookmarks as a recording can keep (64).");
             return Fail(path + " already has a bookmark at " + FormatPosition(bookmark.position) +
                         ".");
         }
         if (isNew)
-            database.add(path, bookmark);
-        database.moveToFront(path);
+            database.Add(path, bookmark);
+        database.MoveToFront(path);
         return Save(database, file);
     }
     if (action == "remove" && arguments.size() == 3) {
         uint16_t position = 0;
         if (!ParsePosition(arguments[2], &position))
             return UsageError(kUsage);
-        int record = database.find(FullPath(arguments[1]));
+        int record = database.Find(FullPath(arguments[1]));
         int index = -1;
         if (record >= 0) {
-            const std::vector<Bookmark>& bookmarks = database.at(record).bookmarks;
+            const std::vector<Bookmark>& bookmarks = database.At(record).bookmarks;
             for (size_t i = 0; i < bookmarks.size(); ++i) {
                 if (bookmarks[i].position == position)
                     index = static_cast<int>(i);
@@ -110,19 +110,19 @@ int RunBookmarksCommand(const ToolContext& context, const Arguments& arguments) 
         if (index < 0)
             return Fail("there is no bookmark at " + FormatPosition(position) + " in " +
                         arguments[1] + ".");
-        database.removeBookmark(record, index);
+        database.RemoveBookmark(record, index);
         // A recording without bookmarks keeps no record, as in the manager.
-        if (database.at(record).bookmarks.empty())
-            database.removeFile(record);
+        if (database.At(record).bookmarks.empty())
+            database.RemoveFile(record);
         return Save(database, file);
     }
     if (action == "rename" && arguments.size() == 3) {
-        if (!database.renameFile(FullPath(arguments[1]), FullPath(arguments[2])))
+        if (!database.RenameFile(FullPath(arguments[1]), FullPath(arguments[2])))
             return Fail("there are no bookmarks for " + arguments[1] + ".");
         return Save(database, file);
     }
     if (action == "cleanup" && arguments.size() == 1) {
-        size_t removed = database.cleanUp();
+        size_t removed = database.CleanUp();
         std::printf("%zu record%s of missing files removed\n", removed, removed == 1 ? "" : "s");
         return removed ? Save(database, file) : kExitOk;
     }

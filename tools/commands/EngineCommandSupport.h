@@ -12,7 +12,7 @@
 #include <mutex>
 #include <string>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/ErrorLog.h"
 #include "tools/commands/StopRequest.h"
 #include "tools/commands/TimeText.h"
 

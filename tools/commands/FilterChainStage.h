@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
 #include "formats/Transcoder.h"
 
 namespace tonilo::tool {

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
 #include "app/RecordingNamer.h"
 #include "app/SettingsStore.h"
 #include "formats/FormatRegistry.h"
+#include "platform/ErrorLog.h"
 #include "scheduler/LocalTime.h"
 #include "tools/ToolCommand.h"
 #include "tools/ToolStartup.h"

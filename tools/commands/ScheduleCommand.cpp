@@ -59,7 +59,7 @@ bool ParseSeconds(const std::string& text, uint32_t* seconds) {
 }
 
 void PrintEvent(Scheduler& scheduler, const ScheduleEvent& event) {
-    const ScheduleAction* action = scheduler.findAction(event.action);
+    const ScheduleAction* action = scheduler.FindAction(event.action);
     std::string file;
     if (event.action == kPlayActionId) {
         PlayProperties properties;
@@ -117,17 +117,17 @@ int Add(Scheduler& scheduler, const Arguments& arguments) {
         event.properties = SerialiseProperties(RecordProperties());
     }
 
-    if (scheduler.count() >= EventList::kCapacity)
+    if (scheduler.Count() >= EventList::kCapacity)
         return Fail("the schedule already holds 32 events.");
     if (Utf8ToUtf16(event.name).size() > 259)
         return Fail("the event's name is longer than 259 characters.");
-    if (!scheduler.add(event, false)) {
-        uint32_t error = scheduler.lastError();
+    if (!scheduler.Add(event, false)) {
+        uint32_t error = scheduler.LastError();
         std::string message = error ? LoadResourceString(error) : std::string();
         return Fail(message.empty() ? "the event cannot be added." : message);
     }
-    if (!scheduler.save())
-        return Fail("cannot write " + scheduler.scheduleFilePath() +
+    if (!scheduler.Save())
+        return Fail("cannot write " + scheduler.ScheduleFilePath() +
                     "; it keeps its previous events.");
     return kExitOk;
 }
@@ -138,23 +138,23 @@ int RunScheduleCommand(const ToolContext& context, const Arguments& arguments) {
     if (arguments.empty())
         return UsageError(kUsage);
     Scheduler scheduler;
-    scheduler.initialise(context.programFolder + "/tonilo", ScheduleFileIn(context.dataFolder));
-    scheduler.registerAction(MakeRecordAction());
-    scheduler.registerAction(MakePlayAction());
+    scheduler.Initialise(context.programFolder + "/tonilo", ScheduleFileIn(context.dataFolder));
+    scheduler.RegisterAction(MakeRecordAction());
+    scheduler.RegisterAction(MakePlayAction());
 
     const std::string& action = arguments[0];
     if (action == "list" && arguments.size() == 1) {
-        for (size_t index = 0; index < scheduler.count(); ++index)
-            PrintEvent(scheduler, *scheduler.find(scheduler.eventAt(index)));
+        for (size_t index = 0; index < scheduler.Count(); ++index)
+            PrintEvent(scheduler, *scheduler.Find(scheduler.EventAt(index)));
         return kExitOk;
     }
     if (action == "add" && arguments.size() >= 2)
         return Add(scheduler, arguments);
     if (action == "remove" && arguments.size() == 2) {
-        if (!scheduler.remove(arguments[1]))
+        if (!scheduler.Remove(arguments[1]))
             return Fail("there is no event named '" + arguments[1] + "'.");
-        if (!scheduler.save())
-            return Fail("cannot write " + scheduler.scheduleFilePath() +
+        if (!scheduler.Save())
+            return Fail("cannot write " + scheduler.ScheduleFilePath() +
                         "; it keeps its previous events.");
         return kExitOk;
     }

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
 #include "app/RecordingNamer.h"
 #include "app/SettingsStore.h"
+#include "platform/ErrorLog.h"
 #include "tools/ToolCommand.h"
 #include "tools/commands/NumberArgument.h"
 

@@ -1,13 +1,15 @@
 // tonilo-tool skin: lets skin authors check their files and see how they parse.
 //   skin check FILE...   one line a file: "ok NAME WIDTHxHEIGHT" or the error
 //   skin tree FILE       the parse tree, one element a line
+//   skin render, skin list: see SkinPicture.h
 #include <cstdio>
 #include <string>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "platform/ErrorLog.h"
 #include "skin/SkinDocument.h"
 #include "skin/SkinInfoReader.h"
 #include "tools/ToolCommand.h"
+#include "tools/commands/SkinPicture.h"
 
 namespace tonilo::tool {
 namespace {
@@ -120,7 +122,11 @@ int Tree(const std::string& file) {
 
 } // namespace
 
-int RunSkinCommand(const ToolContext&, const Arguments& arguments) {
+int RunSkinCommand(const ToolContext& context, const Arguments& arguments) {
+    if (!arguments.empty() && arguments[0] == "render")
+        return RenderSkin(context, Arguments(arguments.begin() + 1, arguments.end()));
+    if (!arguments.empty() && arguments[0] == "list")
+        return ListSkins(context, Arguments(arguments.begin() + 1, arguments.end()));
     if (arguments.size() >= 2 && arguments[0] == "check")
         return Check(Arguments(arguments.begin() + 1, arguments.end()));
     if (arguments.size() == 2 && arguments[0] == "tree")

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/BookmarkDatabase.h"
+#include "app/BookmarkDatabase.h"
 
 namespace tonilo::tool {
 

@@ -19,7 +19,7 @@
 #include <mutex>
 #include <thread>
 
-#include "Libs/ToniloLib/Src/DeviceSink.h"
+#include "Libs/ToniloLib/Src/components/DeviceSink.h"
 #include "platform/Event.h"
 #include "platform/ThreadMessages.h"
 #include "platform/WaveDevice.h"

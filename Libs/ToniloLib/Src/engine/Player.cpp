@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "Libs/ToniloLib/Src/EngineState.h"
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "Libs/ToniloLib/Src/worker/EngineState.h"
 #include "formats/streams/StreamFactory.h"
+#include "platform/ErrorLog.h"
 #include "platform/Tick.h"
 
 namespace tonilo {
@@ -355,7 +355,7 @@ bool Player::OpenSource(ByteStream* stream, bool streamOwned, const char* name,
     std::memset(&info_, 0, sizeof info_);
     bool opened = decoder_.Open(stream_, &info_);
     if (!opened)
-        TONILO_LOG_ERROR_CODE(36004);
+        TONILO_LOG_ERROR(36004);
     outputBytesPerSecond_ = static_cast<uint32_t>(info_.format.wBitsPerSample) *
                             info_.format.nChannels * info_.format.nSamplesPerSec / 8;
     ScanFilter* scan = nullptr;

@@ -17,15 +17,15 @@
 #include <atomic>
 #include <cstdint>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
-#include "Libs/ToniloLib/Src/CodecHost.h"
-#include "Libs/ToniloLib/Src/DeviceSink.h"
-#include "Libs/ToniloLib/Src/EngineCallback.h"
-#include "Libs/ToniloLib/Src/EngineWorker.h"
-#include "Libs/ToniloLib/Src/LockedCodec.h"
-#include "Libs/ToniloLib/Src/StateRendezvous.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/CodecHost.h"
+#include "Libs/ToniloLib/Src/components/DeviceSink.h"
+#include "Libs/ToniloLib/Src/components/EngineCallback.h"
+#include "Libs/ToniloLib/Src/components/LockedCodec.h"
 #include "Libs/ToniloLib/Src/engine/ScanFilter.h"
 #include "Libs/ToniloLib/Src/engine/WaveRenderer.h"
+#include "Libs/ToniloLib/Src/worker/EngineWorker.h"
+#include "Libs/ToniloLib/Src/worker/StateRendezvous.h"
 #include "platform/CriticalSection.h"
 
 namespace tonilo {

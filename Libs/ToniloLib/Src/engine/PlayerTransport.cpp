@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "Libs/ToniloLib/Src/EngineState.h"
-#include "Libs/ToniloLib/Src/ErrorLog.h"
+#include "Libs/ToniloLib/Src/worker/EngineState.h"
+#include "platform/ErrorLog.h"
 #include "platform/Tick.h"
 
 namespace tonilo {
@@ -59,7 +59,7 @@ bool Player::Prime() {
         }
         buffer.size = bufferSize_;
         if (!tail_->Process(&buffer)) {
-            TONILO_LOG_ERROR_CODE(36006);
+            TONILO_LOG_ERROR(36006);
             return false;
         }
         if (!renderer_.Write(index, buffer.used))
@@ -281,7 +281,7 @@ bool Player::OnData(uint8_t* header, uint32_t bufferSize) {
         endSeen_ = false;
         buffer->size = bufferSize_;
         if (!tail_->Process(buffer)) {
-            TONILO_LOG_ERROR_CODE(36006);
+            TONILO_LOG_ERROR(36006);
             return false;
         }
         buffer->size = buffer->used; // the header's dwBufferLength

@@ -8,13 +8,11 @@
 #include <chrono>
 #include <cstring>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
-#include "Libs/ToniloLib/Src/NullEncoder.h"
+#include "Libs/ToniloLib/Src/components/NullEncoder.h"
 #include "Libs/ToniloLib/Src/engine/RecordingRecovery.h"
 #include "formats/streams/StreamFactory.h"
+#include "platform/ErrorLog.h"
 #include "platform/Tick.h"
-
-#define LOG_INTERNAL(...) ::tonilo::GetErrorLog().Add(__FILE__, __LINE__, ##__VA_ARGS__)
 
 namespace tonilo {
 
@@ -143,7 +141,7 @@ bool Recorder::Open(const RecorderOpenParameters* parameters, CodecHost* host, b
         if (state_ != RECORDER_CLOSED ||
             !worker_.Start([this](const ThreadMessage& message) { HandleMessage(message); },
                            &Recorder::DiscardMessage)) {
-            LOG_INTERNAL("worker");
+            TONILO_LOG_ERROR(kNoErrorCode, "worker");
             DiscardMessage(
                 ThreadMessage{RECORDER_COMMAND_OPEN, 0, reinterpret_cast<intptr_t>(block)});
             return false;
@@ -230,7 +228,7 @@ bool Recorder::DoOpen(const OpenBlock& block) {
     CriticalSectionLock guard(mainLock_);
     if (state_ != RECORDER_CLOSED) {
         block.host->Release();
-        LOG_INTERNAL("already open");
+        TONILO_LOG_ERROR(kNoErrorCode, "already open");
         return false;
     }
     if (host_)
@@ -251,7 +249,7 @@ bool Recorder::DoOpen(const OpenBlock& block) {
         fileName_ = block.fileName;
         if (CreateWriter(&stream_, descriptor, BufferedWriter::kDefaultCapacity, 0, nullptr) != 0 ||
             !stream_) {
-            LOG_INTERNAL("writer");
+            TONILO_LOG_ERROR(kNoErrorCode, "writer");
             stream_ = nullptr;
             Close();
             return false;
@@ -273,7 +271,7 @@ bool Recorder::DoOpen(const OpenBlock& block) {
     format_.format.nBlockAlign = static_cast<uint16_t>(BlockAlignOf(format_.format));
     format_.format.nAvgBytesPerSec = BytesPerSecondOf(format_.format);
     if (!encoder_.Open(stream_, &format_)) {
-        TONILO_LOG_ERROR_CODE(37001);
+        TONILO_LOG_ERROR(37001);
         // Released, not closed: an encoder that did not open has nothing to
         // finish, and closing it could write into the file it refused.
         encoder_.Release();
@@ -302,7 +300,7 @@ bool Recorder::DoStart() {
         return true;
     }
     if (state_ != RECORDER_IDLE) {
-        LOG_INTERNAL("not open");
+        TONILO_LOG_ERROR(kNoErrorCode, "not open");
         return false;
     }
     WAVEFORMATEX captureFormat{};
@@ -320,7 +318,7 @@ bool Recorder::DoStart() {
     } else {
         const WAVEFORMATEX* encoderFormat = nullptr;
         if (!encoder_.GetFormat(&encoderFormat) || !encoderFormat) {
-            LOG_INTERNAL("no capture format");
+            TONILO_LOG_ERROR(kNoErrorCode, "no capture format");
             return false;
         }
         captureFormat = *encoderFormat;
@@ -348,7 +346,7 @@ bool Recorder::DoStart() {
         // The device is let go, but the recorder stays open and idle, so the
         // caller may try again or close it; the capture's end closes nothing.
         state_ = RECORDER_IDLE;
-        LOG_INTERNAL("capture start");
+        TONILO_LOG_ERROR(kNoErrorCode, "capture start");
         captureAbandoned_ = true;
         mainLock_.Leave();
         capture_.Stop();
@@ -368,7 +366,7 @@ bool Recorder::DoPause() {
         state_ = RECORDER_PAUSED;
         return true;
     }
-    LOG_INTERNAL("not recording");
+    TONILO_LOG_ERROR(kNoErrorCode, "not recording");
     return false;
 }
 
@@ -385,7 +383,7 @@ bool Recorder::DoStop() {
         // Stopping waits for the delivery thread, whose OnStopped takes the lock.
         mainLock_.Leave();
         if (!capture_.Stop()) {
-            LOG_INTERNAL("capture stop");
+            TONILO_LOG_ERROR(kNoErrorCode, "capture stop");
             return false;
         }
         return true;
@@ -398,7 +396,7 @@ bool Recorder::DoPrepareFileSize(uint32_t bytes) {
     GetErrorLog().Clear();
     CriticalSectionLock guard(mainLock_);
     if (state_ != RECORDER_IDLE) {
-        LOG_INTERNAL("not idle");
+        TONILO_LOG_ERROR(kNoErrorCode, "not idle");
         return false;
     }
     if (bytes == 0 || !stream_)
@@ -431,7 +429,7 @@ void Recorder::Close() {
         stream_ = nullptr;
         // The last bytes did not reach the disk: the recording is cut short.
         if (!finished && wasOpen && !failed_) {
-            TONILO_LOG_ERROR_CODE(37005);
+            TONILO_LOG_ERROR(37005);
             writeFailed = true;
         }
     }
@@ -480,7 +478,7 @@ bool Recorder::OnData(uint8_t* buffer, uint32_t byteCount) {
     } timer{processingMicroseconds_};
     AudioBuffer audio{buffer, allocationSize_, byteCount};
     if (chainTail_ && !chainTail_->Process(&audio)) {
-        TONILO_LOG_ERROR_CODE(37006);
+        TONILO_LOG_ERROR(37006);
         failed_ = true;
         capture_.Stop();
         return false;
@@ -490,7 +488,7 @@ bool Recorder::OnData(uint8_t* buffer, uint32_t byteCount) {
         return true;
     }
     if (!encoder_.Encode(&audio)) {
-        TONILO_LOG_ERROR_CODE(37005);
+        TONILO_LOG_ERROR(37005);
         failed_ = true;
         capture_.Stop();
         return false;
@@ -513,7 +511,7 @@ bool Recorder::OnData(uint8_t* buffer, uint32_t byteCount) {
     if (now - lastSyncTick_ >= kRecordingSyncIntervalMs) {
         lastSyncTick_ = now;
         if (!SyncFile()) {
-            TONILO_LOG_ERROR_CODE(37005);
+            TONILO_LOG_ERROR(37005);
             failed_ = true;
             capture_.Stop();
             return false;

@@ -18,14 +18,14 @@
 #include <cstdint>
 #include <string>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
-#include "Libs/ToniloLib/Src/CodecHost.h"
-#include "Libs/ToniloLib/Src/DeviceSink.h"
-#include "Libs/ToniloLib/Src/EngineCallback.h"
-#include "Libs/ToniloLib/Src/EngineWorker.h"
-#include "Libs/ToniloLib/Src/LockedCodec.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/CodecHost.h"
+#include "Libs/ToniloLib/Src/components/DeviceSink.h"
+#include "Libs/ToniloLib/Src/components/EngineCallback.h"
+#include "Libs/ToniloLib/Src/components/LockedCodec.h"
 #include "Libs/ToniloLib/Src/engine/CaptureSource.h"
 #include "Libs/ToniloLib/Src/engine/RecordingFile.h"
+#include "Libs/ToniloLib/Src/worker/EngineWorker.h"
 #include "platform/CriticalSection.h"
 
 namespace tonilo {

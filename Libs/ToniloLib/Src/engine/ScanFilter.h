@@ -5,7 +5,7 @@
 //
 // Threads: Process runs on the renderer thread; Control from the Player's
 // worker; all under the filter's lock like any filter.
-#include "Libs/ToniloLib/Src/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
 
 namespace tonilo {
 

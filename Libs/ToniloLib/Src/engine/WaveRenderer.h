@@ -19,7 +19,7 @@
 #include <memory>
 #include <thread>
 
-#include "Libs/ToniloLib/Src/DeviceSink.h"
+#include "Libs/ToniloLib/Src/components/DeviceSink.h"
 #include "platform/CriticalSection.h"
 #include "platform/Event.h"
 #include "platform/ThreadMessages.h"

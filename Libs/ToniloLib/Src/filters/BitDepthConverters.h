@@ -1,7 +1,7 @@
 #pragma once
 // "168 Audio Filter" (16-bit to 8-bit) and "816 Audio Filter" (8-bit to 16-bit):
 // bit-depth converters that halve or double the byte count in place.
-#include "Libs/ToniloLib/Src/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
 
 namespace tonilo {
 

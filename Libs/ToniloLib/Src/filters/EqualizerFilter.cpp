@@ -4,13 +4,8 @@
 #include <cstring>
 #include <new>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "Libs/ToniloLib/Src/filters/EqPresets.h"
 #include "Libs/ToniloLib/Src/filters/SampleAccess.h"
-#include "Libs/ToniloLib/Src/filters/SaturatingMath.h"
 #include "Libs/ToniloLib/Src/filters/VectorClones.h"
 
 namespace tonilo {
@@ -27,13 +22,20 @@ int32_t ClampValue(int32_t value) {
 constexpr uint32_t kLanes = 16; // ten bands padded to whole vectors
 
 // Runs every band's biquad over a block of each of `Channels` channels; lane b
-// of y[channel][i] is band b's output. Transposed direct form with 32-bit state
-// that wraps, as the fixed-point design intends (unsigned arithmetic makes the
-// wrap well defined). The bands' and channels' recursions are independent, so
-// they run side by side in vector lanes.
+// of y[channel][i] is band b's output with kFractionBits below a sample step.
+// Transposed direct form with 32-bit state that wraps, as the fixed-point design
+// intends (unsigned arithmetic makes the wrap well defined). The bands' and
+// channels' recursions are independent, so they run side by side in lanes.
+//
+// Neither the input nor the feedback is cut to whole samples: the input keeps
+// the preamp's Q11 fraction and the recursion feeds back the accumulator itself
+// (scaled down by the band's shift, rounded), not the output shifted to a whole
+// sample. A low band's poles sit so close to DC that it would amplify such a
+// cut's truncation by thousands, into an offset of about 8000 that comes and
+// goes with the signal; the only rounding inside is 2^shift times finer.
 template <uint32_t Channels>
 [[gnu::always_inline]] inline void RunBandsOf(const EqualizerLanes& c, uint32_t (*state)[2][kLanes],
-                                              const int16_t (*input)[EqualizerFilter::kBlock],
+                                              const int32_t (*input)[EqualizerFilter::kBlock],
                                               uint32_t count,
                                               int32_t (*y)[EqualizerFilter::kBlock][kLanes]) {
     uint32_t s1[Channels][kLanes], s2[Channels][kLanes];
@@ -42,18 +44,38 @@ template <uint32_t Channels>
             s1[ch][b] = state[ch][0][b];
             s2[ch][b] = state[ch][1][b];
         }
+    // Everything stays in 32 bits, so that it runs in vector lanes: the Q11
+    // input is taken as whole samples and fraction, the accumulator as whole
+    // outputs and remainder, and each part multiplied on its own.
     for (uint32_t i = 0; i < count; ++i) {
         for (uint32_t ch = 0; ch < Channels; ++ch) {
-            const int32_t x = input[ch][i];
+            const int32_t whole = input[ch][i] >> 11, fraction = input[ch][i] & 2047;
             for (uint32_t b = 0; b < kLanes; ++b) {
-                const uint32_t accumulator = s1[ch][b] + static_cast<uint32_t>(c.b0[b] * x);
-                const int32_t out = static_cast<int32_t>(accumulator) >> c.shift[b];
+                const int32_t shift = c.shift[b];
+                const uint32_t b0x = static_cast<uint32_t>(c.b0[b] * whole) +
+                                     static_cast<uint32_t>((c.b0[b] * fraction + 1024) >> 11);
+                const uint32_t b1x = static_cast<uint32_t>(c.b1[b] * whole) +
+                                     static_cast<uint32_t>((c.b1[b] * fraction + 1024) >> 11);
+                const uint32_t b2x = static_cast<uint32_t>(c.b2[b] * whole) +
+                                     static_cast<uint32_t>((c.b2[b] * fraction + 1024) >> 11);
+                const uint32_t accumulator = s1[ch][b] + b0x;
+                const int32_t out = static_cast<int32_t>(accumulator) >> shift;
                 const uint32_t uy = static_cast<uint32_t>(out);
-                s1[ch][b] = s2[ch][b] + static_cast<uint32_t>(c.b1[b] * x) -
-                            static_cast<uint32_t>(c.a1[b]) * uy;
-                s2[ch][b] =
-                    static_cast<uint32_t>(c.b2[b] * x) - static_cast<uint32_t>(c.a2[b]) * uy;
-                y[ch][i][b] = out;
+                // Below 2^shift. The design gives every band a shift of 14 or 15
+                // at every rate (the centres move with it), so a * remainder
+                // fits in 31 bits.
+                const int32_t remainder = static_cast<int32_t>(accumulator - (uy << shift));
+                const uint32_t a1y =
+                    static_cast<uint32_t>(c.a1[b]) * uy +
+                    static_cast<uint32_t>((c.a1[b] * remainder + c.half[b]) >> shift);
+                const uint32_t a2y =
+                    static_cast<uint32_t>(c.a2[b]) * uy +
+                    static_cast<uint32_t>((c.a2[b] * remainder + c.half[b]) >> shift);
+                s1[ch][b] = s2[ch][b] + b1x - a1y;
+                s2[ch][b] = b2x - a2y;
+                y[ch][i][b] =
+                    static_cast<int32_t>(accumulator + static_cast<uint32_t>(c.fineHalf[b])) >>
+                    c.fineShift[b];
             }
         }
     }
@@ -65,14 +87,14 @@ template <uint32_t Channels>
 }
 
 TONILO_VECTOR_CLONES void RunBandsMono(const EqualizerLanes& c, uint32_t (*state)[2][kLanes],
-                                       const int16_t (*input)[EqualizerFilter::kBlock],
+                                       const int32_t (*input)[EqualizerFilter::kBlock],
                                        uint32_t count,
                                        int32_t (*y)[EqualizerFilter::kBlock][kLanes]) {
     RunBandsOf<1>(c, state, input, count, y);
 }
 
 TONILO_VECTOR_CLONES void RunBandsStereo(const EqualizerLanes& c, uint32_t (*state)[2][kLanes],
-                                         const int16_t (*input)[EqualizerFilter::kBlock],
+                                         const int32_t (*input)[EqualizerFilter::kBlock],
                                          uint32_t count,
                                          int32_t (*y)[EqualizerFilter::kBlock][kLanes]) {
     RunBandsOf<2>(c, state, input, count, y);
@@ -82,69 +104,44 @@ TONILO_VECTOR_CLONES void RunBandsStereo(const EqualizerLanes& c, uint32_t (*sta
     return value < -32768 ? -32768 : (value > 32767 ? 32767 : value);
 }
 
-// Saturates each band, adds its offset, weights it by its gain and sums the
-// bands in the fixed order, saturating at every step.
-#if defined(__SSE2__)
-// Every step is a saturating 16-bit operation, so one vector holds bands 0..7
-// and the summing tree is done by shifting lanes onto their partners.
-void MixBands(const EqualizerLanes& c, int32_t (*y)[kLanes], uint32_t count, int16_t* output) {
-    const __m128i offsets =
-        _mm_setr_epi16(static_cast<int16_t>(c.offset[0]), static_cast<int16_t>(c.offset[1]),
-                       static_cast<int16_t>(c.offset[2]), static_cast<int16_t>(c.offset[3]),
-                       static_cast<int16_t>(c.offset[4]), static_cast<int16_t>(c.offset[5]), 0, 0);
-    // Gains beside zeros, so that multiply-add forms band * gain in 32 bits.
-    const __m128i gains0 = _mm_setr_epi32(c.gain[0], c.gain[1], c.gain[2], c.gain[3]);
-    const __m128i gains1 = _mm_setr_epi32(c.gain[4], c.gain[5], c.gain[6], c.gain[7]);
-    const __m128i gains2 = _mm_setr_epi32(c.gain[8], c.gain[9], 0, 0);
-    const __m128i zero = _mm_setzero_si128();
+// Saturates each band to the sample range, weights it by its gain and sums the
+// bands in the fixed order, saturating at every step; all with kFractionBits
+// below a sample step, rounded to a whole sample at the end.
+[[gnu::always_inline]] inline int32_t SaturateFine(int32_t value) {
+    constexpr int32_t kLimit = 32768 << EqualizerFilter::kFractionBits;
+    return value < -kLimit ? -kLimit : (value > kLimit - 1 ? kLimit - 1 : value);
+}
+
+TONILO_VECTOR_CLONES void MixBands(const EqualizerLanes& c, int32_t (*y)[kLanes], uint32_t count,
+                                   int16_t* output) {
+    constexpr int32_t kFraction = EqualizerFilter::kFractionBits;
     for (uint32_t i = 0; i < count; ++i) {
-        const __m128i* row = reinterpret_cast<const __m128i*>(y[i]);
-        __m128i low = _mm_packs_epi32(_mm_loadu_si128(row), _mm_loadu_si128(row + 1));
-        __m128i high = _mm_packs_epi32(_mm_loadu_si128(row + 2), zero);
-        low = _mm_adds_epi16(low, offsets);
-        const __m128i weighted0 =
-            _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(low, zero), gains0), 11);
-        const __m128i weighted1 =
-            _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(low, zero), gains1), 11);
-        const __m128i weighted2 =
-            _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(high, zero), gains2), 11);
-        low = _mm_packs_epi32(weighted0, weighted1);
-        high = _mm_packs_epi32(weighted2, zero);
-        low = _mm_adds_epi16(low, _mm_slli_epi32(low, 16));    // 1 += 0, 3 += 2, 5 += 4, 7 += 6
-        high = _mm_adds_epi16(high, _mm_slli_epi32(high, 16)); // 9 += 8
-        low = _mm_adds_epi16(low, _mm_slli_epi64(low, 32));    // 3 += 1, 7 += 5
-        low = _mm_adds_epi16(low, _mm_slli_si128(low, 8));     // 7 += 3
-        const int32_t sum = static_cast<int16_t>(_mm_extract_epi16(high, 1)) +
-                            static_cast<int16_t>(_mm_extract_epi16(low, 7)); // 9 += 7
-        output[i] = static_cast<int16_t>(Clamp16(sum));
+        int32_t o[EqualizerFilter::kBands];
+        for (uint32_t b = 0; b < EqualizerFilter::kBands; ++b)
+            o[b] = SaturateFine((SaturateFine(y[i][b]) * c.gain[b]) >> 11);
+        o[1] = SaturateFine(o[1] + o[0]);
+        o[3] = SaturateFine(o[3] + o[2]);
+        o[5] = SaturateFine(o[5] + o[4]);
+        o[7] = SaturateFine(o[7] + o[6]);
+        o[9] = SaturateFine(o[9] + o[8]);
+        o[3] = SaturateFine(o[3] + o[1]);
+        o[7] = SaturateFine(o[7] + o[5]);
+        o[7] = SaturateFine(o[7] + o[3]);
+        o[9] = SaturateFine(o[9] + o[7]);
+        output[i] = static_cast<int16_t>(Clamp16((o[9] + (1 << (kFraction - 1))) >> kFraction));
     }
 }
-#else
-void MixBands(const EqualizerLanes& c, int32_t (*y)[kLanes], uint32_t count, int16_t* output) {
-    for (uint32_t i = 0; i < count; ++i) {
-        int32_t o[kLanes];
-        for (uint32_t b = 0; b < kLanes; ++b) {
-            const int32_t offset = Clamp16(Clamp16(y[i][b]) + c.offset[b]);
-            o[b] = Clamp16((offset * c.gain[b]) >> 11);
-        }
-        o[1] = Clamp16(o[1] + o[0]);
-        o[3] = Clamp16(o[3] + o[2]);
-        o[5] = Clamp16(o[5] + o[4]);
-        o[7] = Clamp16(o[7] + o[6]);
-        o[9] = Clamp16(o[9] + o[8]);
-        o[3] = Clamp16(o[3] + o[1]);
-        o[7] = Clamp16(o[7] + o[5]);
-        o[7] = Clamp16(o[7] + o[3]);
-        o[9] = Clamp16(o[9] + o[7]);
-        output[i] = static_cast<int16_t>(o[9]);
-    }
+
+// The preamp's product, saturated to the sample range but kept in Q11.
+int32_t SaturatePreamp(int32_t product) {
+    constexpr int32_t kLow = -32768 * 2048, kHigh = 32767 * 2048;
+    return product < kLow ? kLow : (product > kHigh ? kHigh : product);
 }
-#endif
 
 } // namespace
 
 constexpr double EqualizerFilter::kCentresAt44100[kBands];
-constexpr int32_t EqualizerFilter::kBandOffsets[6];
+constexpr int32_t EqualizerFilter::kFractionBits;
 
 EqualizerFilter::EqualizerFilter() {
     bypass_ = true;
@@ -240,10 +237,11 @@ void EqualizerFilter::UpdateLanes() {
         lanes_.a1[band] = coefficients_[band].a1;
         lanes_.a2[band] = coefficients_[band].a2;
         lanes_.shift[band] = coefficients_[band].shift;
+        const int32_t shift = coefficients_[band].shift;
+        lanes_.half[band] = shift > 0 ? 1 << (shift - 1) : 0;
+        lanes_.fineShift[band] = shift > kFractionBits ? shift - kFractionBits : 0;
+        lanes_.fineHalf[band] = lanes_.fineShift[band] > 0 ? 1 << (lanes_.fineShift[band] - 1) : 0;
         lanes_.gain[band] = bandGains_[band];
-        // The offsets make up for the downward drift of the truncating shift in
-        // the narrow low bands.
-        lanes_.offset[band] = band < 6 ? kBandOffsets[band] : 0;
     }
 }
 
@@ -259,8 +257,8 @@ bool EqualizerFilter::Transform(AudioBuffer& buffer) {
         const uint32_t count = frames - start < kBlock ? frames - start : kBlock;
         for (uint32_t channel = 0; channel < channels; ++channel)
             for (uint32_t i = 0; i < count; ++i)
-                input_[channel][i] = Saturate16(
-                    (LoadSample(buffer.data, (start + i) * channels + channel) * preamp) >> 11);
+                input_[channel][i] = SaturatePreamp(
+                    LoadSample(buffer.data, (start + i) * channels + channel) * preamp);
         (channels == 2 ? RunBandsStereo : RunBandsMono)(lanes_, state_, input_, count, bandOutput_);
         for (uint32_t channel = 0; channel < channels; ++channel) {
             MixBands(lanes_, bandOutput_[channel], count, block);

@@ -6,7 +6,7 @@
 // filter takes; processing is integer-only in blocks of 256 samples.
 #include <cstdint>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
 
 namespace tonilo {
 
@@ -22,9 +22,12 @@ struct EqBandCoefficients {
     int16_t b0, b1, b2, shift, a1, a2;
 };
 
-// Band parameters laid out one band per lane (16 lanes, six unused).
+// Band parameters laid out one band per lane (16 lanes, six unused); half
+// rounds the shift, fineShift and fineHalf take the accumulator to an output
+// with kFractionBits.
 struct EqualizerLanes {
-    int32_t b0[16], b1[16], b2[16], a1[16], a2[16], shift[16], gain[16], offset[16];
+    int32_t b0[16], b1[16], b2[16], a1[16], a2[16], shift[16], half[16], fineShift[16],
+        fineHalf[16], gain[16];
 };
 
 class EqualizerFilter : public AudioFilter {
@@ -35,7 +38,10 @@ public:
     // Band centres at 44100 Hz; at other rates they move in proportion.
     static constexpr double kCentresAt44100[kBands] = {31,   63,   125,  250,  500,
                                                        1000, 2000, 4000, 8000, 16000};
-    static constexpr int32_t kBandOffsets[6] = {8335, 8138, 1320, 400, 120, 38};
+    // Fraction bits the band outputs and their weighted sum carry below a
+    // sample step; the sum is rounded to whole samples only at the end.
+    // (3 keeps a saturated band times the largest gain inside 32 bits.)
+    static constexpr int32_t kFractionBits = 3;
     static constexpr uint16_t kUnityGain = 2048; // Q11
 
     EqualizerFilter();
@@ -75,7 +81,8 @@ private:
     uint32_t state_[kMaximumChannels][2][16] = {};
     uint16_t bandGains_[kBands] = {};
     EqualizerLanes lanes_ = {};
-    int16_t input_[kMaximumChannels][kBlock] = {};
+    // The preamp's output, saturated to the sample range but kept in Q11.
+    int32_t input_[kMaximumChannels][kBlock] = {};
     int32_t bandOutput_[kMaximumChannels][kBlock][16] = {};
 };
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
 
 namespace tonilo {
 

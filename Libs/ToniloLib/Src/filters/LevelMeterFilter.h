@@ -4,7 +4,7 @@
 // thread, level reads come from the user-interface thread; both hold the lock.
 #include <cstdint>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
 
 namespace tonilo {
 

@@ -3,7 +3,7 @@
 // proportion of the strength (0 = untouched, 255 = only the gated signal).
 #include <cstdint>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
 #include "Libs/ToniloLib/Src/filters/NoiseGate.h"
 
 namespace tonilo {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "Libs/ToniloLib/Src/ErrorLog.h"
 #include "Libs/ToniloLib/Src/filters/SampleAccess.h"
 #include "Libs/ToniloLib/Src/filters/SampleConversion.h"
+#include "platform/ErrorLog.h"
 
 namespace tonilo {
 namespace {
@@ -161,7 +161,7 @@ bool ResampleFilter::ConvertRate(AudioBuffer& buffer, uint32_t inputFrames) {
     const int64_t frames = resampler_->Run(work_.data(), inputFrames, target, room, &error);
     if (frames < 0) {
         lastError_ = error;
-        GetErrorLog().Add(__FILE__, __LINE__, "%s", error ? error : "resampling failed");
+        TONILO_LOG_ERROR(kNoErrorCode, "%s", error ? error : "resampling failed");
         return false;
     }
     if (!aligned && frames > 0) // an empty room has no vector to copy from
@@ -190,7 +190,7 @@ bool ResampleFilter::Transform(AudioBuffer& buffer) {
         if (!resampler_) {
             lastError_ = error;
             if (error)
-                GetErrorLog().Add(__FILE__, __LINE__, "%s", error);
+                TONILO_LOG_ERROR(kNoErrorCode, "%s", error);
             return false;
         }
     }

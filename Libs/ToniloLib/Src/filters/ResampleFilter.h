@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "Libs/ToniloLib/Src/AudioFilter.h"
+#include "Libs/ToniloLib/Src/components/AudioFilter.h"
 #include "Libs/ToniloLib/Src/filters/BandlimitedResampler.h"
 
 namespace tonilo {

@@ -31,6 +31,14 @@ void VoiceActivationFilter::ResetState() {
         capacity_ = static_cast<uint32_t>(capacity);
 }
 
+uint32_t VoiceActivationFilter::SourceToOutput(uint32_t bytes) {
+    // Held frames carry every channel: counting only two bytes per frame left a
+    // stereo pause of more than half the capacity without room to come back.
+    const uint64_t reserve = static_cast<uint64_t>(capacity_) * 2 * inputFormat_.nChannels;
+    const uint64_t total = bytes + reserve;
+    return total > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(total);
+}
+
 bool VoiceActivationFilter::IsSilent(const uint8_t* data, uint32_t firstSample) {
     if (++gate_.counter == NoiseGate::kRelaxInterval) {
         gate_.counter = 0;
