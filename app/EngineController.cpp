@@ -1,11 +1,11 @@
 #include "app/EngineController.h"
 
-#include "Libs/ToniloLib/Src/worker/EngineState.h"
-#include "platform/ErrorLog.h"
 #include "Libs/ToniloLib/Src/filters/EqPresets.h"
 #include "Libs/ToniloLib/Src/filters/EqualizerFilter.h"
 #include "Libs/ToniloLib/Src/filters/LevelMeterFilter.h"
+#include "Libs/ToniloLib/Src/worker/EngineState.h"
 #include "formats/ProgramFormatRegistry.h"
+#include "platform/ErrorLog.h"
 
 namespace tonilo {
 namespace {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "Libs/ToniloLib/Src/components/EngineCallback.h"
-#include "platform/ErrorLog.h"
 #include "app/RecorderController.h"
+#include "platform/ErrorLog.h"
 #include "platform/TextCompare.h"
 #include "platform/ToneBeeper.h"
 
