@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "codecs/include/ByteOrder.h"
 #include "platform/TextEncoding.h"
 
 namespace tonilo {
@@ -16,7 +17,7 @@ public:
     bool Read16(uint16_t* value) {
         if (size_ - offset_ < 2)
             return false;
-        *value = static_cast<uint16_t>(bytes_[offset_] | (bytes_[offset_ + 1] << 8));
+        *value = ReadLe16(bytes_ + offset_);
         offset_ += 2;
         return true;
     }
@@ -24,10 +25,7 @@ public:
     bool Read32(int32_t* value) {
         if (size_ - offset_ < 4)
             return false;
-        uint32_t bits = 0;
-        for (int i = 3; i >= 0; --i)
-            bits = (bits << 8) | bytes_[offset_ + i];
-        *value = static_cast<int32_t>(bits);
+        *value = static_cast<int32_t>(ReadLe32(bytes_ + offset_));
         offset_ += 4;
         return true;
     }
@@ -52,17 +50,6 @@ private:
     size_t size_;
     size_t offset_ = 0;
 };
-
-void Put16(std::string* out, uint16_t value) {
-    out->push_back(static_cast<char>(value & 0xFF));
-    out->push_back(static_cast<char>(value >> 8));
-}
-
-void Put32(std::string* out, int32_t value) {
-    uint32_t bits = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i)
-        out->push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
-}
 
 // At most 259 units and the 0; false when the text does not fit.
 bool FitsTheFile(const std::u16string& units) {
@@ -100,7 +87,7 @@ std::vector<FileBookmarks> ReadBookmarkFile(const uint8_t* bytes, size_t size) {
 
 std::string WriteBookmarkFile(const std::vector<FileBookmarks>& records) {
     std::string out;
-    Put16(&out, BookmarkDatabase::kFileVersion);
+    AppendLe16(&out, BookmarkDatabase::kFileVersion);
     for (const FileBookmarks& record : records) {
         std::u16string path = Utf8ToUtf16(record.path);
         // A path the reader would refuse would take every later record with it.
@@ -109,10 +96,10 @@ std::string WriteBookmarkFile(const std::vector<FileBookmarks>& records) {
         AppendUtf16Le(&out, path, true);
         size_t count = std::min(record.bookmarks.size(),
                                 static_cast<size_t>(BookmarkDatabase::kMaxBookmarksPerFile));
-        Put32(&out, static_cast<int32_t>(count));
+        AppendLe32(&out, static_cast<uint32_t>(count));
         for (size_t index = 0; index < count; ++index) {
             const Bookmark& bookmark = record.bookmarks[index];
-            Put16(&out, bookmark.position);
+            AppendLe16(&out, bookmark.position);
             std::u16string text = Utf8ToUtf16(bookmark.text);
             if (!FitsTheFile(text))
                 text.resize(BookmarkDatabase::kMaxStoredUnits - 1);

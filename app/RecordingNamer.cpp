@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "platform/ErrorLog.h"
+#include "platform/PathParts.h"
 #include "platform/ProgramPaths.h"
 
 namespace tonilo {
@@ -214,12 +215,11 @@ bool RecordingNamer::MakeRecordingPath(const NamingRequest& request) {
 }
 
 void RecordingNamer::CreateFolders() {
-    size_t lastSlash = lastPath_.rfind('/');
-    if (lastSlash == std::string::npos || lastSlash == 0) {
+    if (FileNameStart(lastPath_) <= 1) { // a bare name, or one in the root
         createdRecord_.clear();
         return;
     }
-    const std::string folder = lastPath_.substr(0, lastSlash);
+    const std::string folder = FolderOf(lastPath_);
     createdRecord_ = folder;
     for (size_t separator = folder.find('/'); separator != std::string::npos;) {
         size_t next = folder.find('/', separator + 1);

@@ -6,6 +6,7 @@
 
 #include "platform/ErrorLog.h"
 #include "platform/LanguageResources.h"
+#include "platform/PathParts.h"
 #include "platform/RegistryKey.h"
 #include "platform/RegistryStore.h"
 #include "platform/TextEncoding.h"
@@ -105,8 +106,7 @@ std::string SettingsKeyPathForFolder(const std::string& programFolder) {
     std::string folder = programFolder;
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
-    size_t slash = folder.rfind('/');
-    return SettingsKeyPath(slash == std::string::npos ? folder : folder.substr(slash + 1));
+    return SettingsKeyPath(FileNameOf(folder));
 }
 
 SettingsStore::SettingsStore() : entries_(kEntryCount) {}

@@ -10,6 +10,7 @@
 #include "Libs/ToniloLib/Src/components/AudioFilter.h"
 #include "formats/PluginLibrary.h"
 #include "formats/streams/StreamFactory.h"
+#include "platform/PathParts.h"
 #include "platform/RegistryKey.h"
 
 namespace tonilo {
@@ -45,22 +46,6 @@ std::vector<std::string> ReadExtensionList(const char* list) {
         list += extensions.back().size() + 1;
     }
     return extensions;
-}
-
-// The extension of a file name or address: after the last dot of its last
-// component, without a query or fragment.
-std::string ExtensionOf(const char* fileName) {
-    if (!fileName)
-        return std::string();
-    std::string name(fileName);
-    size_t end = name.find_first_of("?#", name.find("://") == std::string::npos ? 0 : name.find("://") + 3);
-    if (end != std::string::npos)
-        name.resize(end);
-    size_t slash = name.find_last_of("/\\");
-    size_t dot = name.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return std::string();
-    return name.substr(dot + 1);
 }
 
 } // namespace
@@ -202,7 +187,7 @@ int32_t FormatRegistry::FindEntry(const char* fileName, const char* entryName, u
         return -1;
     }
     int32_t index = -1;
-    std::string extension = ExtensionOf(fileName);
+    std::string extension = fileName ? ExtensionOfName(fileName) : std::string();
     if (extension.empty() || !FindByExtension(extension.c_str(), kind, nullptr, &index))
         return -1;
     return index;

@@ -9,6 +9,7 @@
 
 #include "formats/FormatRegistry.h"
 #include "formats/streams/StreamFactory.h"
+#include "platform/PathParts.h"
 
 namespace tonilo {
 namespace {
@@ -38,10 +39,8 @@ std::string DescribeFormat(const WAVEFORMATEX& format) {
 
 // The hidden name the target is written under, beside it.
 std::string PartialNameFor(const std::string& target) {
-    size_t slash = target.find_last_of('/');
-    std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    return folder + "." + name + ".partial-" + std::to_string(getpid());
+    return FolderPrefixOf(target) + "." + FileNameOf(target) + ".partial-" +
+           std::to_string(getpid());
 }
 
 class Transcoding {
@@ -254,17 +253,6 @@ private:
 };
 
 } // namespace
-
-std::string ExtensionOfName(const std::string& name) {
-    std::string path = name;
-    if (path.compare(0, 7, "http://") == 0 || path.compare(0, 8, "https://") == 0)
-        path = path.substr(0, path.find_first_of("?#"));
-    size_t slash = path.find_last_of("/\\");
-    size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return "";
-    return path.substr(dot + 1);
-}
 
 TranscodeResult Transcode(FormatRegistry* registry, const TranscodeRequest& request,
                           TranscodeReport* report) {

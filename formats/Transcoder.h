@@ -57,8 +57,4 @@ struct TranscodeReport {
 TranscodeResult Transcode(FormatRegistry* registry, const TranscodeRequest& request,
                           TranscodeReport* report);
 
-// The extension of a file name or address without the dot ("" when none); an
-// address's query and fragment are left out.
-std::string ExtensionOfName(const std::string& name);
-
 } // namespace tonilo

@@ -11,6 +11,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/PathParts.h"
+
 namespace tonilo {
 namespace {
 
@@ -27,18 +29,6 @@ AtomicWriteFaultHook& Hook() {
 bool Injected(AtomicWriteStep step) {
     std::lock_guard<std::mutex> guard(HookMutex());
     return Hook() && Hook()(step);
-}
-
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string FileNameOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool WriteAll(int descriptor, const std::string& bytes) {

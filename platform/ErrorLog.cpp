@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/LanguageResources.h"
+#include "platform/PathParts.h"
 
 namespace tonilo {
 namespace {
@@ -30,11 +31,6 @@ std::string Limit(std::string text) {
         }
     }
     return text;
-}
-
-std::string BaseName(const std::string& path) {
-    size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace
@@ -116,8 +112,8 @@ std::string ErrorLog::FormatLog() {
         log += std::to_string(number) + " : " + MessageForCode(entry.code) + "\r\n";
         if (!entry.text.empty())
             log += "\t" + entry.text + "\r\n";
-        log += "\t" + BaseName(entry.sourceFile) + " (" + std::to_string(entry.line) +
-               ")\r\n\r\n";
+        log += "\t" + FileNameOf(entry.sourceFile, kAnyPathSeparators) + " (" +
+               std::to_string(entry.line) + ")\r\n\r\n";
     }
     return log;
 }

@@ -6,7 +6,9 @@
 #include <memory>
 #include <mutex>
 
+#include "codecs/include/ByteOrder.h"
 #include "platform/EnglishStrings.h"
+#include "platform/PathParts.h"
 #include "platform/RegistryKey.h"
 
 namespace tonilo {
@@ -44,7 +46,7 @@ uint16_t LanguageFromRegistry(const char* applicationKeyName) {
         data.size() != 4)
         return 0;
     const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
-    return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)); // the low 16 bits
+    return ReadLe16(bytes); // the low 16 bits
 }
 
 void Install(std::shared_ptr<const StringTable> library, std::string path) {
@@ -87,15 +89,11 @@ std::string LanguageLibraryPath(const std::string& executablePath, const char* l
         if (!name.empty() && name[0] == '/') {
             path = name;
         } else {
-            size_t slash = executablePath.rfind('/');
-            path = slash == std::string::npos ? name : executablePath.substr(0, slash + 1) + name;
+            path = FolderPrefixOf(executablePath) + name;
         }
     }
-    // Only the file name's dot counts: folders such as ~/.local have dots too.
-    size_t nameStart = path.rfind('/');
-    nameStart = nameStart == std::string::npos ? 0 : nameStart + 1;
-    size_t dot = path.rfind('.');
-    if (dot == std::string::npos || dot < nameStart) {
+    size_t dot = ExtensionDot(path);
+    if (dot == std::string::npos) {
         path += '.';
         dot = path.size() - 1;
     }

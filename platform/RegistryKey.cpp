@@ -1,5 +1,6 @@
 #include "platform/RegistryKey.h"
 
+#include "codecs/include/ByteOrder.h"
 #include "platform/TextEncoding.h"
 
 namespace tonilo {
@@ -107,16 +108,15 @@ bool RegistryKey::ReadNumber(const char* valueName, uint32_t* value) {
     if (!Lookup(valueName, &stored) || stored.data.size() != 4)
         return false;
     const auto* bytes = reinterpret_cast<const uint8_t*>(stored.data.data());
-    *value = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+    *value = ReadLe32(bytes);
     return true;
 }
 
 bool RegistryKey::WriteNumber(const char* valueName, uint32_t value) {
     if (!open_)
         return false;
-    std::string data(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    std::string data;
+    AppendLe32(&data, value);
     return RegistryStore::Instance().SetValue(root_, openPath_, valueName ? valueName : "",
                                               REG_DWORD, data);
 }

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/RegistryNotifications.h"
+
 namespace tonilo {
 namespace {
 
@@ -348,8 +350,17 @@ bool RegistryStore::SetValue(RegistryRoot root, const std::string& path, const s
     std::lock_guard<std::recursive_mutex> guard(mutex_);
     if (!database_)
         return false;
-    int64_t keyId = ValueOwnerId(root, NormalizePath(path));
-    return keyId != -1 && UpsertValue(keyId, RegistryValue{name, type, data});
+    std::string normalized = NormalizePath(path);
+    int64_t keyId = ValueOwnerId(root, normalized);
+    if (keyId == -1)
+        return false;
+    RegistryValue before;
+    bool existed = GetValue(root, normalized, name, &before);
+    RegistryValue after{name, type, data};
+    if (!UpsertValue(keyId, after))
+        return false;
+    RegistryValueChanged(*this, root, normalized, name, existed ? &before : nullptr, &after);
+    return true;
 }
 
 bool RegistryStore::DeleteValue(RegistryRoot root, const std::string& path,
@@ -357,12 +368,19 @@ bool RegistryStore::DeleteValue(RegistryRoot root, const std::string& path,
     std::lock_guard<std::recursive_mutex> guard(mutex_);
     if (!database_)
         return false;
-    int64_t keyId = ValueOwnerId(root, NormalizePath(path));
+    std::string normalized = NormalizePath(path);
+    int64_t keyId = ValueOwnerId(root, normalized);
     if (keyId == -1)
         return false;
+    RegistryValue before;
+    bool existed = GetValue(root, normalized, name, &before);
     Statement erase(database_, "DELETE FROM registry_values WHERE key_id = ?1 AND name = ?2");
     erase.Bind(1, keyId).Bind(2, name);
-    return erase.Run() && sqlite3_changes(database_) > 0;
+    if (!erase.Run() || sqlite3_changes(database_) == 0)
+        return false;
+    if (existed)
+        RegistryValueChanged(*this, root, normalized, name, &before, nullptr);
+    return true;
 }
 
 bool RegistryStore::SetValues(RegistryRoot root, const std::string& path,
@@ -378,11 +396,19 @@ bool RegistryStore::SetValues(RegistryRoot root, const std::string& path,
         normalized.empty() ? -static_cast<int64_t>(root) : CreateKeyLocked(root, normalized);
     if (keyId == -1)
         return false;
-    for (const RegistryValue& value : values) {
-        if (!UpsertValue(keyId, value))
+    std::vector<RegistryValue> before(values.size());
+    std::vector<bool> existed(values.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+        existed[i] = GetValue(root, normalized, values[i].name, &before[i]);
+        if (!UpsertValue(keyId, values[i]))
             return false;
     }
-    return transaction.Commit();
+    if (!transaction.Commit())
+        return false;
+    for (size_t i = 0; i < values.size(); ++i)
+        RegistryValueChanged(*this, root, normalized, values[i].name,
+                             existed[i] ? &before[i] : nullptr, &values[i]);
+    return true;
 }
 
 std::vector<RegistryValue> RegistryStore::Values(RegistryRoot root, const std::string& path) {

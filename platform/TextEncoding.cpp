@@ -1,5 +1,7 @@
 #include "platform/TextEncoding.h"
 
+#include "codecs/include/ByteOrder.h"
+
 namespace tonilo {
 namespace {
 
@@ -83,7 +85,7 @@ std::string Utf16ToUtf8(const std::u16string& text) {
 std::u16string ReadUtf16Le(const uint8_t* bytes, size_t byteCount) {
     std::u16string result;
     for (size_t i = 0; i + 1 < byteCount; i += 2) {
-        char16_t unit = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+        char16_t unit = static_cast<char16_t>(ReadLe16(bytes + i));
         if (unit == 0)
             break;
         result.push_back(unit);
@@ -92,10 +94,8 @@ std::u16string ReadUtf16Le(const uint8_t* bytes, size_t byteCount) {
 }
 
 void AppendUtf16Le(std::string* out, const std::u16string& text, bool terminate) {
-    for (char16_t unit : text) {
-        out->push_back(static_cast<char>(unit & 0xFF));
-        out->push_back(static_cast<char>(unit >> 8));
-    }
+    for (char16_t unit : text)
+        AppendLe16(out, unit);
     if (terminate)
         out->append(2, '\0');
 }

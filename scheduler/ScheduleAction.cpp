@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "codecs/include/ByteOrder.h"
 #include "platform/LanguageResources.h"
 #include "platform/TextEncoding.h"
 
@@ -11,15 +12,6 @@ namespace {
 constexpr uint32_t kRecordNameString = 13010;
 constexpr uint32_t kPlayNameString = 30184;
 constexpr size_t kPlayChunkBytes = PlayProperties::kPathUnits * 2;
-
-void Put16(uint8_t* at, size_t length) {
-    at[0] = static_cast<uint8_t>(length & 0xFF);
-    at[1] = static_cast<uint8_t>(length >> 8);
-}
-
-size_t Get16(const uint8_t* at) {
-    return at[0] | (at[1] << 8);
-}
 
 std::string NameOr(uint32_t id, const char* fallback) {
     std::string text = LoadResourceString(id);
@@ -37,16 +29,16 @@ std::vector<uint8_t> SerialiseProperties(const ActionProperties& properties) {
 size_t RecordProperties::Serialise(uint8_t* buffer, size_t capacity) const {
     constexpr size_t kSize = 6;
     if (buffer && capacity >= kSize) {
-        Put16(buffer, 1);
+        WriteLe16(buffer, 1);
         buffer[2] = exitAfter;
-        Put16(buffer + 3, 1);
+        WriteLe16(buffer + 3, 1);
         buffer[5] = switchOffAfter;
     }
     return kSize;
 }
 
 bool RecordProperties::Deserialise(const uint8_t* data, size_t size) {
-    if (!data || size != 6 || Get16(data) != 1 || Get16(data + 3) != 1)
+    if (!data || size != 6 || ReadLe16(data) != 1 || ReadLe16(data + 3) != 1)
         return false;
     exitAfter = data[2];
     switchOffAfter = data[5];
@@ -57,18 +49,18 @@ size_t PlayProperties::Serialise(uint8_t* buffer, size_t capacity) const {
     constexpr size_t kSize = 2 + kPlayChunkBytes;
     if (buffer && capacity >= kSize) {
         std::memset(buffer, 0, kSize);
-        Put16(buffer, kPlayChunkBytes);
+        WriteLe16(buffer, static_cast<uint16_t>(kPlayChunkBytes));
         std::u16string units = Utf8ToUtf16(path);
         if (units.size() > kPathUnits - 1)
             units.resize(kPathUnits - 1);
         for (size_t i = 0; i < units.size(); ++i)
-            Put16(buffer + 2 + 2 * i, units[i]);
+            WriteLe16(buffer + 2 + 2 * i, units[i]);
     }
     return kSize;
 }
 
 bool PlayProperties::Deserialise(const uint8_t* data, size_t size) {
-    if (!data || size != 2 + kPlayChunkBytes || Get16(data) != kPlayChunkBytes)
+    if (!data || size != 2 + kPlayChunkBytes || ReadLe16(data) != kPlayChunkBytes)
         return false;
     std::u16string units = ReadUtf16Le(data + 2, kPlayChunkBytes);
     if (units.size() > kPathUnits - 1)

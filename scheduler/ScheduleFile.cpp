@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "codecs/include/ByteOrder.h"
 #include "platform/TextEncoding.h"
 
 namespace tonilo {
@@ -12,22 +13,8 @@ constexpr char kEventMagic[4] = {'E', 'V', 'T', '1'};
 constexpr size_t kFixedBlockSize = 28;
 constexpr size_t kMaxNameChunk = 520;
 
-uint32_t Get32(const uint8_t* at) {
-    return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<uint32_t>(at[3]) << 24);
-}
-
-void Put16(std::string* out, uint32_t value) {
-    out->push_back(static_cast<char>(value & 0xFF));
-    out->push_back(static_cast<char>((value >> 8) & 0xFF));
-}
-
-void Put32(std::string* out, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        out->push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
 void PutChunk(std::string* out, const std::string& bytes) {
-    Put16(out, static_cast<uint32_t>(bytes.size()));
+    AppendLe16(out, static_cast<uint16_t>(bytes.size()));
     *out += bytes;
 }
 
@@ -40,7 +27,7 @@ public:
     bool Next(const uint8_t** data, size_t* length) {
         if (size_ - offset_ < 2)
             return false;
-        size_t chunk = bytes_[offset_] | (bytes_[offset_ + 1] << 8);
+        size_t chunk = ReadLe16(bytes_ + offset_);
         if (size_ - offset_ - 2 < chunk)
             return false;
         *data = bytes_ + offset_ + 2;
@@ -61,13 +48,13 @@ std::string FixedBlock(const ScheduleEvent& event) {
     block.append(3, '\0');
     int64_t fileTime = 0;
     LocalTimeToFileTime(event.start, &fileTime);
-    Put32(&block, static_cast<uint32_t>(static_cast<uint64_t>(fileTime) & 0xFFFFFFFFu));
-    Put32(&block, static_cast<uint32_t>(static_cast<uint64_t>(fileTime) >> 32));
-    Put32(&block, event.length);
+    AppendLe32(&block, static_cast<uint32_t>(static_cast<uint64_t>(fileTime) & 0xFFFFFFFFu));
+    AppendLe32(&block, static_cast<uint32_t>(static_cast<uint64_t>(fileTime) >> 32));
+    AppendLe32(&block, event.length);
     block.push_back(static_cast<char>(event.repeat));
     block.append(3, '\0');
-    Put32(&block, event.action);
-    Put32(&block, static_cast<uint32_t>(event.properties.size()));
+    AppendLe32(&block, event.action);
+    AppendLe32(&block, static_cast<uint32_t>(event.properties.size()));
     return block;
 }
 
@@ -91,14 +78,14 @@ std::vector<ScheduleEvent> ReadScheduleFile(const uint8_t* bytes, size_t size) {
         if (!reader.Next(&data, &length) || length != kFixedBlockSize)
             return events;
         event.enabled = data[0] != 0 ? 1 : 0;
-        int64_t fileTime =
-            static_cast<int64_t>(Get32(data + 4) | (static_cast<uint64_t>(Get32(data + 8)) << 32));
+        int64_t fileTime = static_cast<int64_t>(ReadLe32(data + 4) |
+                                                (static_cast<uint64_t>(ReadLe32(data + 8)) << 32));
         if (!FileTimeToLocalTime(fileTime, &event.start))
             return events;
-        event.length = Get32(data + 12);
+        event.length = ReadLe32(data + 12);
         event.repeat = data[16];
-        event.action = Get32(data + 20);
-        uint32_t propertiesSize = Get32(data + 24);
+        event.action = ReadLe32(data + 20);
+        uint32_t propertiesSize = ReadLe32(data + 24);
         if (propertiesSize != 0) {
             if (!reader.Next(&data, &length) || length != propertiesSize)
                 return events;

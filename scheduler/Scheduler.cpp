@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "platform/AtomicFile.h"
+#include "platform/PathParts.h"
 #include "platform/ProgramPaths.h"
 #include "platform/TextEncoding.h"
 #include "scheduler/ScheduleFile.h"
@@ -38,9 +39,8 @@ int64_t EndOf(int64_t start, uint32_t seconds) {
 } // namespace
 
 std::string ScheduleFilePathFor(const std::string& applicationPath) {
-    size_t slash = applicationPath.rfind('/');
-    size_t dot = applicationPath.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    size_t dot = ExtensionDot(applicationPath);
+    if (dot == std::string::npos)
         return applicationPath + ".sch";
     return applicationPath.substr(0, dot + 1) + "sch";
 }

@@ -46,6 +46,7 @@ public:
     void Initialise(const std::string& applicationPath, const std::string& scheduleFilePath);
     bool Initialised() const { return initialised_; }
     const std::string& ScheduleFilePath() const { return schedulePath_; }
+    const std::string& ApplicationPath() const { return applicationPath_; }
     // Tests and tools give their own clock; the local clock otherwise.
     void SetClock(Clock clock) { clock_ = std::move(clock); }
 

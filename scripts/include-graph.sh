@@ -16,7 +16,7 @@ edges=$(git grep -n '^#include "' ${rev:+"$rev"} -- '*.cpp' '*.h' ':!tests' ':!b
     sed -e "s|^${rev:+$rev:}||" -e 's|^\([^:]*\):[0-9]*:#include "\([^"]*\)".*|\1 \2|' |
     awk -v merge=$merge '
     function layer(p) {
-        n = split("codecs/include codecs platform/audio platform/image platform/window platform formats/streams Libs/ToniloLib/Src formats scheduler skin app/entry app tools ui", L, " ")
+        n = split("codecs/include codecs platform/audio platform/image platform/window platform formats/streams Libs/ToniloLib/Src formats scheduler skin app/entry phone app tools ui", L, " ")
         for (i = 1; i <= n; i++) if (index(p, L[i] "/") == 1) {
             if (merge && L[i] == "formats/streams") return "formats"
             return L[i]

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/ErrorLog.h"
+#include "platform/PathParts.h"
 #include "skin/SkinParser.h"
 #include "skin/SkinSource.h"
 
@@ -98,10 +99,7 @@ SkinNode* SkinDocument::FindNextWithAttribute(const char* attrName, const char* 
 }
 
 std::string SkinDocument::ResolvePath(const std::string& fileName) const {
-    size_t slash = path_.rfind('/');
-    if (slash == std::string::npos)
-        return fileName;
-    return path_.substr(0, slash + 1) + fileName;
+    return FolderPrefixOf(path_) + fileName;
 }
 
 } // namespace tonilo

@@ -36,5 +36,7 @@ int RunPlayCommand(const ToolContext& context, const Arguments& arguments);
 int RunRecoverCommand(const ToolContext& context, const Arguments& arguments);
 int RunSendCommand(const ToolContext& context, const Arguments& arguments);
 int RunStatusCommand(const ToolContext& context, const Arguments& arguments);
+int RunNotificationsCommand(const ToolContext& context, const Arguments& arguments);
+int RunServiceCommand(const ToolContext& context, const Arguments& arguments);
 
 } // namespace tonilo::tool

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "codecs/include/ByteOrder.h"
+
 namespace tonilo::codecs {
 namespace {
 
@@ -21,10 +23,6 @@ SndfileStreamIo* Io(void* user) {
     return static_cast<SndfileStreamIo*>(user);
 }
 
-uint32_t LittleEndian32(const uint8_t* bytes) {
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
-
 // Where the audio data of a RIFF (or RF64) WAVE file starts, found by walking
 // the chunks in the cached head; -1 when it is not within it.
 int64_t DataStartIn(const std::vector<uint8_t>& head) {
@@ -32,7 +30,7 @@ int64_t DataStartIn(const std::vector<uint8_t>& head) {
         return -1;
     size_t offset = 12;
     while (offset + 8 <= head.size()) {
-        uint32_t size = LittleEndian32(head.data() + offset + 4);
+        uint32_t size = ReadLe32(head.data() + offset + 4);
         if (std::memcmp(head.data() + offset, "data", 4) == 0)
             return static_cast<int64_t>(offset + 8);
         offset += 8 + static_cast<size_t>(size) + (size & 1);
@@ -111,7 +109,7 @@ void SndfileStreamIo::PrepareForReading() {
     if (Read(header, 12) == 12 && std::memcmp(header + 8, "WAVE", 4) == 0) {
         uint8_t chunk[8];
         for (int chunks = 0; chunks < 256 && Read(chunk, 8) == 8; ++chunks) {
-            uint32_t size = LittleEndian32(chunk + 4);
+            uint32_t size = ReadLe32(chunk + 4);
             if (std::memcmp(chunk, "data", 4) == 0) {
                 if (size == 0 && stream_->Tell() < stream_->GetSize())
                     emptyDataSizeAt_ = stream_->Tell() - 4;
@@ -148,7 +146,7 @@ int32_t SndfileStreamIo::ReadFromStream(uint8_t* buffer, int32_t count) {
             headCache_.insert(headCache_.end(), buffer, buffer + keep);
         int64_t dataStart = DataStartIn(headCache_);
         if (!opened_ && emptyDataSizeAt_ < 0 && dataStart >= 4 &&
-            LittleEndian32(headCache_.data() + dataStart - 4) == 0) {
+            ReadLe32(headCache_.data() + dataStart - 4) == 0) {
             emptyDataSizeAt_ = dataStart - 4;
             PatchDataSize(headCache_.data(), 0, static_cast<int64_t>(headCache_.size()));
         }
@@ -203,7 +201,7 @@ bool SndfileStreamIo::LengthUnknown() const {
     if (emptyDataSizeAt_ >= 0)
         return true;
     int64_t dataStart = DataStartIn(headCache_);
-    return dataStart >= 4 && LittleEndian32(headCache_.data() + dataStart - 4) == 0xffffffffu;
+    return dataStart >= 4 && ReadLe32(headCache_.data() + dataStart - 4) == 0xffffffffu;
 }
 
 bool SndfileStreamIo::MayReadUpTo(int64_t position) const {

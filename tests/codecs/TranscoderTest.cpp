@@ -13,6 +13,7 @@
 #include "codecs/zaf/ZafFormats.h"
 #include "formats/FormatRegistry.h"
 #include "formats/Transcoder.h"
+#include "platform/PathParts.h"
 #include "tests/codecs/CodecTestSupport.h"
 #include "tests/support/TestHttpServer.h"
 

@@ -113,7 +113,8 @@ TEST_F(SkinTool, WrongInvocation) {
     for (std::string arguments :
          {std::string("skin"), std::string("skin check"), std::string("skin tree"),
           "skin tree '" + file + "' '" + file + "'", std::string("skin render"),
-          std::string("skin list --size"), std::string("skin --help")}) {
+          std::string("skin list --size"),
+          std::string("skin list --bogus"), std::string("skin --help")}) {
         ToolRun run = RunTool(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments;
         EXPECT_EQ(run.output, "") << arguments;

@@ -7,13 +7,13 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
+#include "app/FilterChainBuilder.h"
 #include "formats/FormatRegistry.h"
 #include "formats/Transcoder.h"
 #include "tools/ToolCommand.h"
 #include "tools/ToolStartup.h"
+#include "tools/commands/ConvertOptions.h"
 #include "tools/commands/FilterChainStage.h"
 #include "tools/commands/StopRequest.h"
 #include "tools/commands/TimeText.h"
@@ -24,6 +24,28 @@ namespace {
 constexpr const char* kUsage =
     "convert SRC DST [--encoder NAME] [--quality N] [--rate HZ] [--bits 8|16] [--channels 1|2]\n"
     "                [--resample-quality 0|1|2] [--eq NAME|v1,...,v10] [--preamp V]";
+
+struct ConvertJob {
+    TranscodeRequest request;
+    ConvertFilterOptions filters;
+};
+
+bool ParseConvert(const Arguments& arguments, ConvertJob* job) {
+    std::vector<Option> options = ConvertFilterOptionTable(&job->filters);
+    options.push_back(TextOption("--encoder", &job->request.encoderName));
+    options.push_back(NumberOption("--quality", {0, 255}, &job->request.quality));
+    std::vector<std::string> names;
+    auto takeName = [&names](const std::string& name) {
+        names.push_back(name);
+        return true;
+    };
+    if (!ParseOptions(arguments, 0, options, takeName).Ok() || names.size() != 2 ||
+        names[0].empty() || names[1].empty())
+        return false;
+    job->request.source = names[0];
+    job->request.target = names[1];
+    return true;
+}
 
 bool progressShown = false;
 
@@ -50,35 +72,15 @@ void ShowProgress(const TranscodeProgress& progress) {
 } // namespace
 
 int RunConvertCommand(const ToolContext&, const Arguments& arguments) {
-    TranscodeRequest request;
-    ConvertFilterOptions filterOptions;
-    std::vector<std::string> names;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (int taken = ParseConvertFilterOption(arguments, &i, &filterOptions); taken != 0) {
-            if (taken < 0)
-                return UsageError(kUsage);
-        } else if (argument == "--encoder" && i + 1 < arguments.size()) {
-            request.encoderName = arguments[++i];
-        } else if (argument == "--quality" && i + 1 < arguments.size()) {
-            long quality = 0;
-            if (!ParseNumber(arguments[++i], 0, 255, &quality))
-                return UsageError(kUsage);
-            request.quality = static_cast<int>(quality);
-        } else if (argument.size() > 1 && argument[0] == '-' && argument[1] == '-') {
-            return UsageError(kUsage);
-        } else {
-            names.push_back(argument);
-        }
-    }
-    if (names.size() != 2 || names[0].empty() || names[1].empty())
+    ConvertJob job;
+    if (!ParseConvert(arguments, &job))
         return UsageError(kUsage);
-    request.source = names[0];
-    request.target = names[1];
+    TranscodeRequest& request = job.request;
     request.progress = ShowProgress;
     request.cancel = StopRequest::Flag();
-    FilterChainStage stage(filterOptions);
-    if (filterOptions.Any())
+    FilterChainBuilder chain(job.filters);
+    FilterChainStage stage(&chain);
+    if (job.filters.Any())
         request.stage = &stage;
     progressShown = false;
 
@@ -108,6 +110,8 @@ int RunConvertCommand(const ToolContext&, const Arguments& arguments) {
         return kExitFailure;
     case TranscodeResult::Failed:
     default:
+        if (!chain.Problem().empty())
+            std::fprintf(stderr, "tonilo-tool: %s\n", chain.Problem().c_str());
         std::fprintf(stderr, "%stonilo-tool convert: %s\n", lineStart, report.error.c_str());
         return kExitFailure;
     }

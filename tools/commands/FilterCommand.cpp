@@ -4,48 +4,71 @@
 // extension. --levels prints the level meter's bytes, one a line.
 #include <cstdio>
 
+#include "app/FilterChainBuilder.h"
 #include "formats/FormatRegistry.h"
 #include "formats/Transcoder.h"
 #include "tools/ToolCommand.h"
 #include "tools/ToolStartup.h"
 #include "tools/commands/FilterChainStage.h"
+#include "tools/commands/OptionTable.h"
 
 namespace tonilo::tool {
+namespace {
+
+constexpr const char* kUsage = "filter IN OUT [--noise 0-4] [--gain 0-4] [--vas] [--levels]";
+
+struct FilterJob {
+    std::string source;
+    std::string target;
+    RecordingFilterOptions filters;
+    bool printLevels = false;
+};
+
+bool ParseFilter(const Arguments& arguments, FilterJob* job) {
+    const std::vector<Option> options = {
+        NumberOption("--noise", {0, 4}, &job->filters.noise),
+        NumberOption("--gain", {0, 4}, &job->filters.gain),
+        FlagOption("--vas", &job->filters.voiceActivation),
+        FlagOption("--levels", &job->printLevels),
+    };
+    std::vector<std::string> names;
+    auto takeName = [&names](const std::string& name) {
+        names.push_back(name);
+        return true;
+    };
+    if (!ParseOptions(arguments, 0, options, takeName).Ok() || names.size() != 2 ||
+        names[0].empty() || names[1].empty())
+        return false;
+    job->source = names[0];
+    job->target = names[1];
+    return true;
+}
+
+void PrintLevels(const uint8_t* levels, uint32_t count) {
+    for (uint32_t i = 0; i < count; ++i)
+        std::printf("%u\n", levels[i]);
+}
+
+} // namespace
 
 int RunFilterCommand(const ToolContext&, const Arguments& arguments) {
-    constexpr const char* kUsage = "filter IN OUT [--noise 0-4] [--gain 0-4] [--vas] [--levels]";
-    RecordingFilterOptions options;
-    std::vector<std::string> names;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        long value = 0;
-        if ((argument == "--noise" || argument == "--gain") && i + 1 < arguments.size()) {
-            if (!ParseNumber(arguments[++i], 0, 4, &value))
-                return UsageError(kUsage);
-            (argument == "--noise" ? options.noise : options.gain) = static_cast<int>(value);
-        } else if (argument == "--vas") {
-            options.voiceActivation = true;
-        } else if (argument == "--levels") {
-            options.printLevels = true;
-        } else if (argument.size() > 1 && argument[0] == '-' && argument[1] == '-') {
-            return UsageError(kUsage);
-        } else {
-            names.push_back(argument);
-        }
-    }
-    if (names.size() != 2 || names[0].empty() || names[1].empty())
+    FilterJob job;
+    if (!ParseFilter(arguments, &job))
         return UsageError(kUsage);
 
-    FilterChainStage stage(options);
+    FilterChainBuilder chain(job.filters, job.printLevels ? PrintLevels : nullptr);
+    FilterChainStage stage(&chain);
     TranscodeRequest request;
-    request.source = names[0];
-    request.target = names[1];
+    request.source = job.source;
+    request.target = job.target;
     request.stage = &stage;
     FormatRegistry* registry = OpenFormatRegistry();
     TranscodeReport report;
     TranscodeResult result = Transcode(registry, request, &report);
     registry->Release();
     if (result != TranscodeResult::Done) {
+        if (!chain.Problem().empty())
+            std::fprintf(stderr, "tonilo-tool: %s\n", chain.Problem().c_str());
         std::fprintf(stderr, "tonilo-tool filter: %s\n", report.error.c_str());
         return kExitFailure;
     }

@@ -4,6 +4,7 @@
 #include "formats/FormatRegistry.h"
 #include "formats/Transcoder.h"
 #include "formats/streams/StreamFactory.h"
+#include "platform/PathParts.h"
 #include "tools/ToolCommand.h"
 #include "tools/ToolStartup.h"
 

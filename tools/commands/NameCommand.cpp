@@ -12,6 +12,7 @@
 #include "scheduler/LocalTime.h"
 #include "tools/ToolCommand.h"
 #include "tools/ToolStartup.h"
+#include "tools/commands/OptionTable.h"
 
 namespace tonilo::tool {
 namespace {
@@ -53,38 +54,41 @@ std::string PresetExtension(SettingsStore* settings) {
     return extension;
 }
 
+Option OptionalText(const char* name, std::optional<std::string>* target) {
+    return {name, true, [target](const std::string& value) {
+                *target = value;
+                return true;
+            }};
+}
+
+bool ParseName(const Arguments& arguments, NamingRequest* request,
+               std::optional<std::string>* time) {
+    const std::vector<Option> options = {
+        FlagOption("--overwrite", &request->overwrite),
+        OptionalText("--dir", &request->directory),
+        OptionalText("--template", &request->nameTemplate),
+        OptionalText("--subfolder", &request->subfolderTemplate),
+        OptionalText("--ext", &request->extension),
+        OptionalText("--caller", &request->callerText),
+        OptionalText("--time", time),
+        {"--path", true,
+         [request](const std::string& value) {
+             if (value.empty())
+                 return false;
+             request->explicitPath = std::filesystem::absolute(value).lexically_normal().string();
+             return true;
+         }},
+    };
+    return ParseOptions(arguments, 0, options, nullptr).Ok() &&
+           (!request->overwrite || request->explicitPath);
+}
+
 } // namespace
 
 int RunNameCommand(const ToolContext& context, const Arguments& arguments) {
     NamingRequest request;
     std::optional<std::string> time;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& option = arguments[i];
-        if (option == "--overwrite") {
-            request.overwrite = true;
-            continue;
-        }
-        if (i + 1 >= arguments.size())
-            return UsageError(kUsage);
-        const std::string& value = arguments[++i];
-        if (option == "--dir")
-            request.directory = value;
-        else if (option == "--template")
-            request.nameTemplate = value;
-        else if (option == "--subfolder")
-            request.subfolderTemplate = value;
-        else if (option == "--ext")
-            request.extension = value;
-        else if (option == "--caller")
-            request.callerText = value;
-        else if (option == "--time")
-            time = value;
-        else if (option == "--path" && !value.empty())
-            request.explicitPath = std::filesystem::absolute(value).lexically_normal().string();
-        else
-            return UsageError(kUsage);
-    }
-    if (request.overwrite && !request.explicitPath)
+    if (!ParseName(arguments, &request, &time))
         return UsageError(kUsage);
 
     std::tm when{};

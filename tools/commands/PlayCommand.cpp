@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "Libs/ToniloLib/Src/engine/Player.h"
@@ -15,6 +14,7 @@
 #include "tools/ToolCommand.h"
 #include "tools/ToolStartup.h"
 #include "tools/commands/EngineCommandSupport.h"
+#include "tools/commands/OptionTable.h"
 
 namespace tonilo::tool {
 namespace {
@@ -73,95 +73,127 @@ const char* StateName(uint32_t state) {
     }
 }
 
-} // namespace
-
-int RunPlayCommand(const ToolContext&, const Arguments& arguments) {
+struct PlayJob {
     std::string source;
-    long from = 0;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == "--from" && i + 1 < arguments.size()) {
-            char* end = nullptr;
-            from = std::strtol(arguments[++i].c_str(), &end, 10);
-            if (*end != '\0' || from < 0)
-                return UsageError(kUsage);
-        } else if (arguments[i].rfind("--", 0) == 0 || !source.empty()) {
-            return UsageError(kUsage);
-        } else {
-            source = arguments[i];
-        }
-    }
-    if (source.empty())
-        return UsageError(kUsage);
+    uint32_t from = 0; // milliseconds
+};
 
-    FormatRegistry* registry = OpenFormatRegistry();
+bool ParsePlay(const Arguments& arguments, PlayJob* job) {
+    const std::vector<Option> options = {
+        NumberOption("--from", {0, kMaxUnsigned32}, &job->from),
+    };
+    // One source; an empty name before it gives way to it.
+    auto takeName = [job](const std::string& name) {
+        if (!job->source.empty())
+            return false;
+        job->source = name;
+        return true;
+    };
+    return ParseOptions(arguments, 0, options, takeName).Ok() && !job->source.empty();
+}
+
+// What playing holds on to from opening to the end, let go in the reverse order.
+struct PlaySession {
+    FormatRegistry* registry = nullptr;
     SdlWaveDevices devices;
-    SetWaveDeviceProvider(&devices);
     StopRequest stopRequest;
     EngineEvents events;
     Player* player = nullptr;
-    Player::Create(&player);
-    player->SetCallback(&EngineEvents::Callback, reinterpret_cast<uintptr_t>(&events));
-    registry->AddRef(); // the player's own
-    player->Init(registry, true);
 
-    int exitCode = kExitFailure;
+    PlaySession() { SetWaveDeviceProvider(&devices); }
+    ~PlaySession() {
+        if (player)
+            player->Release(); // closes whatever state it is in
+        SetWaveDeviceProvider(nullptr);
+        if (registry)
+            registry->Release();
+    }
+};
+
+// Opens the source, seeks and starts playing; false, said, when any step fails.
+bool OpenPlayback(const PlayJob& job, PlaySession* session) {
+    Player::Create(&session->player);
+    Player* player = session->player;
+    EngineEvents& events = session->events;
+    player->SetCallback(&EngineEvents::Callback, reinterpret_cast<uintptr_t>(&events));
+    session->registry->AddRef(); // the player's own
+    player->Init(session->registry, true);
+
     EngineEvents::Entry answer{};
-    bool opened = player->OpenFile(source.c_str()) && events.WaitFor(EVENT_OPENED, &answer) &&
+    bool opened = player->OpenFile(job.source.c_str()) && events.WaitFor(EVENT_OPENED, &answer) &&
                   answer.result == 1;
-    bool sought = opened && (from == 0 || (player->Seek(static_cast<uint32_t>(from)) &&
-                                           events.WaitFor(EVENT_SEEK_FINISHED, &answer)));
+    bool sought =
+        opened &&
+        (job.from == 0 || (player->Seek(job.from) && events.WaitFor(EVENT_SEEK_FINISHED, &answer)));
     bool playing =
         sought && player->Play() && events.WaitFor(EVENT_STARTED, &answer) && answer.result == 1;
-    if (!playing) {
+    if (!playing)
         ReportEngineError("play");
-    } else {
-        RawTerminal terminal;
-        if (terminal.IsActive())
-            std::fprintf(stderr, "keys: space pause/resume, f fast forward, r rewind, s stop\n");
-        uint32_t duration = player->GetDuration();
-        bool ended = false;
-        uint32_t shown = 0xFFFFFFFFu;
-        uint32_t shownState = 0;
-        while (!ended && !StopRequest::Requested()) {
-            uint32_t state = player->GetState(true);
-            switch (terminal.Key()) {
-            case ' ':
-                if (state == PLAYER_PAUSED)
-                    player->Play();
-                else
-                    player->Pause();
-                break;
-            case 'f':
-                player->FastForward(state != PLAYER_FAST_FORWARD);
-                break;
-            case 'r':
-                player->Rewind(state != PLAYER_REWINDING);
-                break;
-            case 's':
-            case 'q':
-                ended = true;
-                break;
-            default:
-                break;
-            }
-            uint32_t position = player->GetPosition();
-            if (position / 1000 != shown || state != shownState) {
-                shown = position / 1000;
-                shownState = state;
-                std::fprintf(stderr, "\r%s / %s  %-12s", TimeText(position).c_str(),
-                             TimeText(duration).c_str(), StateName(state));
-                std::fflush(stderr);
-            }
-            if (events.Next(&answer, 50) && answer.event == EVENT_STOPPED && answer.argument == 1)
-                ended = true;
+    return playing;
+}
+
+// Shows the position and follows the keys until the end, a stop key or a
+// stop request.
+void RunPlayback(PlaySession* session) {
+    Player* player = session->player;
+    RawTerminal terminal;
+    if (terminal.IsActive())
+        std::fprintf(stderr, "keys: space pause/resume, f fast forward, r rewind, s stop\n");
+    uint32_t duration = player->GetDuration();
+    bool ended = false;
+    uint32_t shown = 0xFFFFFFFFu;
+    uint32_t shownState = 0;
+    EngineEvents::Entry answer{};
+    while (!ended && !StopRequest::Requested()) {
+        uint32_t state = player->GetState(true);
+        switch (terminal.Key()) {
+        case ' ':
+            if (state == PLAYER_PAUSED)
+                player->Play();
+            else
+                player->Pause();
+            break;
+        case 'f':
+            player->FastForward(state != PLAYER_FAST_FORWARD);
+            break;
+        case 'r':
+            player->Rewind(state != PLAYER_REWINDING);
+            break;
+        case 's':
+        case 'q':
+            ended = true;
+            break;
+        default:
+            break;
         }
-        std::fprintf(stderr, "\n");
-        exitCode = kExitOk;
+        uint32_t position = player->GetPosition();
+        if (position / 1000 != shown || state != shownState) {
+            shown = position / 1000;
+            shownState = state;
+            std::fprintf(stderr, "\r%s / %s  %-12s", TimeText(position).c_str(),
+                         TimeText(duration).c_str(), StateName(state));
+            std::fflush(stderr);
+        }
+        if (session->events.Next(&answer, 50) && answer.event == EVENT_STOPPED &&
+            answer.argument == 1)
+            ended = true;
     }
-    player->Release(); // closes whatever state it is in
-    SetWaveDeviceProvider(nullptr);
-    registry->Release();
-    return exitCode;
+    std::fprintf(stderr, "\n");
+}
+
+} // namespace
+
+int RunPlayCommand(const ToolContext&, const Arguments& arguments) {
+    PlayJob job;
+    if (!ParsePlay(arguments, &job))
+        return UsageError(kUsage);
+    FormatRegistry* registry = OpenFormatRegistry();
+    PlaySession session;
+    session.registry = registry;
+    if (!OpenPlayback(job, &session))
+        return kExitFailure;
+    RunPlayback(&session);
+    return kExitOk;
 }
 
 } // namespace tonilo::tool

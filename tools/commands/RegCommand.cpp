@@ -1,11 +1,12 @@
 // tonilo-tool reg: read and write the registry as the program sees it.
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <cctype>
 #include <cstring>
-#include <strings.h>
 #include <string>
+#include <strings.h>
 
+#include "codecs/include/ByteOrder.h"
 #include "platform/RegistryKey.h"
 #include "platform/TextEncoding.h"
 #include "tools/ToolCommand.h"
@@ -29,9 +30,12 @@ bool ParseKey(const std::string& text, KeyName* key) {
     static const struct {
         const char* prefix;
         RegistryRoot root;
-    } kRoots[] = {{"HKLM", HKEY_LOCAL_MACHINE}, {"HKCU", HKEY_CURRENT_USER},
-                  {"HKCR", HKEY_CLASSES_ROOT},  {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
-                  {"HKEY_CURRENT_USER", HKEY_CURRENT_USER}, {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT}};
+    } kRoots[] = {{"HKLM", HKEY_LOCAL_MACHINE},
+                  {"HKCU", HKEY_CURRENT_USER},
+                  {"HKCR", HKEY_CLASSES_ROOT},
+                  {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+                  {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+                  {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT}};
     for (const auto& candidate : kRoots) {
         size_t length = std::strlen(candidate.prefix);
         if (text.size() >= length && strncasecmp(text.c_str(), candidate.prefix, length) == 0 &&
@@ -55,8 +59,11 @@ bool ParseHex(const std::string& text, std::string* bytes) {
     }
     if (digits.size() % 2)
         return false;
-    for (size_t i = 0; i < digits.size(); i += 2)
-        bytes->push_back(static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+    for (size_t i = 0; i < digits.size(); i += 2) {
+        uint8_t byte = 0; // two hex digits, checked above
+        ParseWholeNumber(digits.substr(i, 2), {0, 255, 16, NumberSign::None}, &byte);
+        bytes->push_back(static_cast<char>(byte));
+    }
     return true;
 }
 
@@ -85,12 +92,10 @@ const char* TypeName(uint32_t type) {
 
 std::string DataText(const RegistryValue& value) {
     if (value.type == REG_SZ)
-        return Utf16ToUtf8(ReadUtf16Le(reinterpret_cast<const uint8_t*>(value.data.data()),
-                                       value.data.size()));
-    if (value.type == REG_DWORD && value.data.size() == 4) {
-        const auto* b = reinterpret_cast<const uint8_t*>(value.data.data());
-        return std::to_string(b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24));
-    }
+        return Utf16ToUtf8(
+            ReadUtf16Le(reinterpret_cast<const uint8_t*>(value.data.data()), value.data.size()));
+    if (value.type == REG_DWORD && value.data.size() == 4)
+        return std::to_string(ReadLe32(reinterpret_cast<const uint8_t*>(value.data.data())));
     return Hex(value.data);
 }
 
@@ -121,7 +126,7 @@ int Set(const KeyName& key, const Arguments& arguments) {
         written = target.Open(nullptr, true) && target.WriteString(valueName.c_str(), data);
     } else if (kind == "--dword") {
         uint32_t number = 0;
-        if (!ParseUnsignedNumber(data, 0, &number)) {
+        if (!ParseWholeNumber(data, {0, kMaxUnsigned32, 0, NumberSign::NoMinus}, &number)) {
             std::fprintf(stderr, "tonilo-tool: '%s' is not a number from 0 to 4294967295\n",
                          data.c_str());
             return UsageError(kUsage);
@@ -134,9 +139,9 @@ int Set(const KeyName& key, const Arguments& arguments) {
                          data.c_str());
             return UsageError(kUsage);
         }
-        written = target.Open(nullptr, true) &&
-                  target.WriteBinary(valueName.c_str(), bytes.data(),
-                                     static_cast<uint32_t>(bytes.size()));
+        written =
+            target.Open(nullptr, true) && target.WriteBinary(valueName.c_str(), bytes.data(),
+                                                             static_cast<uint32_t>(bytes.size()));
     } else {
         return UsageError(kUsage);
     }
@@ -164,9 +169,8 @@ int List(const KeyName& key) {
 
 int Delete(const KeyName& key, const Arguments& arguments) {
     RegistryStore& store = RegistryStore::Instance();
-    bool deleted = arguments.size() == 3
-                       ? store.DeleteValue(key.root, key.path, arguments[2])
-                       : !key.path.empty() && store.DeleteKey(key.root, key.path);
+    bool deleted = arguments.size() == 3 ? store.DeleteValue(key.root, key.path, arguments[2])
+                                         : !key.path.empty() && store.DeleteKey(key.root, key.path);
     if (!deleted) {
         std::fprintf(stderr, "tonilo-tool: nothing to delete at %s%s%s\n", key.path.c_str(),
                      arguments.size() == 3 ? " value " : "",

@@ -2,15 +2,15 @@
 // folder, checked as the event dialog checks them.
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "platform/LanguageResources.h"
 #include "platform/TextEncoding.h"
+#include "scheduler/EventTriggering.h"
 #include "scheduler/Scheduler.h"
 #include "tools/ToolCommand.h"
-#include "tools/commands/NumberArgument.h"
+#include "tools/commands/OptionTable.h"
 
 namespace tonilo::tool {
 namespace {
@@ -20,6 +20,7 @@ const char* kUsage =
     "       tonilo-tool schedule add NAME --action record|play --start \"YYYY-MM-DD hh:mm\"\n"
     "                   [--length SECONDS] [--repeat MTWTFSS] [--file PATH] [--disabled]\n"
     "       tonilo-tool schedule remove NAME\n"
+    "       tonilo-tool schedule arm\n"
     "--repeat names the weekdays Monday to Sunday in that order, '-' for a day left\n"
     "out (MTWTF-- is every working day); play needs --file";
 
@@ -54,10 +55,6 @@ bool ParseRepeat(const std::string& text, uint8_t* repeat) {
     return true;
 }
 
-bool ParseSeconds(const std::string& text, uint32_t* seconds) {
-    return ParseUnsignedDigits(text, 10, seconds);
-}
-
 void PrintEvent(Scheduler& scheduler, const ScheduleEvent& event) {
     const ScheduleAction* action = scheduler.FindAction(event.action);
     std::string file;
@@ -80,29 +77,32 @@ int Add(Scheduler& scheduler, const Arguments& arguments) {
     event.enabled = 1;
     bool haveStart = false;
     std::string file;
-    for (size_t i = 2; i < arguments.size(); ++i) {
-        const std::string& option = arguments[i];
-        if (option == "--disabled") {
-            event.enabled = 0;
-            continue;
-        }
-        if (i + 1 >= arguments.size())
-            return UsageError(kUsage);
-        const std::string& value = arguments[++i];
-        if (option == "--action" && (value == "record" || value == "play"))
-            event.action = value == "record" ? kRecordActionId : kPlayActionId;
-        else if (option == "--start" && ParseLocalTime(value, &event.start))
-            haveStart = true;
-        else if (option == "--length" && ParseSeconds(value, &event.length))
-            continue;
-        else if (option == "--repeat" && ParseRepeat(value, &event.repeat))
-            continue;
-        else if (option == "--file" && !value.empty())
-            file = value;
-        else
-            return UsageError(kUsage);
-    }
-    if (event.action == 0 || !haveStart || (event.action == kPlayActionId) == file.empty())
+    const std::vector<Option> options = {
+        {"--disabled", false,
+         [&event](const std::string&) {
+             event.enabled = 0;
+             return true;
+         }},
+        {"--action", true,
+         [&event](const std::string& value) {
+             if (value != "record" && value != "play")
+                 return false;
+             event.action = value == "record" ? kRecordActionId : kPlayActionId;
+             return true;
+         }},
+        {"--start", true,
+         [&](const std::string& value) { return haveStart = ParseLocalTime(value, &event.start); }},
+        NumberOption("--length", {0, kMaxUnsigned32, 10, NumberSign::None}, &event.length),
+        {"--repeat", true,
+         [&event](const std::string& value) { return ParseRepeat(value, &event.repeat); }},
+        {"--file", true,
+         [&file](const std::string& value) {
+             file = value;
+             return !value.empty();
+         }},
+    };
+    if (!ParseOptions(arguments, 2, options, nullptr).Ok() || event.action == 0 || !haveStart ||
+        (event.action == kPlayActionId) == file.empty())
         return UsageError(kUsage);
 
     if (event.action == kPlayActionId) {
@@ -146,6 +146,14 @@ int RunScheduleCommand(const ToolContext& context, const Arguments& arguments) {
     if (action == "list" && arguments.size() == 1) {
         for (size_t index = 0; index < scheduler.Count(); ++index)
             PrintEvent(scheduler, *scheduler.Find(scheduler.EventAt(index)));
+        return kExitOk;
+    }
+    if (action == "arm" && arguments.size() == 1) {
+        std::unique_ptr<TimedNotifications> notifications = MakeTimedNotifications();
+        RearmResult result = RearmAll(scheduler, *notifications, CurrentLocalTime());
+        if (!result.enumerated)
+            return Fail(std::string("cannot read the armed notifications (") +
+                        notifications->Name() + "); nothing was armed.");
         return kExitOk;
     }
     if (action == "add" && arguments.size() >= 2)

@@ -75,7 +75,8 @@ bool ParsePreset(const std::string& text, QualityPreset* preset) {
     for (size_t i = 0; i < fields.size(); ++i) {
         size_t end = i + 1 < fields.size() ? fields[i + 1].keyStart - 1 : text.size();
         std::string value = text.substr(fields[i].valueStart, end - fields[i].valueStart);
-        uint32_t number = 0;
+        // Numbers as the settings show them: no sign, 0x for hex.
+        const NumberRange anyNumber{0, kMaxUnsigned32, 0, NumberSign::None};
         switch (fields[i].key) {
         case 0:
             if (value.empty())
@@ -83,22 +84,21 @@ bool ParsePreset(const std::string& text, QualityPreset* preset) {
             encoder = value;
             break;
         case 1:
-            if (!ParseUnsignedDigits(value, 0, &rate) || rate == 0)
+            if (!ParseWholeNumber(value, anyNumber, &rate) || rate == 0)
                 return false;
             break;
         case 2:
-            if (!ParseUnsignedDigits(value, 0, &bits) ||
+            if (!ParseWholeNumber(value, anyNumber, &bits) ||
                 (bits != 8 && bits != 16 && bits != 24 && bits != 32))
                 return false;
             break;
         case 3:
-            if (!ParseUnsignedDigits(value, 0, &channels) || channels < 1 || channels > 2)
+            if (!ParseWholeNumber(value, {1, 2, 0, NumberSign::None}, &channels))
                 return false;
             break;
         case 4:
-            if (!ParseUnsignedDigits(value, 0, &number) || number > 255)
+            if (!ParseWholeNumber(value, {0, 255, 0, NumberSign::None}, &quality))
                 return false;
-            quality = number;
             break;
         }
     }
@@ -131,7 +131,7 @@ int SetValue(SettingsStore* settings, const SettingDefinition& definition,
         return kExitOk;
     case SettingType::Number: {
         uint32_t number = 0;
-        if (!ParseUnsignedDigits(value, 0, &number))
+        if (!ParseWholeNumber(value, {0, kMaxUnsigned32, 0, NumberSign::None}, &number))
             return Fail("'" + value + "' is not a number from 0 to 4294967295.");
         settings->SetNumber(definition.name, number);
         return kExitOk;

@@ -9,19 +9,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/PathParts.h"
+
 namespace tonilo {
 namespace {
-
-void SplitPath(const std::string& path, std::string* folder, std::string* name) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        *folder = "";
-        *name = path;
-    } else {
-        *folder = path.substr(0, slash + 1);
-        *name = path.substr(slash + 1);
-    }
-}
 
 bool EndsWith(const std::string& text, const char* suffix) {
     size_t length = std::strlen(suffix);
@@ -30,9 +21,7 @@ bool EndsWith(const std::string& text, const char* suffix) {
 
 // Makes a rename in the folder survive a crash.
 void SyncFolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash ? slash : 1);
-    int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int descriptor = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor >= 0) {
         fsync(descriptor);
         close(descriptor);
@@ -64,18 +53,15 @@ RecordingFile::~RecordingFile() {
 }
 
 std::string RecordingFile::HiddenPathFor(const std::string& finalPath) {
-    std::string folder, name;
-    SplitPath(finalPath, &folder, &name);
-    return folder + "." + name + kHiddenSuffix;
+    return FolderPrefixOf(finalPath) + "." + FileNameOf(finalPath) + kHiddenSuffix;
 }
 
 std::string RecordingFile::FinalPathFor(const std::string& hiddenPath) {
-    std::string folder, name;
-    SplitPath(hiddenPath, &folder, &name);
+    const std::string name = FileNameOf(hiddenPath);
     size_t suffix = std::strlen(kHiddenSuffix);
     if (name.size() <= suffix + 1 || name[0] != '.' || !EndsWith(name, kHiddenSuffix))
         return "";
-    return folder + name.substr(1, name.size() - 1 - suffix);
+    return FolderPrefixOf(hiddenPath) + name.substr(1, name.size() - 1 - suffix);
 }
 
 std::string RecordingFile::RenameToFreeName(const std::string& from, const std::string& finalPath) {
@@ -83,9 +69,9 @@ std::string RecordingFile::RenameToFreeName(const std::string& from, const std::
         return finalPath;
     if (errno != EEXIST)
         return "";
-    std::string folder, name;
-    SplitPath(finalPath, &folder, &name);
-    size_t dot = name.rfind('.');
+    const std::string folder = FolderPrefixOf(finalPath);
+    const std::string name = FileNameOf(finalPath);
+    size_t dot = ExtensionDot(name);
     std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
     std::string extension = stem.size() == name.size() ? "" : name.substr(dot);
     for (int number = 2; number < 10000; ++number) {

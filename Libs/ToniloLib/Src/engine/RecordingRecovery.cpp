@@ -10,17 +10,14 @@
 #include <cstring>
 
 #include "Libs/ToniloLib/Src/engine/RecordingFile.h"
+#include "codecs/include/ByteOrder.h"
 
 namespace tonilo {
 namespace {
 
-uint32_t ReadU32(const uint8_t* bytes) {
-    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-}
-
 bool WriteU32At(int descriptor, off_t offset, uint32_t value) {
-    uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                        static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+    uint8_t bytes[4];
+    WriteLe32(bytes, value);
     return pwrite(descriptor, bytes, 4, offset) == 4;
 }
 
@@ -54,11 +51,11 @@ bool RepairWavSizes(const std::string& path) {
         while (offset + 8 <= status.st_size && pread(descriptor, chunk, 8, offset) == 8) {
             if (std::memcmp(chunk, "data", 4) == 0)
                 break;
-            uint32_t size = ReadU32(chunk + 4);
+            uint32_t size = ReadLe32(chunk + 4);
             uint8_t format[16];
             if (std::memcmp(chunk, "fmt ", 4) == 0 &&
                 pread(descriptor, format, 16, offset + 8) == 16) {
-                blockAlign = format[12] | (format[13] << 8);
+                blockAlign = ReadLe16(format + 12);
                 if (blockAlign == 0)
                     blockAlign = 1;
             }

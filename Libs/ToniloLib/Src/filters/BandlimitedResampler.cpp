@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "Libs/ToniloLib/Src/filters/SaturatingMath.h"
 #include "Libs/ToniloLib/Src/filters/VectorClones.h"
 
 namespace tonilo {
@@ -25,15 +26,11 @@ const char kOutputOverflow[] = "Output array overflow";
     return (coefficient * sample + (1 << 13)) >> 14;
 }
 
-[[gnu::always_inline]] inline int16_t ClipToSample(int64_t value) {
-    return static_cast<int16_t>(std::clamp<int64_t>(value, -32768, 32767));
-}
-
 // The wing's sum scaled to a sample: drop 2 bits, apply the unity-gain scale,
 // round off 13 bits.
 [[gnu::always_inline]] inline int16_t ScaleWingSum(int32_t sum, int32_t scale) {
     int64_t v = static_cast<int64_t>(sum >> 2) * scale;
-    return ClipToSample((v + (1 << 12)) >> 13);
+    return Saturate16((v + (1 << 12)) >> 13);
 }
 
 template <uint32_t Taps, bool Interpolate>
@@ -123,7 +120,7 @@ int16_t BandlimitedResampler::Linear(const int16_t* history, uint32_t time) cons
     const uint32_t n = time >> kFractionBits;
     const int64_t fraction = time & kFractionMask;
     const int64_t value = (kOne - fraction) * history[n] + fraction * history[n + 1] + (kOne / 2);
-    return ClipToSample(value >> kFractionBits);
+    return Saturate16(value >> kFractionBits);
 }
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include "Libs/ToniloLib/Src/filters/EqPresets.h"
 #include "Libs/ToniloLib/Src/filters/SampleAccess.h"
+#include "Libs/ToniloLib/Src/filters/SaturatingMath.h"
 #include "Libs/ToniloLib/Src/filters/VectorClones.h"
 
 namespace tonilo {
@@ -100,10 +101,6 @@ TONILO_VECTOR_CLONES void RunBandsStereo(const EqualizerLanes& c, uint32_t (*sta
     RunBandsOf<2>(c, state, input, count, y);
 }
 
-[[gnu::always_inline]] inline int32_t Clamp16(int32_t value) {
-    return value < -32768 ? -32768 : (value > 32767 ? 32767 : value);
-}
-
 // Saturates each band to the sample range, weights it by its gain and sums the
 // bands in the fixed order, saturating at every step; all with kFractionBits
 // below a sample step, rounded to a whole sample at the end.
@@ -128,7 +125,7 @@ TONILO_VECTOR_CLONES void MixBands(const EqualizerLanes& c, int32_t (*y)[kLanes]
         o[7] = SaturateFine(o[7] + o[5]);
         o[7] = SaturateFine(o[7] + o[3]);
         o[9] = SaturateFine(o[9] + o[7]);
-        output[i] = static_cast<int16_t>(Clamp16((o[9] + (1 << (kFraction - 1))) >> kFraction));
+        output[i] = Saturate16((o[9] + (1 << (kFraction - 1))) >> kFraction);
     }
 }
 

@@ -1,18 +1,15 @@
-#include "tools/commands/FilterChainStage.h"
+#include "app/FilterChainBuilder.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <strings.h>
+#include <utility>
 
 #include "Libs/ToniloLib/Src/components/FilterTable.h"
-#include "Libs/ToniloLib/Src/filters/EqPresets.h"
 #include "Libs/ToniloLib/Src/filters/EqualizerFilter.h"
 #include "Libs/ToniloLib/Src/filters/GainControlFilter.h"
 #include "Libs/ToniloLib/Src/filters/LevelMeterFilter.h"
 #include "Libs/ToniloLib/Src/filters/NoiseFilter.h"
 #include "Libs/ToniloLib/Src/filters/ResampleFilter.h"
 
-namespace tonilo::tool {
+namespace tonilo {
 namespace {
 
 AudioFilter* CreateFilter(const char* name) {
@@ -35,79 +32,18 @@ std::string Describe(const WAVEFORMATEX& format) {
 
 } // namespace
 
-bool ParseNumber(const std::string& text, long low, long high, long* value) {
-    char* end = nullptr;
-    long number = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || end == text.c_str() || *end != '\0' || number < low || number > high)
-        return false;
-    *value = number;
-    return true;
-}
-
-bool ParseEqualizerBands(const std::string& text, int8_t bands[10]) {
-    for (uint32_t index = 1; index < EqPresets::GetPresetCount(); ++index) {
-        if (strcasecmp(text.c_str(), EqPresets::GetPresetName(index)) == 0) {
-            const int8_t* values = EqPresets::GetBuiltInValues(index);
-            std::copy(values, values + 10, bands);
-            return true;
-        }
-    }
-    size_t start = 0;
-    for (int band = 0; band < 10; ++band) {
-        size_t comma = text.find(',', start);
-        if ((band < 9) != (comma != std::string::npos))
-            return false;
-        long value = 0;
-        if (!ParseNumber(text.substr(start, comma - start), -127, 127, &value))
-            return false;
-        bands[band] = static_cast<int8_t>(value);
-        start = comma + 1;
-    }
-    return true;
-}
-
-int ParseConvertFilterOption(const std::vector<std::string>& arguments, size_t* index,
-                             ConvertFilterOptions* options) {
-    const std::string& name = arguments[*index];
-    const bool known = name == "--rate" || name == "--bits" || name == "--channels" ||
-                       name == "--resample-quality" || name == "--eq" || name == "--preamp";
-    if (!known)
-        return 0;
-    if (*index + 1 >= arguments.size())
-        return -1;
-    const std::string& text = arguments[++*index];
-    long value = 0;
-    if (name == "--eq") {
-        options->equalize = true;
-        return ParseEqualizerBands(text, options->bands) ? 1 : -1;
-    }
-    if (name == "--rate" && ParseNumber(text, 1000, 384000, &value))
-        options->rate = static_cast<uint32_t>(value);
-    else if (name == "--bits" && ParseNumber(text, 8, 16, &value) && (value == 8 || value == 16))
-        options->bits = static_cast<uint16_t>(value);
-    else if (name == "--channels" && ParseNumber(text, 1, 2, &value))
-        options->channels = static_cast<uint16_t>(value);
-    else if (name == "--resample-quality" && ParseNumber(text, 0, 2, &value))
-        options->resampleQuality = static_cast<uint32_t>(value);
-    else if (name == "--preamp" && ParseNumber(text, -127, 127, &value))
-        options->preamp = static_cast<int8_t>(value);
-    else
-        return -1;
-    return 1;
-}
-
-FilterChainStage::FilterChainStage(const ConvertFilterOptions& options)
+FilterChainBuilder::FilterChainBuilder(const ConvertFilterOptions& options)
     : recording_(false), convert_(options) {}
 
-FilterChainStage::FilterChainStage(const RecordingFilterOptions& options)
-    : recording_(true), record_(options) {}
+FilterChainBuilder::FilterChainBuilder(const RecordingFilterOptions& options, LevelsReceiver levels)
+    : recording_(true), record_(options), levels_(std::move(levels)) {}
 
-FilterChainStage::~FilterChainStage() {
+FilterChainBuilder::~FilterChainBuilder() {
     if (tail_)
         tail_->Release(); // releases the whole chain
 }
 
-AudioFilter* FilterChainStage::Append(const char* name, const WAVEFORMATEX& format) {
+AudioFilter* FilterChainBuilder::Append(const char* name, const WAVEFORMATEX& format) {
     AudioFilter* filter = CreateFilter(name);
     if (!filter) {
         problem_ = std::string("cannot create the ") + name;
@@ -122,23 +58,21 @@ AudioFilter* FilterChainStage::Append(const char* name, const WAVEFORMATEX& form
     return filter;
 }
 
-bool FilterChainStage::Prepare(const WAVEFORMATEX& input, WAVEFORMATEX* output) {
+bool FilterChainBuilder::Prepare(const WAVEFORMATEX& input, WAVEFORMATEX* output) {
     if (tail_) {
         tail_->Release();
         tail_ = nullptr;
     }
-    bool prepared = recording_ ? PrepareRecording(input) : PrepareConvert(input);
-    if (!prepared) {
-        std::fprintf(stderr, "tonilo-tool: %s\n", problem_.c_str());
+    problem_.clear();
+    if (!(recording_ ? PrepareRecording(input) : PrepareConvert(input)))
         return false;
-    }
     *output = input;
     if (tail_)
         tail_->GetOutputFormat(output);
     return true;
 }
 
-bool FilterChainStage::PrepareConvert(const WAVEFORMATEX& input) {
+bool FilterChainBuilder::PrepareConvert(const WAVEFORMATEX& input) {
     WAVEFORMATEX target = MakePcmFormat(convert_.rate ? convert_.rate : input.nSamplesPerSec,
                                         convert_.bits ? convert_.bits : input.wBitsPerSample,
                                         convert_.channels ? convert_.channels : input.nChannels);
@@ -180,7 +114,7 @@ bool FilterChainStage::PrepareConvert(const WAVEFORMATEX& input) {
     return true;
 }
 
-bool FilterChainStage::PrepareRecording(const WAVEFORMATEX& input) {
+bool FilterChainBuilder::PrepareRecording(const WAVEFORMATEX& input) {
     WAVEFORMATEX working = input;
     if (input.wBitsPerSample == 8) {
         if (!Append("816 Audio Filter", input))
@@ -205,24 +139,20 @@ bool FilterChainStage::PrepareRecording(const WAVEFORMATEX& input) {
     return true;
 }
 
-uint32_t FilterChainStage::OutputBytesFor(uint32_t inputBytes) {
+uint32_t FilterChainBuilder::OutputBytesFor(uint32_t inputBytes) {
     return tail_ ? tail_->Control(CTL_SRC_TO_OUT, inputBytes, 0) : inputBytes;
 }
 
-void FilterChainStage::PrintLevels() {
-    uint8_t levels[LevelMeterFilter::kCapacity];
-    uint32_t count = static_cast<LevelMeterFilter*>(levelMeter_)->ReadLevels(levels, sizeof levels);
-    for (uint32_t i = 0; i < count; ++i)
-        std::printf("%u\n", levels[i]);
-}
-
-bool FilterChainStage::Process(AudioBuffer* buffer) {
+bool FilterChainBuilder::Process(AudioBuffer* buffer) {
     if (!tail_)
         return true;
     bool processed = tail_->Process(buffer);
-    if (levelMeter_ && record_.printLevels)
-        PrintLevels();
+    if (levelMeter_ && levels_) {
+        uint8_t levels[LevelMeterFilter::kCapacity];
+        levels_(levels,
+                static_cast<LevelMeterFilter*>(levelMeter_)->ReadLevels(levels, sizeof levels));
+    }
     return processed;
 }
 
-} // namespace tonilo::tool
+} // namespace tonilo

@@ -1,0 +1,28 @@
+<info [240,320] name="Default" author="Tonilo" comments="Calm dark default skin, portrait"/>
+<panel [0,0] file="back.png" name="Back"/>
+<text [6,6,228,15] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Title"/>
+<text [6,6,228,15] font="DejaVu Sans" size=11 color=[232,234,237] center scrolling name="Info"/>
+<time [49,23,124,26] digits=[106,88,62,44,18,0] ticks=[75,31] name="Time">
+  <sprite file="digits.png" alpha="digits_mask.png" src=[0,0,216,26]/>
+</time>
+<level [6,54,228,6] file="meter.png" src=[0,0,228,6] name="VolLevel"/>
+<slider [6,65,228,20] name="Track">
+  <level [5,8,217,3] file="track_play.png" src=[0,0,217,3] name="PlayL"/>
+  <level [5,8,217,3] file="track_rec.png" src=[0,0,217,3] name="RecL"/>
+  <sprite file="mark.png" src=[0,0,2,7] name="BM"/>
+  <sprite file="thumb.png" alpha="thumb_mask.png" src=[0,0,11,20]/>
+</slider>
+<button [6,107,32,32] file="prev.png" alpha="prev_mask.png" name="Prev"/>
+<button [48,92,62,62] file="rec.png" alpha="rec_mask.png" name="Rec"/>
+<button [119,107,32,32] file="play.png" alpha="play_mask.png" name="Play"/>
+<button [160,107,32,32] file="stop.png" alpha="stop_mask.png" name="Stop"/>
+<button [202,107,32,32] file="next.png" alpha="next_mask.png" name="Next"/>
+<button [6,161,32,32] file="voldown.png" alpha="voldown_mask.png" name="VolDown"/>
+<slider [43,161,154,32] name="Volume">
+  <level [6,14,141,3] file="volume_fill.png" src=[0,0,141,3] name="VolL"/>
+  <sprite file="volume_thumb.png" alpha="volume_thumb_mask.png" src=[0,0,13,32]/>
+</slider>
+<button [202,161,32,32] file="volup.png" alpha="volup_mask.png" name="VolUp"/>
+<filedir [10,200,202,232] name="FileDir"/>
+<button [202,200,32,32] file="sortby.png" name="SortBy"/>
+<filelist [6,233,234,312] name="FileList" style="NOT WS_BORDER"/>

@@ -1,0 +1,285 @@
+// The background service: its registration with and without systemd, firing of
+// stored timed notifications, and the ModemManager bridge driving the call
+// verbs through a mocked ModemManager on a private bus.
+#include "phone/CallService.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+
+#include "phone/CallNotifications.h"
+#include "phone/ModemBridge.h"
+#include "phone/NotificationFiring.h"
+#include "platform/RegistryKey.h"
+#include "platform/RegistryNotifications.h"
+#include "platform/StoredNotifications.h"
+#include "tests/support/FakeProgram.h"
+#include "tests/support/ScratchFolder.h"
+
+extern char** environ;
+
+namespace tonilo {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A child process this test started and ends.
+class Child {
+public:
+    explicit Child(const std::vector<std::string>& arguments) {
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+            pid_ = -1;
+    }
+    ~Child() { End(); }
+    void End() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        pid_ = -1;
+    }
+    bool Started() const { return pid_ > 0; }
+
+private:
+    pid_t pid_ = -1;
+};
+
+bool ServiceKeyExists() {
+    return RegistryStore::Instance().KeyExists(HKEY_LOCAL_MACHINE,
+                                               std::string(kServicesKey) + "\\" + kServiceSubKey);
+}
+
+bool CallNotificationsRegistered() {
+    return RegistryStore::Instance().KeyExists(
+        HKEY_CURRENT_USER, std::string(kRegistryNotificationsKey) + "\\Tonilo-callprepare");
+}
+
+class CallServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(folder_ / "runtime");
+        fs::create_directories(program_);
+        ::setenv("TONILO_REGISTRY", (folder_ / "registry.db").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", (folder_ / "runtime").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
+        ::unsetenv("TONILO_MODEM_BUS");
+        RegistryStore::UseDatabase(folder_ / "registry.db");
+        // The service starts "tonilo" from its own folder: a copy beside a stand-in.
+        fs::copy_file(TONILO_SERVICE_PATH, program_ + "/tonilo-service");
+        test::WriteLoggingProgram(program_ + "/tonilo", log_);
+        places_ = DefaultCallServicePlaces(program_);
+        places_.useSystemd = false;
+    }
+    void TearDown() override {
+        if (RunningServicePid() > 0) {
+            DisableCallService(places_);
+            test::WaitUntil([] { return RunningServicePid() == 0; });
+        }
+    }
+
+    test::ScratchFolder folder_;
+    std::string program_ = folder_ / "Tonilo";
+    std::string log_ = folder_ / "started.log";
+    CallServicePlaces places_;
+};
+
+TEST_F(CallServiceTest, WithSystemdTheUnitIsEnabledAndRemoved) {
+    test::WriteLoggingProgram(folder_ / "systemctl", folder_ / "systemctl.log");
+    places_.useSystemd = true;
+    places_.systemctl = folder_ / "systemctl";
+    ASSERT_TRUE(EnableCallService(places_));
+    ASSERT_TRUE(EnableCallService(places_));
+    EXPECT_TRUE(ServiceKeyExists());
+    std::string unit = test::ReadWholeFile(places_.unitFolder + "/" + kServiceUnit);
+    EXPECT_NE(unit.find("ExecStart=\"" + program_ + "/tonilo-service\"\n"), std::string::npos);
+    EXPECT_FALSE(fs::exists(places_.autostartFolder + "/" + kServiceAutostartFile));
+    std::string value;
+    EXPECT_TRUE(ReadStringAt(HKEY_LOCAL_MACHINE, "Services\\ToniloServ", "DisplayName", &value));
+    EXPECT_EQ(value, "Zelto Tonilo Services");
+
+    ASSERT_TRUE(DisableCallService(places_));
+    EXPECT_FALSE(ServiceKeyExists());
+    EXPECT_FALSE(fs::exists(places_.unitFolder + "/" + kServiceUnit));
+    std::vector<std::string> calls = test::LogLines(folder_ / "systemctl.log");
+    EXPECT_EQ(std::count(calls.begin(), calls.end(),
+                         "--user --quiet enable --now tonilo-service.service"),
+              2);
+    EXPECT_EQ(calls.back(), "--user --quiet daemon-reload");
+    EXPECT_NE(std::find(calls.begin(), calls.end(),
+                        "--user --quiet disable --now tonilo-service.service"),
+              calls.end());
+}
+
+TEST_F(CallServiceTest, DisablingWhatDoesNotRunStillRemovesTheKey) {
+    RegistryKey services(kServicesKey, HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(services.Open(kServiceSubKey, true));
+    ASSERT_TRUE(services.WriteString("Dll", "ToniloServ.dll"));
+    EXPECT_FALSE(DisableCallService(places_));
+    EXPECT_FALSE(ServiceKeyExists());
+}
+
+TEST_F(CallServiceTest, ServiceArmsCallsFiresTimedNotificationsOnTimeAndStops) {
+    ASSERT_TRUE(EnableCallService(places_));
+    ASSERT_TRUE(test::WaitUntil([] { return RunningServicePid() > 0; }));
+    int pid = RunningServicePid();
+    ASSERT_TRUE(EnableCallService(places_)); // a second enable starts no second service
+    EXPECT_EQ(RunningServicePid(), pid);
+    EXPECT_EQ(test::ReadWholeFile(places_.autostartFolder + "/" + kServiceAutostartFile)
+                      .find("Exec=\"" + program_ + "/tonilo-service\"\n") != std::string::npos,
+              true);
+    ASSERT_TRUE(test::WaitUntil(CallNotificationsRegistered));
+
+    // The service is asleep; arming wakes it and it fires at the time, not before.
+    std::unique_ptr<TimedNotifications> stored = MakeStoredNotifications();
+    std::time_t now = std::time(nullptr);
+    auto at = [](std::time_t when) {
+        std::tm local{};
+        localtime_r(&when, &local);
+        return CalendarTime{
+            static_cast<uint16_t>(local.tm_year + 1900), static_cast<uint16_t>(local.tm_mon + 1),
+            static_cast<uint16_t>(local.tm_mday),        static_cast<uint16_t>(local.tm_hour),
+            static_cast<uint16_t>(local.tm_min),         static_cast<uint16_t>(local.tm_sec)};
+    };
+    ASSERT_TRUE(stored->Set({"", at(now - 3 * 3600), program_ + "/tonilo", "Slept through"}));
+    ASSERT_TRUE(stored->Set({"", at(now + 2), program_ + "/tonilo", "Evening news"}));
+    std::vector<std::string> started = test::WaitForLines(log_, 1);
+    EXPECT_GE(std::time(nullptr), now + 2);
+    EXPECT_EQ(started, std::vector<std::string>{"Evening news"});
+    std::vector<TimedNotification> left;
+    ASSERT_TRUE(test::WaitUntil([&] { return stored->Enumerate(&left) && left.empty(); }));
+
+    // A call through the phone state reaches the stand-in program.
+    RegistryKey phone(kPhoneStateKey, HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(phone.Open(nullptr, true));
+    ASSERT_TRUE(phone.WriteNumber(kActiveCallCountValue, 1));
+    EXPECT_EQ(test::WaitForLines(log_, 2).back(), "-callprepare");
+
+    EXPECT_TRUE(DisableCallService(places_));
+    ASSERT_TRUE(test::WaitUntil([] { return RunningServicePid() == 0; }));
+    EXPECT_FALSE(ServiceKeyExists());
+    EXPECT_FALSE(CallNotificationsRegistered());
+    EXPECT_FALSE(fs::exists(places_.autostartFolder + "/" + kServiceAutostartFile));
+}
+
+// ModemManager mocked by python-dbusmock on a bus of the test's own.
+class ModemServiceTest : public CallServiceTest {
+protected:
+    void SetUp() override {
+        CallServiceTest::SetUp();
+        if (!fs::exists("/usr/bin/dbus-daemon") ||
+            std::system("/usr/bin/python3 -c 'import dbusmock' 2>/dev/null") != 0)
+            GTEST_SKIP() << "dbus-daemon or python3-dbusmock is missing";
+        std::FILE* daemon =
+            ::popen("/usr/bin/dbus-daemon --session --fork --print-address=1 --print-pid=1", "r");
+        ASSERT_NE(daemon, nullptr);
+        char line[512];
+        if (std::fgets(line, sizeof line, daemon))
+            address_ = std::string(line, std::strcspn(line, "\n"));
+        if (std::fgets(line, sizeof line, daemon))
+            busPid_ = std::atoi(line);
+        ::pclose(daemon);
+        ASSERT_FALSE(address_.empty());
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
+        ::setenv("TONILO_MODEM_BUS", address_.c_str(), 1);
+        StartMock();
+    }
+    void TearDown() override {
+        CallServiceTest::TearDown();
+        mock_.reset();
+        if (busPid_ > 0)
+            ::kill(busPid_, SIGTERM);
+        ::unsetenv("TONILO_MODEM_BUS");
+    }
+    void StartMock() {
+        mock_ = std::make_unique<Child>(std::vector<std::string>{
+            "/usr/bin/python3", "-m", "dbusmock", "--session", "-m",
+            "org.freedesktop.ModemManager1", "/org/freedesktop/ModemManager1",
+            "org.freedesktop.ModemManager1"});
+        ASSERT_TRUE(mock_->Started());
+        ASSERT_TRUE(test::WaitUntil([this] { return Step("modem"); }));
+    }
+    bool Step(const std::string& step) {
+        return std::system(("/usr/bin/python3 " TONILO_SOURCE_DIR "/tests/phone/ModemMock.py '" +
+                            address_ + "' " + step + " 2>/dev/null")
+                               .c_str()) == 0;
+    }
+    std::string PhoneText(const char* name) {
+        std::string text;
+        ReadStringAt(HKEY_LOCAL_MACHINE, kPhoneStateKey, name, &text);
+        return text;
+    }
+
+    std::string address_;
+    int busPid_ = 0;
+    std::unique_ptr<Child> mock_;
+};
+
+TEST_F(ModemServiceTest, ACallDrivesPrepareStartAndStopWithTheCallersNumber) {
+    ModemBridge bridge;
+    ASSERT_TRUE(bridge.Connected());
+    EXPECT_TRUE(bridge.HasVoiceModem());
+
+    ASSERT_TRUE(EnableCallService(places_));
+    ASSERT_TRUE(test::WaitUntil(CallNotificationsRegistered));
+    ASSERT_TRUE(Step("ring 5550123"));
+    EXPECT_EQ(test::WaitForLines(log_, 1), std::vector<std::string>{"-callprepare"});
+    EXPECT_EQ(PhoneText("Incoming Caller Number"), "5550123");
+    ASSERT_TRUE(Step("answer"));
+    EXPECT_EQ(test::WaitForLines(log_, 2).back(), "-callstart");
+    ASSERT_TRUE(Step("hangup"));
+    EXPECT_EQ(test::WaitForLines(log_, 3).back(), "-callstop");
+    EXPECT_EQ(test::LogLines(log_).size(), 3u);
+}
+
+TEST_F(ModemServiceTest, ModemManagerGoingAwayMidCallEndsTheRecording) {
+    ASSERT_TRUE(EnableCallService(places_));
+    ASSERT_TRUE(test::WaitUntil(CallNotificationsRegistered));
+    ASSERT_TRUE(Step("ring 5550123"));
+    ASSERT_TRUE(Step("answer"));
+    ASSERT_EQ(test::WaitForLines(log_, 2).size(), 2u);
+    mock_->End();
+    EXPECT_EQ(test::WaitForLines(log_, 3).back(), "-callstop");
+    uint32_t count = 7;
+    RegistryKey phone(kPhoneStateKey, HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(phone.Open());
+    EXPECT_TRUE(test::WaitUntil(
+        [&] { return phone.ReadNumber(kActiveCallCountValue, &count) && count == 0; }));
+}
+
+TEST(PhoneStateTest, ValuesAreWrittenInTheOrderACallProducesThem) {
+    test::ScratchFolder folder;
+    RegistryStore::UseDatabase(folder / "registry.db");
+    // A phone that never had a call writes nothing, so nothing starts.
+    WritePhoneState({});
+    EXPECT_TRUE(RegistryStore::Instance().Values(HKEY_LOCAL_MACHINE, kPhoneStateKey).empty());
+    WritePhoneState({{3, 2, "5550100"}});
+    WritePhoneState({{4, 2, "5550100"}});
+    WritePhoneState({{7, 2, "5550100"}});
+    std::vector<std::string> order;
+    for (const RegistryValue& value :
+         RegistryStore::Instance().Values(HKEY_LOCAL_MACHINE, kPhoneStateKey))
+        order.push_back(value.name);
+    // First written first: the number before the count, the count before the status.
+    EXPECT_EQ(order, (std::vector<std::string>{"Caller Number", "Active Call Count", "Status"}));
+    uint32_t status = 1, count = 1;
+    RegistryKey phone(kPhoneStateKey, HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(phone.Open());
+    EXPECT_TRUE(phone.ReadNumber(kPhoneStatusValue, &status) && status == 0);
+    EXPECT_TRUE(phone.ReadNumber(kActiveCallCountValue, &count) && count == 0);
+}
+
+} // namespace
+} // namespace tonilo
