@@ -161,6 +161,19 @@ const ResourceString kEnglishStrings[] = {
     {30210, "Report"},
     {30211, "Details"},
     {30212, "Mode"},
+    // Hardware button names.
+    {31000, "Left"},
+    {31001, "Up"},
+    {31002, "Right"},
+    {31003, "Down"},
+    {31004, "Action"},
+    {31005, "<-"},
+    {31006, "Tab"},
+    {31007, "Space"},
+    {31008, "App Button"},
+    // Messages of the program without its window.
+    {31010, "Cannot listen on %s; later starts will not reach this one."},
+    {31011, "Suspending is not allowed; the program only ends."},
     // Engine error log: player codes, then recorder codes.
     {36000, "Audio player library error!"},
     {36001, "File doesn't exist!"},

@@ -34,6 +34,8 @@ int RunScheduleCommand(const ToolContext& context, const Arguments& arguments);
 int RunRecordCommand(const ToolContext& context, const Arguments& arguments);
 int RunPlayCommand(const ToolContext& context, const Arguments& arguments);
 int RunRecoverCommand(const ToolContext& context, const Arguments& arguments);
+int RunSendCommand(const ToolContext& context, const Arguments& arguments);
+int RunStatusCommand(const ToolContext& context, const Arguments& arguments);
 int RunNotificationsCommand(const ToolContext& context, const Arguments& arguments);
 int RunServiceCommand(const ToolContext& context, const Arguments& arguments);
 

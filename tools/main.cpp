@@ -32,6 +32,8 @@ const CommandEntry kCommands[] = {
     {"notifications", RunNotificationsCommand, "notifications list            armed timed notifications, soonest first"},
     {"service", RunServiceCommand, "service enable|disable|status  the background service for calls and schedules"},
     {"recover", RunRecoverCommand, "recover DIR                   name recordings a crash left unfinished"},
+    {"send", RunSendCommand, "send ARG...                   hand a command line to the running tonilo"},
+    {"status", RunStatusCommand, "status                        what the running tonilo is doing"},
 };
 
 // A settings database others could have written may hold command lines and

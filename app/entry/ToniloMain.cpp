@@ -1,35 +1,59 @@
-// The tonilo program. Until the main window exists it prepares what a start
-// prepares (the codec list, the language) and says what it is.
+// The tonilo program: --help and --version answer at once; anything else is a
+// command line for this or the already running instance.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
-#include "app/SettingsStore.h"
+#include "app/Application.h"
 #include "app/entry/StartupRecovery.h"
-#include "formats/ProgramFormatRegistry.h"
 #include "platform/ErrorLog.h"
-#include "platform/LanguageResources.h"
-#include "platform/ProgramPaths.h"
+#include "platform/ThreadMessages.h"
+#include "platform/audio/SdlWaveDevices.h"
 
 namespace {
 
 constexpr uint32_t kVersion = 460;
 
+void PrintHelp() {
+    std::printf("usage: tonilo [FILE | VERB [OPTIONS] | EVENT NAME]\n"
+                "  FILE                          play the file\n"
+                "  -rec [-f FILE] [-d DIR] [-o] [-b] [-beep N] [-m SECONDS]\n"
+                "       [-fmt ENCODER QUALITY RATE BITS CHANNELS]   record\n"
+                "  -play [-f FILE] [-b] [-next N]  play\n"
+                "  -stop [-b]                    stop recording or playback\n"
+                "  -exit                         end the program\n"
+                "  -callprepare | -callstart | -callstop   phone-call recording\n"
+                "  EVENT NAME                    run the scheduled event of that name\n"
+                "A running instance receives the command line; without one, this one starts.\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     using namespace tonilo;
-    SelectResources(ExecutablePath(), ProgramFolderName().c_str(), "Lang/Tonilo");
-    GetErrorLog().SetTitle("Tonilo", kVersion);
-    if (argc > 1 && (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "-v") == 0)) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        PrintHelp();
+        return 0;
+    }
+    if (argc == 2 && (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "-v") == 0)) {
+        GetErrorLog().SetTitle("Tonilo", kVersion);
         std::printf("%s\n", GetErrorLog().Title().c_str());
         return 0;
     }
-    // Recordings a crash left hidden get their names before anything records.
-    RecoverLeftRecordings(SettingsKeyPathForFolder(ProgramFolder()).c_str());
-    FormatRegistry* registry = CreateProgramFormatRegistry();
-    std::printf("%s: %u formats from %s\n", GetErrorLog().Title().c_str(), registry->Count(),
-                ProgramFolder().c_str());
-    registry->Release();
-    ReleaseResources();
-    return 0;
+    // Before any thread exists, so that every thread leaves the signals to the watcher.
+    StartSignalWatcher(GetCurrentThreadId());
+    int exitCode = 0;
+    {
+        SdlWaveDevices devices;
+        SetWaveDeviceProvider(&devices);
+        Application application;
+        // Recordings a crash left hidden get their names before anything records.
+        application.SetStartupRecovery(
+            [](const std::string& keyPath) { RecoverLeftRecordings(keyPath.c_str()); });
+        exitCode = application.Run(std::vector<std::string>(argv + 1, argv + argc));
+        SetWaveDeviceProvider(nullptr);
+    }
+    StopSignalWatcher();
+    return exitCode;
 }

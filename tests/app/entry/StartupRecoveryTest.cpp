@@ -36,7 +36,13 @@ TEST(StartupRecovery, ProgramStartNamesAKilledRecording) {
     ASSERT_FALSE(std::filesystem::exists(recordings + "/Calls/call.wav"));
     ASSERT_FALSE(std::filesystem::is_empty(recordings + "/Calls"));
 
-    test::ToolRun start = test::RunToolIn(folder.Path(), "", TONILO_PROGRAM_DIR "/tonilo");
+    // A socket folder of this test's own, so that no other test's instance
+    // takes the command line; "-exit" ends the program once it has started.
+    std::filesystem::create_directories(folder / "runtime");
+    std::filesystem::permissions(folder / "runtime", std::filesystem::perms::owner_all);
+    ::setenv("XDG_RUNTIME_DIR", (folder / "runtime").c_str(), 1);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    test::ToolRun start = test::RunToolIn(folder.Path(), "-exit", TONILO_PROGRAM_DIR "/tonilo");
     EXPECT_EQ(start.exitCode, 0) << start.errors;
     EXPECT_NE(start.errors.find("recovered"), std::string::npos) << start.errors;
     ASSERT_TRUE(std::filesystem::exists(recordings + "/Calls/call.wav"));

@@ -1,0 +1,189 @@
+// The verbs and options of the command line, as the shell hands them over.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+
+namespace tonilo {
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(CommandLineTokens, KindsFollowTheText) {
+    struct Case {
+        const char* token;
+        TokenKind kind;
+    } cases[] = {
+        {"-rec", TokenKind::Switch}, {"-", TokenKind::Switch},         {"123", TokenKind::Number},
+        {"0", TokenKind::Number},    {"12a", TokenKind::Text},         {"-12", TokenKind::Switch},
+        {"a b", TokenKind::Text},    {"-with blank", TokenKind::Text}, {"12 34", TokenKind::Text},
+        {"", TokenKind::Text},       {"/x/y.wav", TokenKind::Text},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(KindOfToken(c.token), c.kind) << c.token;
+}
+
+TEST(CommandLineTokens, TypedReadsTakeOneTokenAndAcceptOnlyTheirKind) {
+    Args arguments = {"-f", "7", "name", "-x"};
+    CommandTokens tokens(arguments);
+    std::string text;
+    uint32_t number = 0;
+    EXPECT_FALSE(tokens.NextText(&text)); // "-f" is a switch, and is used up
+    EXPECT_FALSE(tokens.NextText(&text)); // "7" is a number
+    EXPECT_TRUE(tokens.NextText(&text));
+    EXPECT_EQ(text, "name");
+    EXPECT_FALSE(tokens.NextNumber(&number));
+    EXPECT_EQ(tokens.Next(&text), TokenKind::End);
+}
+
+TEST(CommandLineTokens, HugeNumbersSaturate) {
+    Args arguments = {"99999999999999999999"};
+    CommandTokens tokens(arguments);
+    uint32_t number = 0;
+    ASSERT_TRUE(tokens.NextNumber(&number));
+    EXPECT_EQ(number, 0xFFFFFFFFu);
+}
+
+TEST(CommandLine, WholeLineIsTheArgumentsJoinedByBlanks) {
+    EXPECT_EQ(WholeCommandLine({}), "");
+    EXPECT_EQ(WholeCommandLine({"/path/with blank.wav"}), "/path/with blank.wav");
+    EXPECT_EQ(WholeCommandLine({"-rec", "-m", "3"}), "-rec -m 3");
+}
+
+TEST(CommandLine, LinesThatAreNotVerbsAreIgnored) {
+    const Args cases[] = {
+        {},
+        {"rec"},
+        {"-Rec"}, // verbs compare case-sensitively
+        {"-record"},
+        {"12", "-rec"}, // the first token must be the switch
+        {"-rec now"},   // one argument with a blank is text
+        {"-rec", "-f", std::string(260, 'x')},
+    };
+    for (const Args& arguments : cases)
+        EXPECT_EQ(ParseVerbs(arguments).verb, Verb::None) << WholeCommandLine(arguments);
+}
+
+TEST(CommandLine, LengthLimitCountsTheJoinedLine) {
+    // 255 + "-rec " is 260 characters: ignored; one less is taken.
+    EXPECT_EQ(ParseVerbs({"-rec", "-f", std::string(252, 'x')}).verb, Verb::None);
+    EXPECT_EQ(ParseVerbs({"-rec", "-f", std::string(251, 'x')}).verb, Verb::Record);
+}
+
+TEST(CommandLine, RecordOptions) {
+    ParsedCommand command = ParseVerbs({"-rec", "-f", "my take.mp3", "-d", "/tmp/a dir", "-o", "-b",
+                                        "-beep", "0", "-m", "60", "-unknown", "-x"});
+    EXPECT_EQ(command.verb, Verb::Record);
+    EXPECT_TRUE(command.background);
+    const RecordingRequest& request = command.recording;
+    EXPECT_TRUE(request.startedByCommand);
+    EXPECT_EQ(request.fileName, "my take.mp3");
+    EXPECT_EQ(request.directory, "/tmp/a dir");
+    EXPECT_TRUE(request.overwrite);
+    EXPECT_EQ(request.beepRequest, 1u); // -beep 0 suppresses both beeps
+    EXPECT_EQ(request.timeLimit, 60u);
+    EXPECT_FALSE(request.preset.has_value());
+    EXPECT_FALSE(request.phoneCall);
+}
+
+TEST(CommandLine, OptionsWithArgumentsOfTheWrongKindStayUnset) {
+    ParsedCommand command = ParseVerbs({"-rec", "-m", "ten", "-beep", "-b", "-f", "12"});
+    EXPECT_EQ(command.recording.timeLimit, 0u);
+    EXPECT_EQ(command.recording.beepRequest, 0u);
+    // The switch after -beep was taken as its (wrong) argument.
+    EXPECT_FALSE(command.background);
+    EXPECT_EQ(command.recording.fileName, "");
+}
+
+TEST(CommandLine, FmtBuildsAPresetOnlyWhenComplete) {
+    struct Case {
+        Args arguments;
+        bool hasPreset = false;
+        const char* encoder = "";
+        uint8_t quality = 0;
+        uint32_t rate = 0;
+        uint16_t channels = 0, blockAlign = 0;
+        uint32_t averageBytes = 0;
+    } cases[] = {
+        {{"-rec", "-fmt", "WAV encoder", "1", "22050", "16", "1"},
+         true,
+         "WAV encoder",
+         0,
+         22050,
+         1,
+         2,
+         44100},
+        {{"-rec", "-fmt", "MP3 encoder", "3", "44100", "16", "2"},
+         true,
+         "MP3 encoder",
+         2,
+         44100,
+         2,
+         4,
+         176400},
+        {{"-rec", "-fmt", "WAV encoder"}, false},
+        {{"-rec", "-fmt", "WAV encoder", "1", "22050", "16"}, false},
+        {{"-rec", "-fmt", "WAV encoder", "1", "0", "16", "1"}, false},
+        {{"-rec", "-fmt", "WAV encoder", "1", "22050", "0", "1"}, false},
+        {{"-rec", "-fmt", "WAV encoder", "1", "22050", "16", "0"}, false},
+        {{"-rec", "-fmt", std::string(32, 'E'), "1", "22050", "16", "1"}, false},
+        {{"-rec", "-fmt", "7", "1", "22050", "16", "1"}, false},
+    };
+    for (const Case& c : cases) {
+        ParsedCommand command = ParseVerbs(c.arguments);
+        SCOPED_TRACE(WholeCommandLine(c.arguments));
+        ASSERT_EQ(command.recording.preset.has_value(), c.hasPreset);
+        if (!c.hasPreset)
+            continue;
+        const QualityPreset& preset = *command.recording.preset;
+        EXPECT_EQ(preset.encoderName, c.encoder);
+        EXPECT_EQ(preset.quality, c.quality);
+        EXPECT_EQ(preset.samplesPerSecond, c.rate);
+        EXPECT_EQ(preset.channels, c.channels);
+        EXPECT_EQ(preset.blockAlign, c.blockAlign);
+        EXPECT_EQ(preset.averageBytesPerSecond, c.averageBytes);
+        EXPECT_EQ(preset.formatTag, 1);
+        EXPECT_EQ(preset.extraSize, 18);
+    }
+}
+
+TEST(CommandLine, FmtWithAThirtyOneCharacterNameIsKept) {
+    ParsedCommand command =
+        ParseVerbs({"-rec", "-fmt", std::string(31, 'E'), "1", "8000", "8", "1"});
+    ASSERT_TRUE(command.recording.preset.has_value());
+    EXPECT_EQ(command.recording.preset->blockAlign, 1);
+}
+
+TEST(CommandLine, PlayAndStopOptions) {
+    ParsedCommand play = ParseVerbs({"-play", "-next", "2", "-f", "/a b.wav", "-b"});
+    EXPECT_EQ(play.verb, Verb::Play);
+    EXPECT_EQ(play.play.nextCount, 3);
+    EXPECT_EQ(play.play.fileName, "/a b.wav");
+    EXPECT_TRUE(play.play.startedByCommand);
+    EXPECT_TRUE(play.background);
+    EXPECT_EQ(ParseVerbs({"-play", "-next", "0"}).play.nextCount, 1);
+    EXPECT_EQ(ParseVerbs({"-play"}).play.nextCount, 0);
+
+    ParsedCommand stop = ParseVerbs({"-stop", "-b"});
+    EXPECT_EQ(stop.verb, Verb::Stop);
+    EXPECT_TRUE(stop.background);
+    EXPECT_FALSE(ParseVerbs({"-stop"}).background);
+    EXPECT_EQ(ParseVerbs({"-exit"}).verb, Verb::Exit);
+}
+
+TEST(CommandLine, CallPrepareMakesAPreparedCallRecording) {
+    ParsedCommand prepare = ParseVerbs({"-callprepare", "Ann Smith;555;mobile"});
+    EXPECT_EQ(prepare.verb, Verb::CallPrepare);
+    EXPECT_TRUE(prepare.recording.phoneCall);
+    EXPECT_FALSE(prepare.recording.startedByCommand);
+    EXPECT_EQ(prepare.recording.callerText, "Ann Smith;555;mobile");
+    EXPECT_EQ(ParseVerbs({"-callprepare", "5551234"}).recording.callerText, "")
+        << "a number is not a caller text";
+    EXPECT_EQ(ParseVerbs({"-callstart"}).verb, Verb::CallStart);
+    EXPECT_EQ(ParseVerbs({"-callstop"}).verb, Verb::CallStop);
+}
+
+} // namespace
+} // namespace tonilo
