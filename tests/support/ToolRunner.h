@@ -1,6 +1,7 @@
 #pragma once
 // Runs the built tonilo-tool as a user would, with its registry, home and data
 // folder inside a scratch folder, and collects what it prints.
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -21,11 +22,15 @@ inline std::string Quoted(const std::string& text) {
     return quoted + "'";
 }
 
-// `scratch` holds the registry database, the home folder and the error output.
+// `scratch` holds the registry database, the home folder, the runtime folder
+// (so no run meets a program another test started) and the error output.
 inline ToolRun RunToolIn(const std::string& scratch, const std::string& arguments,
                          const std::string& tool = TONILO_PROGRAM_DIR "/tonilo-tool") {
     const std::string errors = scratch + "/tool-errors.txt";
+    const std::string runtime = scratch + "/runtime";
+    ::mkdir(runtime.c_str(), 0700);
     std::string command = "env TONILO_REGISTRY=" + Quoted(scratch + "/registry.db") +
+                          " XDG_RUNTIME_DIR=" + Quoted(runtime) +
                           " HOME=" + Quoted(scratch + "/home") +
                           " XDG_CONFIG_HOME=" + Quoted(scratch + "/config") +
                           " XDG_DATA_HOME=" + Quoted(scratch + "/share") + " " + Quoted(tool) +

@@ -86,7 +86,7 @@ TEST_F(PrivateSettingsToolTest, TheProgramStartsOnDefaultsWithoutTouchingAnUntru
     ASSERT_EQ(Run("reg set " + kKey + " LangID --dword 1031").exitCode, 0);
     ASSERT_EQ(::chmod(Store().c_str(), 0646), 0);
     const std::string before = test::ReadWholeFile(Store());
-    ToolRun run = Run("", TONILO_PROGRAM_DIR "/tonilo");
+    ToolRun run = Run("-exit", TONILO_PROGRAM_DIR "/tonilo");
     EXPECT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_NE(run.errors.find("Other users can change the settings file " + Store()),
               std::string::npos)
