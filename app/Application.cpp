@@ -189,6 +189,8 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
     owner_ = std::make_unique<HeadlessOwner>(
         uiThread_, LedName(keyPath_), [this] { Close(); }, [this] { switchOffAtExit_ = true; });
     controller_ = std::make_unique<RecorderController>(*engine_, settings, *namer_, *owner_);
+    if (callVerbsFactory_)
+        callVerbs_ = callVerbsFactory_(*controller_);
     owner_->SetController(controller_.get());
     auto context = reinterpret_cast<uintptr_t>(owner_.get());
     engine_->SetRecorderCallback(&HeadlessOwner::RecorderCallback, context);
@@ -346,6 +348,11 @@ void Application::ProcessCommandLine(const std::vector<std::string>& arguments,
     command.play.fileName = InFolder(workingFolder, command.play.fileName);
     if (command.verb == Verb::CallPrepare || command.verb == Verb::CallStart ||
         command.verb == Verb::CallStop) {
+        if (callVerbs_) {
+            callVerbs_->Handle(command.verb, arguments);
+            background_ = callVerbs_->Background();
+            return;
+        }
         uint32_t phoneBackground = 1;
         GetSettings().GetNumber("PhoneBackground", &phoneBackground);
         background_ = phoneBackground != 0;
@@ -434,6 +441,8 @@ void Application::ShutDown() {
     if (controller_ && !closing_)
         controller_->Shutdown();
     // Bookmarks join with the main window; their database saves itself there.
+    // The call handler goes first: it gives the phone back its talking-sleep timeout.
+    callVerbs_.reset();
     controller_.reset();
     engine_.reset();
     buttons_.reset();

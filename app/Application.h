@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CallVerbs.h"
 #include "app/CommandLine.h"
 
 namespace tonilo {
@@ -40,6 +41,9 @@ public:
     void SetStartupRecovery(std::function<void(const std::string& keyPath)> recovery) {
         startupRecovery_ = std::move(recovery);
     }
+
+    // Hands the call verbs to the phone layer's handler.
+    void SetCallVerbs(CallVerbsFactory factory) { callVerbsFactory_ = std::move(factory); }
 
     // The whole program; returns the exit code.
     int Run(const std::vector<std::string>& arguments);
@@ -78,6 +82,8 @@ private:
     std::unique_ptr<EngineController> engine_;
     std::unique_ptr<HeadlessOwner> owner_;
     std::unique_ptr<RecorderController> controller_;
+    CallVerbsFactory callVerbsFactory_;
+    std::unique_ptr<CallVerbs> callVerbs_;
     std::unique_ptr<WindowHotKeys> hotKeys_;
     std::unique_ptr<HardwareButtons> buttons_;
 };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/QualityPreset.h"
+#include "app/RecordingNamer.h"
 
 namespace tonilo {
 
@@ -21,6 +22,9 @@ constexpr size_t kMaxFmtEncoderName = 32;
 struct RecordingRequest {
     bool phoneCall = false;
     std::string callerText; // call verbs only
+    // A call's folder, name template and caller, built by the call watcher's
+    // recorder; the templates of the settings otherwise.
+    std::optional<NamingRequest> callNaming;
     bool startedByCommand = false;
     uint32_t timeLimit = 0;   // seconds, 0 = none
     uint32_t beepRequest = 0; // 0 settings, 1 no beep, more: beep

@@ -68,7 +68,8 @@ void EngineController::SetMonitorCallback(EngineCallbackFunction function, uintp
     monitorCallback_ = {function, context};
 }
 
-bool EngineController::OpenRecorder(const std::string& path, const QualityPreset& preset) {
+bool EngineController::OpenRecorder(const std::string& path, const QualityPreset& preset,
+                                    bool privateFile) {
     std::lock_guard<std::recursive_mutex> guard(lock_);
     if (mode_ != kEngineIdle) {
         GetErrorLog().Add(__FILE__, __LINE__, "The engine is busy (mode %u).", mode_);
@@ -86,6 +87,7 @@ bool EngineController::OpenRecorder(const std::string& path, const QualityPreset
     parameters.fileName = path.c_str();
     parameters.encoderName = preset.encoderName.c_str();
     parameters.format = &format;
+    parameters.privateFile = privateFile;
     recorder_ = recorder;
     mode_ = kEngineRecorder;
     registry->AddRef(); // the recorder's own

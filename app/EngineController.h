@@ -48,7 +48,9 @@ public:
     void SetMonitorCallback(EngineCallbackFunction function, uintptr_t context);
 
     // Both refuse (error report, false) unless idle.
-    bool OpenRecorder(const std::string& path, const QualityPreset& preset);
+    // `privateFile`: the finished file is the owner's alone (call recordings).
+    bool OpenRecorder(const std::string& path, const QualityPreset& preset,
+                      bool privateFile = false);
     bool OpenPlayer(const std::string& path);
     // Releases the open engine object and the chain converters; back to idle.
     void CloseAll();

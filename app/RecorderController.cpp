@@ -91,7 +91,7 @@ bool RecorderController::PrepareRecording(const RecordingRequest& request, bool 
         std::lock_guard<std::mutex> guard(filterLock_);
         filterSettings_ = ReadFilterSettings();
     }
-    if (!engine_.OpenRecorder(namer_.LastPath(), preset)) {
+    if (!engine_.OpenRecorder(namer_.LastPath(), preset, phoneCall_)) {
         namer_.Reset();
         return false;
     }
@@ -149,8 +149,15 @@ bool RecorderController::FindEncoder(QualityPreset* preset, std::string* extensi
 
 bool RecorderController::BuildNamingRequest(const RecordingRequest& request,
                                             const std::string& extension, NamingRequest* naming) {
+    if (request.callNaming) {
+        *naming = *request.callNaming;
+        naming->extension = extension;
+        naming->phoneCall = true;
+        return true;
+    }
     naming->overwrite = request.overwrite;
     naming->extension = extension;
+    naming->phoneCall = phoneCall_;
     std::string text;
     if (!request.directory.empty() && !request.fileName.empty()) {
         // Both given: the file, in that directory unless its own path is absolute.

@@ -20,6 +20,7 @@ NamingRequest MakeCallNamingRequest(const SettingsStore& settings, const std::st
         request.subfolderTemplate = text;
     }
     request.callerText = callerText;
+    request.phoneCall = true;
     return request;
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/Application.h"
 #include "app/entry/StartupRecovery.h"
+#include "phone/ControllerCallVerbs.h"
 #include "platform/ErrorLog.h"
 #include "platform/ThreadMessages.h"
 #include "platform/audio/SdlWaveDevices.h"
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
         // Recordings a crash left hidden get their names before anything records.
         application.SetStartupRecovery(
             [](const std::string& keyPath) { RecoverLeftRecordings(keyPath.c_str()); });
+        application.SetCallVerbs(MakeControllerCallVerbs());
         exitCode = application.Run(std::vector<std::string>(argv + 1, argv + argc));
         SetWaveDeviceProvider(nullptr);
     }

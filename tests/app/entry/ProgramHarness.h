@@ -33,9 +33,10 @@ public:
         if (ownProgramFolder) {
             folder_ = scratch_ / "Tonilo";
             std::filesystem::create_directories(folder_ + "/Codecs");
-            for (const char* file : {"tonilo", "tonilo-tool"})
-                std::filesystem::copy_file(std::string(TONILO_PROGRAM_DIR) + "/" + file,
-                                           folder_ + "/" + file);
+            for (const char* file : {"tonilo", "tonilo-tool", "tonilo-service"})
+                if (std::filesystem::exists(std::string(TONILO_PROGRAM_DIR) + "/" + file))
+                    std::filesystem::copy_file(std::string(TONILO_PROGRAM_DIR) + "/" + file,
+                                               folder_ + "/" + file);
             for (const auto& entry :
                  std::filesystem::directory_iterator(TONILO_PROGRAM_DIR "/Codecs"))
                 std::filesystem::copy_file(entry.path(),
