@@ -35,7 +35,13 @@ public:
                    return program_.Tool("service status").output.rfind("running\t", 0) == 0;
                });
     }
-    ~ServiceRun() { program_.Tool("service disable"); }
+    // The program the notifications started is no child of the test: a failed
+    // step would leave it running.
+    ~ServiceRun() {
+        program_.Tool("service disable");
+        if (program_.Tool("status").exitCode == 0)
+            program_.RunToEnd({"-exit"});
+    }
 
 private:
     ProgramHarness& program_;
