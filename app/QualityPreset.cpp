@@ -4,9 +4,7 @@
 #include "platform/TextEncoding.h"
 
 namespace tonilo {
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 PresetRecord QualityPreset::Encode() const {
     PresetRecord record{};

@@ -160,16 +160,14 @@ bool FormatRegistry::LoadLibrary(int32_t libraryIndex) {
     std::string error;
     if (!plugin.Load(ResolveLibraryPath(library.path), &error)) {
         // Said once per library; creations of its formats keep failing quietly.
-        std::fprintf(stderr, "Tonilo: codec library %s: %s\n", library.path.c_str(),
-                     error.c_str());
+        std::fprintf(stderr, "Tonilo: codec library %s: %s\n", library.path.c_str(), error.c_str());
         libraries_[libraryIndex].failed = true;
         return false;
     }
     const FormatRecord* records = nullptr;
     uint32_t count = 0;
     if (!plugin.GetFormats(&records, &count, libraryIndex)) {
-        std::fprintf(stderr, "Tonilo: codec library %s: GetFormats failed\n",
-                     library.path.c_str());
+        std::fprintf(stderr, "Tonilo: codec library %s: GetFormats failed\n", library.path.c_str());
         libraries_[libraryIndex].failed = true;
         return false;
     }

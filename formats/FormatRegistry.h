@@ -57,8 +57,7 @@ public:
     // convert names an encoder, and a decoder or filter of that name is not one.
     bool FindByNameOfKind(const char* name, uint32_t kind, FormatEntry* entry, int32_t* index);
     // First entry of the kind listing the extension, compared without case.
-    bool FindByExtension(const char* extension, uint32_t kind, FormatEntry* entry,
-                         int32_t* index);
+    bool FindByExtension(const char* extension, uint32_t kind, FormatEntry* entry, int32_t* index);
     // Path of the module that holds the icon of the first entry that lists the
     // extension and has an icon, and the icon id.
     bool GetIcon(const char* extension, std::string* modulePath, uint32_t* iconId);

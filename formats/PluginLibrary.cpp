@@ -35,8 +35,8 @@ bool PluginLibrary::Load(const std::string& path, std::string* error) {
     } else if (*abi != TONILO_PLUGIN_ABI) {
         *error = "built for plug-in interface " + std::to_string(*abi) + ", this Tonilo needs " +
                  std::to_string(TONILO_PLUGIN_ABI);
-    } else if (!(getFormats_ = reinterpret_cast<GetFormatsFunction>(
-                     dlsym(module_, "GetFormats")))) {
+    } else if (!(getFormats_ =
+                     reinterpret_cast<GetFormatsFunction>(dlsym(module_, "GetFormats")))) {
         *error = "has no GetFormats";
     } else {
         return true;

@@ -15,7 +15,6 @@ struct ShippedCodecsReport {
 
 // Describes the libraries of codecsFolder not yet listed under keyPath
 // (HKEY_LOCAL_MACHINE). The entries name the library by its file name.
-ShippedCodecsReport RegisterShippedCodecs(const std::string& codecsFolder,
-                                          const char* keyPath);
+ShippedCodecsReport RegisterShippedCodecs(const std::string& codecsFolder, const char* keyPath);
 
 } // namespace tonilo

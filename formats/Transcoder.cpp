@@ -12,8 +12,8 @@
 
 #include "formats/FormatRegistry.h"
 #include "formats/streams/StreamFactory.h"
-#include "platform/PrivateFiles.h"
 #include "platform/PathParts.h"
+#include "platform/PrivateFiles.h"
 
 namespace tonilo {
 namespace {

@@ -11,8 +11,8 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/PrivateFiles.h"
 #include "platform/PathParts.h"
+#include "platform/PrivateFiles.h"
 
 namespace tonilo {
 namespace {

@@ -25,8 +25,7 @@ struct ErrorLogEntry {
 // text, for a details view or a trace. The user interface installs one; until
 // then messages go to standard error.
 using MessageBoxHook = std::function<void(void* parent, const std::string& message,
-                                          const std::string& title,
-                                          const std::string& details)>;
+                                          const std::string& title, const std::string& details)>;
 
 class ErrorLog {
 public:
@@ -80,5 +79,5 @@ ErrorLog& GetErrorLog();
 // Every entry goes in through this, which records where it was made:
 // TONILO_LOG_ERROR(code), TONILO_LOG_ERROR(code, "text %d", n), and
 // TONILO_LOG_ERROR(kNoErrorCode, "text") for an entry without code.
-#define TONILO_LOG_ERROR(code, ...) \
+#define TONILO_LOG_ERROR(code, ...)                                                                \
     ::tonilo::GetErrorLog().AddCode(__FILE__, __LINE__, (code), ##__VA_ARGS__)

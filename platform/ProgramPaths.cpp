@@ -71,7 +71,9 @@ std::string ProgramFolderName() {
     return std::filesystem::path(ProgramFolder()).filename().string();
 }
 
-std::string CodecsFolder() { return ProgramFolder() + "/Codecs"; }
+std::string CodecsFolder() {
+    return ProgramFolder() + "/Codecs";
+}
 
 std::string DataFolder() {
     std::string program = ProgramFolder();

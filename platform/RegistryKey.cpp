@@ -9,7 +9,9 @@ RegistryKey::RegistryKey(const char* basePath, RegistryRoot root) : root_(root) 
     SetBasePath(basePath);
 }
 
-RegistryKey::~RegistryKey() { Close(); }
+RegistryKey::~RegistryKey() {
+    Close();
+}
 
 void RegistryKey::SetBasePath(const char* basePath) {
     basePath_ = basePath ? basePath : "";
@@ -37,7 +39,9 @@ bool RegistryKey::Close() {
     return true;
 }
 
-bool RegistryKey::Flush() { return open_ && RegistryStore::Instance().Flush(); }
+bool RegistryKey::Flush() {
+    return open_ && RegistryStore::Instance().Flush();
+}
 
 bool RegistryKey::EnumerateSubKey(uint32_t index, std::string* name) {
     if (!open_)
@@ -84,8 +88,8 @@ bool RegistryKey::ReadString(const char* valueName, std::string* out, size_t cap
         return false;
     if (!out)
         return true;
-    std::u16string text = ReadUtf16Le(reinterpret_cast<const uint8_t*>(value.data.data()),
-                                      value.data.size());
+    std::u16string text =
+        ReadUtf16Le(reinterpret_cast<const uint8_t*>(value.data.data()), value.data.size());
     if (capacity == 0)
         text.clear();
     else if (text.size() > capacity - 1)
@@ -99,8 +103,8 @@ bool RegistryKey::WriteString(const char* valueName, const char* text) {
         return false;
     std::string data;
     AppendUtf16Le(&data, Utf8ToUtf16(text), true);
-    return RegistryStore::Instance().SetValue(root_, openPath_, valueName ? valueName : "",
-                                              REG_SZ, data);
+    return RegistryStore::Instance().SetValue(root_, openPath_, valueName ? valueName : "", REG_SZ,
+                                              data);
 }
 
 bool RegistryKey::ReadNumber(const char* valueName, uint32_t* value) {
@@ -137,9 +141,9 @@ bool RegistryKey::ReadRaw(const char* valueName, std::string* out, uint32_t* siz
 bool RegistryKey::WriteBinary(const char* valueName, const void* data, uint32_t size) {
     if (!open_ || (!data && size))
         return false;
-    return RegistryStore::Instance().SetValue(
-        root_, openPath_, valueName ? valueName : "", REG_BINARY,
-        std::string(static_cast<const char*>(data), size));
+    return RegistryStore::Instance().SetValue(root_, openPath_, valueName ? valueName : "",
+                                              REG_BINARY,
+                                              std::string(static_cast<const char*>(data), size));
 }
 
 bool RegistryKey::DeleteValue(const char* valueName) {

@@ -50,11 +50,15 @@ ThreadQueueHolder& CurrentHolder() {
     return holder;
 }
 
-Queue& CurrentQueue() { return *CurrentHolder().queue; }
+Queue& CurrentQueue() {
+    return *CurrentHolder().queue;
+}
 
 } // namespace
 
-ThreadId GetCurrentThreadId() { return CurrentHolder().id; }
+ThreadId GetCurrentThreadId() {
+    return CurrentHolder().id;
+}
 
 bool PostThreadMessage(ThreadId thread, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     std::shared_ptr<Queue> queue;
@@ -79,8 +83,7 @@ bool GetMessageTimeout(ThreadMessage* out, uint32_t milliseconds) {
     auto hasMessage = [&queue] { return !queue.messages.empty(); };
     if (milliseconds == 0xFFFFFFFFu) {
         queue.arrived.wait(lock, hasMessage);
-    } else if (!queue.arrived.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                                       hasMessage)) {
+    } else if (!queue.arrived.wait_for(lock, std::chrono::milliseconds(milliseconds), hasMessage)) {
         *out = ThreadMessage{};
         return false;
     }
@@ -89,7 +92,9 @@ bool GetMessageTimeout(ThreadMessage* out, uint32_t milliseconds) {
     return out->message != WM_QUIT;
 }
 
-bool GetMessage(ThreadMessage* out) { return GetMessageTimeout(out, 0xFFFFFFFFu); }
+bool GetMessage(ThreadMessage* out) {
+    return GetMessageTimeout(out, 0xFFFFFFFFu);
+}
 
 bool PeekMessageFor(uint32_t message, ThreadMessage* out, bool remove) {
     Queue& queue = CurrentQueue();

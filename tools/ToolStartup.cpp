@@ -12,6 +12,8 @@ ToolContext PrepareToolContext(const char* /*argv0*/) {
     return context;
 }
 
-FormatRegistry* OpenFormatRegistry() { return CreateProgramFormatRegistry(); }
+FormatRegistry* OpenFormatRegistry() {
+    return CreateProgramFormatRegistry();
+}
 
 } // namespace tonilo::tool

@@ -48,7 +48,9 @@ void ReadWholeFile(benchmark::State& state, int32_t chunk, int32_t readAhead, bo
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kFileSize);
 }
 
-void BM_PlainFile(benchmark::State& state) { ReadWholeFile(state, 0, 0, false); }
+void BM_PlainFile(benchmark::State& state) {
+    ReadWholeFile(state, 0, 0, false);
+}
 void BM_PlayerRing(benchmark::State& state) {
     ReadWholeFile(state, kPlayerChunkSize, kPlayerReadAheadSize, true);
 }

@@ -53,8 +53,8 @@ protected:
     // Takes the PCM format an Open was asked for as the input format, kept
     // even when the rest of that Open fails.
     void SetInputFormat(const WAVEFORMATEX& requested) {
-        format_ = MakePcmFormat(requested.nSamplesPerSec, requested.wBitsPerSample,
-                                requested.nChannels);
+        format_ =
+            MakePcmFormat(requested.nSamplesPerSec, requested.wBitsPerSample, requested.nChannels);
         hasFormat_ = true;
     }
 

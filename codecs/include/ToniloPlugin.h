@@ -42,9 +42,9 @@ struct RecordingFormat {
 
 // What a decoder reports on Open: the decoded PCM format and the duration.
 struct MediaInfo {
-    WAVEFORMATEX format;       // bytes 0..17
-    uint8_t decoderOwned[10];  // bytes 18..27, the decoder's own
-    uint32_t durationMs;       // bytes 28..31
+    WAVEFORMATEX format;      // bytes 0..17
+    uint8_t decoderOwned[10]; // bytes 18..27, the decoder's own
+    uint32_t durationMs;      // bytes 28..31
 };
 #pragma pack(pop)
 static_assert(sizeof(WAVEFORMATEX) == 18, "WAVEFORMATEX is 18 bytes");
@@ -69,9 +69,9 @@ inline WAVEFORMATEX MakePcmFormat(uint32_t rate, uint16_t bits, uint16_t channel
 // A buffer of audio bytes; laid out like the first fields of the platform's
 // wave header so one can be handed on as the other. The caller owns the memory.
 struct AudioBuffer {
-    uint8_t* data;   // start of the audio bytes
-    uint32_t size;   // capacity a component may fill or grow the content to
-    uint32_t used;   // valid bytes at data
+    uint8_t* data; // start of the audio bytes
+    uint32_t size; // capacity a component may fill or grow the content to
+    uint32_t used; // valid bytes at data
 };
 
 // Byte streams handed to codecs. Positions and sizes are byte counts; GetSize is
@@ -79,22 +79,22 @@ struct AudioBuffer {
 // operations return 0. Slot order is part of the contract.
 class ByteStream {
 public:
-    virtual intptr_t GetHandle() = 0;                                  // 0
-    virtual void SetBufferSize(int32_t bytes) = 0;                     // 1
+    virtual intptr_t GetHandle() = 0;                                    // 0
+    virtual void SetBufferSize(int32_t bytes) = 0;                       // 1
     [[nodiscard]] virtual int32_t Read(void* buffer, int32_t count) = 0; // 2
     // Zero-copy window: *window points into the stream's buffer, *count is the
     // wanted size in and the window's size out; returns the window size.
     [[nodiscard]] virtual int32_t Peek(const uint8_t** window, int32_t* count) = 0; // 3
     [[nodiscard]] virtual int32_t Write(const void* buffer, int32_t count) = 0;     // 4
     // origin 0 start, 1 current, 2 end (HTTP also 3: request again). -1 on failure.
-    virtual int64_t Seek(int64_t offset, int32_t origin) = 0;          // 5
-    virtual int64_t Tell() = 0;                                        // 6
-    virtual int64_t GetSize() = 0;                                     // 7
-    virtual bool IsEnd() = 0;                                          // 8
-    virtual int32_t Extension(uintptr_t argument) = 0;                 // 9, forwarded
-    virtual int32_t Reserved() = 0;                                    // 10
-    virtual void Release() = 0;                                        // 11
-    virtual ~ByteStream() = default;                                   // 12
+    virtual int64_t Seek(int64_t offset, int32_t origin) = 0; // 5
+    virtual int64_t Tell() = 0;                               // 6
+    virtual int64_t GetSize() = 0;                            // 7
+    virtual bool IsEnd() = 0;                                 // 8
+    virtual int32_t Extension(uintptr_t argument) = 0;        // 9, forwarded
+    virtual int32_t Reserved() = 0;                           // 10
+    virtual void Release() = 0;                               // 11
+    virtual ~ByteStream() = default;                          // 12
 };
 
 constexpr uint32_t DECODER_COMMAND_PLAYBACK_ENDED = 102;
@@ -103,17 +103,17 @@ constexpr uint32_t DECODER_COMMAND_PLAYBACK_ENDED = 102;
 class AudioDecoder {
 public:
     // Reads the stream's header and fills info; true on success.
-    virtual bool Open(ByteStream* stream, MediaInfo* info) = 0;          // 0
+    virtual bool Open(ByteStream* stream, MediaInfo* info) = 0; // 0
     // Fills buffer->data up to buffer->size and sets used; false at the end of
     // the stream or on error.
-    virtual bool Decode(AudioBuffer* buffer) = 0;                        // 1
+    virtual bool Decode(AudioBuffer* buffer) = 0; // 1
     // Command 102 (no arguments) when playback has ended; others are the codec's.
     virtual uint32_t Command(uint32_t command, uintptr_t a, uintptr_t b) = 0; // 2
-    virtual uint32_t Forwarded3(uintptr_t argument) = 0;                 // 3
-    virtual uint32_t Forwarded4(uintptr_t argument) = 0;                 // 4
+    virtual uint32_t Forwarded3(uintptr_t argument) = 0;                      // 3
+    virtual uint32_t Forwarded4(uintptr_t argument) = 0;                      // 4
     // Seeks to the position; mode is 1. Negative on failure.
-    virtual int32_t Seek(uint32_t milliseconds, uint32_t mode) = 0;      // 5
-    virtual uint32_t Release() = 0;                                      // 6
+    virtual int32_t Seek(uint32_t milliseconds, uint32_t mode) = 0; // 5
+    virtual uint32_t Release() = 0;                                 // 6
 
 protected:
     virtual ~AudioDecoder() = default;
@@ -134,15 +134,15 @@ class AudioEncoder {
 public:
     virtual bool Open(ByteStream* stream, const RecordingFormat* format) = 0; // 0
     // False when the data cannot be written.
-    virtual bool Encode(AudioBuffer* buffer) = 0;                        // 1
+    virtual bool Encode(AudioBuffer* buffer) = 0;                             // 1
     virtual uint32_t Command(uint32_t command, uintptr_t a, uintptr_t b) = 0; // 2
     // The input format the encoder accepts (null when it has none yet).
-    virtual bool GetFormat(const WAVEFORMATEX** format) = 0;             // 3
+    virtual bool GetFormat(const WAVEFORMATEX** format) = 0; // 3
     // Flushes and finishes the file.
-    virtual bool Close() = 0;                                            // 4
-    virtual uint32_t AddRef() = 0;                                       // 5
-    virtual uint32_t Release() = 0;                                      // 6
-    virtual ~AudioEncoder() = default;                                   // 7
+    virtual bool Close() = 0;          // 4
+    virtual uint32_t AddRef() = 0;     // 5
+    virtual uint32_t Release() = 0;    // 6
+    virtual ~AudioEncoder() = default; // 7
 };
 
 // Kinds of format entries.
@@ -170,7 +170,7 @@ typedef bool (*GetFormatsFunction)(const FormatRecord** records, uint32_t* count
 } // namespace tonilo
 
 // Declares a plug-in's two exports; use once in the plug-in, at global scope.
-#define TONILO_DECLARE_PLUGIN_EXPORTS                                                    \
-    extern "C" __attribute__((visibility("default"))) const uint32_t ToniloPluginAbi;    \
-    extern "C" __attribute__((visibility("default"))) bool GetFormats(                   \
+#define TONILO_DECLARE_PLUGIN_EXPORTS                                                              \
+    extern "C" __attribute__((visibility("default"))) const uint32_t ToniloPluginAbi;              \
+    extern "C" __attribute__((visibility("default"))) bool GetFormats(                             \
         const tonilo::FormatRecord** records, uint32_t* count, int32_t libraryIndex);

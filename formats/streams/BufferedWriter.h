@@ -48,8 +48,8 @@ private:
     std::unique_ptr<uint8_t[]> buffer_;
     int32_t capacity_ = 0;
     int32_t filled_ = 0;
-    int64_t size_ = 0;     // largest position written
-    int64_t position_ = 0; // logical position
+    int64_t size_ = 0;         // largest position written
+    int64_t position_ = 0;     // logical position
     int64_t filePosition_ = 0; // where the descriptor stands
     int64_t sizeOnFile_ = 0;   // largest position the file really reached
     bool failed_ = false;

@@ -123,8 +123,7 @@ TEST(SkinParser, FailuresNameTheRuleThatBroke) {
          {"<a x=\"unterminated/>", "<a x=y/>", "<a x=/>", "<a x=[]/>", "<a x=[1,]/>",
           "<a x=[1 2]/>", "<a x==1/>", "<a x=[1,2/>", "<a x="}},
         {"Line 2: Check right side of an assignment!", {"<a x=\nB/>"}},
-        {"Line 1: parse error",
-         {"<B/>", "<a/> foo", "=", "\"text\"", "</a>", "<"}},
+        {"Line 1: parse error", {"<B/>", "<a/> foo", "=", "\"text\"", "</a>", "<"}},
         {"Line 3: parse error", {"<a/>\n\n>"}},
         {"Line 4: parse error", {"<a/>\n<\n\n"}},
     };

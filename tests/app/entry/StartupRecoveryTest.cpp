@@ -26,12 +26,13 @@ TEST(StartupRecovery, ProgramStartNamesAKilledRecording) {
     ASSERT_EQ(test::RunToolIn(folder.Path(), "settings set RecDir " + Quoted(recordings)).exitCode,
               0);
     // A recording killed mid-way, as a crash would leave it.
-    std::string record = "env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILEIN=" + Quoted(folder / "in.raw") +
-                         " SDL_DISKAUDIOFILE=" + Quoted(folder / "out.raw") +
-                         " timeout -s KILL 2 " + Quoted(TONILO_PROGRAM_DIR "/tonilo-tool") +
-                         " record " + Quoted(recordings + "/Calls/call.wav") + " --seconds 30";
-    std::string environment = "env TONILO_REGISTRY=" + Quoted(folder / "registry.db") + " HOME=" +
-                              Quoted(folder / "home") + " ";
+    std::string record =
+        "env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILEIN=" + Quoted(folder / "in.raw") +
+        " SDL_DISKAUDIOFILE=" + Quoted(folder / "out.raw") + " timeout -s KILL 2 " +
+        Quoted(TONILO_PROGRAM_DIR "/tonilo-tool") + " record " +
+        Quoted(recordings + "/Calls/call.wav") + " --seconds 30";
+    std::string environment = "env TONILO_REGISTRY=" + Quoted(folder / "registry.db") +
+                              " HOME=" + Quoted(folder / "home") + " ";
     ASSERT_NE(std::system((environment + record + " 2>/dev/null").c_str()), -1);
     ASSERT_FALSE(std::filesystem::exists(recordings + "/Calls/call.wav"));
     ASSERT_FALSE(std::filesystem::is_empty(recordings + "/Calls"));

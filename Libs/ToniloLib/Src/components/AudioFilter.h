@@ -28,10 +28,10 @@ public:
     AudioFilter(const AudioFilter&) = delete;
     AudioFilter& operator=(const AudioFilter&) = delete;
 
-    virtual bool SetInputFormat(const WAVEFORMATEX* format);            // 0
-    virtual bool Process(AudioBuffer* buffer);                          // 1
+    virtual bool SetInputFormat(const WAVEFORMATEX* format); // 0
+    virtual bool Process(AudioBuffer* buffer);               // 1
     // Adds a reference to what it returns.
-    virtual bool GetSource(AudioFilter** source);                       // 2
+    virtual bool GetSource(AudioFilter** source); // 2
     // Releases the previous source and takes over the caller's reference.
     virtual void SetSource(AudioFilter* source);                        // 3
     virtual void GetInputFormat(WAVEFORMATEX* format);                  // 4

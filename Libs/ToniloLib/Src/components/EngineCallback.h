@@ -22,12 +22,12 @@ struct EngineCallback {
 // Events. Player and recorder share 1..4; the rest differ.
 constexpr uint32_t EVENT_OPENED = 1;
 constexpr uint32_t EVENT_CLOSED = 2;
-constexpr uint32_t EVENT_STARTED = 3;          // play / start or resume recording
+constexpr uint32_t EVENT_STARTED = 3; // play / start or resume recording
 constexpr uint32_t EVENT_PAUSED = 4;
-constexpr uint32_t EVENT_STOPPED = 5;          // player: argument 1 at the end of the stream
+constexpr uint32_t EVENT_STOPPED = 5;            // player: argument 1 at the end of the stream
 constexpr uint32_t EVENT_FILE_SIZE_PREPARED = 5; // recorder
-constexpr uint32_t EVENT_FAST_FORWARD = 6;     // player: argument 1 on, 0 off
-constexpr uint32_t EVENT_REWIND = 7;           // player: argument 1 on, 0 off
-constexpr uint32_t EVENT_SEEK_FINISHED = 8;    // player
+constexpr uint32_t EVENT_FAST_FORWARD = 6;       // player: argument 1 on, 0 off
+constexpr uint32_t EVENT_REWIND = 7;             // player: argument 1 on, 0 off
+constexpr uint32_t EVENT_SEEK_FINISHED = 8;      // player
 
 } // namespace tonilo

@@ -9,8 +9,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/PrivateFiles.h"
 #include "platform/PathParts.h"
+#include "platform/PrivateFiles.h"
 
 namespace tonilo {
 namespace {

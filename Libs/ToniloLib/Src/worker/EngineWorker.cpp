@@ -4,7 +4,9 @@
 
 namespace tonilo {
 
-EngineWorker::~EngineWorker() { Shutdown(); }
+EngineWorker::~EngineWorker() {
+    Shutdown();
+}
 
 bool EngineWorker::Start(Handler handler, Handler discard) {
     if (running_)
@@ -41,8 +43,7 @@ bool EngineWorker::Shutdown(uint32_t waitMilliseconds, std::function<void()> aft
         if (!ending_->ended) {
             ending_->afterAbandoned = std::move(afterAbandoned);
             lock.unlock();
-            std::fprintf(stderr,
-                         "Tonilo: an engine worker did not end within %u ms; abandoned.\n",
+            std::fprintf(stderr, "Tonilo: an engine worker did not end within %u ms; abandoned.\n",
                          waitMilliseconds);
             thread_.detach();
             finished_.reset();

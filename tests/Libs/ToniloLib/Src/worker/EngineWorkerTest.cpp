@@ -148,7 +148,8 @@ public:
     }
     void Post(uint32_t message) { worker_.Post(message); }
     void Release() {
-        worker_.Finish(ENGINE_COMMAND_CLOSE, [] {}, [this] { delete this; });
+        worker_.Finish(
+            ENGINE_COMMAND_CLOSE, [] {}, [this] { delete this; });
     }
 
 private:
