@@ -25,18 +25,6 @@ std::string StringData(const std::string& text) {
     return data;
 }
 
-// Unique across processes: the clock, the process and a counter.
-std::string NewHandle() {
-    static std::atomic<unsigned> counter{0};
-    auto now = std::chrono::system_clock::now().time_since_epoch();
-    char text[64];
-    std::snprintf(text, sizeof text, "%llx-%x-%x",
-                  static_cast<unsigned long long>(
-                      std::chrono::duration_cast<std::chrono::microseconds>(now).count()),
-                  static_cast<unsigned>(::getpid()), counter.fetch_add(1));
-    return text;
-}
-
 class StoredNotifications : public TimedNotifications {
 public:
     bool Enumerate(std::vector<TimedNotification>* notifications) override {
@@ -79,7 +67,8 @@ public:
             {"Arguments", REG_SZ, StringData(notification.arguments)},
         };
         return RegistryStore::Instance().SetValues(
-            HKEY_CURRENT_USER, std::string(kStoredNotificationsKey) + "\\" + NewHandle(), values);
+            HKEY_CURRENT_USER,
+            std::string(kStoredNotificationsKey) + "\\" + NewNotificationHandle(), values);
     }
 
     const char* Name() const override { return "store"; }

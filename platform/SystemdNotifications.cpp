@@ -76,17 +76,6 @@ std::string ValueOf(const std::string& path, const std::string& key) {
     return std::string();
 }
 
-std::string NewHandle() {
-    static std::atomic<unsigned> counter{0};
-    auto now = std::chrono::system_clock::now().time_since_epoch();
-    char text[64];
-    std::snprintf(text, sizeof text, "%llx-%x-%x",
-                  static_cast<unsigned long long>(
-                      std::chrono::duration_cast<std::chrono::microseconds>(now).count()),
-                  static_cast<unsigned>(::getpid()), counter.fetch_add(1));
-    return text;
-}
-
 class SystemdNotifications : public TimedNotifications {
 public:
     SystemdNotifications(std::string folder, std::string systemctl)
@@ -136,7 +125,7 @@ public:
             return false;
         std::error_code error;
         fs::create_directories(folder_, error);
-        std::string handle = kUnitPrefix + NewHandle();
+        std::string handle = kUnitPrefix + NewNotificationHandle();
         std::ofstream service(folder_ + "/" + handle + ".service");
         // A timer that elapsed while the machine slept fires on waking; the
         // condition lets the program run only while the event is still due.

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -11,6 +13,18 @@
 #include "platform/SystemdNotifications.h"
 
 namespace tonilo {
+
+// The clock, the process and a counter.
+std::string NewNotificationHandle() {
+    static std::atomic<unsigned> counter{0};
+    auto now = std::chrono::system_clock::now().time_since_epoch();
+    char text[64];
+    std::snprintf(text, sizeof text, "%llx-%x-%x",
+                  static_cast<unsigned long long>(
+                      std::chrono::duration_cast<std::chrono::microseconds>(now).count()),
+                  static_cast<unsigned>(::getpid()), counter.fetch_add(1));
+    return text;
+}
 
 bool CalendarTime::operator<(const CalendarTime& other) const {
     return std::tie(year, month, day, hour, minute, second) <

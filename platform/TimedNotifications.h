@@ -54,6 +54,9 @@ public:
     virtual const char* Name() const = 0;
 };
 
+// A name for a new notification, unique across processes.
+std::string NewNotificationHandle();
+
 // systemd when the user has a systemd session, the store otherwise.
 // $TONILO_NOTIFICATIONS = "store" or "systemd" decides for tests.
 std::unique_ptr<TimedNotifications> MakeTimedNotifications();

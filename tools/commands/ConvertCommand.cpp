@@ -34,17 +34,7 @@ bool ParseConvert(const Arguments& arguments, ConvertJob* job) {
     std::vector<Option> options = ConvertFilterOptionTable(&job->filters);
     options.push_back(TextOption("--encoder", &job->request.encoderName));
     options.push_back(NumberOption("--quality", {0, 255}, &job->request.quality));
-    std::vector<std::string> names;
-    auto takeName = [&names](const std::string& name) {
-        names.push_back(name);
-        return true;
-    };
-    if (!ParseOptions(arguments, 0, options, takeName).Ok() || names.size() != 2 ||
-        names[0].empty() || names[1].empty())
-        return false;
-    job->request.source = names[0];
-    job->request.target = names[1];
-    return true;
+    return ParseSourceAndTarget(arguments, options, &job->request.source, &job->request.target);
 }
 
 bool progressShown = false;

@@ -31,17 +31,7 @@ bool ParseFilter(const Arguments& arguments, FilterJob* job) {
         FlagOption("--vas", &job->filters.voiceActivation),
         FlagOption("--levels", &job->printLevels),
     };
-    std::vector<std::string> names;
-    auto takeName = [&names](const std::string& name) {
-        names.push_back(name);
-        return true;
-    };
-    if (!ParseOptions(arguments, 0, options, takeName).Ok() || names.size() != 2 ||
-        names[0].empty() || names[1].empty())
-        return false;
-    job->source = names[0];
-    job->target = names[1];
-    return true;
+    return ParseSourceAndTarget(arguments, options, &job->source, &job->target);
 }
 
 void PrintLevels(const uint8_t* levels, uint32_t count) {

@@ -50,4 +50,19 @@ Option TextOption(const char* name, std::string* target) {
             }};
 }
 
+bool ParseSourceAndTarget(const Arguments& arguments, const std::vector<Option>& options,
+                          std::string* source, std::string* target) {
+    std::vector<std::string> names;
+    auto takeName = [&names](const std::string& name) {
+        names.push_back(name);
+        return true;
+    };
+    if (!ParseOptions(arguments, 0, options, takeName).Ok() || names.size() != 2 ||
+        names[0].empty() || names[1].empty())
+        return false;
+    *source = names[0];
+    *target = names[1];
+    return true;
+}
+
 } // namespace tonilo::tool

@@ -36,6 +36,10 @@ struct OptionOutcome {
 OptionOutcome ParseOptions(const Arguments& arguments, size_t first,
                            const std::vector<Option>& options, const NameTaker& takeName);
 
+// Options and exactly two non-empty names, a source and a target.
+bool ParseSourceAndTarget(const Arguments& arguments, const std::vector<Option>& options,
+                          std::string* source, std::string* target);
+
 Option FlagOption(const char* name, bool* target);
 Option TextOption(const char* name, std::string* target);
 
