@@ -3,18 +3,13 @@
 // verbs through a mocked ModemManager on a private bus.
 #include "phone/CallService.h"
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 
 #include "phone/CallNotifications.h"
 #include "phone/ModemBridge.h"
@@ -23,39 +18,13 @@
 #include "platform/RegistryNotifications.h"
 #include "platform/StoredNotifications.h"
 #include "tests/support/FakeProgram.h"
+#include "tests/support/ModemMock.h"
 #include "tests/support/ScratchFolder.h"
-
-extern char** environ;
 
 namespace tonilo {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A child process this test started and ends.
-class Child {
-public:
-    explicit Child(const std::vector<std::string>& arguments) {
-        std::vector<char*> argv;
-        for (const std::string& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-    }
-    ~Child() { End(); }
-    void End() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        pid_ = -1;
-    }
-    bool Started() const { return pid_ > 0; }
-
-private:
-    pid_t pid_ = -1;
-};
 
 bool ServiceKeyExists() {
     return RegistryStore::Instance().KeyExists(HKEY_LOCAL_MACHINE,
@@ -179,52 +148,23 @@ class ModemServiceTest : public CallServiceTest {
 protected:
     void SetUp() override {
         CallServiceTest::SetUp();
-        if (!fs::exists("/usr/bin/dbus-daemon") ||
-            std::system("/usr/bin/python3 -c 'import dbusmock' 2>/dev/null") != 0)
+        if (!test::ModemMock::Available())
             GTEST_SKIP() << "dbus-daemon or python3-dbusmock is missing";
-        std::FILE* daemon =
-            ::popen("/usr/bin/dbus-daemon --session --fork --print-address=1 --print-pid=1", "r");
-        ASSERT_NE(daemon, nullptr);
-        char line[512];
-        if (std::fgets(line, sizeof line, daemon))
-            address_ = std::string(line, std::strcspn(line, "\n"));
-        if (std::fgets(line, sizeof line, daemon))
-            busPid_ = std::atoi(line);
-        ::pclose(daemon);
-        ASSERT_FALSE(address_.empty());
-        ::setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
-        ::setenv("TONILO_MODEM_BUS", address_.c_str(), 1);
-        StartMock();
+        modem_ = std::make_unique<test::ModemMock>();
+        ASSERT_TRUE(modem_->Ready());
     }
     void TearDown() override {
         CallServiceTest::TearDown();
-        mock_.reset();
-        if (busPid_ > 0)
-            ::kill(busPid_, SIGTERM);
-        ::unsetenv("TONILO_MODEM_BUS");
+        modem_.reset();
     }
-    void StartMock() {
-        mock_ = std::make_unique<Child>(std::vector<std::string>{
-            "/usr/bin/python3", "-m", "dbusmock", "--session", "-m",
-            "org.freedesktop.ModemManager1", "/org/freedesktop/ModemManager1",
-            "org.freedesktop.ModemManager1"});
-        ASSERT_TRUE(mock_->Started());
-        ASSERT_TRUE(test::WaitUntil([this] { return Step("modem"); }));
-    }
-    bool Step(const std::string& step) {
-        return std::system(("/usr/bin/python3 " TONILO_SOURCE_DIR "/tests/phone/ModemMock.py '" +
-                            address_ + "' " + step + " 2>/dev/null")
-                               .c_str()) == 0;
-    }
+    bool Step(const std::string& step) { return modem_->Step(step); }
     std::string PhoneText(const char* name) {
         std::string text;
         ReadStringAt(HKEY_LOCAL_MACHINE, kPhoneStateKey, name, &text);
         return text;
     }
 
-    std::string address_;
-    int busPid_ = 0;
-    std::unique_ptr<Child> mock_;
+    std::unique_ptr<test::ModemMock> modem_;
 };
 
 TEST_F(ModemServiceTest, ACallDrivesPrepareStartAndStopWithTheCallersNumber) {
@@ -250,7 +190,7 @@ TEST_F(ModemServiceTest, ModemManagerGoingAwayMidCallEndsTheRecording) {
     ASSERT_TRUE(Step("ring 5550123"));
     ASSERT_TRUE(Step("answer"));
     ASSERT_EQ(test::WaitForLines(log_, 2).size(), 2u);
-    mock_->End();
+    modem_->EndModemManager();
     EXPECT_EQ(test::WaitForLines(log_, 3).back(), "-callstop");
     uint32_t count = 7;
     RegistryKey phone(kPhoneStateKey, HKEY_LOCAL_MACHINE);

@@ -1,6 +1,7 @@
 // The program driven the way the device drives it: the background service fires
-// a scheduled event's notification, and phone-state changes written to the
-// registry start the call verbs. Nothing here runs tonilo directly.
+// a scheduled event's notification, phone-state changes written to the registry
+// start the call verbs, and so does a call on a mocked ModemManager through the
+// service. Nothing here runs tonilo directly.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 #include "scheduler/ScheduleAction.h"
 #include "scheduler/Scheduler.h"
 #include "tests/app/entry/ProgramHarness.h"
+#include "tests/support/ModemMock.h"
 #include "tests/support/WaitUntil.h"
 
 namespace tonilo {
@@ -161,6 +163,50 @@ TEST(ProgramWired, PhoneStateChangesRecordTheCallAndRestoreTalkingSleep) {
     ASSERT_TRUE(
         test::WaitUntil([&] { return program.Tool("status").exitCode != 0; }, test::kGenerous));
     EXPECT_EQ(TalkingSleep(program), "30\n");
+}
+
+TEST(ProgramWired, AModemCallThroughTheServiceIsRecordedUnderTheCallersNumber) {
+    if (!test::ModemMock::Available())
+        GTEST_SKIP() << "dbus-daemon or python3-dbusmock is missing";
+    ProgramHarness program(true);
+    std::string folder = program.Scratch() / "recs";
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(program.Tool("settings set RecDir " + test::Quoted(folder)).exitCode, 0);
+    ASSERT_EQ(program.Tool("settings set PhoneFileName call-%F").exitCode, 0);
+    ASSERT_EQ(
+        program.Tool(std::string("reg set ") + kTalkingSleep + " TimeOut1 --dword 45").exitCode, 0);
+    // Declared after the program so the service and the program end before the bus does.
+    test::ModemMock modem;
+    ASSERT_TRUE(modem.Ready());
+    ServiceRun service(program);
+    ASSERT_TRUE(service.Enable());
+
+    ASSERT_TRUE(modem.Step("ring 5550177"));
+    Status prepared;
+    ASSERT_TRUE(program.WaitForStatus(
+        [](const Status& s) { return s.at("mode") == "ready" && s.at("pending") == "0"; },
+        &prepared))
+        << test::StatusText(prepared);
+    std::string file = folder + "/Calls/call-5550177.mp3";
+    EXPECT_EQ(prepared.at("file"), file);
+    EXPECT_EQ(TalkingSleep(program), "4294967295\n");
+
+    ASSERT_TRUE(modem.Step("answer"));
+    Status recording;
+    ASSERT_TRUE(program.WaitForStatus(
+        [](const Status& s) {
+            return s.at("mode") == "recording" && std::stol(s.at("position_ms")) >= 300;
+        },
+        &recording))
+        << test::StatusText(recording);
+    ASSERT_TRUE(modem.Step("hangup"));
+    ASSERT_TRUE(program.WaitForMode("stopped", file));
+    EXPECT_EQ(TalkingSleep(program), "45\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << "call recordings are the owner's alone";
+    EXPECT_GT(info.st_size, 0);
+    EXPECT_GE(program.DurationOf(file), 300);
 }
 
 } // namespace
