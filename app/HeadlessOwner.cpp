@@ -160,16 +160,14 @@ void HeadlessOwner::OnRecorderEvent(uint32_t event, bool success) {
     case EVENT_OPENED:
         if (!success)
             ReportError();
-        if (controller.GetPendingCommand() == kPendingRecordPrepared)
-            controller.ClearPendingCommand();
+        controller.ClearPendingCommandIf(kPendingRecordPrepared);
         controller.OnRecorderOpened(success);
         break;
     case EVENT_CLOSED:
         if (!success)
             ReportError();
         controller.OnRecorderClosed(success);
-        if (controller.GetPendingCommand() == kPendingRecordAbandoned)
-            controller.ClearPendingCommand();
+        controller.ClearPendingCommandIf(kPendingRecordAbandoned);
         if (controller.SwitchOffAfterRecording())
             switchOff_();
         if (controller.ExitAfterRecording() || controller.SwitchOffAfterRecording())
@@ -179,8 +177,7 @@ void HeadlessOwner::OnRecorderEvent(uint32_t event, bool success) {
         if (!success)
             ReportError();
         controller.OnRecorderRunning(success);
-        if (controller.GetPendingCommand() == kPendingRecordByCommand)
-            controller.ClearPendingCommand();
+        controller.ClearPendingCommandIf(kPendingRecordByCommand);
         break;
     default:
         break;
@@ -196,25 +193,21 @@ void HeadlessOwner::OnPlayerEvent(uint32_t event, bool success, uint32_t argumen
         if (!success)
             ReportError();
         controller.OnPlayerOpened(success);
-        if (controller.GetPendingCommand() == kPendingPlayOpened)
-            controller.ClearPendingCommand();
+        controller.ClearPendingCommandIf(kPendingPlayOpened);
         break;
     case EVENT_CLOSED:
-        if (controller.GetPendingCommand() == kPendingPlayAbandoned)
-            controller.ClearPendingCommand();
+        controller.ClearPendingCommandIf(kPendingPlayAbandoned);
         break;
     case EVENT_STARTED:
         if (!success)
             ReportError();
         controller.OnPlayerRunning(success);
-        if (controller.GetPendingCommand() == kPendingPlayByCommand)
-            controller.ClearPendingCommand();
+        controller.ClearPendingCommandIf(kPendingPlayByCommand);
         break;
     case EVENT_STOPPED:
         if (!success)
             ReportError();
-        if (controller.GetPendingCommand() == kPendingPlayStopping)
-            controller.ClearPendingCommand();
+        controller.ClearPendingCommandIf(kPendingPlayStopping);
         controller.OnPlayerEnded(argument == 1);
         break;
     default:

@@ -59,6 +59,11 @@ public:
 
     uint32_t GetPendingCommand() const { return pending_; }
     void ClearPendingCommand() { pending_ = kPendingNone; }
+    // The notification that `command` waited for has come.
+    void ClearPendingCommandIf(uint32_t command) {
+        if (pending_ == command)
+            pending_ = kPendingNone;
+    }
     bool IsPhoneCall() const { return phoneCall_; }
     bool ExitAfterRecording() const { return exitAfter_; }
     bool SwitchOffAfterRecording() const { return switchOffAfter_; }
