@@ -42,16 +42,8 @@ TEST_F(SchedulerTest, ActionsRegisterOnceWithNonZeroIds) {
     EXPECT_FALSE(scheduler_.RegisterAction(MakeRecordAction()));
     ScheduleAction none;
     EXPECT_FALSE(scheduler_.RegisterAction(none));
-    const ScheduleAction* record = scheduler_.FindAction(kRecordActionId);
-    ASSERT_NE(record, nullptr);
-    EXPECT_EQ(record->name, "Record");
-    EXPECT_TRUE(record->hasLength);
-    EXPECT_FALSE(record->hasProperties);
-    const ScheduleAction* play = scheduler_.FindAction(kPlayActionId);
-    ASSERT_NE(play, nullptr);
-    EXPECT_EQ(play->name, "Play");
-    EXPECT_FALSE(play->hasLength);
-    EXPECT_TRUE(play->hasProperties);
+    EXPECT_NE(scheduler_.FindAction(kRecordActionId), nullptr);
+    EXPECT_NE(scheduler_.FindAction(kPlayActionId), nullptr);
 }
 
 TEST_F(SchedulerTest, NothingWorksBeforeInitialisation) {
