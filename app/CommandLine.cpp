@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace tonilo {
@@ -108,8 +109,9 @@ void ParsePlayOptions(CommandTokens& tokens, ParsedCommand* command) {
         } else if (token == "-b") {
             command->background = true;
         } else if (token == "-next") {
+            // Any count past the byte's range means "always": it must not wrap.
             if (tokens.NextNumber(&number))
-                request.nextCount = static_cast<int8_t>(number + 1);
+                request.nextCount = static_cast<int8_t>(std::min<uint32_t>(number, 126) + 1);
         }
     }
 }

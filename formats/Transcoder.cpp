@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -55,10 +56,10 @@ int CreatePartialFile(const std::string& path) {
         descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
                             kPrivateFileMode);
     } while (descriptor < 0 && errno == EINTR);
-    if (descriptor >= 0 && ::fchmod(descriptor, kPrivateFileMode) != 0) {
-        ::close(descriptor);
-        return -1;
-    }
+    // A partial file left by an earlier run keeps its old mode: narrow it. File
+    // systems without modes (FAT cards) refuse, and the export goes on.
+    if (descriptor >= 0)
+        (void)::fchmod(descriptor, kPrivateFileMode);
     return descriptor;
 }
 
@@ -219,9 +220,11 @@ private:
             Fail("cannot finish " + request_.target + " (is the disk full?)");
             return TranscodeResult::Failed;
         }
-        if (::chmod(partial_.c_str(), FinalModeFor(request_.target)) != 0 ||
-            std::rename(partial_.c_str(), request_.target.c_str()) != 0) {
-            Fail("cannot move the finished file to " + request_.target);
+        // Best effort, as for the partial file: a FAT card has no modes to set.
+        (void)::chmod(partial_.c_str(), FinalModeFor(request_.target));
+        if (std::rename(partial_.c_str(), request_.target.c_str()) != 0) {
+            Fail("cannot move the finished file to " + request_.target + " (" +
+                 std::strerror(errno) + ")");
             return TranscodeResult::Failed;
         }
         partial_.clear();

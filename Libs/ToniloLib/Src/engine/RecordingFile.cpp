@@ -100,13 +100,8 @@ int RecordingFile::Create(const std::string& finalPath, bool privateFile) {
         open(hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFileMode);
     if (descriptor < 0)
         return -1;
-    if (fchmod(descriptor, kPrivateFileMode) != 0) {
-        int error = errno;
-        close(descriptor);
-        unlink(hidden.c_str());
-        errno = error;
-        return -1;
-    }
+    // O_EXCL made the file just now with the mode above (or less, by the umask);
+    // no chmod here, since FAT cards refuse one and the recording must start.
     finalMode_ = privateFile ? kPrivateFileMode : UsualFileMode();
     // A lock of its own, so it outlives the writer's descriptor until Finish.
     lockDescriptor_ = open(hidden.c_str(), O_RDONLY | O_CLOEXEC);
