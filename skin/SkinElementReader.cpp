@@ -12,9 +12,24 @@ std::string ReadElementName(const SkinNode& node) {
     return name && name->text ? *name->text : std::string();
 }
 
+namespace {
+
+// Far beyond any screen, yet small enough that edges computed from a position and a
+// size never overflow.
+constexpr int32_t kMaxCoordinate = 1 << 24;
+
+bool AllWithinScreenRange(const std::vector<int32_t>& values) {
+    for (int32_t value : values)
+        if (value < -kMaxCoordinate || value > kMaxCoordinate)
+            return false;
+    return true;
+}
+
+} // namespace
+
 bool ReadPosition(const SkinNode& node, bool allowPair, SkinRect* rect, bool* hasSize) {
     const SkinAttribute* position = node.Find(nullptr, kSkinList);
-    if (!position)
+    if (!position || !AllWithinScreenRange(position->list))
         return false;
     const std::vector<int32_t>& v = position->list;
     if (v.size() == 4) {
@@ -36,7 +51,8 @@ bool ReadList(const SkinNode& node, const char* name, size_t minCount, size_t ma
     *found = list != nullptr;
     if (!list)
         return true;
-    if (list->list.size() < minCount || list->list.size() > maxCount)
+    if (list->list.size() < minCount || list->list.size() > maxCount ||
+        !AllWithinScreenRange(list->list))
         return false;
     *out = list->list;
     return true;

@@ -15,10 +15,11 @@ class SkinSystem;
 // The string attribute "name", empty when absent.
 std::string ReadElementName(const SkinNode& node);
 // The position list: four numbers give a rectangle; two (when allowed) only an
-// origin, with *hasSize false. False when missing or of another count.
+// origin, with *hasSize false. False when missing, of another count, or holding a
+// coordinate no screen could have.
 bool ReadPosition(const SkinNode& node, bool allowPair, SkinRect* rect, bool* hasSize);
 // A number list named name; false when present with a count not in [minCount,
-// maxCount]. *found tells whether it was there.
+// maxCount] or holding a coordinate no screen could have. *found tells whether it was there.
 bool ReadList(const SkinNode& node, const char* name, size_t minCount, size_t maxCount,
               std::vector<int32_t>* out, bool* found);
 // The "file" of the node or its nearest ancestor that has one, resolved beside the
