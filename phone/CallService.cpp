@@ -7,8 +7,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
+#include "platform/AtomicFile.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/RegistryKey.h"
 #include "platform/TimedNotifications.h"
@@ -48,14 +48,13 @@ bool WriteServiceKey() {
 bool StartWithSystemd(const CallServicePlaces& places) {
     std::error_code error;
     fs::create_directories(places.unitFolder, error);
-    {
-        std::ofstream unit(places.unitFolder + "/" + kServiceUnit);
-        unit << "[Unit]\nDescription=Zelto Tonilo Services\n\n"
-             << "[Service]\nType=exec\nExecStart=\"" << ServicePath(places) << "\"\n"
-             << "Restart=on-failure\n\n[Install]\nWantedBy=default.target\n";
-        if (!unit)
-            return false;
-    }
+    std::string unit = "[Unit]\nDescription=Zelto Tonilo Services\n\n[Service]\nType=exec\n"
+                       "ExecStart=\"" +
+                       ServicePath(places) +
+                       "\"\nRestart=on-failure\n\n"
+                       "[Install]\nWantedBy=default.target\n";
+    if (!WriteFileAtomically(places.unitFolder + "/" + kServiceUnit, unit))
+        return false;
     return Systemctl(places, {"daemon-reload"}) &&
            Systemctl(places, {"enable", "--now", kServiceUnit});
 }
@@ -116,10 +115,10 @@ bool EnableCallService(const CallServicePlaces& places) {
         return false;
     fs::remove(autostart, error);
     fs::create_directories(places.autostartFolder, error);
-    std::ofstream entry(autostart);
-    entry << "[Desktop Entry]\nType=Application\nName=Zelto Tonilo Services\n"
-          << "Exec=\"" << ServicePath(places) << "\"\nNoDisplay=true\nTerminal=false\n";
-    return static_cast<bool>(entry);
+    return WriteFileAtomically(autostart, "[Desktop Entry]\nType=Application\n"
+                                          "Name=Zelto Tonilo Services\nExec=\"" +
+                                              ServicePath(places) +
+                                              "\"\nNoDisplay=true\nTerminal=false\n");
 }
 
 bool DisableCallService(const CallServicePlaces& places) {

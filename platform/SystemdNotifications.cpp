@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/AtomicFile.h"
 #include "platform/ProcessLauncher.h"
 
 namespace tonilo {
@@ -126,24 +127,23 @@ public:
         std::error_code error;
         fs::create_directories(folder_, error);
         std::string handle = kUnitPrefix + NewNotificationHandle();
-        std::ofstream service(folder_ + "/" + handle + ".service");
         // A timer that elapsed while the machine slept fires on waking; the
         // condition lets the program run only while the event is still due.
         std::string tool =
             fs::path(notification.application).parent_path().string() + "/tonilo-tool";
-        service << "[Unit]\nDescription=Tonilo: " << notification.arguments << "\n\n"
-                << "[Service]\nType=exec\nExecCondition=" << ExecWord(tool) << " \"notifications\" "
-                << "\"due\" " << ExecWord(FormatCalendarTime(notification.when)) << "\n"
-                << "ExecStart=" << ExecWord(notification.application) << " "
-                << ExecWord(notification.arguments) << "\n";
-        std::ofstream timer(folder_ + "/" + handle + ".timer");
-        timer << "[Unit]\nDescription=Tonilo: " << notification.arguments << "\n\n"
-              << "[Timer]\nOnCalendar=" << FormatCalendarTime(notification.when) << "\n"
-              << "Persistent=false\nAccuracySec=1s\nUnit=" << handle << ".service\n\n"
-              << "[Install]\nWantedBy=timers.target\n";
-        service.close();
-        timer.close();
-        if (!service || !timer) {
+        std::string service = "[Unit]\nDescription=Tonilo: " + notification.arguments +
+                              "\n\n[Service]\nType=exec\nExecCondition=" + ExecWord(tool) +
+                              " \"notifications\" \"due\" " +
+                              ExecWord(FormatCalendarTime(notification.when)) + "\n" +
+                              "ExecStart=" + ExecWord(notification.application) + " " +
+                              ExecWord(notification.arguments) + "\n";
+        std::string timer = "[Unit]\nDescription=Tonilo: " + notification.arguments +
+                            "\n\n[Timer]\nOnCalendar=" + FormatCalendarTime(notification.when) +
+                            "\nPersistent=false\nAccuracySec=1s\nUnit=" + handle +
+                            ".service\n\n[Install]\nWantedBy=timers.target\n";
+        // The service first: a timer never points at a unit that is not there.
+        if (!WriteFileAtomically(folder_ + "/" + handle + ".service", service) ||
+            !WriteFileAtomically(folder_ + "/" + handle + ".timer", timer)) {
             fs::remove(folder_ + "/" + handle + ".service", error);
             fs::remove(folder_ + "/" + handle + ".timer", error);
             return false;
