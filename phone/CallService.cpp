@@ -10,6 +10,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/ProgramPaths.h"
 #include "platform/RegistryKey.h"
 #include "platform/TimedNotifications.h"
 
@@ -17,13 +18,6 @@ namespace tonilo {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ConfigHome() {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
-        return xdg;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "/tmp") + "/.config";
-}
 
 std::string ServicePath(const CallServicePlaces& places) {
     return places.programFolder + "/tonilo-service";
@@ -91,8 +85,8 @@ int RunningServicePid() {
 CallServicePlaces DefaultCallServicePlaces(const std::string& programFolder) {
     CallServicePlaces places;
     places.programFolder = programFolder;
-    places.unitFolder = ConfigHome() + "/systemd/user";
-    places.autostartFolder = ConfigHome() + "/autostart";
+    places.unitFolder = ConfigHomeFolder() + "/systemd/user";
+    places.autostartFolder = ConfigHomeFolder() + "/autostart";
     const char* systemctl = std::getenv("TONILO_SYSTEMCTL");
     places.systemctl = systemctl && *systemctl ? systemctl : "systemctl";
     const char* choice = std::getenv("TONILO_NOTIFICATIONS");

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "platform/LanguageResources.h"
+#include "platform/ProgramPaths.h"
 #include "platform/RegistryNotifications.h"
 
 namespace tonilo {
@@ -213,14 +214,7 @@ void RegistryStore::UseDatabase(const std::string& path) {
 std::string RegistryStore::DefaultPath() {
     if (const char* explicitPath = std::getenv("TONILO_REGISTRY"); explicitPath && *explicitPath)
         return explicitPath;
-    std::string config;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
-        config = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        config = std::string(home) + "/.config";
-    else
-        config = "/tmp";
-    return config + "/tonilo/registry.db";
+    return ConfigHomeFolder() + "/tonilo/registry.db";
 }
 
 std::string RegistryStore::NormalizePath(const std::string& path) {

@@ -16,6 +16,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/ProgramPaths.h"
 
 namespace tonilo {
 namespace {
@@ -164,10 +165,7 @@ private:
 };
 
 std::string DefaultUnitFolder() {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
-        return std::string(xdg) + "/systemd/user";
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "/tmp") + "/.config/systemd/user";
+    return ConfigHomeFolder() + "/systemd/user";
 }
 
 } // namespace
