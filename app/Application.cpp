@@ -163,13 +163,8 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
         }
     }
     if (claim != InstanceServer::Claim::First) {
-        // The text comes from a language file: its "%s" is filled in here, never
-        // handed to printf as a format.
-        std::string text = LoadResourceString(kCannotListenString);
-        size_t at = text.find("%s");
-        if (at != std::string::npos)
-            text.replace(at, 2, socketPath_);
-        std::fprintf(stderr, "%s: %s\n", title_.c_str(), text.c_str());
+        std::fprintf(stderr, "%s: %s\n", title_.c_str(),
+                     FillInResourceString(kCannotListenString, {socketPath_}).c_str());
     }
     server_->Start([this](InstanceRequest request, const std::string& payload) {
         return Answer(static_cast<uint8_t>(request), payload);
