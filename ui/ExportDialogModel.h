@@ -89,6 +89,8 @@ public:
     bool EditingShown() const { return !converting_; }
     bool ProgressShown() const { return converting_; }
     bool Converting() const { return converting_; }
+    // Cancel has asked the running export to stop. Also from the listener.
+    bool Stopping() const { return job_.StopRequested(); }
 
     // The "Export" command and the answer to its overwrite question.
     ExportStep Export();

@@ -203,9 +203,19 @@ ExportStart ExportJob::Start(const ExportRequest& request, ExportListener listen
     worker->registry = registry_;
     worker->durationMs = request.sourceDurationMs;
     registry_->AddRef();
-    worker->thread = std::thread([worker] { worker->Run(); });
+    // Set before the thread starts: its listener may ask for a stop at once.
     worker_ = worker;
+    worker->thread = std::thread([worker] { worker->Run(); });
     return ExportStart::Started;
+}
+
+void ExportJob::RequestStop() {
+    if (worker_)
+        worker_->stop = true;
+}
+
+bool ExportJob::StopRequested() const {
+    return worker_ && worker_->stop;
 }
 
 bool ExportJob::Stop(uint32_t timeoutMs) {

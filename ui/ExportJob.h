@@ -9,9 +9,10 @@
 // name never holds half a file and an older file of that name stays until the
 // new one replaces it whole.
 //
-// Threads: Start, Stop and the getters run on the user-interface thread; the
+// Threads: everything runs on the user-interface thread, except that the
 // listener is called on the worker thread (PostingListener turns its calls
-// into thread messages).
+// into thread messages) and may itself call RequestStop, StopRequested and
+// Progress.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -82,6 +83,11 @@ public:
     // Checks the free space of the target's storage against the estimate,
     // then starts the worker. Nothing is written unless it returns Started.
     ExportStart Start(const ExportRequest& request, ExportListener listener);
+
+    // Sets the stop flag and returns at once; the worker ends at its next
+    // block. Any thread, the listener's included.
+    void RequestStop();
+    bool StopRequested() const;
 
     // Asks the worker to stop, waits for it at most `timeoutMs` and returns
     // true when it has ended. A worker that does not end in time is let go:
