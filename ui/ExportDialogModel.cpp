@@ -168,6 +168,8 @@ void ExportDialogModel::RebuildTargetDescription() {
     targetDescription_ += ShortSizeText(sizeEstimate_);
 }
 
+std::string ExportDialogModel::ExportingText() { return LoadResourceString(kExportingText); }
+
 ExportStep ExportDialogModel::Export() {
     if (converting_)
         return ExportStep::Ignored;

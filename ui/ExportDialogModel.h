@@ -89,6 +89,8 @@ public:
     bool EditingShown() const { return !converting_; }
     bool ProgressShown() const { return converting_; }
     bool Converting() const { return converting_; }
+    // The label beside the progress bar.
+    static std::string ExportingText();
     // Cancel has asked the running export to stop. Also from the listener.
     bool Stopping() const { return job_.StopRequested(); }
 

@@ -200,6 +200,7 @@ TEST_F(ExportDialogModelTest, AnExportShowsProgressIgnoresExportAndClosesWhenDon
     ASSERT_EQ(model.Export(), ExportStep::Started);
     EXPECT_TRUE(model.ProgressShown());
     EXPECT_FALSE(model.EditingShown());
+    EXPECT_EQ(model.ExportingText(), "Exporting...");
     EXPECT_EQ(model.Export(), ExportStep::Ignored);
     EXPECT_EQ(model.AnswerOverwrite(true), ExportStep::Ignored);
     EXPECT_EQ(model.Progress().rangeSeconds, 60u);
