@@ -174,6 +174,8 @@ const ResourceString kEnglishStrings[] = {
     // Messages of the program without its window.
     {31010, "Cannot listen on %s; later starts will not reach this one."},
     {31011, "Suspending is not allowed; the program only ends."},
+    // The touch list.
+    {31020, "No matches: %s"},
     // Engine error log: player codes, then recorder codes.
     {36000, "Audio player library error!"},
     {36001, "File doesn't exist!"},
