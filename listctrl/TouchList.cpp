@@ -60,6 +60,18 @@ void TouchList::ScrollTo(double y) {
     UpdateExtent();
 }
 
+void TouchList::ScrollBy(double dy, uint32_t nowMs) {
+    if (pressed_)
+        return;
+    ScrollTo(std::clamp(scroller_.Y(), 0.0, scroller_.MaxY()) + dy);
+    bar_.Touch(nowMs);
+}
+
+void TouchList::Stop(uint32_t nowMs) {
+    CancelPointer(nowMs);
+    ScrollTo(scroller_.Y());
+}
+
 int32_t TouchList::FirstVisibleRow() const {
     if (rows_ == 0)
         return 0;

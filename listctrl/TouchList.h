@@ -56,6 +56,10 @@ public:
     // The content offset of the view's top; below 0 or past the end while stretched.
     double ScrollY() const { return scroller_.Y(); }
     void ScrollTo(double y);
+    // Scrolls by a distance as a wheel does, showing the bar; the range limits it.
+    void ScrollBy(double dy, uint32_t nowMs);
+    // Ends a drag or an animation at once, inside the range.
+    void Stop(uint32_t nowMs);
     int32_t FirstVisibleRow() const;
     // The row at a height of the view, -1 for none.
     int32_t RowAt(int32_t y) const;

@@ -162,8 +162,33 @@ void FileListElement::SetColumnWidths(const std::vector<int32_t>& widths) {
     Invalidate(nullptr);
 }
 
+void FileListElement::StopInput() {
+    KillTimer(&holdTimer_);
+    if (GetFrame() && GetFrame()->GetCaptured() == this)
+        GetFrame()->ReleaseCapture();
+}
+
 void FileListElement::SetFocus(bool focus) {
+    if (!focus)
+        StopInput();
     list_.SetFocus(focus);
+    ScheduleTimers();
+    Invalidate(nullptr);
+}
+
+void FileListElement::Show(int32_t command) {
+    if (command == 0) {
+        StopInput();
+        list_.Stop(Now());
+        KillTimer(&frameTimer_);
+        KillTimer(&waitTimer_);
+    }
+    SkinElement::Show(command);
+}
+
+void FileListElement::Wheel(int32_t delta) {
+    list_.ScrollBy(-static_cast<double>(delta) * 3 * list_.RowHeight() / 120, Now());
+    ScheduleTimers();
     Invalidate(nullptr);
 }
 
@@ -280,6 +305,9 @@ bool FileListElement::Handle(SkinElement* element, uint32_t message, uintptr_t w
         if (wParam == kSharedTickId)
             return false;
         list->OnTimer(static_cast<uint32_t>(wParam));
+        return true;
+    case kWheelMessage:
+        list->Wheel(static_cast<int16_t>((wParam >> 16) & 0xFFFF));
         return true;
     case kKeyDownMessage:
     case kKeyUpMessage:

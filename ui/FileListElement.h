@@ -32,6 +32,7 @@ public:
     static constexpr uint32_t kKeyDownMessage = 256;
     static constexpr uint32_t kKeyUpMessage = 257;
     static constexpr uint32_t kCharMessage = 258; // lParam's low word: repeat count
+    static constexpr uint32_t kWheelMessage = 522; // wParam's high word: signed 120ths
 
     // Builds a list outside a skin file; rect in the parent's coordinates, style
     // as the skin's "style" attribute.
@@ -44,6 +45,7 @@ public:
     FileListElement(SkinSystem* owner, SkinFrame* frame);
     ~FileListElement() override;
 
+    // Not owned: set another (or none) before the model goes away.
     void SetModel(TouchListModel* model);
     TouchListModel* Model() const { return list_.Model(); }
     // The model's rows changed.
@@ -58,7 +60,12 @@ public:
     // Column widths in pixels of a 240-pixel-wide screen (scaled to this one); a
     // width of 0 or less takes what the others leave.
     void SetColumnWidths(const std::vector<int32_t>& widths);
+    // Losing the focus ends a drag.
     void SetFocus(bool focus);
+    // Hiding the list stops its animation and timers.
+    void Show(int32_t command) override;
+    // A wheel's turn: 120 per notch, three rows a notch, positive towards the top.
+    void Wheel(int32_t delta);
     bool KeyDown(uint32_t key);
     void KeyUp(uint32_t key);
     bool Char(uint32_t character, int32_t repeat);
@@ -90,6 +97,7 @@ private:
     void Layout();
     void OnPointer(uint32_t message, int32_t x, int32_t y);
     void OnTimer(uint32_t id);
+    void StopInput();
     void ScheduleTimers();
     void KillTimer(int32_t* id);
     uint32_t Now() const { return clock_(); }

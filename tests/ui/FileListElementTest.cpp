@@ -202,6 +202,27 @@ TEST_F(ListElement, FlickRunsOnFrameTimersUntilItStops) {
     }
     EXPECT_EQ(list_->WaitTimerId(), 0);
     EXPECT_EQ(list_->List().VerticalBar().Opacity(now_), 0);
+
+    // Hiding the list in mid-flick stops it and its timers.
+    list_->EnsureVisible(0);
+    Pointer(kSkinButtonDown, 100, 250);
+    now_ += 10;
+    Pointer(kSkinMouseMove, 100, 150);
+    Pointer(kSkinButtonUp, 100, 150);
+    ASSERT_TRUE(list_->List().IsAnimating());
+    list_->Show(0);
+    EXPECT_FALSE(list_->List().IsAnimating());
+    EXPECT_EQ(list_->FrameTimerId(), 0);
+    EXPECT_EQ(list_->WaitTimerId(), 0);
+    // A wheel notch down moves three rows, but never past the ends.
+    list_->Show(1);
+    list_->EnsureVisible(0);
+    frame_.HandleMessage(FileListElement::kWheelMessage, static_cast<uintptr_t>(-120) << 16, 0,
+                         nullptr);
+    EXPECT_EQ(list_->List().FirstVisibleRow(), 3);
+    list_->Wheel(1200);
+    EXPECT_DOUBLE_EQ(list_->List().ScrollY(), 0);
+    EXPECT_NE(list_->WaitTimerId(), 0); // the bar shows, then fades
 }
 
 TEST_F(ListElement, TapActivatesHoldOpensTheMenuKeysMoveTheSelection) {
