@@ -159,11 +159,7 @@ bool TouchList::IsChecked(int32_t row) const {
 }
 
 std::string TouchList::NoMatchText() const {
-    std::string text = LoadResourceString(kNoMatchesText);
-    size_t at = text.find("%s");
-    if (at != std::string::npos)
-        text.replace(at, 2, searchText_);
-    return text;
+    return FillInResourceString(kNoMatchesText, {searchText_});
 }
 
 void TouchList::MoveSelection(int32_t step) {
