@@ -145,6 +145,8 @@ bool TouchList::SelectedRange(int32_t* first, int32_t* last) const {
 
 void TouchList::SetFocus(bool focus) {
     focus_ = focus;
+    if (!focus && scroller_.IsFlicking())
+        scroller_.Stop();
     if (!focus && pressed_)
         CancelPointer(0);
 }
@@ -175,6 +177,9 @@ void TouchList::MoveSelection(int32_t step) {
 }
 
 bool TouchList::KeyDown(uint32_t key, uint32_t nowMs) {
+    // Any key stops a flick where it is.
+    if (scroller_.IsFlicking())
+        scroller_.Stop();
     switch (key) {
     case kKeyEnter:
         if (exStyle_ & kExCheckBoxes) {

@@ -160,6 +160,22 @@ TEST_F(TouchListOverRows, TapSelectsAndActivatesButDragsAndStopsDoNot) {
     Tap(50, 45, 5080);
     EXPECT_FALSE(list.IsAnimating());
     EXPECT_EQ(rows.activated.size(), 2u);
+    // A key or the loss of the focus stops one too.
+    for (int way = 0; way < 2; ++way) {
+        list.ScrollTo(0);
+        list.PointerDown(50, 90, 6000);
+        list.PointerMove(50, 40, 6010);
+        list.PointerUp(50, 40, 6010);
+        ASSERT_TRUE(list.IsAnimating());
+        if (way == 0)
+            list.KeyUp(TouchList::kKeyDown, 6020);
+        else
+            list.SetFocus(false);
+        EXPECT_EQ(list.IsAnimating(), way == 0) << way; // a key's release is not enough
+        if (way == 0)
+            list.KeyDown(TouchList::kKeyDown, 6030);
+        EXPECT_FALSE(list.IsAnimating()) << way;
+    }
 }
 
 TEST_F(TouchListOverRows, HoldOpensTheContextMenuInFramePixels) {
