@@ -201,6 +201,11 @@ bool MprisPlayer::Start() {
         sd_bus_close_unref(bus);
         return false;
     }
+    {
+        // What was set before is simply there: no client saw anything else.
+        std::lock_guard<std::mutex> lock(mutex_);
+        changed_ = 0;
+    }
     bus_ = bus;
     stopping_ = false;
     thread_ = std::thread(&MprisPlayer::Serve, this);
