@@ -282,9 +282,10 @@ void MprisPlayer::Serve() {
         }
         struct pollfd fds[2] = {{wake_, POLLIN, 0}, {-1, 0, 0}};
         int timeout = -1;
-        if (connected) {
+        int events = connected ? sd_bus_get_events(bus_) : -1;
+        if (events >= 0) {
             fds[1].fd = sd_bus_get_fd(bus_);
-            fds[1].events = static_cast<short>(sd_bus_get_events(bus_));
+            fds[1].events = static_cast<short>(events);
             timeout = BusTimeoutMs(bus_);
         }
         if (::poll(fds, 2, timeout) > 0 && (fds[0].revents & POLLIN)) {
