@@ -82,9 +82,8 @@ struct MprisCallbacks {
     static int GetPlayerProperty(sd_bus* bus, const char* path, const char* interface,
                                  const char* property, sd_bus_message* reply, void* self,
                                  sd_bus_error* error);
-    static int SetVolume(sd_bus* bus, const char* path, const char* interface,
-                         const char* property, sd_bus_message* value, void* self,
-                         sd_bus_error* error);
+    static int SetVolume(sd_bus* bus, const char* path, const char* interface, const char* property,
+                         sd_bus_message* value, void* self, sd_bus_error* error);
 };
 
 MprisPlayer::MprisPlayer(CodeHandler onRemoteCode)
@@ -142,8 +141,8 @@ bool MprisPlayer::Start() {
         SD_BUS_PROPERTY("Metadata", "a{sv}", &MprisCallbacks::GetPlayerProperty, 0,
                         SD_BUS_VTABLE_PROPERTY_EMITS_CHANGE),
         SD_BUS_WRITABLE_PROPERTY("Volume", "d", &MprisCallbacks::GetPlayerProperty,
-                                 &MprisCallbacks::SetVolume, 0, SD_BUS_VTABLE_PROPERTY_EMITS_CHANGE |
-                                                                 SD_BUS_VTABLE_UNPRIVILEGED),
+                                 &MprisCallbacks::SetVolume, 0,
+                                 SD_BUS_VTABLE_PROPERTY_EMITS_CHANGE | SD_BUS_VTABLE_UNPRIVILEGED),
         // The position moves all the time; clients ask for it.
         SD_BUS_PROPERTY("Position", "x", &MprisCallbacks::GetPlayerProperty, 0, 0),
         SD_BUS_PROPERTY("Rate", "d", &MprisCallbacks::GetPlayerProperty, 0,
@@ -378,7 +377,7 @@ int MprisCallbacks::OnOpenUri(sd_bus_message* call, void* self, sd_bus_error* er
 }
 
 int MprisCallbacks::GetRootProperty(sd_bus*, const char*, const char*, const char* property,
-                                 sd_bus_message* reply, void* self, sd_bus_error*) {
+                                    sd_bus_message* reply, void* self, sd_bus_error*) {
     auto* player = static_cast<MprisPlayer*>(self);
     if (Is(property, "CanQuit"))
         return sd_bus_message_append(reply, "b", static_cast<int>(bool(player->quit_)));
@@ -397,7 +396,7 @@ int MprisCallbacks::GetRootProperty(sd_bus*, const char*, const char*, const cha
 }
 
 int MprisCallbacks::GetPlayerProperty(sd_bus*, const char*, const char*, const char* property,
-                                   sd_bus_message* reply, void* self, sd_bus_error*) {
+                                      sd_bus_message* reply, void* self, sd_bus_error*) {
     auto* player = static_cast<MprisPlayer*>(self);
     if (Is(property, "PlaybackStatus"))
         return sd_bus_message_append(reply, "s", StatusName(player->Current().status));
@@ -435,7 +434,7 @@ int MprisCallbacks::GetPlayerProperty(sd_bus*, const char*, const char*, const c
 }
 
 int MprisCallbacks::SetVolume(sd_bus*, const char*, const char*, const char*, sd_bus_message* value,
-                           void* self, sd_bus_error* error) {
+                              void* self, sd_bus_error* error) {
     auto* player = static_cast<MprisPlayer*>(self);
     double volume = 0;
     int result = sd_bus_message_read(value, "d", &volume);

@@ -98,8 +98,8 @@ private:
     std::function<void(uint32_t)> setVolume_;
     std::function<void(const std::string&)> openUri_;
 
-    sd_bus* bus_ = nullptr;  // the bus thread's alone while it runs
-    int wake_;               // eventfd: changes to announce, or stop
+    sd_bus* bus_ = nullptr; // the bus thread's alone while it runs
+    int wake_;              // eventfd: changes to announce, or stop
     std::atomic<bool> stopping_{false};
     std::thread thread_;
 

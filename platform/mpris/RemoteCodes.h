@@ -12,10 +12,10 @@ namespace tonilo {
 
 constexpr uint32_t kRemoteControlMessage = 33268;
 
-constexpr uint32_t kRemotePlayPause = 102;  // the one button: play/pause, twice quickly: record
+constexpr uint32_t kRemotePlayPause = 102; // the one button: play/pause, twice quickly: record
 constexpr uint32_t kRemoteStop = 103;
-constexpr uint32_t kRemoteNext = 104;       // next recording
-constexpr uint32_t kRemotePrevious = 105;   // previous recording
+constexpr uint32_t kRemoteNext = 104;           // next recording
+constexpr uint32_t kRemotePrevious = 105;       // previous recording
 constexpr uint32_t kRemoteTogglePlayback = 106; // play/pause without the double-press window
 
 // A handler for MprisPlayer that posts each code to `uiThread`'s queue, so the

@@ -94,15 +94,21 @@ public:
     }
     // "" when the player's method ran; `interface` is "" or ".Player".
     std::string Call(const std::string& interface, const std::string& method) const {
-        return Busctl("call org.mpris.MediaPlayer2.tonilo /org/mpris/MediaPlayer2 "
-                      "org.mpris.MediaPlayer2" + interface + " " + method);
+        return Busctl("call " + Target(interface) + method);
     }
     std::string Get(const std::string& interface, const std::string& properties) const {
-        return Busctl("get-property org.mpris.MediaPlayer2.tonilo /org/mpris/MediaPlayer2 "
-                      "org.mpris.MediaPlayer2" + interface + " " + properties);
+        return Busctl("get-property " + Target(interface) + properties);
+    }
+    std::string SetVolume(const std::string& volume) const {
+        return Busctl("set-property " + Target(".Player") + "Volume d " + volume);
     }
 
 private:
+    static std::string Target(const std::string& interface) {
+        return "org.mpris.MediaPlayer2.tonilo /org/mpris/MediaPlayer2 org.mpris.MediaPlayer2" +
+               interface + " ";
+    }
+
     pid_t pid_ = -1;
     int output_ = -1;
     std::string address_;
@@ -143,8 +149,8 @@ private:
             sd_bus_message_enter_container(signal, 'a', "{sv}") <= 0)
             return 0;
         while (sd_bus_message_enter_container(signal, 'e', "sv") > 0 &&
-               sd_bus_message_read(signal, "s", &name) > 0 && sd_bus_message_skip(signal, "v") >= 0 &&
-               sd_bus_message_exit_container(signal) >= 0)
+               sd_bus_message_read(signal, "s", &name) > 0 &&
+               sd_bus_message_skip(signal, "v") >= 0 && sd_bus_message_exit_container(signal) >= 0)
             names.insert(name);
         static_cast<ChangeListener*>(self)->changes_.push_back(names);
         return 0;
