@@ -60,7 +60,9 @@ public:
     // off: true when the input goes on to its normal action.
     bool Filter(uint32_t message, uint32_t key);
 
-    // The protection window, while it shows.
+    // The protection window, while it shows. The display counts as on then, so
+    // the filter lets buttons through; taps go to OnTap first and the window
+    // draws ProtectionPainter's picture instead of the skin.
     bool ProtectionShown() const { return shown_; }
     // A tap in window pixels; true when the protection window took it.
     bool OnTap(int32_t x, int32_t y);
