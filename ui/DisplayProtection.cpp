@@ -122,19 +122,23 @@ bool DisplayProtection::OnTap(int32_t x, int32_t y) {
 bool DisplayProtection::OnTimer(uint32_t id) {
     if (id != kProtectionTimer)
         return false;
+    OnTick();
+    return true;
+}
+
+void DisplayProtection::OnTick() {
     if (!shown_) {
-        host_.KillTimer(kProtectionTimer);
-        return true;
+        host_.KillTimer(kProtectionTimer); // a tick that was already on its way
+        return;
     }
     if (countdown_ > 0) {
         --countdown_;
         Repaint();
-        return true;
+        return;
     }
     CloseProtection();
     if (hooks_.protectionEnded)
         hooks_.protectionEnded(false);
-    return true;
 }
 
 void DisplayProtection::OnProtectionEnded(bool unlocked) {

@@ -66,8 +66,10 @@ public:
     bool ProtectionShown() const { return shown_; }
     // A tap in window pixels; true when the protection window took it.
     bool OnTap(int32_t x, int32_t y);
-    // True when the timer was the protection window's.
+    // True when the timer was the protection window's (then it is a tick).
     bool OnTimer(uint32_t id);
+    // One second of the countdown; at 0 the window ends as timed out.
+    void OnTick();
     // The main window's answer to 1036: unlocked leaves the display on and the
     // window restored; timed out switches it off again.
     void OnProtectionEnded(bool unlocked);
