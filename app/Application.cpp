@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "Libs/ToniloLib/Src/worker/EngineState.h"
+#include "app/BookmarkDatabase.h"
 #include "app/EngineController.h"
 #include "app/HardwareButtons.h"
 #include "app/HeadlessOwner.h"
@@ -199,6 +200,9 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
     controller_->LoadVolume();
 
     GetScheduler().Initialise(ExecutablePath(), ScheduleFileIn(DataFolder()));
+    // A file that is there but cannot be read is kept for a later start.
+    const std::string bookmarks = BookmarksFilePath(DataFolder());
+    bookmarksLoaded_ = GetBookmarkDatabase().Load(bookmarks) || !std::filesystem::exists(bookmarks);
     GetScheduler().RegisterAction(MakeRecordAction());
     GetScheduler().RegisterAction(MakePlayAction());
 
@@ -436,7 +440,9 @@ void Application::ShutDown() {
         server_->Stop();
     if (controller_ && !closing_)
         controller_->Shutdown();
-    // Bookmarks join with the main window; their database saves itself there.
+    // The window writes the bookmarks after each change; this catches the rest.
+    if (bookmarksLoaded_)
+        GetBookmarkDatabase().Save(BookmarksFilePath(DataFolder()));
     // The call handler goes first: it gives the phone back its talking-sleep timeout.
     callVerbs_.reset();
     controller_.reset();

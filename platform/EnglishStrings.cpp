@@ -175,6 +175,8 @@ const ResourceString kEnglishStrings[] = {
     {31010, "Cannot listen on %s; later starts will not reach this one."},
     {31011, "Suspending is not allowed; the program only ends."},
     {31012, "The settings could not be saved; the ones saved before stay in use."},
+    // The touch list.
+    {31020, "No matches: %s"},
     // Labels of the export dialog, then of the properties dialog.
     {32100, "Target file:"},
     {32101, "Source properties:"},
