@@ -206,8 +206,11 @@ bool FileAssociations::Associate(const std::string& extension, uint32_t iconId,
     if (!iconFile.empty() && !fs::exists(iconFile, error))
         return false;
 
-    const std::string className = AssociationClassName(ext);
+    // Without a type the desktop could not be told; the registry alone opens nothing.
     const std::string type = MimeType(ext);
+    if (type.empty())
+        return false;
+    const std::string className = AssociationClassName(ext);
     RegistryKey key(("." + ext).c_str(), HKEY_CLASSES_ROOT);
     if (key.Open(nullptr, true)) {
         // The desktop's current default application is the live owner; what the
@@ -240,7 +243,7 @@ bool FileAssociations::Associate(const std::string& extension, uint32_t iconId,
                    classKey.WriteString(nullptr, AssociationOpenCommand(executable_));
     classKey.Close();
 
-    if (type.empty() || !InstallDesktopFile() ||
+    if (!InstallDesktopFile() ||
         !SetUserDefaultApplication(folders_, type, kAssociationDesktopId))
         return false;
     // A type of our own means nothing to the desktop until it knows the glob.

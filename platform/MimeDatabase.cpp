@@ -267,7 +267,7 @@ std::string MimeTypeForExtension(const XdgFolders& folders, const std::string& e
             if (fields.size() < 3)
                 continue;
             bool caseSensitive = fields.size() > 3 && fields[3].find("cs") != std::string::npos;
-            if ((caseSensitive ? fields[2] : Lower(fields[2])) != wanted)
+            if (caseSensitive ? fields[2] != "*." + extension : Lower(fields[2]) != wanted)
                 continue;
             candidates.push_back({std::atoi(fields[0].c_str()), fields[1]});
         }
