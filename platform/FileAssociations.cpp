@@ -28,8 +28,8 @@ bool StartsWithClassPrefix(const std::string& text) {
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(),
-                                                      tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 std::string Upper(std::string text) {
@@ -81,7 +81,8 @@ std::string DesktopEntryFor(const std::string& modelPath, const std::string& exe
     if (any)
         return text;
     return "[Desktop Entry]\nType=Application\nName=Tonilo\nExec=" +
-           DesktopExecArgument(executable) + " %f\nTerminal=false\n"
+           DesktopExecArgument(executable) +
+           " %f\nTerminal=false\n"
            "Categories=AudioVideo;Audio;Recorder;Player;\n";
 }
 
@@ -236,15 +237,15 @@ bool FileAssociations::Associate(const std::string& extension, uint32_t iconId,
         classKey.WriteString(nullptr, Upper(ext) + " File");
     const std::string iconPath = iconFile.empty() ? executable_ : iconFile;
     if (classKey.Open("DefaultIcon", true))
-        classKey.WriteString(nullptr, iconPath + ",-" + std::to_string(static_cast<int32_t>(iconId)));
+        classKey.WriteString(nullptr,
+                             iconPath + ",-" + std::to_string(static_cast<int32_t>(iconId)));
     classKey.Open("Shell", true);
     classKey.Open("Shell\\Open", true);
     bool written = classKey.Open("Shell\\Open\\Command", true) &&
                    classKey.WriteString(nullptr, AssociationOpenCommand(executable_));
     classKey.Close();
 
-    if (!InstallDesktopFile() ||
-        !SetUserDefaultApplication(folders_, type, kAssociationDesktopId))
+    if (!InstallDesktopFile() || !SetUserDefaultApplication(folders_, type, kAssociationDesktopId))
         return false;
     // A type of our own means nothing to the desktop until it knows the glob.
     if (MimeTypeForExtension(folders_, ext).empty() &&

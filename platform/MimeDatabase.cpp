@@ -1,11 +1,8 @@
 #include "platform/MimeDatabase.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 
 #include "platform/AtomicFile.h"
@@ -68,9 +65,10 @@ std::vector<std::string> EnvironmentFolders(const char* name, const char* fallba
 }
 
 // "child parent" or "alias canonical" lines of every data folder's mime/NAME.
-std::vector<std::pair<std::string, std::string>> ReadPairs(const XdgFolders& folders,
-                                                           const char* name) {
-    std::vector<std::pair<std::string, std::string>> pairs;
+using TypePairs = std::vector<std::pair<std::string, std::string>>;
+
+TypePairs ReadPairs(const XdgFolders& folders, const char* name) {
+    TypePairs pairs;
     for (const std::string& folder : folders.AllDataDirs())
         for (const std::string& line : ReadLines(folder + "/mime/" + name)) {
             size_t blank = line.find(' ');
@@ -80,13 +78,13 @@ std::vector<std::pair<std::string, std::string>> ReadPairs(const XdgFolders& fol
     return pairs;
 }
 
-bool IsAncestor(const std::vector<std::pair<std::string, std::string>>& subclasses,
-                const std::string& ancestor, const std::string& type, int depth = 0) {
+bool IsAncestor(const TypePairs& subclasses, const std::string& ancestor, const std::string& type,
+                int depth = 0) {
     if (depth > 16) // a cycle in a damaged file
         return false;
     for (const auto& [child, parent] : subclasses)
-        if (child == type && (parent == ancestor || IsAncestor(subclasses, ancestor, parent,
-                                                               depth + 1)))
+        if (child == type &&
+            (parent == ancestor || IsAncestor(subclasses, ancestor, parent, depth + 1)))
             return true;
     return false;
 }
@@ -108,7 +106,14 @@ std::vector<std::string> MimeAppsChain(const XdgFolders& folders) {
 
 // The entries of the [Default Applications] line for the type in one file: the
 // canonical key first, an alias's line only when the canonical one is missing.
-std::vector<std::string> DefaultEntries(const XdgFolders& folders, const std::string& path,
+std::string Unaliased(const TypePairs& aliases, const std::string& mimeType) {
+    for (const auto& [alias, canonical] : aliases)
+        if (alias == mimeType)
+            return canonical;
+    return mimeType;
+}
+
+std::vector<std::string> DefaultEntries(const TypePairs& aliases, const std::string& path,
                                         const std::string& mimeType) {
     std::vector<std::string> exact, aliased;
     bool inGroup = false;
@@ -127,7 +132,7 @@ std::vector<std::string> DefaultEntries(const XdgFolders& folders, const std::st
         std::vector<std::string>* target = nullptr;
         if (key == mimeType)
             target = &exact;
-        else if (aliased.empty() && UnaliasMimeType(folders, key) == mimeType)
+        else if (aliased.empty() && Unaliased(aliases, key) == mimeType)
             target = &aliased;
         if (!target || !target->empty())
             continue;
@@ -214,11 +219,20 @@ std::string XmlEscaped(const std::string& text) {
     std::string escaped;
     for (char c : text) {
         switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
-        default: escaped += c;
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        default:
+            escaped += c;
         }
     }
     return escaped;
@@ -293,17 +307,15 @@ std::string MimeTypeForExtension(const XdgFolders& folders, const std::string& e
 }
 
 std::string UnaliasMimeType(const XdgFolders& folders, const std::string& mimeType) {
-    for (const auto& [alias, canonical] : ReadPairs(folders, "aliases"))
-        if (alias == mimeType)
-            return canonical;
-    return mimeType;
+    return Unaliased(ReadPairs(folders, "aliases"), mimeType);
 }
 
 std::string DefaultApplication(const XdgFolders& folders, const std::string& mimeType) {
     if (mimeType.empty())
         return std::string();
+    const TypePairs aliases = ReadPairs(folders, "aliases");
     for (const std::string& file : MimeAppsChain(folders))
-        for (const std::string& id : DefaultEntries(folders, file, mimeType))
+        for (const std::string& id : DefaultEntries(aliases, file, mimeType))
             if (!FindDesktopFile(folders, id).empty())
                 return id;
     return std::string();
@@ -311,7 +323,7 @@ std::string DefaultApplication(const XdgFolders& folders, const std::string& mim
 
 std::string UserDefaultApplication(const XdgFolders& folders, const std::string& mimeType) {
     std::vector<std::string> entries =
-        DefaultEntries(folders, folders.UserMimeAppsList(), mimeType);
+        DefaultEntries(ReadPairs(folders, "aliases"), folders.UserMimeAppsList(), mimeType);
     return entries.empty() ? std::string() : entries.front();
 }
 
@@ -319,9 +331,8 @@ bool SetUserDefaultApplication(const XdgFolders& folders, const std::string& mim
                                const std::string& desktopId) {
     if (mimeType.empty() || desktopId.empty())
         return false;
-    return EditUserDefaults(folders, mimeType, [&](std::vector<std::string>* entries) {
-        *entries = {desktopId};
-    });
+    return EditUserDefaults(folders, mimeType,
+                            [&](std::vector<std::string>* entries) { *entries = {desktopId}; });
 }
 
 bool RemoveUserDefaultApplication(const XdgFolders& folders, const std::string& mimeType,
@@ -362,9 +373,15 @@ bool DeclareUserMimeType(const XdgFolders& folders, const std::string& packageNa
     const std::string xml =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-        "  <mime-type type=\"" + XmlEscaped(mimeType) + "\">\n"
-        "    <comment>" + XmlEscaped(comment) + "</comment>\n"
-        "    <glob pattern=\"*." + XmlEscaped(Lower(extension)) + "\"/>\n"
+        "  <mime-type type=\"" +
+        XmlEscaped(mimeType) +
+        "\">\n"
+        "    <comment>" +
+        XmlEscaped(comment) +
+        "</comment>\n"
+        "    <glob pattern=\"*." +
+        XmlEscaped(Lower(extension)) +
+        "\"/>\n"
         "  </mime-type>\n"
         "</mime-info>\n";
     const std::string path = packages + "/" + packageName + ".xml";
