@@ -215,7 +215,7 @@ bool FileAssociations::Associate(const std::string& extension, uint32_t iconId,
     RegistryKey key(("." + ext).c_str(), HKEY_CLASSES_ROOT);
     if (key.Open(nullptr, true)) {
         // The desktop's current default application is the live owner; what the
-        // registry says counts only when the desktop names none.
+        // registry says counts only when the desktop names none, or us.
         std::string previous = DefaultValue(key, nullptr);
         std::string live = DefaultApplication(folders_, type);
         if (!live.empty() && live != kAssociationDesktopId)
