@@ -171,13 +171,18 @@ TEST_F(TranscoderTest, FailuresSayWhyAndLeaveNothing) {
         TranscodeFailure failure;
     };
     const Case cases[] = {
-        {folder_.Path("missing.wav"), folder_.Path("a.mp3"), "", -1, "cannot open", TranscodeFailure::OpenSource},
-        {folder_.Path("noise.mp3"), folder_.Path("b.wav"), "", -1, "damaged", TranscodeFailure::DecoderOpen},
+        {folder_.Path("missing.wav"), folder_.Path("a.mp3"), "", -1, "cannot open",
+         TranscodeFailure::OpenSource},
+        {folder_.Path("noise.mp3"), folder_.Path("b.wav"), "", -1, "damaged",
+         TranscodeFailure::DecoderOpen},
         {wav, folder_.Path("c.xyz"), "", -1, "--encoder", TranscodeFailure::NoEncoder},
-        {wav, folder_.Path("d.mp3"), "Mp3 Encoder", -1, "no encoder named", TranscodeFailure::NoEncoder},
+        {wav, folder_.Path("d.mp3"), "Mp3 Encoder", -1, "no encoder named",
+         TranscodeFailure::NoEncoder},
         {wav, folder_.Path("e.mp3"), "", 5, "quality levels", TranscodeFailure::EncoderFormat},
-        {wav, folder_.Path("no-such-folder/f.mp3"), "", -1, "cannot create", TranscodeFailure::CreateTarget},
-        {folder_.Path("ok.xyz"), folder_.Path("g.wav"), "", -1, "no decoder", TranscodeFailure::NoDecoder},
+        {wav, folder_.Path("no-such-folder/f.mp3"), "", -1, "cannot create",
+         TranscodeFailure::CreateTarget},
+        {folder_.Path("ok.xyz"), folder_.Path("g.wav"), "", -1, "no decoder",
+         TranscodeFailure::NoDecoder},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
