@@ -2,6 +2,8 @@
 // and what "Export" does for each kind of wrong or awkward input.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "formats/FormatRegistry.h"
 #include "platform/ErrorLog.h"
 #include "tests/support/EngineTestSupport.h"
