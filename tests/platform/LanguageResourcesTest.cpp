@@ -214,19 +214,6 @@ TEST_F(LanguageResourcesTest, ForcedLibraryIsLoadedEvenForEnglishAndNamedAfterTh
     EXPECT_EQ(LoadResourceString(kErrorId), "Cannot open file!");
 }
 
-TEST_F(LanguageResourcesTest, AbsoluteAndBackslashNamesAreResolved) {
-    SetLanguage(0x407);
-    fs::create_directories(folder_ / "elsewhere");
-    WriteFile("elsewhere/Texts.0407.mui", "36002\tabsolute\n");
-    std::string absolute = (folder_ / "elsewhere/Texts").string();
-    EXPECT_TRUE(Select(absolute.c_str()));
-    EXPECT_EQ(LoadResourceString(kErrorId), "absolute");
-
-    WriteFile("Lang/Tonilo.0407.mui", "36002\trelative\n");
-    EXPECT_TRUE(Select("Lang\\Tonilo"));
-    EXPECT_EQ(LoadResourceString(kErrorId), "relative");
-}
-
 TEST_F(LanguageResourcesTest, SelectingAgainReplacesTheTableAndReleaseReturnsToEnglish) {
     SetLanguage(0x407);
     WriteFile("Lang/Tonilo.0407.mui", "36002\tDeutsch\n");
@@ -285,14 +272,6 @@ TEST_F(LanguageResourcesTest, TextsAreCutAt254Utf16Units) {
     // Half a surrogate pair cannot be kept: the character goes whole.
     EXPECT_EQ(LoadResourceString(4), std::string(253, 'z'));
     EXPECT_EQ(LoadResourceString(5), std::string(252, 'w') + emoji);
-}
-
-TEST_F(LanguageResourcesTest, AbsentIdsGiveEmptyTextInEveryTable) {
-    EXPECT_TRUE(Select());
-    EXPECT_EQ(LoadResourceString(1), "");
-    EXPECT_EQ(LoadResourceString(0xFFFFFFFFu), "");
-    StringTable empty;
-    EXPECT_EQ(LoadResourceString(kErrorId, &empty), "");
 }
 
 TEST_F(LanguageResourcesTest, LibraryPathNaming) {

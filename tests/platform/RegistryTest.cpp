@@ -122,14 +122,6 @@ TEST_F(RegistryTest, DeleteValueAndWriteOverKeepOneValue) {
     EXPECT_FALSE(DeleteValueAt(HKEY_CURRENT_USER, "K", "name"));
 }
 
-TEST_F(RegistryTest, ValuesSurviveReopening) {
-    ASSERT_TRUE(WriteStringAt(HKEY_LOCAL_MACHINE, "Software\\Zelto\\Tonilo", "RecDir", "/rec"));
-    RegistryStore::UseDatabase(path_);
-    std::string text;
-    ASSERT_TRUE(ReadStringAt(HKEY_LOCAL_MACHINE, "Software\\Zelto\\Tonilo", "RecDir", &text));
-    EXPECT_EQ(text, "/rec");
-}
-
 TEST_F(RegistryTest, DamagedFileIsMovedAsideAndAFreshOneStarted) {
     RegistryStore::UseDatabase(folder_ + "/other.db"); // closes the file, folding in its log
     {
