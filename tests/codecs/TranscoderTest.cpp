@@ -14,7 +14,6 @@
 #include "codecs/zaf/ZafFormats.h"
 #include "formats/FormatRegistry.h"
 #include "formats/Transcoder.h"
-#include "platform/PathParts.h"
 #include "tests/codecs/CodecTestSupport.h"
 #include "tests/support/TestHttpServer.h"
 
@@ -324,14 +323,6 @@ TEST_F(TranscoderTest, ReadsEachFormatFromAnAddressWithoutLength) {
     EXPECT_EQ(Run(server.Url("/absent.mp3"), folder_.Path("absent.wav"), &report),
               TranscodeResult::Failed);
     EXPECT_NE(report.error.find("cannot open"), std::string::npos) << report.error;
-}
-
-TEST(TranscoderNames, ExtensionOfFilesAndAddresses) {
-    EXPECT_EQ(ExtensionOfName("/a/b/c.Mp3"), "Mp3");
-    EXPECT_EQ(ExtensionOfName("/a.dir/file"), "");
-    EXPECT_EQ(ExtensionOfName("http://host/talk.zaf?session=1.2#t"), "zaf");
-    EXPECT_EQ(ExtensionOfName("noextension"), "");
-    EXPECT_EQ(ExtensionOfName("archive.tar.wav"), "wav");
 }
 
 } // namespace
