@@ -16,6 +16,7 @@
 
 #include "tests/support/EngineTestSupport.h"
 #include "tests/support/SimulatedDeviceTest.h"
+#include "tests/support/TestHttpServer.h"
 #include "tests/support/WaitUntil.h"
 
 namespace tonilo::test {
@@ -172,6 +173,19 @@ TEST_F(ToolEndToEndTest, PlaybackRendersTheDecodedFile) {
     ASSERT_EQ(Run({"play", path}), 0) << Errors();
     EXPECT_TRUE(Renders(ReadBytes(output_), pcm));
     EXPECT_NE(Errors().find("0:03 / 0:03"), std::string::npos) << Errors();
+}
+
+// Sent without a length, as a dynamic page or a radio stream is.
+TEST_F(ToolEndToEndTest, AServedWavPlaysWholeAndAMissingOneFails) {
+    std::vector<uint8_t> pcm = CountingPcm16(16000 * 2);
+    ASSERT_TRUE(WriteWav16(folder_ + "/served.wav", pcm, 16000, 1));
+    tonilo::testing::TestHttpServer server({});
+    ASSERT_TRUE(server.IsRunning());
+    server.ServeFilesFrom(folder_);
+    ASSERT_EQ(Run({"play", server.Url("/served.wav")}), 0) << Errors();
+    EXPECT_TRUE(Renders(ReadBytes(output_), pcm)) << "sample by sample";
+    EXPECT_EQ(Run({"play", server.Url("/missing.wav")}), 1);
+    EXPECT_NE(Errors().find("play:"), std::string::npos) << Errors();
 }
 
 TEST_F(ToolEndToEndTest, PlayFromAPositionSkipsTheStart) {
