@@ -208,34 +208,9 @@ TEST_F(ToolEndToEndTest, MissingDevicesAndFilesGiveTheirMessages) {
     EXPECT_EQ(Run({"record"}), 2);
 }
 
-TEST_F(ToolEndToEndTest, AFullDiskKeepsEverythingThatReachedIt) {
-    // A small file system of its own; where mounting is not allowed, the
-    // file-size-limit case of the Recorder tests stands in.
-    std::string disk = folder_ + "/disk";
-    ASSERT_EQ(system(("mkdir -p '" + disk + "'").c_str()), 0);
-    if (system(("mount -t tmpfs -o size=300k tmpfs '" + disk + "' 2>/dev/null").c_str()) != 0)
-        GTEST_SKIP() << "cannot mount a small file system here";
-    std::vector<uint8_t> input = SinePcm16(16000, 16000 * 12, 440);
-    WriteBytes(input_, input);
-    std::string path = disk + "/full.wav";
-    int exitCode = Run({"record", path, "--seconds", "10", "--rate", "16000"});
-    std::vector<uint8_t> decoded;
-    bool decodedOk = DecodeFile(host_, path, &decoded, nullptr);
-    int64_t size = FileSize(path);
-    std::vector<std::string> left = FolderEntries(disk);
-    system(("umount -l '" + disk + "'").c_str());
-    EXPECT_EQ(exitCode, 1);
-    EXPECT_NE(Errors().find("Cannot encode data! Check free space."), std::string::npos)
-        << Errors();
-    EXPECT_LE(size, 300 * 1024);
-    ASSERT_TRUE(decodedOk);
-    // All but the header and at most a partial block of what fits is audio.
-    EXPECT_GT(decoded.size(), 300u * 1024 - 4096);
-    ASSERT_LE(decoded.size(), input.size());
-    EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), input.begin()));
-    EXPECT_EQ(left.size(), 1u) << "no hidden or side file left";
-}
-
+// A small file system of its own; where mounting is not allowed, the
+// file-size-limit case of the Recorder tests stands in (and checks a WAV sample
+// by sample).
 TEST_F(ToolEndToEndTest, AFullDiskKeepsCompressedRecordingsPlayable) {
     std::string disk = folder_ + "/disk";
     ASSERT_EQ(system(("mkdir -p '" + disk + "'").c_str()), 0);
