@@ -174,6 +174,7 @@ const ResourceString kEnglishStrings[] = {
     // Messages of the program without its window.
     {31010, "Cannot listen on %s; later starts will not reach this one."},
     {31011, "Suspending is not allowed; the program only ends."},
+    {31012, "The settings could not be saved; the ones saved before stay in use."},
     // Engine error log: player codes, then recorder codes.
     {36000, "Audio player library error!"},
     {36001, "File doesn't exist!"},
