@@ -168,36 +168,21 @@ TEST(ProgramWithDamagedCodec, RecordingReportsTheErrorAndLeavesNoFile) {
         std::string::npos);
 }
 
-// A scheduled event starts the program with its name as the whole command line.
-TEST(ProgramScheduledEvents, EventNamesRecordAndPlay) {
+// A scheduled event hands the program its name as the whole command line (the
+// wired cases start the program by one the service fired); names compare
+// without regard to case, and an unknown one does nothing.
+TEST(ProgramScheduledEvents, EventNamesActAndUnknownOnesAreIgnored) {
     ProgramHarness program(true);
     std::string music = program.Scratch() / "music.wav";
     MakeWave(music, 20);
-    ASSERT_EQ(program
-                  .Tool("schedule add 'Morning news' --action record --start '2099-01-04 08:00' "
-                        "--length 2")
-                  .exitCode,
-              0);
     ASSERT_EQ(program
                   .Tool("schedule add 'Wake me' --action play --start '2099-01-04 09:00' "
                         "--length 60 --file " +
                         test::Quoted(music))
                   .exitCode,
               0);
-    std::string folder = program.Scratch() / "recs";
-    std::filesystem::create_directories(folder);
-    ASSERT_EQ(program.Tool("settings set RecDir " + test::Quoted(folder)).exitCode, 0);
-
-    pid_t tonilo = program.Start({"Morning news"});
-    Status recorded;
-    ASSERT_TRUE(program.WaitForStatus(
-        [](const Status& s) { return s.at("mode") == "stopped" && s.at("pending") == "0"; },
-        &recorded));
-    long duration = program.DurationOf(recorded.at("file"));
-    EXPECT_GE(duration, 2000);
-    EXPECT_LT(duration, 2500);
-    EXPECT_EQ(recorded.at("file").rfind(folder, 0), 0u) << recorded.at("file");
-    // Event names compare without regard to case; a deleted or unknown one does nothing.
+    pid_t tonilo = program.Start({});
+    ASSERT_TRUE(program.WaitForMode("ready"));
     EXPECT_EQ(program.RunToEnd({"wake ME"}), 0);
     EXPECT_TRUE(program.WaitForMode("playing", music));
     EXPECT_EQ(program.RunToEnd({"No such event"}), 0);
