@@ -175,6 +175,8 @@ const ResourceString kEnglishStrings[] = {
     {31010, "Cannot listen on %s; later starts will not reach this one."},
     {31011, "Suspending is not allowed; the program only ends."},
     {31012, "The settings could not be saved; the ones saved before stay in use."},
+    // The touch list.
+    {31020, "No matches: %s"},
     // Engine error log: player codes, then recorder codes.
     {36000, "Audio player library error!"},
     {36001, "File doesn't exist!"},
