@@ -195,6 +195,10 @@ TEST_F(ToolEndToEndTest, PlayFromAPositionSkipsTheStart) {
     ASSERT_EQ(Run({"play", path, "--from", "2000"}), 0) << Errors();
     std::vector<uint8_t> tail(pcm.begin() + 16000 * 2 * 2, pcm.end());
     EXPECT_TRUE(Renders(ReadBytes(output_), tail));
+    // The progress never runs past the length, whatever the last buffers count.
+    std::string errors = Errors();
+    EXPECT_EQ(errors.find("0:04 /"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("0:03 / 0:03"), std::string::npos) << errors;
 }
 
 TEST_F(ToolEndToEndTest, MissingDevicesAndFilesGiveTheirMessages) {
