@@ -1,6 +1,8 @@
 #include "platform/files/FolderWatcher.h"
 
+#include <atomic>
 #include <cerrno>
+#include <memory>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
@@ -19,10 +21,10 @@ struct FolderWatcher::Shared {
     int inotifyFd = -1;
     int wakeFd = -1;
     std::atomic<bool> stop{false};
-    std::atomic<bool> outstanding{false}; // a message waits to be taken
-    std::mutex mutex;                     // guards the two below
+    std::mutex mutex; // guards everything below
     int watch = -1;
     std::string folder;
+    Payload* pending = nullptr; // the message waiting to be taken
 
     ~Shared() {
         if (inotifyFd >= 0)
@@ -32,11 +34,11 @@ struct FolderWatcher::Shared {
     }
 };
 
-// What a message carries: the path and the flag that holds back further posts.
-struct ChangedPathPayload {
+// What a message carries: the path, and the watcher's state that holds back
+// further posts until it is taken.
+struct FolderWatcher::Payload {
     std::string path;
-    std::shared_ptr<void> shared;
-    std::atomic<bool>* outstanding = nullptr;
+    std::shared_ptr<Shared> shared;
 };
 
 FolderWatcher::FolderWatcher(ThreadId receiver, uint32_t message)
@@ -80,13 +82,13 @@ void FolderWatcher::Stop() {
 }
 
 std::string FolderWatcher::TakeChangedPath(const ThreadMessage& message) {
-    auto* payload = reinterpret_cast<ChangedPathPayload*>(message.lParam);
+    std::unique_ptr<Payload> payload(reinterpret_cast<Payload*>(message.lParam));
     if (!payload)
         return "";
-    std::string path = std::move(payload->path);
-    payload->outstanding->store(false);
-    delete payload;
-    return path;
+    std::lock_guard<std::mutex> lock(payload->shared->mutex);
+    if (payload->shared->pending == payload.get())
+        payload->shared->pending = nullptr;
+    return std::move(payload->path);
 }
 
 void FolderWatcher::Run(std::shared_ptr<Shared> shared) {
@@ -103,27 +105,35 @@ void FolderWatcher::Run(std::shared_ptr<Shared> shared) {
         ssize_t length = ::read(shared->inotifyFd, buffer, sizeof buffer);
         if (length <= 0)
             continue;
+        std::lock_guard<std::mutex> lock(shared->mutex);
         std::string changed;
-        {
-            std::lock_guard<std::mutex> lock(shared->mutex);
-            for (ssize_t offset = 0; offset < length;) {
-                auto* event = reinterpret_cast<struct inotify_event*>(buffer + offset);
-                offset += static_cast<ssize_t>(sizeof(struct inotify_event) + event->len);
-                if (event->wd != shared->watch || shared->watch < 0)
-                    continue; // a folder watched before
-                if (event->mask & (kSelfEvents | IN_IGNORED)) {
-                    changed = shared->folder;
-                    break; // the folder itself: nothing else matters
-                }
-                if ((event->mask & kEntryEvents) && changed.empty() && event->len > 0)
-                    changed = shared->folder + "/" + event->name;
+        bool self = false;
+        for (ssize_t offset = 0; offset < length;) {
+            auto* event = reinterpret_cast<struct inotify_event*>(buffer + offset);
+            offset += static_cast<ssize_t>(sizeof(struct inotify_event) + event->len);
+            if (event->wd != shared->watch || shared->watch < 0)
+                continue; // a folder watched before
+            if (event->mask & (kSelfEvents | IN_IGNORED)) {
+                changed = shared->folder;
+                self = true;
+                break; // the folder itself: nothing else matters
             }
+            if ((event->mask & kEntryEvents) && changed.empty() && event->len > 0)
+                changed = shared->folder + "/" + event->name;
         }
-        if (changed.empty() || shared->outstanding.exchange(true))
+        if (changed.empty())
             continue;
-        auto* payload = new ChangedPathPayload{changed, shared, &shared->outstanding};
+        if (shared->pending) {
+            // One message waits already; the folder's own end must not be lost
+            // behind it.
+            if (self)
+                shared->pending->path = changed;
+            continue;
+        }
+        auto* payload = new Payload{changed, shared};
+        shared->pending = payload;
         if (!PostThreadMessage(receiver_, message_, 0, reinterpret_cast<intptr_t>(payload))) {
-            shared->outstanding = false;
+            shared->pending = nullptr;
             delete payload;
         }
     }

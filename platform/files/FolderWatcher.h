@@ -8,7 +8,6 @@
 //
 // Threads: Watch, Stop and the destructor on the owning thread; the messages
 // go to the thread given to the constructor.
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -41,6 +40,7 @@ public:
 
 private:
     struct Shared;
+    struct Payload;
     void Run(std::shared_ptr<Shared> shared);
 
     ThreadId receiver_;
