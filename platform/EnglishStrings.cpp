@@ -11,6 +11,10 @@ namespace tonilo {
 // clang-format off
 const ResourceString kEnglishStrings[] = {
     {712, "English"}, // the language's own name, written at first run
+    // The recording list's sort menu.
+    {1147, "Name"},
+    {1148, "Date"},
+    {1149, "Size"},
     {1205, "Start/pause rec."},
     {1206, "Start/pause play."},
     {1207, "Stop rec/play"},
@@ -155,6 +159,7 @@ const ResourceString kEnglishStrings[] = {
     {30199, "Bookmark added"},
     {30200, "Show bookmarks"},
     {30202, "Display Off Timeout"},
+    {30203, "Files"},
     {30204, "File"},
     {30205, "Browse"},
     {30206, "Do you really want to delete active file?"},
@@ -174,6 +179,15 @@ const ResourceString kEnglishStrings[] = {
     // Messages of the program without its window.
     {31010, "Cannot listen on %s; later starts will not reach this one."},
     {31011, "Suspending is not allowed; the program only ends."},
+    // The recording list's file operations.
+    {31012, "The folder \"%s\" no longer exists. The list shows \"%s\" instead."},
+    {31013, "Cannot delete \"%s\": %s"},
+    {31014, "Cannot copy \"%s\": %s"},
+    {31015, "Cannot move \"%s\": %s"},
+    {31016, "Cannot rename \"%s\": %s"},
+    {31017, "Cannot start the e-mail program for \"%s\"."},
+    {31018, "Cannot read the folder \"%s\": %s"},
+    {31019, "Cannot create a folder in \"%s\": %s"},
     // Engine error log: player codes, then recorder codes.
     {36000, "Audio player library error!"},
     {36001, "File doesn't exist!"},
