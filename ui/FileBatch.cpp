@@ -12,10 +12,10 @@ namespace tonilo {
 namespace {
 
 constexpr uint32_t kOverwriteQuestion = 13063;
-constexpr uint32_t kCannotDelete = 31013;
-constexpr uint32_t kCannotCopy = 31014;
-constexpr uint32_t kCannotMove = 31015;
-constexpr uint32_t kCannotRename = 31016;
+constexpr uint32_t kCannotDelete = 31101;
+constexpr uint32_t kCannotCopy = 31102;
+constexpr uint32_t kCannotMove = 31103;
+constexpr uint32_t kCannotRename = 31104;
 
 constexpr int32_t kCurrentClosing = 51;
 constexpr int32_t kCurrentMoved = 52;

@@ -44,11 +44,11 @@ constexpr uint32_t kBluetooth = 30026;
 constexpr uint32_t kDeleteSelectedText = 13062;
 constexpr uint32_t kForbiddenNameText = 13052;
 constexpr uint32_t kDeleteActiveText = 30206;
-constexpr uint32_t kFolderGoneText = 31012;
-constexpr uint32_t kCannotRenameText = 31016;
-constexpr uint32_t kCannotMailText = 31017;
-constexpr uint32_t kCannotReadText = 31018;
-constexpr uint32_t kCannotCreateFolderText = 31019;
+constexpr uint32_t kFolderGoneText = 31100;
+constexpr uint32_t kCannotRenameText = 31104;
+constexpr uint32_t kCannotMailText = 31105;
+constexpr uint32_t kCannotReadText = 31106;
+constexpr uint32_t kCannotCreateFolderText = 31107;
 
 // Notifications.
 constexpr int32_t kFolderChanged = 30;
