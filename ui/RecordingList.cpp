@@ -180,6 +180,7 @@ void RecordingList::ChangeFolder(const std::string& folder, int32_t code) {
         rows_.Reset(folder_);
         first_ = last_ = -1;
         reselect_.clear();
+        readPending_ = false; // whatever comes of the old folder is dropped
         if (view_) {
             view_->SetSearchText("");
             view_->Reload();
@@ -203,12 +204,15 @@ void RecordingList::BrowseFolders() {
 }
 
 void RecordingList::ReadFolderAgain() {
-    // What to select once the rows arrive: the current file, else what was selected.
-    reselect_.clear();
+    // What to select once the rows arrive: the current file, else what was
+    // selected. A read still on its way keeps its wishes (a folder just made).
+    if (!readPending_) {
+        reselect_.clear();
+        for (int32_t row = first_; row >= 0 && row <= last_; ++row)
+            reselect_.push_back(FileNameOf(rows_.PathAt(row)));
+    }
     if (!currentFile_.empty() && FolderOf(currentFile_) == folder_)
-        reselect_.push_back(FileNameOf(currentFile_));
-    for (int32_t row = first_; row >= 0 && row <= last_; ++row)
-        reselect_.push_back(FileNameOf(rows_.PathAt(row)));
+        reselect_.insert(reselect_.begin(), FileNameOf(currentFile_));
     ListingRequest request;
     request.folder = folder_;
     request.extensions = extensions_;
