@@ -30,8 +30,11 @@ FolderListing ReadFolder(const std::string& folder, const std::vector<std::strin
         return listing;
     }
     int fd = ::dirfd(handle.get());
-    errno = 0;
-    while (struct dirent* item = ::readdir(handle.get())) {
+    for (;;) {
+        errno = 0; // readdir tells the end from a failure only by errno
+        struct dirent* item = ::readdir(handle.get());
+        if (!item)
+            break;
         if (item->d_name[0] == '.')
             continue; // ".", ".." and hidden names, such as recordings being written
         bool maybeFolder = item->d_type == DT_DIR || item->d_type == DT_LNK ||
@@ -53,7 +56,6 @@ FolderListing ReadFolder(const std::string& folder, const std::vector<std::strin
         entry.modifiedNs = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 +
                            info.st_mtim.tv_nsec;
         listing.entries.push_back(std::move(entry));
-        errno = 0;
     }
     if (errno != 0) {
         listing.error = errno;

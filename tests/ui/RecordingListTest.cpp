@@ -17,6 +17,9 @@ TEST_F(RecordingListTest, SortsByEveryStoredKeyWithFoldersFirstAndHiddenOrForeig
     File(".Recording 11.wav", 1); // still being written
     scratch_.Folder("rec/Calls");
     scratch_.Folder("rec/.cache");
+    // Links count as what they point to; a dangling one is no recording and no error.
+    std::filesystem::create_symlink("nowhere.wav", recordings_ + "/dangling.wav");
+    std::filesystem::create_symlink("Calls", recordings_ + "/to calls.wav");
     const struct {
         uint32_t sortBy;
         Names names;
@@ -36,15 +39,16 @@ TEST_F(RecordingListTest, SortsByEveryStoredKeyWithFoldersFirstAndHiddenOrForeig
         Command(1142); // show folders
         ASSERT_TRUE(Settle());
         Names withFolder = item.names;
-        withFolder.insert(withFolder.begin(), "Calls");
+        withFolder.insert(withFolder.begin(), {"Calls", "to calls.wav"});
         EXPECT_EQ(RowNames(), withFolder);
-        EXPECT_TRUE(list_->IsFolder(0));
-        EXPECT_FALSE(list_->IsFolder(1));
+        EXPECT_TRUE(list_->IsFolder(1));
+        EXPECT_FALSE(list_->IsFolder(2));
     }
     // The sort menu's commands re-list and check their item.
     Command(1148);
     ASSERT_TRUE(Settle());
-    EXPECT_EQ(RowNames(), (Names{"Calls", "a.wav", "recording 9.mp3", "B.ZAF", "Recording 10.wav"}));
+    EXPECT_EQ(RowNames(), (Names{"Calls", "to calls.wav", "a.wav", "recording 9.mp3", "B.ZAF",
+                                 "Recording 10.wav"}));
     Menu sort;
     list_->FillSortMenu(&sort);
     ASSERT_EQ(sort.size(), 3u);
