@@ -7,21 +7,18 @@
 #include "platform/PathParts.h"
 #include "platform/files/FileTransfer.h"
 #include "platform/files/Trash.h"
+#include "ui/RecordingListIds.h"
 
 namespace tonilo {
 namespace {
+
+using namespace recording_list;
 
 constexpr uint32_t kOverwriteQuestion = 13063;
 constexpr uint32_t kCannotDelete = 31101;
 constexpr uint32_t kCannotCopy = 31102;
 constexpr uint32_t kCannotMove = 31103;
 constexpr uint32_t kCannotRename = 31104;
-
-constexpr int32_t kCurrentClosing = 51;
-constexpr int32_t kCurrentMoved = 52;
-constexpr int32_t kRenamed = 59;
-constexpr int32_t kCopied = 60;
-constexpr int32_t kDeleted = 61;
 
 } // namespace
 

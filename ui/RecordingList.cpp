@@ -11,34 +11,13 @@
 #include "platform/ProgramPaths.h"
 #include "platform/files/FileTransfer.h"
 #include "platform/files/MailSender.h"
+#include "ui/RecordingListIds.h"
 #include "ui/RecordingMenus.h"
 
 namespace tonilo {
 namespace {
 
-// Commands.
-constexpr uint32_t kShowFolders = 1142;
-constexpr uint32_t kColumnNone = 1143;
-constexpr uint32_t kColumnDate = 1144;
-constexpr uint32_t kColumnSize = 1145;
-constexpr uint32_t kSortName = 1147;
-constexpr uint32_t kSortDate = 1148;
-constexpr uint32_t kSortSize = 1149;
-constexpr uint32_t kColumnTime = 1150;
-constexpr uint32_t kModeDetails = 1162;
-constexpr uint32_t kModeList = 1163;
-constexpr uint32_t kCopyTo = 13058;
-constexpr uint32_t kMoveTo = 13059;
-constexpr uint32_t kRename = 13061;
-constexpr uint32_t kProperties = 13064;
-constexpr uint32_t kBrowseFolder = 13119;
-constexpr uint32_t kBrowse = 13121;
-constexpr uint32_t kExport = 13136;
-constexpr uint32_t kDelete = 30006;
-constexpr uint32_t kNewFolder = 30008;
-constexpr uint32_t kMail = 30017;
-constexpr uint32_t kInfrared = 30025;
-constexpr uint32_t kBluetooth = 30026;
+using namespace recording_list;
 
 // Texts.
 constexpr uint32_t kDeleteSelectedText = 13062;
@@ -49,16 +28,6 @@ constexpr uint32_t kCannotRenameText = 31104;
 constexpr uint32_t kCannotMailText = 31105;
 constexpr uint32_t kCannotReadText = 31106;
 constexpr uint32_t kCannotCreateFolderText = 31107;
-
-// Notifications.
-constexpr int32_t kFolderChanged = 30;
-constexpr int32_t kCurrentClosing = 51;
-constexpr int32_t kCurrentMoved = 52;
-constexpr int32_t kActivated = 53;
-constexpr int32_t kFolderOpened = 54;
-constexpr int32_t kExportRequested = 57;
-constexpr int32_t kPropertiesRequested = 58;
-constexpr int32_t kDeleted = 61;
 
 std::string Joined(const std::string& folder, const std::string& name) {
     return (folder == "/" ? "" : folder) + "/" + name;
@@ -281,7 +250,6 @@ void RecordingList::FallBackFromGoneFolder() {
     ChangeFolder(fallback, kFolderChanged);
     Report(kFolderGoneText, {gone, folder_});
 }
-
 
 void RecordingList::SelectRow(int32_t row) {
     if (row < 0 || row >= RowCount())

@@ -5,31 +5,12 @@
 #include "platform/LanguageResources.h"
 #include "platform/files/FileTransfer.h"
 #include "platform/files/MailSender.h"
+#include "ui/RecordingListIds.h"
 
 namespace tonilo {
 namespace {
 
-constexpr uint32_t kShowFolders = 1142;
-constexpr uint32_t kColumnNone = 1143;
-constexpr uint32_t kColumnDate = 1144;
-constexpr uint32_t kColumnSize = 1145;
-constexpr uint32_t kSortName = 1147;
-constexpr uint32_t kSortDate = 1148;
-constexpr uint32_t kSortSize = 1149;
-constexpr uint32_t kColumnTime = 1150;
-constexpr uint32_t kModeDetails = 1162;
-constexpr uint32_t kModeList = 1163;
-constexpr uint32_t kCopyTo = 13058;
-constexpr uint32_t kMoveTo = 13059;
-constexpr uint32_t kSendTo = 13060;
-constexpr uint32_t kRename = 13061;
-constexpr uint32_t kProperties = 13064;
-constexpr uint32_t kBrowseFolder = 13119;
-constexpr uint32_t kBrowse = 13121;
-constexpr uint32_t kExport = 13136;
-constexpr uint32_t kDelete = 30006;
-constexpr uint32_t kNewFolder = 30008;
-constexpr uint32_t kMail = 30017;
+using namespace recording_list;
 
 constexpr uint32_t kShowColumnText = 30159;
 constexpr uint32_t kNoneText = 30160;
