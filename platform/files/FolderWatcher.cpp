@@ -64,6 +64,9 @@ bool FolderWatcher::Watch(const std::string& folder) {
     shared_->watch = ::inotify_add_watch(shared_->inotifyFd, folder.c_str(),
                                          kEntryEvents | kSelfEvents | IN_ONLYDIR);
     shared_->folder = folder;
+    // A message still waiting speaks of the old folder, which its receiver
+    // ignores: the new folder's first change must post one of its own.
+    shared_->pending = nullptr;
     folder_ = shared_->watch >= 0 ? folder : "";
     return shared_->watch >= 0;
 }

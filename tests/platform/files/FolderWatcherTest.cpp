@@ -15,6 +15,14 @@ using test::ScratchFolder;
 
 class FolderWatcherTest : public ::testing::Test {
 protected:
+    // What is still on its way belongs to no later test.
+    ~FolderWatcherTest() override {
+        watcher_.Stop();
+        ThreadMessage left;
+        while (PeekMessageFor(kFolderChangedMessage, &left, true))
+            FolderWatcher::TakeChangedPath(left);
+    }
+
     // The next path the watcher posts to this thread; "" after the time-out.
     std::string NextChange() {
         ThreadMessage message;
