@@ -180,6 +180,8 @@ const ResourceString kEnglishStrings[] = {
     {31010, "Cannot listen on %s; later starts will not reach this one."},
     {31011, "Suspending is not allowed; the program only ends."},
     {31012, "The settings could not be saved; the ones saved before stay in use."},
+    // The touch list.
+    {31020, "No matches: %s"},
     // The recording list's file operations.
     {31100, "The folder \"%s\" no longer exists. The list shows \"%s\" instead."},
     {31101, "Cannot delete \"%s\": %s"},
