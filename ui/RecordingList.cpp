@@ -12,6 +12,7 @@
 #include "platform/files/FileTransfer.h"
 #include "platform/files/MailSender.h"
 #include "ui/RecordingListIds.h"
+#include "ui/RecordingListElements.h"
 #include "ui/RecordingMenus.h"
 
 namespace tonilo {
@@ -57,9 +58,22 @@ RecordingList::~RecordingList() {
         batch_->Abandon();
     if (view_)
         view_->SetModel(nullptr);
+    if (barElement_)
+        barElement_->SetTapHandler(nullptr);
 }
 
-void RecordingList::Bind(RecordingListView* list, FolderBarView* bar) {
+void RecordingList::Bind(FileListElement* list, FolderBarElement* bar) {
+    if (barElement_ && barElement_ != bar)
+        barElement_->SetTapHandler(nullptr);
+    listElement_ = list ? std::make_unique<FileListElementView>(list) : nullptr;
+    barElementView_ = bar ? std::make_unique<FolderBarElementView>(bar) : nullptr;
+    barElement_ = bar;
+    if (bar)
+        bar->SetTapHandler([this] { BrowseFolders(); });
+    BindViews(listElement_.get(), barElementView_.get());
+}
+
+void RecordingList::BindViews(RecordingListView* list, FolderBarView* bar) {
     view_ = list;
     bar_ = bar;
     if (bar_)

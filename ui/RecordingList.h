@@ -40,6 +40,11 @@
 
 namespace tonilo {
 
+class FileListElement;
+class FolderBarElement;
+class FileListElementView;
+class FolderBarElementView;
+
 class RecordingListOwner { // implemented by MainWindow
 public:
     virtual ~RecordingListOwner() = default;
@@ -78,8 +83,12 @@ public:
     RecordingList(const RecordingList&) = delete;
     RecordingList& operator=(const RecordingList&) = delete;
 
-    // After every skin (re)load; either may be null (a skin without them).
-    void Bind(RecordingListView* list, FolderBarView* bar);
+    // After every skin (re)load; either may be null (a skin without them). A
+    // tap on the folder bar opens the folder tree. The list must go before the
+    // elements do, or be bound to null first.
+    void Bind(FileListElement* list, FolderBarElement* bar);
+    // The same over any views (tests, other hosts).
+    void BindViews(RecordingListView* list, FolderBarView* bar);
     // How the "Time" column learns durations; without one it stays empty.
     void SetDurationReader(DurationReader reader) { durationReader_ = std::move(reader); }
     // Whole-number display scale the column widths are multiplied by.
@@ -183,6 +192,9 @@ private:
     std::vector<std::string> extensions_;
     RecordingListView* view_ = nullptr;
     FolderBarView* bar_ = nullptr;
+    std::unique_ptr<FileListElementView> listElement_;
+    std::unique_ptr<FolderBarElementView> barElementView_;
+    FolderBarElement* barElement_ = nullptr;
     DurationReader durationReader_;
     int32_t scale_ = 1;
     bool separatePage_ = false;

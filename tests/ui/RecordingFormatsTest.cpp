@@ -30,7 +30,7 @@ TEST_F(RecordingListTest, ShippedDecodersGiveTheFilterAndTheTimeColumn) {
     list_ = std::make_unique<RecordingList>(settings_, host_, owner_, extensions);
     list_->SetDurationReader(RegistryDurationReader(registry));
     registry->Release();
-    list_->Bind(&view_, &view_);
+    list_->BindViews(&view_, &view_);
     list_->LoadSettings();
     ASSERT_TRUE(Settle([&] { return list_->CellText(1, 1) != ""; }));
     ASSERT_EQ(RowNames(), (std::vector<std::string>{"broken.wav", "long.WAV", "short.wav"}));

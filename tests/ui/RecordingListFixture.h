@@ -159,7 +159,7 @@ protected:
     // A list over the settings as they are now, bound and loaded.
     RecordingList& Open(std::vector<std::string> extensions = {"wav", "mp3", "zaf"}) {
         list_ = std::make_unique<RecordingList>(settings_, host_, owner_, std::move(extensions));
-        list_->Bind(&view_, &view_);
+        list_->BindViews(&view_, &view_);
         list_->LoadSettings();
         Settle();
         return *list_;

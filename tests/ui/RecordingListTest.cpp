@@ -295,7 +295,7 @@ TEST_F(RecordingListTest, TenThousandFilesAreReadWithoutTheUserInterfaceThread) 
     for (int i = 0; i < 10000; ++i)
         test::WriteWholeFile(recordings_ + "/Recording " + std::to_string(i) + ".wav", "");
     list_ = std::make_unique<RecordingList>(settings_, host_, owner_, Names{"wav"});
-    list_->Bind(&view_, &view_);
+    list_->BindViews(&view_, &view_);
     list_->LoadSettings();
     // LoadSettings returned before anything was read: the worker reads.
     EXPECT_TRUE(list_->Reading());
