@@ -28,19 +28,6 @@ TEST(RecordingEntries, NamesSortNaturallyAndTotally) {
     EXPECT_FALSE(NameLess("same", "same"));
 }
 
-TEST(RecordingEntries, StoredSettingsMapToKeysAndColumns) {
-    EXPECT_EQ(SortKeyFromSetting(2), SortKey::Name);
-    EXPECT_EQ(SortKeyFromSetting(3), SortKey::Size);
-    EXPECT_EQ(SortKeyFromSetting(8), SortKey::Date);
-    for (uint32_t other : {0u, 1u, 5u, 0xFFFFFFFFu})
-        EXPECT_EQ(SortKeyFromSetting(other), SortKey::Name) << other;
-    EXPECT_EQ(SecondColumnFromSetting(1150), SecondColumn::Time);
-    for (uint32_t other : {0u, 1143u, 1146u, 7u})
-        EXPECT_EQ(SecondColumnFromSetting(other), SecondColumn::None) << other;
-    EXPECT_EQ(SecondColumnSetting(SecondColumn::None), 0u);
-    EXPECT_EQ(SecondColumnSetting(SecondColumn::Size), 1145u);
-}
-
 TEST(RecordingEntries, ColumnTextsAtTheirEdges) {
     const struct {
         int64_t value;
