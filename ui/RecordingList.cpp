@@ -183,7 +183,10 @@ void RecordingList::OpenFolder(const std::string& folder) {
 
 void RecordingList::BrowseFolders() {
     host_.ChooseFolder(LoadResourceString(kBrowseFolder), folder_,
-                       [this](const std::string& chosen) { OpenFolder(chosen); });
+                       [this, alive = std::weak_ptr<int>(alive_)](const std::string& chosen) {
+                           if (!alive.expired())
+                               OpenFolder(chosen);
+                       });
 }
 
 void RecordingList::ReadFolderAgain() {
@@ -438,8 +441,9 @@ bool RecordingList::HandleCommand(uint32_t id) {
             return true;
         BatchKind kind = id == kCopyTo ? BatchKind::Copy : BatchKind::Move;
         host_.ChooseFolder(LoadResourceString(id), folder_,
-                           [this, kind, items](const std::string& target) {
-                               if (!target.empty())
+                           [this, kind, items, alive = std::weak_ptr<int>(alive_)](
+                               const std::string& target) {
+                               if (!alive.expired() && !target.empty())
                                    StartBatch(kind, items, Normalized(target));
                            });
         return true;
@@ -489,8 +493,9 @@ void RecordingList::StartBatch(BatchKind kind, std::vector<std::string> items,
 
 void RecordingList::Rename(const std::string& item) {
     std::string oldName = FileNameOf(item);
-    host_.AskText(LoadResourceString(kRename), oldName, [this, item](const std::string* edited) {
-        if (!edited || *edited == FileNameOf(item))
+    std::weak_ptr<int> alive = alive_;
+    host_.AskText(LoadResourceString(kRename), oldName, [this, item, alive](const std::string* edited) {
+        if (alive.expired() || !edited || *edited == FileNameOf(item))
             return;
         const std::string& name = *edited;
         bool forbidden = std::any_of(name.begin(), name.end(), IsForbiddenNameCharacter);

@@ -215,6 +215,8 @@ private:
     bool readPending_ = false;
     uint64_t generation_ = 0;
     std::shared_ptr<FileBatch> batch_;
+    // Answers the host gives after the list is gone find this expired.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     FolderReader reader_;
     FolderWatcher watcher_;
 };
