@@ -22,20 +22,6 @@ constexpr uint32_t kCannotRename = 31104;
 
 } // namespace
 
-std::string FormatText(const std::string& text, const std::vector<std::string>& arguments) {
-    std::string result;
-    size_t used = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == 's') {
-            result += used < arguments.size() ? arguments[used++] : std::string();
-            ++i;
-        } else {
-            result += text[i];
-        }
-    }
-    return result;
-}
-
 FileBatch::FileBatch(BatchKind kind, std::vector<std::string> items, std::string target,
                      std::string deleteQuestion, WindowHost& host, FileBatchClient& client)
     : kind_(kind), items_(std::move(items)), target_(std::move(target)),
@@ -160,7 +146,7 @@ bool FileBatch::Delete(const std::string& item) {
 }
 
 void FileBatch::AskOverwrite(const std::string& name) {
-    std::string question = FormatText(LoadResourceString(kOverwriteQuestion), {name});
+    std::string question = FillInResourceString(kOverwriteQuestion, {name});
     std::weak_ptr<FileBatch> weak = shared_from_this();
     host_.Ask(question, "", QuestionButtons::YesNoCancel, [weak](QuestionAnswer answer) {
         auto self = weak.lock();
@@ -178,7 +164,7 @@ void FileBatch::AskOverwrite(const std::string& name) {
 }
 
 void FileBatch::Report(uint32_t textId, const std::string& item, const std::string& error) {
-    host_.Ask(FormatText(LoadResourceString(textId), {FileNameOf(item), error}), "",
+    host_.Ask(FillInResourceString(textId, {FileNameOf(item), error}), "",
               QuestionButtons::Ok, [](QuestionAnswer) {});
 }
 

@@ -69,7 +69,4 @@ private:
     bool finished_ = false;
 };
 
-// "%s" in a text from the string table replaced by the argument(s), in order.
-std::string FormatText(const std::string& text, const std::vector<std::string>& arguments);
-
 } // namespace tonilo

@@ -535,7 +535,7 @@ void RecordingList::SendByMail(const std::vector<std::string>& items) {
 }
 
 void RecordingList::Report(uint32_t textId, const std::vector<std::string>& arguments) {
-    host_.Ask(FormatText(LoadResourceString(textId), arguments), "", QuestionButtons::Ok,
+    host_.Ask(FillInResourceString(textId, arguments), "", QuestionButtons::Ok,
               [](QuestionAnswer) {});
 }
 
