@@ -1,8 +1,10 @@
 #include "ui/FileBatch.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "app/RecordingNamer.h"
 #include "platform/LanguageResources.h"
 #include "platform/PathParts.h"
 #include "platform/files/FileTransfer.h"
@@ -19,8 +21,18 @@ constexpr uint32_t kCannotDelete = 31101;
 constexpr uint32_t kCannotCopy = 31102;
 constexpr uint32_t kCannotMove = 31103;
 constexpr uint32_t kCannotRename = 31104;
+constexpr uint32_t kForbiddenName = 13052;
 
 } // namespace
+
+uint32_t RenameRefusal(const std::string& name) {
+    if (std::any_of(name.begin(), name.end(), IsForbiddenNameCharacter) ||
+        name.find('\0') != std::string::npos)
+        return kForbiddenName;
+    if (name.empty() || name == "." || name == "..")
+        return kCannotRename;
+    return 0;
+}
 
 FileBatch::FileBatch(BatchKind kind, std::vector<std::string> items, std::string target,
                      std::string deleteQuestion, WindowHost& host, FileBatchClient& client)

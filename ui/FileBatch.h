@@ -69,4 +69,9 @@ private:
     bool finished_ = false;
 };
 
+// Why a new name cannot be: the text id of the message (its marks take the old
+// name and the reason), 0 when it can. A name holding one of the characters no
+// file name may hold gets that message; an empty name, "." or ".." another.
+uint32_t RenameRefusal(const std::string& name);
+
 } // namespace tonilo

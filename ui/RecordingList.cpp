@@ -22,7 +22,6 @@ using namespace recording_list;
 
 // Texts.
 constexpr uint32_t kDeleteSelectedText = 13062;
-constexpr uint32_t kForbiddenNameText = 13052;
 constexpr uint32_t kDeleteActiveText = 30206;
 constexpr uint32_t kFolderGoneText = 31100;
 constexpr uint32_t kCannotRenameText = 31104;
@@ -498,14 +497,8 @@ void RecordingList::Rename(const std::string& item) {
         if (alive.expired() || !edited || *edited == FileNameOf(item))
             return;
         const std::string& name = *edited;
-        bool forbidden = std::any_of(name.begin(), name.end(), IsForbiddenNameCharacter);
-        if (forbidden || name.find('\0') != std::string::npos) {
-            host_.Ask(LoadResourceString(kForbiddenNameText), "", QuestionButtons::Ok,
-                      [](QuestionAnswer) {});
-            return;
-        }
-        if (name.empty() || name == "." || name == "..") {
-            Report(kCannotRenameText, {FileNameOf(item), std::strerror(EINVAL)});
+        if (uint32_t refusal = RenameRefusal(name)) {
+            Report(refusal, {FileNameOf(item), std::strerror(EINVAL)});
             return;
         }
         StartBatch(BatchKind::Rename, {item}, Joined(FolderOf(item), name));
@@ -525,13 +518,8 @@ void RecordingList::NewFolder() {
 }
 
 void RecordingList::SendByMail(const std::vector<std::string>& items) {
-    std::vector<std::string> files;
-    for (const std::string& item : items) {
-        if (!::tonilo::IsFolder(item))
-            files.push_back(item);
-    }
-    if (!files.empty() && !::tonilo::SendByMail(files))
-        Report(kCannotMailText, {FileNameOf(files[0])});
+    if (!items.empty() && !::tonilo::SendByMail(items))
+        Report(kCannotMailText, {FileNameOf(items[0])});
 }
 
 void RecordingList::Report(uint32_t textId, const std::vector<std::string>& arguments) {

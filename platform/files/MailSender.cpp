@@ -39,7 +39,13 @@ std::vector<std::string> MailCommandLine(const std::string& program,
     return arguments;
 }
 
-bool SendByMail(const std::vector<std::string>& files) {
+bool SendByMail(const std::vector<std::string>& items) {
+    std::vector<std::string> files;
+    for (const std::string& item : items) {
+        struct stat info;
+        if (::stat(item.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            files.push_back(item);
+    }
     std::string program = FindMailProgram();
     if (program.empty() || files.empty())
         return false;

@@ -11,7 +11,8 @@ std::string FindMailProgram();
 // The command line that attaches the files: xdg-email --attach A --attach B.
 std::vector<std::string> MailCommandLine(const std::string& program,
                                          const std::vector<std::string>& files);
-// Starts the mail program with the files attached; false when it cannot start.
-bool SendByMail(const std::vector<std::string>& files);
+// Starts the mail program with the items that are files attached (folders and
+// missing paths are left out); false when none is left or it cannot start.
+bool SendByMail(const std::vector<std::string>& items);
 
 } // namespace tonilo

@@ -44,10 +44,13 @@ TEST_F(MailSenderTest, FindsXdgEmailOnlyAsAnExecutableOnAnAbsolutePath) {
     ::setenv("PATH", (notExecutable + ":" + bin + ":" + other).c_str(), 1);
     ASSERT_EQ(FindMailProgram(), program);
     EXPECT_FALSE(SendByMail({}));
-    ASSERT_TRUE(SendByMail({"/r/one two.wav", "/r/line\nbreak.mp3"}));
+    std::string one = scratch_.Write("one two.wav", "x");
+    std::string two = scratch_.Write("line\nbreak.mp3", "y");
+    EXPECT_FALSE(SendByMail({bin, scratch_ / "missing.wav"})); // nothing to attach
+    // Folders and missing paths are left out.
+    ASSERT_TRUE(SendByMail({one, bin, scratch_ / "missing.wav", two}));
     ASSERT_TRUE(test::WaitUntil([&] { return !ReadWholeFile(program + ".args").empty(); }));
-    EXPECT_EQ(ReadWholeFile(program + ".args"),
-              "--attach|/r/one two.wav|--attach|/r/line\nbreak.mp3|");
+    EXPECT_EQ(ReadWholeFile(program + ".args"), "--attach|" + one + "|--attach|" + two + "|");
 }
 
 } // namespace
