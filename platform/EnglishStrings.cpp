@@ -197,6 +197,7 @@ const ResourceString kEnglishStrings[] = {
     {32102, "Target properties:"},
     {32103, "Exporting..."},
     {32104, "Change"},
+    {32105, "A recording cannot be exported onto itself. Choose another name."},
     {32110, "File name:"},
     {32111, "Size:"},
     {32112, "Format:"},
