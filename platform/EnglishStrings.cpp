@@ -11,6 +11,10 @@ namespace tonilo {
 // clang-format off
 const ResourceString kEnglishStrings[] = {
     {712, "English"}, // the language's own name, written at first run
+    // The recording list's sort menu.
+    {1147, "Name"},
+    {1148, "Date"},
+    {1149, "Size"},
     {1205, "Start/pause rec."},
     {1206, "Start/pause play."},
     {1207, "Stop rec/play"},
@@ -155,6 +159,7 @@ const ResourceString kEnglishStrings[] = {
     {30199, "Bookmark added"},
     {30200, "Show bookmarks"},
     {30202, "Display Off Timeout"},
+    {30203, "Files"},
     {30204, "File"},
     {30205, "Browse"},
     {30206, "Do you really want to delete active file?"},
@@ -177,6 +182,15 @@ const ResourceString kEnglishStrings[] = {
     {31012, "The settings could not be saved; the ones saved before stay in use."},
     // The touch list.
     {31020, "No matches: %s"},
+    // The recording list's file operations.
+    {31100, "The folder \"%s\" no longer exists. The list shows \"%s\" instead."},
+    {31101, "Cannot delete \"%s\": %s"},
+    {31102, "Cannot copy \"%s\": %s"},
+    {31103, "Cannot move \"%s\": %s"},
+    {31104, "Cannot rename \"%s\": %s"},
+    {31105, "Cannot start the e-mail program for \"%s\"."},
+    {31106, "Cannot read the folder \"%s\": %s"},
+    {31107, "Cannot create a folder in \"%s\": %s"},
     // Labels of the export dialog, then of the properties dialog.
     {32100, "Target file:"},
     {32101, "Source properties:"},
