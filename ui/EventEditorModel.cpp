@@ -3,22 +3,9 @@
 #include <cstdio>
 
 #include "platform/TextEncoding.h"
+#include "ui/TextLimit.h"
 
 namespace tonilo {
-namespace {
-
-// The longest prefix of the text within `units` UTF-16 units, whole characters.
-std::string ClipToUnits(const std::string& text, size_t units) {
-    std::u16string wide = Utf8ToUtf16(text);
-    if (wide.size() <= units)
-        return text;
-    size_t keep = units;
-    if (keep > 0 && wide[keep - 1] >= 0xD800 && wide[keep - 1] <= 0xDBFF)
-        --keep; // never half a surrogate pair
-    return Utf16ToUtf8(wide.substr(0, keep));
-}
-
-} // namespace
 
 EventEditorModel::EventEditorModel(Scheduler& scheduler, const ScheduleEvent* edited)
     : scheduler_(scheduler),

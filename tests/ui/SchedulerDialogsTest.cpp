@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "platform/LanguageResources.h"
+#include "platform/RegistryStore.h"
 #include "scheduler/ScheduleAction.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ToolRunner.h"
@@ -440,7 +441,7 @@ TEST_F(SchedulerDialogs, OkSavesOnlyAChangedListAndAlwaysArms) {
 
 TEST_F(SchedulerDialogs, EventMadeInTheDialogIsListedAndArmedByTheTool) {
     ::setenv("TONILO_NOTIFICATIONS", "store", 1);
-    ::setenv("TONILO_REGISTRY", (folder_ / "registry.db").c_str(), 1);
+    RegistryStore::UseDatabase(folder_ / "registry.db");
     NotificationArming arming;
     EventListModel list(scheduler_, arming);
     list.Open();
