@@ -32,8 +32,8 @@ bool BookmarkTextModel::Enabled(uint32_t command, bool textSelected, bool clipbo
 
 Menu BookmarkTextModel::EditMenu(bool textSelected, bool clipboardHasText) {
     Menu menu;
-    for (uint32_t command : {kUndoCommand, kCutCommand, kCopyCommand, kPasteCommand,
-                             kClearCommand, kSelectAllCommand}) {
+    for (uint32_t command : {kUndoCommand, kCutCommand, kCopyCommand, kPasteCommand, kClearCommand,
+                             kSelectAllCommand}) {
         if (command == kCutCommand)
             menu.push_back(MenuItem::Separator());
         MenuItem item = MenuItem::Command(command, LoadResourceString(command));

@@ -60,8 +60,8 @@ private:
 };
 
 // Shows the text dialog over the window; `closed` gets its OK (true) or Cancel.
-using TextDialogOpener =
-    std::function<void(std::shared_ptr<BookmarkTextModel> dialog, std::function<void(bool ok)> closed)>;
+using TextDialogOpener = std::function<void(std::shared_ptr<BookmarkTextModel> dialog,
+                                            std::function<void(bool ok)> closed)>;
 // What BookmarksUi::SetTextAsker takes: each question opens the text dialog in
 // ask mode.
 BookmarksUi::TextAsker MakeBookmarkTextAsker(SettingsStore& settings, TextDialogOpener open);

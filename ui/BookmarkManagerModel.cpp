@@ -92,9 +92,8 @@ bool BookmarkManagerModel::Enabled(uint32_t command) const {
 
 Menu BookmarkManagerModel::ActionMenu() const {
     Menu menu;
-    for (uint32_t command : {kOpenBookmarkCommand, kEditBookmarkTextCommand,
-                             kDeleteBookmarkCommand, kDeleteAllBookmarksCommand, 0u,
-                             kCleanUpBookmarksCommand}) {
+    for (uint32_t command : {kOpenBookmarkCommand, kEditBookmarkTextCommand, kDeleteBookmarkCommand,
+                             kDeleteAllBookmarksCommand, 0u, kCleanUpBookmarksCommand}) {
         if (command == 0) {
             menu.push_back(MenuItem::Separator());
             continue;

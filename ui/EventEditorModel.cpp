@@ -8,8 +8,7 @@
 namespace tonilo {
 
 EventEditorModel::EventEditorModel(Scheduler& scheduler, const ScheduleEvent* edited)
-    : scheduler_(scheduler),
-      original_(edited ? *edited : ScheduleEvent::New(CurrentLocalTime())) {
+    : scheduler_(scheduler), original_(edited ? *edited : ScheduleEvent::New(CurrentLocalTime())) {
     if (edited)
         editedName_ = edited->name;
     name_ = original_.name;

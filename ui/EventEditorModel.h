@@ -17,15 +17,15 @@ namespace tonilo {
 
 // Where the drawer shows a refusal (error icon, title "Scheduler").
 enum class EditorStep {
-    Closed,         // stored; the list rebuilds its rows
+    Closed,          // stored; the list rebuilds its rows
     ShowOnEventPage, // Event page to the front, message shown, focus on the name
-    ShowOnTimePage, // Time page to the front, message shown; FocusDate() for 24026
-    ShowOnSheet,    // the sheet itself shows the message (0: nothing to show)
+    ShowOnTimePage,  // Time page to the front, message shown; FocusDate() for 24026
+    ShowOnSheet,     // the sheet itself shows the message (0: nothing to show)
 };
 
 class EventEditorModel {
 public:
-    static constexpr size_t kNameLimit = 259;  // UTF-16 units
+    static constexpr size_t kNameLimit = 259; // UTF-16 units
     static constexpr int kMaxNameNumber = 99; // "Record1" .. "Record99"
 
     // The string-table ids of the editor's own labels.

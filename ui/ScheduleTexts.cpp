@@ -50,7 +50,8 @@ std::vector<WeekdayBox> LocaleWeekdayBoxes() {
         WeekdayBox box;
         box.label = nl_langinfo(kDays[weekday]);
         if (!box.label.empty())
-            box.label[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(box.label[0])));
+            box.label[0] =
+                static_cast<char>(std::toupper(static_cast<unsigned char>(box.label[0])));
         box.bit = BitOfTmWeekday(weekday);
         boxes.push_back(box);
     }

@@ -79,8 +79,8 @@ TEST_F(BookmarkDialogs, DontShowClearsBMAskOnOkAndOnCancel) {
         bool ok, ticked;
         uint32_t bmAsk;
     };
-    for (Case c : {Case{true, false, 1}, Case{false, false, 1}, Case{true, true, 0},
-                   Case{false, true, 0}}) {
+    for (Case c :
+         {Case{true, false, 1}, Case{false, false, 1}, Case{true, true, 0}, Case{false, true, 0}}) {
         settings_.SetNumber("BMAsk", 1);
         BookmarkTextModel dialog(settings_, true, "");
         dialog.SetText("note");
@@ -96,8 +96,9 @@ TEST_F(BookmarkDialogs, DontShowClearsBMAskOnOkAndOnCancel) {
 TEST_F(BookmarkDialogs, AskerAnswersWithTheDialogsOutcome) {
     std::shared_ptr<BookmarkTextModel> shown;
     std::function<void(bool)> close;
-    BookmarksUi::TextAsker asker = MakeBookmarkTextAsker(
-        settings_, [&](std::shared_ptr<BookmarkTextModel> dialog, std::function<void(bool)> closed) {
+    BookmarksUi::TextAsker asker =
+        MakeBookmarkTextAsker(settings_, [&](std::shared_ptr<BookmarkTextModel> dialog,
+                                             std::function<void(bool)> closed) {
             shown = dialog;
             close = closed;
         });
@@ -135,9 +136,9 @@ TEST_F(BookmarkDialogs, EditCommandsFollowSelectionAndClipboard) {
         bool none, selected, clipboard;
     };
     const Case cases[] = {
-        {kCutCommand, false, true, false},  {kCopyCommand, false, true, false},
+        {kCutCommand, false, true, false},   {kCopyCommand, false, true, false},
         {kPasteCommand, false, false, true}, {kUndoCommand, true, true, true},
-        {kClearCommand, true, true, true},  {kSelectAllCommand, true, true, true},
+        {kClearCommand, true, true, true},   {kSelectAllCommand, true, true, true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(BookmarkTextModel::Enabled(c.command, false, false), c.none) << c.command;

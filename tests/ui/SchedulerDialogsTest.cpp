@@ -115,10 +115,8 @@ TEST_F(SchedulerDialogs, CommandsAreEnabledBySelectionAndRows) {
         bool empty, withRows, withSelection;
     };
     const Case cases[] = {
-        {kNewEventCommand, true, true, true},
-        {kEditEventCommand, false, false, true},
-        {kDeleteEventCommand, false, false, true},
-        {kDeleteAllEventsCommand, false, true, true},
+        {kNewEventCommand, true, true, true},          {kEditEventCommand, false, false, true},
+        {kDeleteEventCommand, false, false, true},     {kDeleteAllEventsCommand, false, true, true},
         {kDisableAllEventsCommand, false, true, true},
     };
     for (const Case& c : cases)
@@ -234,13 +232,11 @@ TEST_F(SchedulerDialogs, RefusalsGoToThePageThatOwnsThem) {
         bool focusDate;
     };
     const Case cases[] = {
-        {"same name in other case",
-         [](EventEditorModel& e) { e.SetName("EXISTING"); }, kEventNameTaken,
-         EditorStep::ShowOnEventPage, false},
+        {"same name in other case", [](EventEditorModel& e) { e.SetName("EXISTING"); },
+         kEventNameTaken, EditorStep::ShowOnEventPage, false},
         {"empty name", [](EventEditorModel& e) { e.SetName(""); }, kEventNameEmpty,
          EditorStep::ShowOnEventPage, false},
-        {"in the past",
-         [](EventEditorModel& e) { e.SetStartDate(2001, 1, 1); }, kEventTimeInPast,
+        {"in the past", [](EventEditorModel& e) { e.SetStartDate(2001, 1, 1); }, kEventTimeInPast,
          EditorStep::ShowOnTimePage, true},
         {"zero length", [](EventEditorModel& e) { e.SetLength(0, 0); }, kEventLengthNotPositive,
          EditorStep::ShowOnTimePage, false},
@@ -250,9 +246,8 @@ TEST_F(SchedulerDialogs, RefusalsGoToThePageThatOwnsThem) {
              e.SetStartTime(10, 15);
          },
          kEventCollides, EditorStep::ShowOnTimePage, false},
-        {"day outside the calendar",
-         [](EventEditorModel& e) { e.SetStartDate(2090, 2, 30); }, kEventTimeInPast,
-         EditorStep::ShowOnTimePage, true},
+        {"day outside the calendar", [](EventEditorModel& e) { e.SetStartDate(2090, 2, 30); },
+         kEventTimeInPast, EditorStep::ShowOnTimePage, true},
     };
     const std::string before = scheduler_.Serialise();
     for (const Case& c : cases) {
@@ -315,7 +310,8 @@ TEST_F(SchedulerDialogs, EditingUpdatesInPlaceAndMayKeepItsOwnName) {
 
 TEST_F(SchedulerDialogs, ThirtyThirdEventIsRefusedBeforeTheEditorOpens) {
     for (uint16_t day = 1; day <= 32; ++day)
-        Store("E" + std::to_string(day), kRecordActionId, At(2090, 1 + (day - 1) / 16, 1 + (day - 1) % 16, 10, 0));
+        Store("E" + std::to_string(day), kRecordActionId,
+              At(2090, 1 + (day - 1) / 16, 1 + (day - 1) % 16, 10, 0));
     EventListModel list(scheduler_, arming_);
     list.Open();
     EXPECT_EQ(list.Command(kNewEventCommand), ListStep::ShowMessage);
@@ -463,9 +459,9 @@ TEST_F(SchedulerDialogs, EventMadeInTheDialogIsListedAndArmedByTheTool) {
     const std::string date = FormatLocalTime(scheduler_.Find("Wake up")->start);
     EXPECT_EQ(listed.output,
               "Wake up\tPlay\t" + date + "\t-\tM---F--\tenabled\t/music/wake up.mp3\n");
-    test::ToolRun armed = test::RunToolIn(folder_.Path(), data + "notifications list",
-                                          TONILO_PROGRAM_DIR "/tonilo-tool",
-                                          "TONILO_NOTIFICATIONS=store");
+    test::ToolRun armed =
+        test::RunToolIn(folder_.Path(), data + "notifications list",
+                        TONILO_PROGRAM_DIR "/tonilo-tool", "TONILO_NOTIFICATIONS=store");
     ASSERT_EQ(armed.exitCode, 0) << armed.errors;
     EXPECT_NE(armed.output.find("\tWake up\n"), std::string::npos) << armed.output;
     EXPECT_NE(armed.output.find(" 06:45:00\t"), std::string::npos) << armed.output;
