@@ -1,0 +1,35 @@
+#include "ui/SettingsSheet.h"
+
+#include "app/SettingsStore.h"
+
+namespace tonilo {
+
+SettingsSheet::SettingsSheet(SettingsStore& settings, SettingsSheetSetup setup)
+    : settings_(settings), keyPath_(std::move(setup.keyPath)),
+      input_(settings, setup.registry, setup.documents, std::move(setup.freeSpace)),
+      recording_(settings, setup.soundFlags), files_(settings), display_(settings) {
+    if (setup.phoneDevice)
+        phone_ = std::make_unique<PhonePage>(settings);
+    pages_ = {&input_, &recording_, &files_};
+    if (phone_)
+        pages_.push_back(phone_.get());
+    pages_.push_back(&display_);
+}
+
+SettingsOutcome SettingsSheet::Ok() {
+    refused_ = nullptr;
+    refusal_ = 0;
+    for (SettingsPage* page : pages_) {
+        const uint32_t message = page->Validate();
+        if (message != 0) {
+            refused_ = page;
+            refusal_ = message;
+            return SettingsOutcome::Refused;
+        }
+    }
+    for (SettingsPage* page : pages_)
+        page->Apply(settings_);
+    return settings_.Save(keyPath_.c_str()) ? SettingsOutcome::Saved : SettingsOutcome::NotSaved;
+}
+
+} // namespace tonilo
