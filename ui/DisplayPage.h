@@ -12,7 +12,7 @@ public:
     static constexpr uint32_t kTitle = 32305;
     static constexpr uint32_t kTurnOffLabel = 32353;
     static constexpr uint32_t kSecondsText = 32354;
-    enum Field : int32_t { Lock, TurnOff, TurnOffSeconds };
+    enum Field : int32_t { Lock, TurnOffBox, TurnOffSeconds };
 
     // The three radio buttons, Lock 0..2.
     static uint32_t LockLabel(uint32_t lock) { return 32350 + lock; }

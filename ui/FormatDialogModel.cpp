@@ -54,6 +54,7 @@ FormatDialogModel::FormatDialogModel(FormatRegistry* registry, const QualityPres
         encoder_ = 0;
     // A preset outside the 16-bit mono formats is only found with "All".
     all_ = !(preset.bitsPerSample == 16 && preset.channels == 1);
+    wantedQuality_ = preset.quality;
     if (encoder_ >= 0)
         ReadEncoder(preset.samplesPerSecond, preset.bitsPerSample, preset.channels,
                     preset.quality);
@@ -85,8 +86,10 @@ void FormatDialogModel::ReadEncoder(uint32_t rate, uint16_t bits, uint16_t chann
             text += " " + LoadResourceString(kHighestText);
         qualities_.push_back(text);
     }
-    if (!qualities_.empty())
+    if (!qualities_.empty()) {
         quality_ = quality >= 0 && quality < static_cast<int32_t>(qualities_.size()) ? quality : 0;
+        wantedQuality_ = quality_;
+    }
     RebuildFormats(rate, bits, channels);
 }
 
@@ -138,8 +141,9 @@ bool FormatDialogModel::SelectEncoder(int32_t index) {
         return false;
     const QualityPreset current = Result();
     encoder_ = index;
+    // A visit to an encoder without levels keeps the level chosen before.
     ReadEncoder(current.samplesPerSecond, current.bitsPerSample, current.channels,
-                current.quality);
+                quality_ >= 0 ? quality_ : wantedQuality_);
     return true;
 }
 
@@ -147,6 +151,7 @@ bool FormatDialogModel::SelectQuality(int32_t index) {
     if (index < 0 || index >= static_cast<int32_t>(qualities_.size()))
         return false;
     quality_ = index;
+    wantedQuality_ = index;
     UpdateBitrate();
     return true;
 }

@@ -110,6 +110,7 @@ private:
     AudioEncoder* object_ = nullptr;
     std::vector<std::string> qualities_;
     int32_t quality_ = -1;
+    int32_t wantedQuality_ = 0;
     bool all_ = false;
     std::vector<OfferedFormat> formats_;
     int32_t format_ = -1;

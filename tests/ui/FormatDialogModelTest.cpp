@@ -201,8 +201,9 @@ TEST_F(FormatDialogModelTest, BitrateAndMaximalRecordingTime) {
     dialog->SetAll(true);
     for (size_t i = 0; i < dialog->Formats().size(); ++i)
         if (dialog->Formats()[i].rate == 8000 && dialog->Formats()[i].bits == 8 &&
-            dialog->Formats()[i].channels == 1)
+            dialog->Formats()[i].channels == 1) {
             ASSERT_TRUE(dialog->SelectFormat(static_cast<int32_t>(i)));
+        }
     EXPECT_EQ(dialog->BitrateText(), " : 64 kbps");
 }
 
