@@ -1,6 +1,7 @@
 #pragma once
 // The "Settings" property sheet apart from its drawing: its pages in order
-// ("Input", "Recording", "Files", "Phone" on phone devices, "Display") and
+// ("Input", "Recording", "Files", "Phone" on phone devices, "Display",
+// "Buttons" when there is a hardware-button manager) and
 // what OK and Cancel do. OK checks every page first and stores nothing when
 // one refuses; then all pages go into the table and the table into the
 // registry. Cancel stores nothing at all.
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/ButtonsPage.h"
 #include "ui/DisplayPage.h"
 #include "ui/FilesPage.h"
 #include "ui/InputPage.h"
@@ -25,6 +27,8 @@ struct SettingsSheetSetup {
     bool phoneDevice = false;           // shows the "Phone" page
     uint32_t soundFlags = 2;            // RecordingPage::ReadSoundFlags()
     FolderSpaceQuery freeSpace;         // null: the file system
+    HardwareButtons* buttons = nullptr; // shows the "Buttons" page; outlives the sheet
+    std::string programPath;            // what the record button launches
 };
 
 enum class SettingsOutcome {
@@ -49,6 +53,8 @@ public:
     // Null on devices without a phone.
     PhonePage* Phone() { return phone_.get(); }
     DisplayPage& Display() { return display_; }
+    // Null without a hardware-button manager.
+    ButtonsPage* Buttons() { return buttons_.get(); }
 
     SettingsOutcome Ok();
     // After a refusal: the page to bring forward, the message and the field.
@@ -58,9 +64,14 @@ public:
     void Cancel() {}
 
 private:
+    // The key "Start/pause rec." is on in the "Buttons" page.
+    uint32_t RecordButton() const;
+
     SettingsStore& settings_;
     std::string keyPath_;
     InputPage input_;
+    HardwareButtons* manager_;
+    std::unique_ptr<ButtonsPage> buttons_; // before the recording page, which asks it
     RecordingPage recording_;
     FilesPage files_;
     std::unique_ptr<PhonePage> phone_;
