@@ -291,6 +291,11 @@ TEST_F(SettingsPagesTest, PhoneFieldsFollowAutomaticRecording) {
         EXPECT_FALSE(page.SetChecked(field, true)) << field;
     }
     EXPECT_EQ(page.Text(PhonePage::PhoneSub), "Bad|Sub");
+    // Edits made while it was on are dropped when it goes off again.
+    ASSERT_TRUE(page.SetChecked(PhonePage::PhoneAutoRec, true));
+    ASSERT_TRUE(page.SetText(PhonePage::PhoneFileName, "edited"));
+    ASSERT_TRUE(page.SetChecked(PhonePage::PhoneBackground, true));
+    ASSERT_TRUE(page.SetChecked(PhonePage::PhoneAutoRec, false));
     EXPECT_EQ(page.Validate(), 0u); // disabled fields are not checked
     ASSERT_EQ(sheet_->Ok(), SettingsOutcome::Saved);
     EXPECT_EQ(Number("PhoneAutoRec"), 0u);
