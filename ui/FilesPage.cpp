@@ -45,7 +45,8 @@ const std::string& FilesPage::Text(Field field) const {
 }
 
 bool FilesPage::SetText(Field field, const std::string& text) {
-    return field >= 0 && field < kFieldCount && IsText(field) && SetLimitedText(&texts_[field], text);
+    return field >= 0 && field < kFieldCount && IsText(field) &&
+           SetLimitedText(&texts_[field], text);
 }
 
 bool FilesPage::Checked(Field field) const {

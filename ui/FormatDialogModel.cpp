@@ -56,8 +56,7 @@ FormatDialogModel::FormatDialogModel(FormatRegistry* registry, const QualityPres
     all_ = !(preset.bitsPerSample == 16 && preset.channels == 1);
     wantedQuality_ = preset.quality;
     if (encoder_ >= 0)
-        ReadEncoder(preset.samplesPerSecond, preset.bitsPerSample, preset.channels,
-                    preset.quality);
+        ReadEncoder(preset.samplesPerSecond, preset.bitsPerSample, preset.channels, preset.quality);
 }
 
 FormatDialogModel::~FormatDialogModel() {

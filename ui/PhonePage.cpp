@@ -43,8 +43,7 @@ const std::string& PhonePage::Text(Field field) const {
 }
 
 bool PhonePage::SetText(Field field, const std::string& text) {
-    return Valid(field) && IsText(field) && Enabled(field) &&
-           SetLimitedText(&texts_[field], text);
+    return Valid(field) && IsText(field) && Enabled(field) && SetLimitedText(&texts_[field], text);
 }
 
 bool PhonePage::Checked(Field field) const {

@@ -9,8 +9,8 @@ SettingsSheet::SettingsSheet(SettingsStore& settings, SettingsSheetSetup setup)
       input_(settings, setup.registry, setup.documents, std::move(setup.freeSpace)),
       manager_(setup.buttons),
       buttons_(setup.buttons ? std::make_unique<ButtonsPage>(*setup.buttons) : nullptr),
-      recording_(settings, setup.soundFlags, [this] { return RecordButton(); },
-                 setup.programPath),
+      recording_(
+          settings, setup.soundFlags, [this] { return RecordButton(); }, setup.programPath),
       files_(settings), display_(settings) {
     if (setup.phoneDevice)
         phone_ = std::make_unique<PhonePage>(settings);

@@ -32,9 +32,9 @@ struct SettingsSheetSetup {
 };
 
 enum class SettingsOutcome {
-    Saved,       // the table was stored and saved: apply it
-    Refused,     // a page refused: show RefusedPage(), its message and field
-    NotSaved,    // the table holds the pages, but the registry refused them
+    Saved,    // the table was stored and saved: apply it
+    Refused,  // a page refused: show RefusedPage(), its message and field
+    NotSaved, // the table holds the pages, but the registry refused them
 };
 
 class SettingsSheet {

@@ -106,10 +106,14 @@ TEST_F(ButtonsPageTest, RowsShowTheActionsAndTheirButtons) {
         const char* button;
     };
     const Case cases[] = {
-        {1205, "Start/pause rec.", "<no button>"}, {1206, "Start/pause play.", "Action"},
-        {1208, "Previous recording", "Left"},      {1211, "Volume down", "Down"},
-        {13080, "Bookmark #1", "1"},               {13088, "Bookmark #9", "9"},
-        {13017, "Display Off", "Assigned"},        {13007, "Exit", "App Button 3"},
+        {1205, "Start/pause rec.", "<no button>"},
+        {1206, "Start/pause play.", "Action"},
+        {1208, "Previous recording", "Left"},
+        {1211, "Volume down", "Down"},
+        {13080, "Bookmark #1", "1"},
+        {13088, "Bookmark #9", "9"},
+        {13017, "Display Off", "Assigned"},
+        {13007, "Exit", "App Button 3"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(page.ActionText(RowOf(c.action)), c.label);

@@ -35,7 +35,8 @@ protected:
         return found == names.end() ? -1 : static_cast<int32_t>(found - names.begin());
     }
     // What the encoder itself says, asked directly.
-    uint32_t EncoderCommand(const std::string& encoder, uint32_t command, uintptr_t a, uintptr_t b) {
+    uint32_t EncoderCommand(const std::string& encoder, uint32_t command, uintptr_t a,
+                            uintptr_t b) {
         AudioEncoder* object = nullptr;
         EXPECT_TRUE(registry_->CreateEncoder(&object, "", encoder.c_str()));
         if (object == nullptr)
@@ -75,8 +76,8 @@ TEST_F(FormatDialogModelTest, EveryEncoderIsOfferedAndThePresetsIsChosen) {
         EXPECT_TRUE(dialog->Enabled(FormatDialogModel::Field::Encoder));
         // Decoders and filters are no choice here.
         for (const std::string& name : dialog->Encoders())
-            EXPECT_TRUE(registry_->FindByNameOfKind(name.c_str(), FORMAT_KIND_ENCODER, nullptr,
-                                                    nullptr))
+            EXPECT_TRUE(
+                registry_->FindByNameOfKind(name.c_str(), FORMAT_KIND_ENCODER, nullptr, nullptr))
                 << name;
     }
     // A preset naming no known encoder starts on the first one.
@@ -169,10 +170,12 @@ TEST_F(FormatDialogModelTest, AStereoPresetOpensWithAllAndNarrowsToItsRate) {
     auto dialog = Open(stereo);
     EXPECT_TRUE(dialog->All());
     ASSERT_GE(dialog->SelectedFormat(), 0);
-    EXPECT_EQ(dialog->Formats()[dialog->SelectedFormat()].text, "32000 Hz   -   8 bits   -   2 channels");
+    EXPECT_EQ(dialog->Formats()[dialog->SelectedFormat()].text,
+              "32000 Hz   -   8 bits   -   2 channels");
     dialog->SetAll(false);
     ASSERT_GE(dialog->SelectedFormat(), 0);
-    EXPECT_EQ(dialog->Formats()[dialog->SelectedFormat()].text, "32000 Hz   -   16 bits   -   1 channel");
+    EXPECT_EQ(dialog->Formats()[dialog->SelectedFormat()].text,
+              "32000 Hz   -   16 bits   -   1 channel");
     EXPECT_EQ(dialog->Result(), QualityPreset::FromFormat("WAV encoder", 32000, 16, 1, 0));
 }
 

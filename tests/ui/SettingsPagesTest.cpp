@@ -62,7 +62,8 @@ TEST_F(SettingsPagesTest, ThePagesAndTheirTitlesInOrder) {
     std::vector<std::string> titles;
     for (SettingsPage* page : Sheet(true).Pages())
         titles.push_back(Text(page->TitleId()));
-    EXPECT_EQ(titles, (std::vector<std::string>{"Input", "Recording", "Files", "Phone", "Display"}));
+    EXPECT_EQ(titles,
+              (std::vector<std::string>{"Input", "Recording", "Files", "Phone", "Display"}));
     EXPECT_NE(sheet_->Phone(), nullptr);
 
     titles.clear();
@@ -81,7 +82,8 @@ TEST_F(SettingsPagesTest, TheQuotedLabelsReadExactly) {
     for (uint32_t id = 0; id < 5; ++id)
         EXPECT_EQ(Text(InputPage::PresetLabel(id)), presets[id]) << id;
     EXPECT_EQ(Text(InputPage::kChangeText), "Change");
-    EXPECT_EQ(Text(DisplayPage::LockLabel(0)), "Use any HW button to turn the display on immediately");
+    EXPECT_EQ(Text(DisplayPage::LockLabel(0)),
+              "Use any HW button to turn the display on immediately");
     EXPECT_EQ(Text(DisplayPage::LockLabel(1)), "Use arrow buttons without turning the display on");
     EXPECT_EQ(Text(DisplayPage::LockLabel(2)), "Advanced protection");
     EXPECT_EQ(Text(DisplayPage::kTurnOffLabel), "Turn the display off after");
@@ -178,16 +180,17 @@ TEST_F(SettingsPagesTest, OkStoresEveryPageAndSavesTheTable) {
     ASSERT_EQ(sheet.Ok(), SettingsOutcome::Saved);
 
     const std::pair<const char*, uint32_t> numbers[] = {
-        {"RecID", 3},         {"BeepBegin", 0},     {"BeepEnd", 1},        {"FlashLED", 1},
-        {"LiveMonitor", 0},   {"GotoLast", 0},      {"DateDir", 1},        {"PhoneAutoRec", 1},
-        {"PhonePutInSub", 0}, {"PhoneBackground", 0}, {"Lock", 1},         {"TurnOffAfter", 20},
+        {"RecID", 3},         {"BeepBegin", 0},       {"BeepEnd", 1}, {"FlashLED", 1},
+        {"LiveMonitor", 0},   {"GotoLast", 0},        {"DateDir", 1}, {"PhoneAutoRec", 1},
+        {"PhonePutInSub", 0}, {"PhoneBackground", 0}, {"Lock", 1},    {"TurnOffAfter", 20},
         {"Volume", 1234},
     };
     for (const auto& [name, value] : numbers)
         EXPECT_EQ(Number(name), value) << name;
     const std::pair<const char*, const char*> strings[] = {
-        {"RecDir", "\\Storage Card\\Rec"}, {"FileName", "Memo %h%m"}, {"DateDirFormat", "%Y.%M"},
-        {"PhoneSub", "Anrufe"},            {"PhoneFileName", "%F %Y"},
+        {"RecDir", "\\Storage Card\\Rec"}, {"FileName", "Memo %h%m"},
+        {"DateDirFormat", "%Y.%M"},        {"PhoneSub", "Anrufe"},
+        {"PhoneFileName", "%F %Y"},
     };
     for (const auto& [name, value] : strings)
         EXPECT_EQ(String(name), value) << name;
@@ -283,9 +286,8 @@ TEST_F(SettingsPagesTest, PhoneFieldsFollowAutomaticRecording) {
     PhonePage& page = *Sheet(true).Phone();
     EXPECT_FALSE(page.Checked(PhonePage::PhoneAutoRec));
     EXPECT_TRUE(page.Enabled(PhonePage::PhoneAutoRec));
-    for (PhonePage::Field field :
-         {PhonePage::PhonePutInSub, PhonePage::PhoneSub, PhonePage::PhoneFileName,
-          PhonePage::PhoneBackground}) {
+    for (PhonePage::Field field : {PhonePage::PhonePutInSub, PhonePage::PhoneSub,
+                                   PhonePage::PhoneFileName, PhonePage::PhoneBackground}) {
         EXPECT_FALSE(page.Enabled(field)) << field;
         EXPECT_FALSE(page.SetText(field, "x")) << field;
         EXPECT_FALSE(page.SetChecked(field, true)) << field;
@@ -307,9 +309,8 @@ TEST_F(SettingsPagesTest, PhoneFieldsFollowAutomaticRecording) {
     // Switched on, everything is enabled, checked and stored.
     PhonePage& again = *Sheet(true).Phone();
     ASSERT_TRUE(again.SetChecked(PhonePage::PhoneAutoRec, true));
-    for (PhonePage::Field field :
-         {PhonePage::PhonePutInSub, PhonePage::PhoneSub, PhonePage::PhoneFileName,
-          PhonePage::PhoneBackground})
+    for (PhonePage::Field field : {PhonePage::PhonePutInSub, PhonePage::PhoneSub,
+                                   PhonePage::PhoneFileName, PhonePage::PhoneBackground})
         EXPECT_TRUE(again.Enabled(field)) << field;
     EXPECT_EQ(again.Validate(), 13052u);
     EXPECT_EQ(again.FocusField(), PhonePage::PhoneSub);
@@ -329,7 +330,7 @@ TEST_F(SettingsPagesTest, BeepBoxesFollowTheSystemsEventSounds) {
         uint32_t mute;
         bool soundsOn;
     };
-    const Case cases[] = {{0, false}, {1, false}, {2, true}, {3, true},
+    const Case cases[] = {{0, false}, {1, false}, {2, true},          {3, true},
                           {4, false}, {6, true},  {0xfffffffd, false}};
     WriteNumber("BeepBegin", 1);
     WriteNumber("BeepEnd", 1);
@@ -365,9 +366,9 @@ TEST_F(SettingsPagesTest, DisplayPageShowsAndStoresTheTimeout) {
         bool box;
         uint32_t shown;
     };
-    const Case cases[] = {{0, false, 5},  {5, true, 5},   {7, true, 7},  {10, true, 10},
-                          {20, true, 20}, {30, true, 30}, {15, true, 20}, {1, true, 5},
-                          {3600, true, 30}};
+    const Case cases[] = {{0, false, 5},  {5, true, 5},   {7, true, 7},
+                          {10, true, 10}, {20, true, 20}, {30, true, 30},
+                          {15, true, 20}, {1, true, 5},   {3600, true, 30}};
     for (const Case& c : cases) {
         WriteNumber("TurnOffAfter", c.stored);
         DisplayPage& page = Sheet(false).Display();
@@ -417,15 +418,17 @@ TEST_F(SettingsPagesTest, InputPageShowsTheSelectedPreset) {
     EXPECT_EQ(Number("RecID"), 1u);
 
     // The factory presets described: extension in capitals, the encoder's rate.
-    const char* const prefixes[] = {"ZAF, 11025 Hz, 16 bits, mono, ", "MP3, 11025 Hz, 16 bits, mono, ",
-                                    "WAV, 22050 Hz, 16 bits, mono, ", "MP3, 44100 Hz, 16 bits, mono, ",
-                                    "WAV, 44100 Hz, 16 bits, mono, "};
+    const char* const prefixes[] = {
+        "ZAF, 11025 Hz, 16 bits, mono, ", "MP3, 11025 Hz, 16 bits, mono, ",
+        "WAV, 22050 Hz, 16 bits, mono, ", "MP3, 44100 Hz, 16 bits, mono, ",
+        "WAV, 44100 Hz, 16 bits, mono, "};
     InputPage& page = sheet_->Input();
     for (uint32_t id = 0; id < 5; ++id) {
         ASSERT_TRUE(page.SelectPreset(id));
         const std::string line = page.DescriptionLine();
         EXPECT_EQ(line.rfind(prefixes[id], 0), 0u) << line;
-        const uint32_t kbps = static_cast<uint32_t>(std::stoul(line.substr(std::strlen(prefixes[id]))));
+        const uint32_t kbps =
+            static_cast<uint32_t>(std::stoul(line.substr(std::strlen(prefixes[id]))));
         EXPECT_GT(kbps, 0u) << line;
         EXPECT_EQ(line.substr(line.size() - 5), " kbps") << line;
     }
@@ -518,7 +521,7 @@ TEST_F(SettingsPagesTest, ChangeStoresTheFormatDialogsPresetOnOkOnly) {
         ASSERT_TRUE(fresh.GetBinary(untouched, &bytes, &size));
         const size_t index = std::string("SpeechMid") == untouched    ? 1
                              : std::string("SpeechHigh") == untouched ? 2
-                                                                       : 4;
+                                                                      : 4;
         EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + size),
                   std::vector<uint8_t>(SettingsStore::FactoryPreset(index).begin(),
                                        SettingsStore::FactoryPreset(index).end()))

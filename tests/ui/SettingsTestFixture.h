@@ -31,8 +31,8 @@ protected:
 
     void WriteNumber(const char* name, uint32_t value) {
         std::string data(reinterpret_cast<const char*>(&value), 4);
-        ASSERT_TRUE(
-            RegistryStore::Instance().SetValue(HKEY_LOCAL_MACHINE, kSettingsKey, name, REG_DWORD, data));
+        ASSERT_TRUE(RegistryStore::Instance().SetValue(HKEY_LOCAL_MACHINE, kSettingsKey, name,
+                                                       REG_DWORD, data));
     }
     void WriteBinary(const char* name, const std::string& bytes) {
         ASSERT_TRUE(RegistryStore::Instance().SetValue(HKEY_LOCAL_MACHINE, kSettingsKey, name,
