@@ -7,7 +7,6 @@ namespace tonilo {
 SettingsSheet::SettingsSheet(SettingsStore& settings, SettingsSheetSetup setup)
     : settings_(settings), keyPath_(std::move(setup.keyPath)),
       input_(settings, setup.registry, setup.documents, std::move(setup.freeSpace)),
-      manager_(setup.buttons),
       buttons_(setup.buttons ? std::make_unique<ButtonsPage>(*setup.buttons) : nullptr),
       recording_(
           settings, setup.soundFlags, [this] { return RecordButton(); }, setup.programPath),

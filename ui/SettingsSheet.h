@@ -70,7 +70,6 @@ private:
     SettingsStore& settings_;
     std::string keyPath_;
     InputPage input_;
-    HardwareButtons* manager_;
     std::unique_ptr<ButtonsPage> buttons_; // before the recording page, which asks it
     RecordingPage recording_;
     FilesPage files_;
