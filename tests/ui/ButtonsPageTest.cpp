@@ -195,6 +195,8 @@ TEST_F(ButtonsPageTest, TheCaptureDialogTakesTheFirstPress) {
 }
 
 TEST_F(ButtonsPageTest, TheLaunchBoxNeedsTheRecordActionOnAnApplicationButton) {
+    // Where the shell looks for each application button's program.
+    EXPECT_EQ(ShellButtonKeyPath(0xCF), "Software\\Microsoft\\Shell\\Keys\\40cf");
     SettingsSheet& sheet = Sheet();
     RecordingPage& page = sheet.Recording();
     EXPECT_FALSE(page.Shown(RecordingPage::LaunchButton));

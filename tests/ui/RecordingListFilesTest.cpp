@@ -59,7 +59,9 @@ TEST_F(RecordingListFilesTest, CurrentFileModeAsksAboutTheActiveFileAndActsOnItA
     ASSERT_TRUE(list_->CurrentFileMode());
     MenuItem files;
     list_->FillFilesMenu(&files);
+    EXPECT_EQ(files.text, "File");
     EXPECT_FALSE(files.enabled); // nothing open
+    EXPECT_EQ(list_->BrowseMenuItem().text, "Browse");
     EXPECT_FALSE(list_->HandleCommand(13119)); // the main window opens the files page
     EXPECT_FALSE(list_->HandleCommand(13121));
 
@@ -83,6 +85,11 @@ TEST_F(RecordingListFilesTest, CurrentFileModeAsksAboutTheActiveFileAndActsOnItA
     EXPECT_EQ(owner_.Take(), (Notifications{{51, current, ""}, {61, current, ""}}));
     EXPECT_TRUE(std::filesystem::exists(recordings_ + "/a.wav"));
 
+    // The page for the whole folder names its menu and browse item so.
+    list_->SetFilesPage(true, true);
+    list_->FillFilesMenu(&files);
+    EXPECT_EQ(files.text, "Files");
+    EXPECT_EQ(list_->BrowseMenuItem().text, "Browse Folder");
 }
 
 TEST_F(RecordingListFilesTest, OverwriteQuestionsSkipOnNoAndCancelEndsTheBatch) {

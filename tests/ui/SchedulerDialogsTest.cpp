@@ -128,6 +128,7 @@ TEST_F(SchedulerDialogs, CommandsAreEnabledBySelectionAndRows) {
     list.Select(0);
     for (const Case& c : cases)
         EXPECT_EQ(list.Enabled(c.command), c.withSelection) << c.command;
+    EXPECT_EQ(list.ContextMenu().size(), 4u);
     // A disabled command does nothing even when it arrives.
     list.Select(-1);
     EXPECT_EQ(list.Command(kDeleteEventCommand), ListStep::None);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/LanguageResources.h"
 #include "platform/RegistryKey.h"
@@ -390,7 +389,12 @@ TEST_F(SettingsPagesTest, InputPageShowsTheSelectedPreset) {
     ASSERT_EQ(sheet_->Ok(), SettingsOutcome::Saved);
     EXPECT_EQ(Number("RecID"), 1u);
 
+    // The extension comes from the preset's encoder.
     InputPage& page = sheet_->Input();
+    ASSERT_TRUE(page.SelectPreset(0));
+    EXPECT_EQ(page.DescriptionLine().rfind("ZAF, 11025 Hz, 16 bits, mono, ", 0), 0u);
+    ASSERT_TRUE(page.SelectPreset(1));
+    EXPECT_EQ(page.DescriptionLine().rfind("MP3, 11025 Hz, 16 bits, mono, ", 0), 0u);
     ASSERT_TRUE(page.SelectPreset(2));
     EXPECT_EQ(page.DescriptionLine(), "WAV, 22050 Hz, 16 bits, mono, 352 kbps");
     ASSERT_TRUE(page.SelectPreset(4));
@@ -449,6 +453,7 @@ TEST_F(SettingsPagesTest, ChangeStoresTheFormatDialogsPresetOnOkOnly) {
     EXPECT_EQ(page.Preset(3), before);
 
     auto dialog = page.OpenFormatDialog();
+    EXPECT_EQ(dialog->Result(), before); // opens on the selected preset
     const auto& encoders = dialog->Encoders();
     const auto wav = std::find(encoders.begin(), encoders.end(), "WAV encoder");
     ASSERT_NE(wav, encoders.end());
