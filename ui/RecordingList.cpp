@@ -24,7 +24,6 @@ using namespace recording_list;
 constexpr uint32_t kDeleteSelectedText = 13062;
 constexpr uint32_t kDeleteActiveText = 30206;
 constexpr uint32_t kFolderGoneText = 31100;
-constexpr uint32_t kCannotRenameText = 31104;
 constexpr uint32_t kCannotMailText = 31105;
 constexpr uint32_t kCannotReadText = 31106;
 constexpr uint32_t kCannotCreateFolderText = 31107;

@@ -83,12 +83,15 @@ TEST_F(FormatDialogModelTest, QualityLevelsNameTheirEnds) {
         const auto& texts = dialog->Qualities();
         ASSERT_EQ(texts.size(), levels) << encoder;
         EXPECT_EQ(dialog->Enabled(FormatDialogModel::Field::Quality), levels > 0) << encoder;
-        if (levels > 0)
+        if (levels > 0) {
             EXPECT_EQ(texts.front(), "1 Lowest") << encoder;
-        if (levels > 2)
+        }
+        if (levels > 2) {
             EXPECT_EQ(texts[1], "2") << encoder;
-        if (levels > 1)
+        }
+        if (levels > 1) {
             EXPECT_EQ(texts.back(), std::to_string(levels) + " Highest") << encoder;
+        }
         if (levels == 0) {
             EXPECT_EQ(dialog->SelectedQuality(), -1);
             EXPECT_FALSE(dialog->SelectQuality(0));

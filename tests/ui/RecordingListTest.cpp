@@ -124,7 +124,7 @@ TEST_F(RecordingListTest, SecondColumnShowsOnlyInDetailsModeAtTheScaledWidth) {
     EXPECT_EQ(view_.columnWidth, 0);
     MenuItem view;
     list_->FillViewMenu(&view);
-    ASSERT_EQ(view.children.size(), 2u); // no "Show Column" in list mode
+    ASSERT_EQ(view.children.size(), 2u);                // no "Show Column" in list mode
     EXPECT_FALSE(view.children[0].children[0].checked); // "Report"
     EXPECT_TRUE(view.children[0].children[1].checked);  // "Details"
 
