@@ -7,7 +7,7 @@ namespace tonilo {
 
 // Sorted by id, one entry a line. Menu commands whose label is shown through the
 // string table carry their label under the command id. Ids below 13000 are the
-// hardware-button action labels.
+// hardware-button action labels and the sort menu.
 // clang-format off
 const ResourceString kEnglishStrings[] = {
     {712, "English"}, // the language's own name, written at first run
@@ -20,6 +20,10 @@ const ResourceString kEnglishStrings[] = {
     {1211, "Volume down"},
     {1224, "Bookmarks On/Off"},
     {1226, "Display Off Timeout"},
+    // The sort menu.
+    {1147, "Name"},
+    {1148, "Date"},
+    {1149, "Size"},
     // Main window, menus and messages.
     {13000, "Cannot create directory!"},
     {13007, "Exit"},
@@ -174,6 +178,17 @@ const ResourceString kEnglishStrings[] = {
     // Messages of the program without its window.
     {31010, "Cannot listen on %s; later starts will not reach this one."},
     {31011, "Suspending is not allowed; the program only ends."},
+    // The window's own menus and questions.
+    {31020, "Menu"},
+    {31021, "Files"},
+    {31022, "Sleep"},
+    {31023, "Settings"},
+    {31024, "OK"},
+    {31025, "Yes"},
+    {31026, "No"},
+    {31027, "Cancel"},
+    {31028, "Choose"},
+    {31029, "Help"},
     // Engine error log: player codes, then recorder codes.
     {36000, "Audio player library error!"},
     {36001, "File doesn't exist!"},

@@ -1,0 +1,633 @@
+#include "ui/MainWindow.h"
+
+#include <sys/statvfs.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include "Libs/ToniloLib/Src/components/EngineCallback.h"
+#include "Libs/ToniloLib/Src/worker/EngineState.h"
+#include "app/EngineController.h"
+#include "app/RecorderController.h"
+#include "app/SettingsStore.h"
+#include "platform/ErrorLog.h"
+#include "platform/LanguageResources.h"
+#include "platform/Tick.h"
+#include "skin/DefaultSkins.h"
+#include "skin/SkinMessages.h"
+#include "skin/SkinPlaceholder.h"
+#include "skin/SkinSystem.h"
+#include "ui/ActionMenu.h"
+#include "ui/MainCommands.h"
+#include "ui/ToggleMessages.h"
+
+namespace tonilo {
+namespace {
+
+constexpr uint32_t kVolumeText = 13057;
+constexpr uint32_t kStartupMs = 2000;
+constexpr uint32_t kShowBookmarksText = 30200;
+
+// The recordings of a folder in name order, the same extensions the controller plays on with.
+std::vector<std::string> FolderRecordings(const std::string& folder) {
+    std::vector<std::string> names;
+    std::string first = folder + "/";
+    // The folder fallback of the list: walk it through the controller owner's listing.
+    for (std::string next = EngineEventOwner::NextInFolder(first); !next.empty();
+         next = EngineEventOwner::NextInFolder(next))
+        names.push_back(next);
+    return names;
+}
+
+} // namespace
+
+MainWindow::MainWindow(WindowHost& host, SkinSystem& skins, EngineController& engine,
+                       SettingsStore& settings, ThreadId uiThread, std::string ledName,
+                       std::function<void()> close, std::function<void()> switchOff)
+    : EngineEventOwner(uiThread, std::move(ledName), std::move(close), std::move(switchOff)),
+      host_(host), skins_(skins), engine_(engine), settings_(settings), hold_(*this),
+      remote_(*this), actionMenu_(BuildActionMenu()),
+      display_(host, engine, settings, seams_, actionMenu_) {
+    ErrorLog::SetMessageBoxHook([this](void*, const std::string& message, const std::string& title,
+                                       const std::string& details) {
+        std::fprintf(stderr, "%s: %s\n%s", title.c_str(), message.c_str(), details.c_str());
+        host_.Ask(message, title, QuestionButtons::Ok, nullptr);
+    });
+}
+
+MainWindow::~MainWindow() {
+    ErrorLog::SetMessageBoxHook(nullptr);
+    if (skin_)
+        skins_.GetLoader().UnloadSkin(skin_);
+}
+
+bool MainWindow::Create(const std::string& skinsFolder, int32_t width, int32_t height,
+                        void* parent) {
+    skinsFolder_ = skinsFolder;
+    parent_ = parent;
+    ElementClassRegistry& registry = skins_.GetRegistry();
+    if (registry.GetCount() == 0)
+        registry.RegisterAll();
+    // The list's own element kinds, until the list brings them: they keep their place.
+    for (const char* tag : {"filelist", "filedir"})
+        if (!registry.Find(tag))
+            registry.Register(&SkinPlaceholder::ClassFor(tag));
+    skins_.GetCatalog().SetSkinsFolder(skinsFolder.c_str());
+    if (!LoadSkin(width, height))
+        return false;
+    display_.SetSoftKey(kTextRecord, kCmdRecord, true);
+    host_.SetTimer(kStartupTimer, kStartupMs);
+    return true;
+}
+
+bool MainWindow::LoadSkin(int32_t width, int32_t height) {
+    SkinCatalog& catalog = skins_.GetCatalog();
+    std::string path;
+    uint32_t firstTime = 0;
+    settings_.GetNumber("FirstTime", &firstTime);
+    if (firstTime)
+        path = DefaultSkinPath(skinsFolder_, width, height);
+    else
+        catalog.GetSkinForSize(width, height, &path);
+    Skin* old = skin_;
+    Skin* loaded = path.empty() ? nullptr : skins_.GetLoader().LoadSkin(path, parent_, this, old);
+    if (!loaded) {
+        size_t best = 0;
+        SkinInfo info;
+        if (catalog.FindBest(width, height, &best) && catalog.GetInfo(best, &info))
+            loaded = skins_.GetLoader().LoadSkin(info.path, parent_, this, old);
+    }
+    if (!loaded)
+        return false;
+    skin_ = loaded;
+    Bind();
+    if (old)
+        skins_.GetLoader().UnloadSkin(old);
+    return true;
+}
+
+void MainWindow::Bind() {
+    bound_ = BindElements(*skin_);
+    for (SkinElement* element :
+         std::initializer_list<SkinElement*>{bound_.rec, bound_.play, bound_.stop, bound_.prev,
+                                             bound_.next, bound_.volUp, bound_.volDown,
+                                             bound_.sortBy, bound_.volume, bound_.track})
+        if (element)
+            element->SetListener(this);
+    if (bound_.volume) {
+        bound_.volume->SelectLevel("VolL");
+        bound_.volume->SetRange(65535);
+        bound_.volume->SetValue(engine_.Volume());
+    }
+    display_.Bind(bound_);
+    if (seams_.bind)
+        seams_.bind(bound_);
+}
+
+void MainWindow::OnScreenChanged(int32_t width, int32_t height) {
+    if (skin_ && skin_->GetInfo().width == width && skin_->GetInfo().height == height)
+        return;
+    // The old skin hands its elements' state to the new one.
+    LoadSkin(width, height);
+}
+
+// --- Controller owner ---------------------------------------------------------
+
+void MainWindow::SetTimer(uint32_t id, uint32_t milliseconds) {
+    host_.SetTimer(id, milliseconds);
+}
+
+void MainWindow::KillTimer(uint32_t id) {
+    host_.KillTimer(id);
+}
+
+std::string MainWindow::NextRecording(const std::string& path) {
+    return EngineEventOwner::NextRecording(path);
+}
+
+void MainWindow::ReportError() {
+    GetErrorLog().ShowMessage(this);
+}
+
+uint32_t MainWindow::Setting(const char* name) const {
+    uint32_t value = 0;
+    settings_.GetNumber(name, &value);
+    return value;
+}
+
+std::string MainWindow::CurrentPath() const {
+    return Controller() ? Controller()->CurrentPath() : std::string();
+}
+
+// --- Buttons and their looks ----------------------------------------------------
+
+SkinButton* MainWindow::ButtonFor(uint32_t id) const {
+    switch (id) {
+    case kHoldRec:
+        return bound_.rec;
+    case kHoldPlay:
+        return bound_.play;
+    case kHoldStop:
+        return bound_.stop;
+    case kHoldPrev:
+        return bound_.prev;
+    case kHoldNext:
+        return bound_.next;
+    case kHoldVolUp:
+        return bound_.volUp;
+    case kHoldVolDown:
+        return bound_.volDown;
+    case kHoldSortBy:
+        return bound_.sortBy;
+    default:
+        return nullptr;
+    }
+}
+
+uint32_t MainWindow::IdOf(const SkinElement* element) const {
+    for (uint32_t id : {kHoldRec, kHoldPlay, kHoldStop, kHoldPrev, kHoldNext, kHoldVolUp,
+                        kHoldVolDown, kHoldSortBy})
+        if (element && ButtonFor(id) == element)
+            return id;
+    return 0;
+}
+
+intptr_t MainWindow::OnNotify(SkinElement* from, int32_t code, intptr_t p1, intptr_t p2) {
+    if (from && from == bound_.volume && code == kSliderChanged) {
+        SetVolume(static_cast<uint16_t>(std::clamp<intptr_t>(p1, 0, 65535)));
+        return 0;
+    }
+    if (from && from == bound_.track) {
+        if (code == kSliderChanged)
+            display_.OnTrackMoved(static_cast<int32_t>(p1));
+        else if (code == kSliderReleased)
+            display_.OnTrackReleased(static_cast<int32_t>(p1));
+        return 0;
+    }
+    uint32_t id = IdOf(from);
+    if (!id)
+        return 0;
+    if (code == kButtonPressed) {
+        hold_.Press(id);
+    } else if (code == kButtonReleased) {
+        // A release on the button is a click; one after sliding off cancels.
+        const SkinLayer* layer = from->GetLayer();
+        int32_t x = PointX(p2), y = PointY(p2);
+        bool inside = !layer || (x >= 0 && y >= 0 && x < layer->rect.Width() &&
+                                 y < layer->rect.Height());
+        if (inside)
+            hold_.Release(id);
+        else
+            hold_.Cancel(id);
+    }
+    return 0;
+}
+
+uintptr_t MainWindow::SendButtonMessage(uint32_t message, uint32_t key, uint32_t action) {
+    if (displayOff_) {
+        // The arrow keys act with the display off when the lock allows it.
+        bool arrow = key >= 37 && key <= 40;
+        if (!(Setting("Lock") == 1 && arrow)) {
+            if (message == kButtonReleasedMessage)
+                WakeDisplay();
+            return 1;
+        }
+    }
+    SkinButton* button = ButtonFor(action);
+    if (!button && action != kHoldSortBy)
+        return 0; // not a skin button: the release comes back as a command
+    if (message == kButtonPressedMessage) {
+        if (button)
+            button->SetPressed(true, false, 0);
+        hold_.Press(action);
+    } else {
+        if (button && !(action == kHoldPrev || action == kHoldNext) && button->IsPressed())
+            button->SetPressed(false, false, 0);
+        hold_.Release(action);
+        if (button && button->IsPressed())
+            button->SetPressed(false, false, 0);
+    }
+    return 1;
+}
+
+void MainWindow::PostCommand(uint32_t action, uint32_t highWord) {
+    PostThreadMessage(UiThread(), kCommandMessage, action | (highWord << 16), 0);
+}
+
+// --- Press and hold -------------------------------------------------------------
+
+void MainWindow::SetHoldTimer(uint32_t milliseconds) {
+    host_.SetTimer(kHoldTimer, milliseconds);
+}
+
+void MainWindow::KillHoldTimer() {
+    host_.KillTimer(kHoldTimer);
+}
+
+void MainWindow::StepVolume(bool up, int32_t step) {
+    SetVolume(SteppedVolume(engine_.Volume(), step, up));
+}
+
+void MainWindow::SetVolume(uint16_t volume) {
+    engine_.SetVolume(volume);
+    if (bound_.volume)
+        bound_.volume->SetValue(volume);
+    display_.Title().ShowMessage(LoadResourceString(kVolumeText) + " " +
+                           std::to_string(static_cast<uint32_t>(volume) * 100 / 65535) + "%",
+                       true);
+}
+
+void MainWindow::LongPressStop(uint32_t button) {
+    if (SkinButton* element = ButtonFor(button))
+        element->SetPressed(false, false, 0);
+    if (Controller())
+        Controller()->Stop();
+}
+
+void MainWindow::StartWinding(uint32_t button) {
+    if (!Controller())
+        return;
+    if (button == kHoldPrev)
+        Controller()->Rewind(true);
+    else
+        Controller()->FastForward(true);
+}
+
+void MainWindow::EndWinding(uint32_t button) {
+    if (SkinButton* element = ButtonFor(button))
+        element->SetPressed(false, false, 0);
+    if (!Controller())
+        return;
+    if (button == kHoldPrev)
+        Controller()->Rewind(false);
+    else
+        Controller()->FastForward(false);
+}
+
+void MainWindow::ShortPress(uint32_t button) {
+    switch (button) {
+    case kHoldRec:
+        ToggleRecording();
+        break;
+    case kHoldPlay:
+        PlayPause();
+        break;
+    case kHoldStop:
+        if (Controller())
+            Controller()->Stop();
+        break;
+    case kHoldPrev:
+        StepRecording(-1);
+        break;
+    case kHoldNext:
+        StepRecording(1);
+        break;
+    case kHoldSortBy:
+        if (bound_.sortBy && bound_.sortBy->GetLayer()) {
+            // Below-right of the button, one border width away.
+            const SkinRect& rect = bound_.sortBy->GetLayer()->rect;
+            Menu sort = BuildSortMenu();
+            OnMenuOpening(&sort);
+            host_.PopupMenu(sort, rect.right + 1, rect.bottom + 1);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// --- Recorder and player commands ------------------------------------------------
+
+void MainWindow::ToggleRecording() {
+    if (!Controller())
+        return;
+    display_.SetState(bound_.rec, 1);
+    display_.ShowPlayAndStop(true);
+    display_.SetSoftKey(kTextStop, kCmdStop, true);
+    if (!Controller()->ToggleRecording()) {
+        ReportError();
+        display_.SetState(bound_.rec, 0);
+        display_.ShowButton(bound_.rec, false);
+        display_.ShowPlayAndStop(false);
+        display_.SetSoftKey(kTextRecord, kCmdRecord, false);
+    }
+}
+
+void MainWindow::PlayPause() {
+    if (!Controller())
+        return;
+    display_.SetState(bound_.play, 1);
+    display_.ShowPlayAndStop(true);
+    if (!Controller()->TogglePlayback()) {
+        ReportError();
+        display_.SetState(bound_.play, 0);
+        display_.ShowPlayAndStop(false);
+    }
+}
+
+void MainWindow::RemoteStop() {
+    if (Controller())
+        Controller()->Stop();
+}
+
+void MainWindow::StepRecording(int32_t direction) {
+    bool autoPlay = Setting("AutoPlayNext") != 0;
+    if (seams_.listStep && seams_.listStep(direction, autoPlay))
+        return;
+    // Without the list: the recordings of the current file's folder, wrapping round.
+    std::string current = CurrentPath();
+    if (current.empty() || !Controller())
+        return;
+    std::vector<std::string> files =
+        FolderRecordings(std::filesystem::path(current).parent_path().string());
+    if (files.empty())
+        return;
+    auto at = std::find(files.begin(), files.end(), current);
+    size_t index = 0;
+    if (at == files.end())
+        index = direction > 0 ? 0 : files.size() - 1;
+    else
+        index = (static_cast<size_t>(at - files.begin()) + files.size() + direction) % files.size();
+    PlayRequest request;
+    request.fileName = files[index];
+    request.startedByCommand = autoPlay;
+    if (!Controller()->OpenForPlayback(request))
+        ReportError();
+}
+
+void MainWindow::PrepareRecorder() {
+    if (!Controller())
+        return;
+    if (!Controller()->PrepareRecording(RecordingRequest{})) {
+        ReportError();
+        display_.ShowButton(bound_.rec, false);
+        display_.ShowPlayAndStop(false);
+        return;
+    }
+    display_.ShowButton(bound_.rec, true);
+    display_.ShowPlayAndStop(false);
+    display_.SetSoftKey(kTextRecord, kCmdRecord, true);
+    display_.SetTitleToCurrentFile();
+}
+
+void MainWindow::StartUpDone(bool background) {
+    if (!background)
+        host_.BringToFront();
+    if (engine_.Mode() == kEngineIdle)
+        PrepareRecorder();
+}
+
+// --- Timers, menus, commands -----------------------------------------------------
+
+void MainWindow::OnTimer(uint32_t id) {
+    switch (id) {
+    case kLimitTimer:
+        if (Controller())
+            Controller()->OnTimer(id);
+        break;
+    case kSleepTimer:
+        host_.KillTimer(kSleepTimer);
+        SwitchOff();
+        Close();
+        break;
+    case kRefreshTimer:
+        display_.RefreshTick();
+        break;
+    case kStartupTimer:
+        host_.KillTimer(kStartupTimer);
+        break;
+    case kMessageTimer:
+        display_.Title().OnTimer();
+        break;
+    case kHoldTimer:
+        hold_.OnTimer();
+        break;
+    case kDisplayOffTimer:
+        host_.KillTimer(kDisplayOffTimer);
+        TurnDisplayOff();
+        break;
+    case kRemoteTimer:
+        remote_.OnTimer();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::SetRemoteTimer(uint32_t milliseconds) {
+    host_.SetTimer(kRemoteTimer, milliseconds);
+}
+
+void MainWindow::KillRemoteTimer() {
+    host_.KillTimer(kRemoteTimer);
+}
+
+void MainWindow::OnMenuOpening(Menu* menu) {
+    if (ContainsCommand(*menu, kCmdExit)) {
+        PrepareActionMenu(menu, sleepMinutes_, Setting("AutoPlayNext") != 0);
+        if (seams_.bookmarkMenu)
+            seams_.bookmarkMenu(menu);
+    }
+    if ((ContainsCommand(*menu, kCmdExit) || ContainsCommand(*menu, kCmdSortName)) &&
+        seams_.listMenu)
+        seams_.listMenu(menu);
+}
+
+void MainWindow::ChooseSleep(uint32_t minutes) {
+    host_.KillTimer(kSleepTimer);
+    sleepMinutes_ = minutes;
+    if (minutes)
+        host_.SetTimer(kSleepTimer, minutes * 60000);
+}
+
+void MainWindow::ToggleSetting(const char* name, uint32_t textId, bool filter) {
+    bool on = Setting(name) == 0;
+    settings_.SetNumber(name, on ? 1 : 0);
+    if (filter && Controller())
+        Controller()->ApplyFilterSettings();
+    display_.Title().ShowMessage(ToggleMessage(textId, on), true);
+}
+
+void MainWindow::OnCommand(uint32_t id) {
+    if (seams_.listCommand && seams_.listCommand(id))
+        return;
+    if ((id == kCmdAddBookmark || (id >= kCmdFirstBookmark && id <= kCmdLastBookmark)) &&
+        seams_.bookmarkCommand && seams_.bookmarkCommand(id))
+        return;
+    if (id >= kCmdSleepOff && id <= kCmdSleep120) {
+        ChooseSleep(SleepMinutesForCommand(id));
+        return;
+    }
+    switch (id) {
+    case kCmdRecord:
+        ToggleRecording();
+        return;
+    case kCmdStop:
+        if (Controller())
+            Controller()->Stop();
+        return;
+    case kCmdAutoPlayNext:
+        settings_.SetNumber("AutoPlayNext", Setting("AutoPlayNext") ? 0 : 1);
+        return;
+    case kCmdDisplayOff:
+        TurnDisplayOff();
+        return;
+    case kCmdExit:
+        OnCloseRequest();
+        return;
+    case kCmdNoise:
+        ToggleSetting("NoiseOn", 30151, true);
+        return;
+    case kCmdGain:
+        ToggleSetting("GainOn", 30150, true);
+        return;
+    case kCmdVas:
+        ToggleSetting("VASOn", 30149, true);
+        return;
+    case kCmdEqualizerOnOff: {
+        bool on = false;
+        if (engine_.ToggleEqualizer(&on))
+            display_.Title().ShowMessage(ToggleMessage(30158, on), true);
+        return;
+    }
+    case kCmdShowBookmarks:
+        if (seams_.bookmarkCommand && seams_.bookmarkCommand(id))
+            return;
+        ToggleSetting("BMShow", kShowBookmarksText, false);
+        return;
+    case kCmdDisplayOffTimeout: {
+        uint32_t next = NextDisplayOffTimeout(Setting("TurnOffAfter"));
+        settings_.SetNumber("TurnOffAfter", next);
+        display_.Title().ShowMessage(DisplayOffTimeoutMessage(next), true);
+        return;
+    }
+    default:
+        // The dialogs' commands; without the dialogs they do nothing.
+        if (seams_.dialog)
+            seams_.dialog(id);
+        return;
+    }
+}
+
+// --- Display off ----------------------------------------------------------------
+
+void MainWindow::TurnDisplayOff() {
+    displayOff_ = true;
+    display_.Suspend(true);
+    host_.SetBlank(true);
+}
+
+void MainWindow::WakeDisplay() {
+    displayOff_ = false;
+    host_.SetBlank(false);
+    display_.Suspend(inactive_);
+    if (bound_.volume)
+        bound_.volume->SetValue(engine_.Volume());
+}
+
+void MainWindow::OnActivate(bool active) {
+    inactive_ = !active;
+    if (!displayOff_)
+        display_.Suspend(!active);
+    if (active && bound_.volume)
+        bound_.volume->SetValue(engine_.Volume());
+}
+
+void MainWindow::OnNotified(EngineSource source, uint32_t event, bool success, uint32_t argument) {
+    switch (source) {
+    case EngineSource::Player:
+        display_.OnPlayer(event, success, argument);
+        break;
+    case EngineSource::Recorder:
+        display_.OnRecorder(event, success);
+        break;
+    case EngineSource::Monitor:
+        display_.OnMonitor(event, success);
+        break;
+    }
+}
+
+void MainWindow::SetController(RecorderController* controller) {
+    EngineEventOwner::SetController(controller);
+    display_.SetController(controller);
+}
+
+// --- Messages and closing ----------------------------------------------------------
+
+bool MainWindow::HandleMessage(const ThreadMessage& message) {
+    if (HandleEngineMessage(message))
+        return true;
+    switch (message.message) {
+    case kCommandMessage:
+        OnCommand(static_cast<uint32_t>(message.wParam & 0xFFFF));
+        return true;
+    case kRemoteMessage:
+        remote_.OnCode(static_cast<uint32_t>(message.wParam));
+        return true;
+    case kShellChangeMessage:
+    case kProtectionEndedMessage:
+        if (seams_.listMessage)
+            seams_.listMessage(message.message, message.wParam, message.lParam);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::OnCloseRequest() {
+    EngineEventOwner::Close();
+}
+
+void MainWindow::Close() {
+    if (closed_)
+        return;
+    closed_ = true;
+    host_.KillTimer(kSleepTimer);
+    display_.StopRefresh();
+    if (Controller())
+        Controller()->Shutdown();
+    host_.Quit();
+}
+
+} // namespace tonilo

@@ -1,0 +1,160 @@
+#pragma once
+// The program's main window: binds the skin's elements by name, turns pointer,
+// hardware-button and media-control input into recorder and player commands,
+// carries out the menu commands, and keeps the skin's displays (time, track bar,
+// volume, level meter, title line) in step with the controllers' notifications.
+// It owns the controllers' events (EngineEventOwner) and sits on a WindowHost,
+// which gives it timers, menus, questions and blanking.
+//
+// Pieces other windows supply plug in through seams: the recording list, the
+// bookmarks, display protection and the dialogs. Until one is set, its commands
+// do nothing visible.
+//
+// User-interface thread only, except the engine callbacks of the base class.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/EngineEventOwner.h"
+#include "app/HardwareButtons.h"
+#include "platform/window/WindowHost.h"
+#include "skin/SkinListener.h"
+#include "ui/ElementBinding.h"
+#include "ui/MainWindowSeams.h"
+#include "ui/PressHoldController.h"
+#include "ui/RemoteControl.h"
+#include "ui/WindowDisplay.h"
+
+namespace tonilo {
+
+class EngineController;
+class SettingsStore;
+class Skin;
+class SkinSystem;
+
+// Window timers.
+constexpr uint32_t kSleepTimer = 546;
+constexpr uint32_t kStartupTimer = 1213;
+// Window messages besides the engine's.
+constexpr uint32_t kCommandMessage = 0x0111; // WM_COMMAND, w = id | high word << 16
+constexpr uint32_t kShellChangeMessage = 33025;
+constexpr uint32_t kProtectionEndedMessage = 1036;
+
+class MainWindow : public EngineEventOwner,
+                   public WindowClient,
+                   public SkinListener,
+                   public ButtonOwner,
+                   private PressHoldOwner,
+                   private RemoteControlOwner {
+public:
+    // `close` is the program's close (WM_CLOSE); it ends in Close() below.
+    MainWindow(WindowHost& host, SkinSystem& skins, EngineController& engine,
+               SettingsStore& settings, ThreadId uiThread, std::string ledName,
+               std::function<void()> close, std::function<void()> switchOff);
+    ~MainWindow() override;
+
+    // Loads the skin for a screen of that size from the skins folder and binds
+    // it; false when no skin can be made.
+    bool Create(const std::string& skinsFolder, int32_t width, int32_t height, void* parent);
+    void SetSeams(MainWindowSeams seams) { seams_ = std::move(seams); }
+    void SetController(RecorderController* controller) override;
+    // Start-up after the command line: forward unless it asked for the
+    // background, and a recorder waiting for the record command when idle.
+    void StartUpDone(bool background);
+    // The recorder opened anew, waiting for the record command.
+    void PrepareRecorder();
+    // Window messages: engine events, remote codes, shell changes, commands.
+    bool HandleMessage(const ThreadMessage& message);
+    // WM_CLOSE's work: what is open is finished, the loop ends.
+    void Close();
+
+    // ControllerOwner.
+    void SetTimer(uint32_t id, uint32_t milliseconds) override;
+    void KillTimer(uint32_t id) override;
+    std::string NextRecording(const std::string& path) override;
+    void ReportError() override;
+    bool ShowsLevels() const override { return true; }
+
+    // WindowClient.
+    void OnCommand(uint32_t id) override;
+    void OnTimer(uint32_t id) override;
+    void OnMenuOpening(Menu* menu) override;
+    void OnScreenChanged(int32_t width, int32_t height) override;
+    void OnActivate(bool active) override;
+    void OnCloseRequest() override;
+
+    // SkinListener: buttons (1 pressed, 2 released, 0 clicked), sliders (21, 20).
+    intptr_t OnNotify(SkinElement* from, int32_t code, intptr_t p1, intptr_t p2) override;
+
+    // ButtonOwner: hardware buttons.
+    uintptr_t SendButtonMessage(uint32_t message, uint32_t key, uint32_t action) override;
+    void PostCommand(uint32_t action, uint32_t highWord) override;
+    void PostKeyMessage(const ButtonMessage& message) override {}
+
+    // What the window shows, for the platform window and tests.
+    Skin* CurrentSkin() const { return skin_; }
+    const BoundElements& Bound() const { return bound_; }
+    const TitleLine& Title() const { return display_.Title(); }
+    const SoftKey& LeftSoftKey() const { return display_.LeftSoftKey(); }
+    const Menu& ActionMenu() const { return actionMenu_; }
+    uint32_t SleepMinutes() const { return sleepMinutes_; }
+    bool DisplayOff() const { return displayOff_; }
+    bool RefreshRunning() const { return display_.RefreshRunning(); }
+
+protected:
+    void OnNotified(EngineSource source, uint32_t event, bool success, uint32_t argument) override;
+
+private:
+    // PressHoldOwner.
+    void SetHoldTimer(uint32_t milliseconds) override;
+    void KillHoldTimer() override;
+    void StepVolume(bool up, int32_t step) override;
+    void LongPressStop(uint32_t button) override;
+    void StartWinding(uint32_t button) override;
+    void EndWinding(uint32_t button) override;
+    void ShortPress(uint32_t button) override;
+    // RemoteControlOwner.
+    void SetRemoteTimer(uint32_t milliseconds) override;
+    void KillRemoteTimer() override;
+    void RemoteTogglePlayback() override { PlayPause(); }
+    void RemoteToggleRecording() override { ToggleRecording(); }
+    void RemoteStop() override;
+    void RemoteStep(int32_t direction) override { StepRecording(direction); }
+
+    bool LoadSkin(int32_t width, int32_t height);
+    void Bind();
+    SkinButton* ButtonFor(uint32_t id) const;
+    uint32_t IdOf(const SkinElement* element) const;
+
+    void ToggleRecording();
+    void PlayPause();
+    void StepRecording(int32_t direction);
+    void SetVolume(uint16_t volume);
+    void TurnDisplayOff();
+    void WakeDisplay();
+    void ChooseSleep(uint32_t minutes);
+    void ToggleSetting(const char* name, uint32_t textId, bool filter);
+    uint32_t Setting(const char* name) const;
+    std::string CurrentPath() const;
+
+    WindowHost& host_;
+    SkinSystem& skins_;
+    EngineController& engine_;
+    SettingsStore& settings_;
+    MainWindowSeams seams_;
+    std::string skinsFolder_;
+    void* parent_ = nullptr;
+    Skin* skin_ = nullptr;
+    BoundElements bound_;
+    PressHoldController hold_;
+    RemoteControl remote_;
+    Menu actionMenu_;
+    WindowDisplay display_;
+    bool inactive_ = false;
+    uint32_t sleepMinutes_ = 0;
+    bool displayOff_ = false;
+    bool closed_ = false;
+};
+
+} // namespace tonilo
