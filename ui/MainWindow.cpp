@@ -429,7 +429,7 @@ void MainWindow::OnTimer(uint32_t id) {
     case kSleepTimer:
         host_.KillTimer(kSleepTimer);
         SwitchOff();
-        Close();
+        OnCloseRequest();
         break;
     case kRefreshTimer:
         display_.RefreshTick();
