@@ -11,9 +11,11 @@
 #include "app/EngineController.h"
 #include "app/RecorderController.h"
 #include "app/SettingsStore.h"
+#include "app/WindowHotKeys.h"
 #include "platform/ErrorLog.h"
 #include "platform/LanguageResources.h"
 #include "platform/Tick.h"
+#include "platform/input/SdlKeyMap.h"
 #include "skin/DefaultSkins.h"
 #include "skin/SkinMessages.h"
 #include "skin/SkinPlaceholder.h"
@@ -249,6 +251,34 @@ uintptr_t MainWindow::SendButtonMessage(uint32_t message, uint32_t key, uint32_t
             button->SetPressed(false, false, 0);
     }
     return 1;
+}
+
+void MainWindow::SetHardwareButtons(HardwareButtons* buttons, WindowHotKeys* hotKeys) {
+    buttons_ = buttons;
+    hotKeys_ = hotKeys;
+    if (buttons_)
+        buttons_->SetOwner(this);
+}
+
+void MainWindow::OnKey(int32_t keyCode, bool down, bool repeat) {
+    uint32_t key = VirtualKeyForSdl(keyCode);
+    if (!key || !buttons_)
+        return;
+    ButtonMessage message;
+    message.key = key;
+    if (!down)
+        message.message = WM_KEYUP;
+    else if (hotKeys_ && hotKeys_->IsRegistered(key))
+        message.message = repeat ? 0 : WM_HOTKEY; // a hot key does not repeat
+    else
+        message.message = WM_KEYDOWN;
+    if (message.message)
+        buttons_->PreTranslate(message);
+}
+
+void MainWindow::OnBlankPointer(int32_t x, int32_t y) {
+    if (displayOff_)
+        WakeDisplay();
 }
 
 void MainWindow::PostCommand(uint32_t action, uint32_t highWord) {

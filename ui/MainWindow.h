@@ -32,6 +32,7 @@ class EngineController;
 class SettingsStore;
 class Skin;
 class SkinSystem;
+class WindowHotKeys;
 
 // Window timers.
 constexpr uint32_t kSleepTimer = 546;
@@ -68,6 +69,8 @@ public:
     bool HandleMessage(const ThreadMessage& message);
     // WM_CLOSE's work: what is open is finished, the loop ends.
     void Close();
+    // Keys go to the hardware-button manager first; it reports back here.
+    void SetHardwareButtons(HardwareButtons* buttons, WindowHotKeys* hotKeys);
 
     // ControllerOwner.
     void SetTimer(uint32_t id, uint32_t milliseconds) override;
@@ -83,6 +86,8 @@ public:
     void OnScreenChanged(int32_t width, int32_t height) override;
     void OnActivate(bool active) override;
     void OnCloseRequest() override;
+    void OnKey(int32_t keyCode, bool down, bool repeat) override;
+    void OnBlankPointer(int32_t x, int32_t y) override;
 
     // SkinListener: buttons (1 pressed, 2 released, 0 clicked), sliders (21, 20).
     intptr_t OnNotify(SkinElement* from, int32_t code, intptr_t p1, intptr_t p2) override;
@@ -152,6 +157,8 @@ private:
     Menu actionMenu_;
     WindowDisplay display_;
     bool inactive_ = false;
+    HardwareButtons* buttons_ = nullptr;
+    WindowHotKeys* hotKeys_ = nullptr;
     uint32_t sleepMinutes_ = 0;
     bool displayOff_ = false;
     bool closed_ = false;

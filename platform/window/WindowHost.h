@@ -99,6 +99,10 @@ public:
     virtual void OnActivate(bool active) = 0;
     // The window's close box, Alt+F4, the desktop's session ending.
     virtual void OnCloseRequest() = 0;
+    // A key (an SDL key code) went down or up; auto-repeat sets `repeat`.
+    virtual void OnKey(int32_t keyCode, bool down, bool repeat) {}
+    // A tap while the window is blank (window pixels); nothing else sees it.
+    virtual void OnBlankPointer(int32_t x, int32_t y) {}
 };
 
 } // namespace tonilo

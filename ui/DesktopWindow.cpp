@@ -1,0 +1,98 @@
+#include "ui/DesktopWindow.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/RecorderController.h"
+#include "platform/LanguageResources.h"
+#include "platform/window/SdlMainHost.h"
+#include "platform/window/TtfTextRenderer.h"
+#include "skin/SkinInfoReader.h"
+#include "skin/SkinSystem.h"
+#include "ui/MainWindow.h"
+
+namespace tonilo {
+namespace {
+
+constexpr uint32_t kOkText = 31024;
+constexpr uint32_t kYesText = 31025;
+constexpr uint32_t kNoText = 31026;
+constexpr uint32_t kCancelText = 31027;
+constexpr uint32_t kChooseText = 31028;
+constexpr int kMajorVersion = 4;
+
+// Drivers that draw nowhere a person could look: the program stays headless there.
+bool DisplayAvailable() {
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0))
+        return false;
+    return true;
+}
+
+class DesktopWindow : public ProgramWindow {
+public:
+    explicit DesktopWindow(const ProgramWindowContext& context)
+        : host_(HostOptions(context)), skins_(context.keyPath),
+          window_(host_, skins_, *context.engine, *context.settings, context.uiThread,
+                  context.ledName, context.close, context.switchOff),
+          context_(context) {}
+
+    bool Create() {
+        if (!host_.Open())
+            return false;
+        skins_.SetTextRenderer(&text_);
+        skins_.SetWindowFactory(&host_);
+        skins_.GetCatalog().SetInfoReader(&reader_);
+        if (!window_.Create(context_.skinsFolder, host_.Width(), host_.Height(), &host_))
+            return false;
+        host_.SetClient(&window_);
+        host_.DrawFrame(); // the skin shows at once, before the controllers start
+        return true;
+    }
+
+    EngineEventOwner& Owner() override { return window_; }
+    void Start(RecorderController& controller) override { window_.SetController(&controller); }
+    void AttachButtons(HardwareButtons& buttons, WindowHotKeys& hotKeys) override {
+        window_.SetHardwareButtons(&buttons, &hotKeys);
+    }
+    void StartUpDone(bool background) override { window_.StartUpDone(background); }
+    void Run(const std::function<void(const ThreadMessage&)>& dispatch) override {
+        host_.Run(dispatch);
+    }
+    bool HandleMessage(const ThreadMessage& message) override {
+        return window_.HandleMessage(message);
+    }
+    void BringToFront() override { host_.BringToFront(); }
+    void Close() override { window_.Close(); }
+
+private:
+    static SdlMainHost::Options HostOptions(const ProgramWindowContext& context) {
+        SdlMainHost::Options options;
+        options.title = context.title + " " + std::to_string(kMajorVersion);
+        options.keyPath = context.keyPath;
+        options.texts = OverlayTexts{LoadResourceString(kOkText),     LoadResourceString(kYesText),
+                                     LoadResourceString(kNoText),     LoadResourceString(kCancelText),
+                                     LoadResourceString(kChooseText), context.title};
+        return options;
+    }
+
+    SdlMainHost host_;
+    TtfTextRenderer text_;
+    SkinInfoReader reader_;
+    SkinSystem skins_;
+    MainWindow window_;
+    ProgramWindowContext context_;
+};
+
+} // namespace
+
+std::unique_ptr<ProgramWindow> MakeDesktopWindow(const ProgramWindowContext& context) {
+    if (!DisplayAvailable() || !context.engine || !context.settings)
+        return nullptr;
+    auto window = std::make_unique<DesktopWindow>(context);
+    if (!window->Create())
+        return nullptr;
+    return window;
+}
+
+} // namespace tonilo
