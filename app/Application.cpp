@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "Libs/ToniloLib/Src/worker/EngineState.h"
+#include "app/BookmarkDatabase.h"
 #include "app/EngineController.h"
 #include "app/HardwareButtons.h"
 #include "app/HeadlessOwner.h"
@@ -32,6 +33,7 @@ namespace {
 constexpr uint32_t kVersion = 460;
 constexpr uint32_t kCannotListenString = 31010;
 constexpr uint32_t kCannotSuspendString = 31011;
+constexpr uint32_t kCannotSaveSettingsString = 31012;
 // How long another instance waits for a status answer.
 constexpr auto kStatusWait = std::chrono::seconds(3);
 
@@ -163,13 +165,8 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
         }
     }
     if (claim != InstanceServer::Claim::First) {
-        // The text comes from a language file: its "%s" is filled in here, never
-        // handed to printf as a format.
-        std::string text = LoadResourceString(kCannotListenString);
-        size_t at = text.find("%s");
-        if (at != std::string::npos)
-            text.replace(at, 2, socketPath_);
-        std::fprintf(stderr, "%s: %s\n", title_.c_str(), text.c_str());
+        std::fprintf(stderr, "%s: %s\n", title_.c_str(),
+                     FillInResourceString(kCannotListenString, {socketPath_}).c_str());
     }
     server_->Start([this](InstanceRequest request, const std::string& payload) {
         return Answer(static_cast<uint8_t>(request), payload);
@@ -222,6 +219,9 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
     controller_->LoadVolume();
 
     GetScheduler().Initialise(ExecutablePath(), ScheduleFileIn(DataFolder()));
+    // A file that is there but cannot be read is kept for a later start.
+    const std::string bookmarks = BookmarksFilePath(DataFolder());
+    bookmarksLoaded_ = GetBookmarkDatabase().Load(bookmarks) || !std::filesystem::exists(bookmarks);
     GetScheduler().RegisterAction(MakeRecordAction());
     GetScheduler().RegisterAction(MakePlayAction());
 
@@ -479,7 +479,9 @@ void Application::ShutDown() {
         server_->Stop();
     if (controller_ && !closing_)
         controller_->Shutdown();
-    // Bookmarks join with the main window; their database saves itself there.
+    // The window writes the bookmarks after each change; this catches the rest.
+    if (bookmarksLoaded_)
+        GetBookmarkDatabase().Save(BookmarksFilePath(DataFolder()));
     // The call handler goes first: it gives the phone back its talking-sleep timeout.
     callVerbs_.reset();
     controller_.reset();
@@ -488,7 +490,9 @@ void Application::ShutDown() {
     hotKeys_.reset();
     bool switchOff = switchOffAtExit_;
     GetSettings().PrepareForExit();
-    GetSettings().Save(keyPath_.c_str());
+    if (!GetSettings().Save(keyPath_.c_str()))
+        std::fprintf(stderr, "%s: %s\n", title_.c_str(),
+                     LoadResourceString(kCannotSaveSettingsString).c_str());
     // Status queries that arrived while closing get an empty answer.
     ThreadMessage message;
     while (QueuedMessageCount() > 0 && GetMessageTimeout(&message, 0)) {

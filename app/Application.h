@@ -82,6 +82,9 @@ private:
     bool background_ = false;
     bool switchOffAtExit_ = false;
     bool closing_ = false;
+    // Only a database that was read is written back: a start that failed earlier
+    // must not delete the user's bookmarks.
+    bool bookmarksLoaded_ = false;
     std::function<void(const std::string&)> startupRecovery_;
     std::unique_ptr<InstanceServer> server_;
     std::unique_ptr<RecordingNamer> namer_;

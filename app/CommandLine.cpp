@@ -54,14 +54,19 @@ bool CommandTokens::NextNumber(uint32_t* number) {
 
 namespace {
 
+// Hands every switch that follows to `option`; texts no switch takes are skipped.
+template <typename Handler> void ForEachSwitch(CommandTokens& tokens, Handler option) {
+    std::string token;
+    TokenKind kind;
+    while ((kind = tokens.Next(&token)) != TokenKind::End)
+        if (kind == TokenKind::Switch)
+            option(token);
+}
+
 void ParseRecordOptions(CommandTokens& tokens, ParsedCommand* command) {
     RecordingRequest& request = command->recording;
     request.startedByCommand = true;
-    std::string token;
-    TokenKind kind;
-    while ((kind = tokens.Next(&token)) != TokenKind::End) {
-        if (kind != TokenKind::Switch)
-            continue;
+    ForEachSwitch(tokens, [&](const std::string& token) {
         uint32_t number = 0;
         if (token == "-f") {
             tokens.NextText(&request.fileName);
@@ -92,17 +97,13 @@ void ParseRecordOptions(CommandTokens& tokens, ParsedCommand* command) {
                     static_cast<uint8_t>(quality == 0 ? 0 : quality - 1));
             }
         }
-    }
+    });
 }
 
 void ParsePlayOptions(CommandTokens& tokens, ParsedCommand* command) {
     PlayRequest& request = command->play;
     request.startedByCommand = true;
-    std::string token;
-    TokenKind kind;
-    while ((kind = tokens.Next(&token)) != TokenKind::End) {
-        if (kind != TokenKind::Switch)
-            continue;
+    ForEachSwitch(tokens, [&](const std::string& token) {
         uint32_t number = 0;
         if (token == "-f") {
             tokens.NextText(&request.fileName);
@@ -113,16 +114,14 @@ void ParsePlayOptions(CommandTokens& tokens, ParsedCommand* command) {
             if (tokens.NextNumber(&number))
                 request.nextCount = static_cast<int8_t>(std::min<uint32_t>(number, 126) + 1);
         }
-    }
+    });
 }
 
 void ParseStopOptions(CommandTokens& tokens, ParsedCommand* command) {
-    std::string token;
-    TokenKind kind;
-    while ((kind = tokens.Next(&token)) != TokenKind::End) {
-        if (kind == TokenKind::Switch && token == "-b")
+    ForEachSwitch(tokens, [&](const std::string& token) {
+        if (token == "-b")
             command->background = true;
-    }
+    });
 }
 
 } // namespace

@@ -7,9 +7,10 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
+#include "platform/AtomicFile.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/ProgramPaths.h"
 #include "platform/RegistryKey.h"
 #include "platform/TimedNotifications.h"
 
@@ -17,13 +18,6 @@ namespace tonilo {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ConfigHome() {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
-        return xdg;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "/tmp") + "/.config";
-}
 
 std::string ServicePath(const CallServicePlaces& places) {
     return places.programFolder + "/tonilo-service";
@@ -48,14 +42,13 @@ bool WriteServiceKey() {
 bool StartWithSystemd(const CallServicePlaces& places) {
     std::error_code error;
     fs::create_directories(places.unitFolder, error);
-    {
-        std::ofstream unit(places.unitFolder + "/" + kServiceUnit);
-        unit << "[Unit]\nDescription=Zelto Tonilo Services\n\n"
-             << "[Service]\nType=exec\nExecStart=\"" << ServicePath(places) << "\"\n"
-             << "Restart=on-failure\n\n[Install]\nWantedBy=default.target\n";
-        if (!unit)
-            return false;
-    }
+    std::string unit = "[Unit]\nDescription=Zelto Tonilo Services\n\n[Service]\nType=exec\n"
+                       "ExecStart=\"" +
+                       ServicePath(places) +
+                       "\"\nRestart=on-failure\n\n"
+                       "[Install]\nWantedBy=default.target\n";
+    if (!WriteFileAtomically(places.unitFolder + "/" + kServiceUnit, unit))
+        return false;
     return Systemctl(places, {"daemon-reload"}) &&
            Systemctl(places, {"enable", "--now", kServiceUnit});
 }
@@ -92,8 +85,8 @@ int RunningServicePid() {
 CallServicePlaces DefaultCallServicePlaces(const std::string& programFolder) {
     CallServicePlaces places;
     places.programFolder = programFolder;
-    places.unitFolder = ConfigHome() + "/systemd/user";
-    places.autostartFolder = ConfigHome() + "/autostart";
+    places.unitFolder = ConfigHomeFolder() + "/systemd/user";
+    places.autostartFolder = ConfigHomeFolder() + "/autostart";
     const char* systemctl = std::getenv("TONILO_SYSTEMCTL");
     places.systemctl = systemctl && *systemctl ? systemctl : "systemctl";
     const char* choice = std::getenv("TONILO_NOTIFICATIONS");
@@ -116,10 +109,10 @@ bool EnableCallService(const CallServicePlaces& places) {
         return false;
     fs::remove(autostart, error);
     fs::create_directories(places.autostartFolder, error);
-    std::ofstream entry(autostart);
-    entry << "[Desktop Entry]\nType=Application\nName=Zelto Tonilo Services\n"
-          << "Exec=\"" << ServicePath(places) << "\"\nNoDisplay=true\nTerminal=false\n";
-    return static_cast<bool>(entry);
+    return WriteFileAtomically(autostart, "[Desktop Entry]\nType=Application\n"
+                                          "Name=Zelto Tonilo Services\nExec=\"" +
+                                              ServicePath(places) +
+                                              "\"\nNoDisplay=true\nTerminal=false\n");
 }
 
 bool DisableCallService(const CallServicePlaces& places) {

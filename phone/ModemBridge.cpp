@@ -77,6 +77,10 @@ void WritePhoneState(const std::vector<ModemCall>& calls) {
 }
 
 ModemBridge::ModemBridge() {
+    Connect();
+}
+
+bool ModemBridge::Connect() {
     const char* address = std::getenv("TONILO_MODEM_BUS");
     int result;
     if (address && *address) {
@@ -91,7 +95,7 @@ ModemBridge::ModemBridge() {
     }
     if (result < 0) {
         bus_ = sd_bus_unref(bus_);
-        return;
+        return false;
     }
     std::string rule = std::string("type='signal',sender='") + kModemManager + "'";
     sd_bus_add_match(bus_, nullptr, rule.c_str(), OnSignal, &changed_);
@@ -99,11 +103,18 @@ ModemBridge::ModemBridge() {
                      "type='signal',sender='org.freedesktop.DBus',member='NameOwnerChanged',"
                      "arg0='org.freedesktop.ModemManager1'",
                      OnSignal, &changed_);
+    changed_ = true;
+    return true;
+}
+
+void ModemBridge::Disconnect() {
+    match_ = sd_bus_slot_unref(match_);
+    sd_bus_flush_close_unref(bus_);
+    bus_ = nullptr;
 }
 
 ModemBridge::~ModemBridge() {
-    sd_bus_slot_unref(match_);
-    sd_bus_flush_close_unref(bus_);
+    Disconnect();
 }
 
 int ModemBridge::Descriptor() const {
@@ -114,21 +125,52 @@ int ModemBridge::Events() const {
     return bus_ ? sd_bus_get_events(bus_) : 0;
 }
 
-int ModemBridge::TimeoutMs() const {
-    uint64_t usec;
-    if (!bus_ || sd_bus_get_timeout(bus_, &usec) < 0 || usec == UINT64_MAX)
-        return -1;
-    // sd-bus gives an absolute monotonic time; 0 means at once.
+namespace {
+
+uint64_t MonotonicMicroseconds() {
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    uint64_t nowUsec = static_cast<uint64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+    return static_cast<uint64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
+int MillisecondsUntil(uint64_t usec) {
+    uint64_t nowUsec = MonotonicMicroseconds();
     return usec <= nowUsec ? 0 : static_cast<int>((usec - nowUsec + 999) / 1000);
 }
 
-void ModemBridge::Process() {
+} // namespace
+
+int ModemBridge::TimeoutMs() const {
     if (!bus_)
+        return reconnectAt_ ? MillisecondsUntil(reconnectAt_) : -1;
+    // sd-bus gives an absolute monotonic time; 0 means at once.
+    uint64_t usec;
+    if (sd_bus_get_timeout(bus_, &usec) < 0 || usec == UINT64_MAX)
+        return -1;
+    return MillisecondsUntil(usec);
+}
+
+void ModemBridge::Process() {
+    if (!bus_) {
+        if (!reconnectAt_ || MonotonicMicroseconds() < reconnectAt_)
+            return;
+        reconnectAt_ = Connect() ? 0 : MonotonicMicroseconds() + kReconnectMicroseconds;
+        if (!bus_)
+            return;
+    }
+    int result;
+    while ((result = sd_bus_process(bus_, nullptr)) > 0) {
+    }
+    if (result < 0) {
+        // The bus went away (a restart of the system bus): a hung-up descriptor
+        // would wake the service's poll for ever, so it is dropped and tried
+        // again later. Calls it reported can no longer end through it.
+        Disconnect();
+        reconnectAt_ = MonotonicMicroseconds() + kReconnectMicroseconds;
+        if (hadModem_)
+            WritePhoneState({});
+        hadModem_ = false;
         return;
-    while (sd_bus_process(bus_, nullptr) > 0) {
     }
     if (!changed_)
         return;

@@ -3,8 +3,8 @@
 // and writes what a call looks like into "System\State\Phone": the caller's
 // number first, then "Active Call Count", then "Status" with the talking bit.
 // The registry notifications on those values start the program's call verbs.
-// When ModemManager goes away (or restarts) mid-call, the calls it had count as
-// ended, so a recording is never left running.
+// When ModemManager goes away (or restarts) mid-call, or the bus itself hangs up,
+// the calls it had count as ended, so a recording is never left running.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -51,6 +51,11 @@ public:
     std::vector<ModemCall> Calls();
 
 private:
+    // A lost bus is tried again after this long.
+    static constexpr uint64_t kReconnectMicroseconds = 5000000;
+
+    bool Connect();
+    void Disconnect();
     std::vector<std::string> VoiceModems();
     std::vector<ModemCall> CallsOf(const std::vector<std::string>& modems);
 
@@ -58,6 +63,7 @@ private:
     sd_bus_slot* match_ = nullptr;
     bool changed_ = true;
     bool hadModem_ = false;
+    uint64_t reconnectAt_ = 0; // monotonic microseconds; 0 while connected or never connected
 };
 
 // True when ModemManager offers a modem with voice, or when the program's

@@ -178,6 +178,7 @@ const ResourceString kEnglishStrings[] = {
     // Messages of the program without its window.
     {31010, "Cannot listen on %s; later starts will not reach this one."},
     {31011, "Suspending is not allowed; the program only ends."},
+    {31012, "The settings could not be saved; the ones saved before stay in use."},
     // The window's own menus and questions.
     {31020, "Menu"},
     {31021, "Files"},

@@ -152,6 +152,21 @@ std::string LoadResourceString(uint32_t id) {
     return LoadResourceString(id, nullptr);
 }
 
+std::string FillInResourceString(uint32_t id, const std::vector<std::string>& values) {
+    const std::string text = LoadResourceString(id);
+    std::string result;
+    size_t next = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == 's' && next < values.size()) {
+            result += values[next++];
+            ++i;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
 std::string LoadResourceString(uint32_t id, const StringTable* module) {
     std::shared_ptr<const StringTable> selected;
     if (!module) {

@@ -8,6 +8,7 @@
 // at start-up and shut-down; everything else may be called from any thread.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/StringTable.h"
 
@@ -44,6 +45,10 @@ std::string ResourceLibraryPath();
 std::string LoadResourceString(uint32_t id);
 // From the given table, or from the selected one when module is null.
 std::string LoadResourceString(uint32_t id, const StringTable* module);
+// The string with each "%s" replaced by the next of `values` in turn. A
+// translated text is never used as a format string, so a path or a name with
+// a "%" in it goes in as it is and a translation cannot make it read memory.
+std::string FillInResourceString(uint32_t id, const std::vector<std::string>& values);
 
 // The compiled-in English table (what "the executable's resources" means here).
 const StringTable& BuiltInStrings();

@@ -90,6 +90,12 @@ std::string DataFolder() {
     return folder;
 }
 
+std::string ConfigHomeFolder() {
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
+        return xdg;
+    return HomeFolder() + "/.config";
+}
+
 std::string DocumentsFolder() {
     std::string documents = AskXdgUserDir("DOCUMENTS");
     return documents.empty() ? HomeFolder() + "/Documents" : documents;

@@ -16,6 +16,8 @@ std::string CodecsFolder();
 // Files kept beside the program (bookmarks, schedule): the program folder when it
 // is writable, else $XDG_DATA_HOME/tonilo (~/.local/share/tonilo), created on demand.
 std::string DataFolder();
+// $XDG_CONFIG_HOME, else ~/.config: settings, autostart entries, user units.
+std::string ConfigHomeFolder();
 // The user's documents folder: `xdg-user-dir DOCUMENTS`, else ~/Documents.
 std::string DocumentsFolder();
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "platform/LanguageResources.h"
+#include "platform/ProgramPaths.h"
 #include "platform/RegistryNotifications.h"
 
 namespace tonilo {
@@ -111,23 +112,6 @@ constexpr uint32_t kStringFolderWritableByOthers = 13202;
 constexpr uint32_t kStringFolderOtherOwner = 13203;
 constexpr uint32_t kStringStoreNarrowed = 13204;
 
-// The table's text with each "%s" replaced by the next of `values` in turn;
-// paths go in as they are, never through a format string.
-std::string FillIn(uint32_t id, const std::vector<std::string>& values) {
-    const std::string text = LoadResourceString(id);
-    std::string result;
-    size_t next = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == 's' && next < values.size()) {
-            result += values[next++];
-            ++i;
-        } else {
-            result += text[i];
-        }
-    }
-    return result;
-}
-
 } // namespace
 
 std::vector<std::string> RegistryStore::DatabaseFiles(const std::string& path) {
@@ -143,11 +127,13 @@ std::string RegistryStore::RefusalMessage(const PathTrust& refusal) {
     case TrustProblem::None:
         return std::string();
     case TrustProblem::WritableByOthers:
-        return FillIn(refusal.folder ? kStringFolderWritableByOthers : kStringStoreWritableByOthers,
-                      {refusal.path, refusal.path});
+        return FillInResourceString(refusal.folder ? kStringFolderWritableByOthers
+                                                   : kStringStoreWritableByOthers,
+                                    {refusal.path, refusal.path});
     case TrustProblem::OtherOwner:
-        return FillIn(refusal.folder ? kStringFolderOtherOwner : kStringStoreOtherOwner,
-                      {refusal.path, UserName(), refusal.path});
+        return FillInResourceString(refusal.folder ? kStringFolderOtherOwner
+                                                   : kStringStoreOtherOwner,
+                                    {refusal.path, UserName(), refusal.path});
     }
     return std::string();
 }
@@ -213,14 +199,7 @@ void RegistryStore::UseDatabase(const std::string& path) {
 std::string RegistryStore::DefaultPath() {
     if (const char* explicitPath = std::getenv("TONILO_REGISTRY"); explicitPath && *explicitPath)
         return explicitPath;
-    std::string config;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
-        config = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        config = std::string(home) + "/.config";
-    else
-        config = "/tmp";
-    return config + "/tonilo/registry.db";
+    return ConfigHomeFolder() + "/tonilo/registry.db";
 }
 
 std::string RegistryStore::NormalizePath(const std::string& path) {
@@ -249,7 +228,8 @@ void RegistryStore::NarrowModes() {
     }
     if (narrowed && !narrowingReported_) {
         narrowingReported_ = true;
-        std::fprintf(stderr, "Tonilo: %s\n", FillIn(kStringStoreNarrowed, {path_}).c_str());
+        std::fprintf(stderr, "Tonilo: %s\n",
+                     FillInResourceString(kStringStoreNarrowed, {path_}).c_str());
     }
 }
 

@@ -14,7 +14,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/AtomicFile.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/ProgramPaths.h"
 
 namespace tonilo {
 namespace {
@@ -126,24 +128,23 @@ public:
         std::error_code error;
         fs::create_directories(folder_, error);
         std::string handle = kUnitPrefix + NewNotificationHandle();
-        std::ofstream service(folder_ + "/" + handle + ".service");
         // A timer that elapsed while the machine slept fires on waking; the
         // condition lets the program run only while the event is still due.
         std::string tool =
             fs::path(notification.application).parent_path().string() + "/tonilo-tool";
-        service << "[Unit]\nDescription=Tonilo: " << notification.arguments << "\n\n"
-                << "[Service]\nType=exec\nExecCondition=" << ExecWord(tool) << " \"notifications\" "
-                << "\"due\" " << ExecWord(FormatCalendarTime(notification.when)) << "\n"
-                << "ExecStart=" << ExecWord(notification.application) << " "
-                << ExecWord(notification.arguments) << "\n";
-        std::ofstream timer(folder_ + "/" + handle + ".timer");
-        timer << "[Unit]\nDescription=Tonilo: " << notification.arguments << "\n\n"
-              << "[Timer]\nOnCalendar=" << FormatCalendarTime(notification.when) << "\n"
-              << "Persistent=false\nAccuracySec=1s\nUnit=" << handle << ".service\n\n"
-              << "[Install]\nWantedBy=timers.target\n";
-        service.close();
-        timer.close();
-        if (!service || !timer) {
+        std::string service = "[Unit]\nDescription=Tonilo: " + notification.arguments +
+                              "\n\n[Service]\nType=exec\nExecCondition=" + ExecWord(tool) +
+                              " \"notifications\" \"due\" " +
+                              ExecWord(FormatCalendarTime(notification.when)) + "\n" +
+                              "ExecStart=" + ExecWord(notification.application) + " " +
+                              ExecWord(notification.arguments) + "\n";
+        std::string timer = "[Unit]\nDescription=Tonilo: " + notification.arguments +
+                            "\n\n[Timer]\nOnCalendar=" + FormatCalendarTime(notification.when) +
+                            "\nPersistent=false\nAccuracySec=1s\nUnit=" + handle +
+                            ".service\n\n[Install]\nWantedBy=timers.target\n";
+        // The service first: a timer never points at a unit that is not there.
+        if (!WriteFileAtomically(folder_ + "/" + handle + ".service", service) ||
+            !WriteFileAtomically(folder_ + "/" + handle + ".timer", timer)) {
             fs::remove(folder_ + "/" + handle + ".service", error);
             fs::remove(folder_ + "/" + handle + ".timer", error);
             return false;
@@ -164,10 +165,7 @@ private:
 };
 
 std::string DefaultUnitFolder() {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
-        return std::string(xdg) + "/systemd/user";
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "/tmp") + "/.config/systemd/user";
+    return ConfigHomeFolder() + "/systemd/user";
 }
 
 } // namespace

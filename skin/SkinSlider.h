@@ -34,6 +34,9 @@ public:
     void ShowMarks(bool show);
     int32_t GetRange() const { return max_; }
     int32_t GetValue() const { return value_; }
+    // In the order they were added.
+    const std::vector<Mark>& GetMarks() const { return marks_; }
+    bool MarksShown() const { return marksShown_; }
     SkinLevel* GetLinkedLevel() const { return linked_; }
     // The level children the slider can show as its fill, in file order.
     const std::vector<SkinLevel*>& GetLevels() const { return levels_; }

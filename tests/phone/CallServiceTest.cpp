@@ -199,6 +199,25 @@ TEST_F(ModemServiceTest, ModemManagerGoingAwayMidCallEndsTheRecording) {
         [&] { return phone.ReadNumber(kActiveCallCountValue, &count) && count == 0; }));
 }
 
+TEST_F(ModemServiceTest, TheBusHangingUpMidCallEndsTheCallAndLetsGoOfTheBus) {
+    ModemBridge bridge;
+    ASSERT_TRUE(bridge.Connected());
+    auto callCountIs = [&](uint32_t wanted) {
+        bridge.Process();
+        RegistryKey phone(kPhoneStateKey, HKEY_LOCAL_MACHINE);
+        uint32_t count = 0;
+        return phone.Open() && phone.ReadNumber(kActiveCallCountValue, &count) && count == wanted;
+    };
+    ASSERT_TRUE(Step("ring 5550123"));
+    ASSERT_TRUE(Step("answer"));
+    ASSERT_TRUE(test::WaitUntil([&] { return callCountIs(1); }));
+    modem_->EndBus();
+    // A hung-up descriptor left in the poll set would wake the service for ever.
+    EXPECT_TRUE(test::WaitUntil([&] { return callCountIs(0) && bridge.Descriptor() < 0; }));
+    EXPECT_FALSE(bridge.Connected());
+    EXPECT_GT(bridge.TimeoutMs(), 0); // the next attempt to connect lies ahead
+}
+
 TEST(PhoneStateTest, ValuesAreWrittenInTheOrderACallProducesThem) {
     test::ScratchFolder folder;
     RegistryStore::UseDatabase(folder / "registry.db");

@@ -336,5 +336,13 @@ TEST_F(LanguageResourcesTest, ReadersOnOtherThreadsSurviveReselection) {
     EXPECT_EQ(unexpected, 0);
 }
 
+TEST(FillInResourceString, ValuesGoInAsTheyAreAndSpareMarksStay) {
+    // 31010: "Cannot listen on %s; later starts will not reach this one."
+    EXPECT_EQ(FillInResourceString(31010, {"/run/%s%n"}),
+              "Cannot listen on /run/%s%n; later starts will not reach this one.");
+    EXPECT_EQ(FillInResourceString(31010, {}),
+              "Cannot listen on %s; later starts will not reach this one.");
+}
+
 } // namespace
 } // namespace tonilo

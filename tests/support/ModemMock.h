@@ -102,6 +102,13 @@ public:
 
     // ModemManager going away, as when it crashes or is restarted.
     void EndModemManager() { mock_.reset(); }
+    // The bus itself going away, as when the system bus restarts.
+    void EndBus() {
+        mock_.reset();
+        if (busPid_ > 0)
+            ::kill(busPid_, SIGTERM);
+        busPid_ = 0;
+    }
 
 private:
     std::string address_;

@@ -19,6 +19,7 @@
 #include "skin/SkinSystem.h"
 #include "skin/SkinText.h"
 #include "skin/SkinTime.h"
+#include "tools/commands/NumberArgument.h"
 
 namespace tonilo::tool {
 namespace {
@@ -33,14 +34,7 @@ constexpr const char* kListUsage = "skin list [--size WxH] [--skins DIR]";
 constexpr const char* kApplicationTags[] = {"filelist", "filedir"};
 
 bool ParseInteger(const std::string& text, int32_t* value) {
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    long parsed = std::strtol(text.c_str(), &end, 10);
-    if (*end || parsed < INT32_MIN || parsed > INT32_MAX)
-        return false;
-    *value = static_cast<int32_t>(parsed);
-    return true;
+    return ParseWholeNumber(text, NumberRange{INT32_MIN, INT32_MAX}, value);
 }
 
 // VALUE (out of 100) or VALUE/MAX.

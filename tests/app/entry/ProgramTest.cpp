@@ -484,3 +484,29 @@ TEST(ProgramSocket, AnotherUserCannotDriveTheProgram) {
 
 } // namespace
 } // namespace tonilo
+
+namespace tonilo {
+namespace {
+
+// The program reads the bookmarks at start and writes them back at its end:
+// what was there survives a run untouched.
+TEST(ProgramBookmarks, SurviveARunOfTheProgram) {
+    ProgramHarness program(true);
+    std::string song = program.Scratch() / "song.wav";
+    ASSERT_EQ(program.Tool("bookmarks add " + test::Quoted(song) + " 30 thirty").exitCode, 0);
+    ASSERT_EQ(program.Tool("bookmarks add " + test::Quoted(song) + " 3700").exitCode, 0);
+    const std::string file = program.ProgramFolder() + "/bookmarks.bin";
+    const std::string before = test::ReadWholeFile(file);
+    ASSERT_FALSE(before.empty());
+
+    pid_t tonilo = program.Start({});
+    ASSERT_TRUE(program.WaitForStatus([](const Status& s) { return s.count("mode") > 0; }));
+    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
+    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
+    EXPECT_EQ(test::ReadWholeFile(file), before);
+    EXPECT_EQ(program.Tool("bookmarks list " + test::Quoted(song)).output,
+              song + "\n  0:30  thirty\n  1:01:40\n");
+}
+
+} // namespace
+} // namespace tonilo
