@@ -3,7 +3,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/Application.h"
+#include "app/BookmarkDatabase.h"
 #include "app/RecorderController.h"
+#include "platform/ProgramPaths.h"
+#include "platform/mpris/MprisPlayer.h"
+#include "platform/power/Backlight.h"
 #include "platform/LanguageResources.h"
 #include "platform/window/SdlMainHost.h"
 #include "platform/window/TtfTextRenderer.h"
@@ -34,8 +39,23 @@ public:
     explicit DesktopWindow(const ProgramWindowContext& context)
         : host_(HostOptions(context)), skins_(context.keyPath),
           window_(host_, skins_, *context.engine, *context.settings, context.uiThread,
-                  context.ledName, context.close, context.switchOff),
-          context_(context) {}
+                  context.ledName, context.close, context.switchOff, &backlight_),
+          context_(context), mpris_(PostRemoteCodesTo(context.uiThread)) {
+        window_.SetBookmarksFile(BookmarksFilePath(DataFolder()));
+        ThreadId ui = context.uiThread;
+        // The bus thread only posts: the window acts on its own thread.
+        mpris_.SetRaiseHandler([ui] { PostThreadMessage(ui, kForegroundMessage, 0, 0); });
+        mpris_.SetQuitHandler([ui] { PostThreadMessage(ui, kCloseMessage, 0, 0); });
+        MainWindowSeams seams;
+        seams.playback = [this](int32_t status, const std::string& path, int64_t lengthMs) {
+            static const PlaybackStatus kStatus[] = {PlaybackStatus::Stopped,
+                                                     PlaybackStatus::Playing,
+                                                     PlaybackStatus::Paused};
+            std::string title = path.empty() ? "" : path.substr(path.find_last_of('/') + 1);
+            mpris_.SetPlayback(kStatus[status], title, path, lengthMs);
+        };
+        window_.SetSeams(std::move(seams));
+    }
 
     bool Create() {
         if (!host_.Open())
@@ -55,7 +75,11 @@ public:
     void AttachButtons(HardwareButtons& buttons, WindowHotKeys& hotKeys) override {
         window_.SetHardwareButtons(&buttons, &hotKeys);
     }
-    void StartUpDone(bool background) override { window_.StartUpDone(background); }
+    void StartUpDone(bool background) override {
+        window_.StartUpDone(background);
+        // After the window shows: the bus may take a moment to answer.
+        mpris_.Start();
+    }
     void Run(const std::function<void(const ThreadMessage&)>& dispatch) override {
         host_.Run(dispatch);
     }
@@ -76,12 +100,14 @@ private:
         return options;
     }
 
+    Backlight backlight_;
     SdlMainHost host_;
     TtfTextRenderer text_;
     SkinInfoReader reader_;
     SkinSystem skins_;
     MainWindow window_;
     ProgramWindowContext context_;
+    MprisPlayer mpris_;
 };
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "Libs/ToniloLib/Src/worker/EngineState.h"
 #include "app/EngineController.h"
 #include "app/RecorderController.h"
+#include "app/BookmarkDatabase.h"
 #include "app/SettingsStore.h"
 #include "app/WindowHotKeys.h"
 #include "platform/ErrorLog.h"
@@ -46,11 +47,21 @@ std::vector<std::string> FolderRecordings(const std::string& folder) {
 
 MainWindow::MainWindow(WindowHost& host, SkinSystem& skins, EngineController& engine,
                        SettingsStore& settings, ThreadId uiThread, std::string ledName,
-                       std::function<void()> close, std::function<void()> switchOff)
+                       std::function<void()> close, std::function<void()> switchOff,
+                       Backlight* backlight)
     : EngineEventOwner(uiThread, std::move(ledName), std::move(close), std::move(switchOff)),
       host_(host), skins_(skins), engine_(engine), settings_(settings), hold_(*this),
       remote_(*this), actionMenu_(BuildActionMenu()),
-      display_(host, engine, settings, seams_, actionMenu_) {
+      display_(host, engine, settings, seams_, actionMenu_),
+      protection_(host, settings,
+                  DisplayProtection::Hooks{
+                      [this] { display_.Suspend(true); }, [this] { DisplayTurnedOn(); },
+                      [this](bool unlocked) {
+                          PostThreadMessage(UiThread(), kProtectionEndedMessage, 0,
+                                            unlocked ? 1 : 0);
+                      },
+                      [this] { host_.Repaint(); }},
+                  backlight) {
     ErrorLog::SetMessageBoxHook([this](void*, const std::string& message, const std::string& title,
                                        const std::string& details) {
         std::fprintf(stderr, "%s: %s\n%s", title.c_str(), message.c_str(), details.c_str());
@@ -76,6 +87,8 @@ bool MainWindow::Create(const std::string& skinsFolder, int32_t width, int32_t h
         if (!registry.Find(tag))
             registry.Register(&SkinPlaceholder::ClassFor(tag));
     skins_.GetCatalog().SetSkinsFolder(skinsFolder.c_str());
+    screenWidth_ = width;
+    screenHeight_ = height;
     if (!LoadSkin(width, height))
         return false;
     display_.SetSoftKey(kTextRecord, kCmdRecord, true);
@@ -83,22 +96,32 @@ bool MainWindow::Create(const std::string& skinsFolder, int32_t width, int32_t h
     return true;
 }
 
-bool MainWindow::LoadSkin(int32_t width, int32_t height) {
+std::string MainWindow::SkinPathFor(int32_t width, int32_t height, bool best) {
     SkinCatalog& catalog = skins_.GetCatalog();
     std::string path;
     uint32_t firstTime = 0;
     settings_.GetNumber("FirstTime", &firstTime);
-    if (firstTime)
+    if (best) {
+        size_t index = 0;
+        SkinInfo info;
+        if (catalog.FindBest(width, height, &index) && catalog.GetInfo(index, &info))
+            path = info.path;
+    } else if (firstTime) {
         path = DefaultSkinPath(skinsFolder_, width, height);
-    else
+    } else {
         catalog.GetSkinForSize(width, height, &path);
+    }
+    return path;
+}
+
+bool MainWindow::LoadSkin(int32_t width, int32_t height) {
     Skin* old = skin_;
+    std::string path = SkinPathFor(width, height, false);
     Skin* loaded = path.empty() ? nullptr : skins_.GetLoader().LoadSkin(path, parent_, this, old);
     if (!loaded) {
-        size_t best = 0;
-        SkinInfo info;
-        if (catalog.FindBest(width, height, &best) && catalog.GetInfo(best, &info))
-            loaded = skins_.GetLoader().LoadSkin(info.path, parent_, this, old);
+        path = SkinPathFor(width, height, true);
+        if (!path.empty())
+            loaded = skins_.GetLoader().LoadSkin(path, parent_, this, old);
     }
     if (!loaded)
         return false;
@@ -123,13 +146,24 @@ void MainWindow::Bind() {
         bound_.volume->SetValue(engine_.Volume());
     }
     display_.Bind(bound_);
+    if (bookmarks_)
+        bookmarks_->Bind(bound_.track, bound_.time);
+    protection_.SetScreen(screenWidth_, screenHeight_,
+                          ProtectionScaleFor(screenWidth_, screenHeight_));
     if (seams_.bind)
         seams_.bind(bound_);
 }
 
 void MainWindow::OnScreenChanged(int32_t width, int32_t height) {
-    if (skin_ && skin_->GetInfo().width == width && skin_->GetInfo().height == height)
-        return;
+    screenWidth_ = width;
+    screenHeight_ = height;
+    protection_.SetScreen(width, height, ProtectionScaleFor(width, height));
+    std::string path = SkinPathFor(width, height, false);
+    std::error_code error;
+    if (path.empty() || !std::filesystem::exists(path, error))
+        path = SkinPathFor(width, height, true);
+    if (skin_ && path == skin_->GetInfo().path)
+        return; // the same skin, shown at another scale
     // The old skin hands its elements' state to the new one.
     LoadSkin(width, height);
 }
@@ -227,15 +261,8 @@ intptr_t MainWindow::OnNotify(SkinElement* from, int32_t code, intptr_t p1, intp
 }
 
 uintptr_t MainWindow::SendButtonMessage(uint32_t message, uint32_t key, uint32_t action) {
-    if (displayOff_) {
-        // The arrow keys act with the display off when the lock allows it.
-        bool arrow = key >= 37 && key <= 40;
-        if (!(Setting("Lock") == 1 && arrow)) {
-            if (message == kButtonReleasedMessage)
-                WakeDisplay();
-            return 1;
-        }
-    }
+    if (!protection_.Filter(message, key))
+        return 1; // swallowed while the display is off, or woke it
     SkinButton* button = ButtonFor(action);
     if (!button && action != kHoldSortBy)
         return 0; // not a skin button: the release comes back as a command
@@ -277,8 +304,26 @@ void MainWindow::OnKey(int32_t keyCode, bool down, bool repeat) {
 }
 
 void MainWindow::OnBlankPointer(int32_t x, int32_t y) {
-    if (displayOff_)
-        WakeDisplay();
+    protection_.Filter(kPenTapMessage, 0);
+}
+
+bool MainWindow::TakesPointer(bool down, int32_t x, int32_t y) {
+    if (!protection_.ProtectionShown())
+        return false;
+    if (!down)
+        protection_.OnTap(x, y);
+    return true;
+}
+
+bool MainWindow::PaintOverride(uint16_t* pixels, int32_t width, int32_t height, int32_t pitch) {
+    if (!protection_.ProtectionShown())
+        return false;
+    if (!pixels)
+        return true;
+    if (!painter_)
+        painter_ = std::make_unique<ProtectionPainter>(skins_.GetTextRenderer());
+    painter_->Paint(protection_, pixels, width, height, pitch);
+    return true;
 }
 
 void MainWindow::PostCommand(uint32_t action, uint32_t highWord) {
@@ -475,7 +520,10 @@ void MainWindow::OnTimer(uint32_t id) {
         break;
     case kDisplayOffTimer:
         host_.KillTimer(kDisplayOffTimer);
-        TurnDisplayOff();
+        protection_.TurnOff();
+        break;
+    case kProtectionTimer:
+        protection_.OnTimer(id);
         break;
     case kRemoteTimer:
         remote_.OnTimer();
@@ -496,8 +544,9 @@ void MainWindow::KillRemoteTimer() {
 void MainWindow::OnMenuOpening(Menu* menu) {
     if (ContainsCommand(*menu, kCmdExit)) {
         PrepareActionMenu(menu, sleepMinutes_, Setting("AutoPlayNext") != 0);
-        if (seams_.bookmarkMenu)
-            seams_.bookmarkMenu(menu);
+        MenuItem* submenu = FindSubmenu(menu, kTextBookmarks);
+        if (bookmarks_ && submenu)
+            bookmarks_->FillBookmarksMenu(submenu, CurrentPath());
     }
     if ((ContainsCommand(*menu, kCmdExit) || ContainsCommand(*menu, kCmdSortName)) &&
         seams_.listMenu)
@@ -522,9 +571,11 @@ void MainWindow::ToggleSetting(const char* name, uint32_t textId, bool filter) {
 void MainWindow::OnCommand(uint32_t id) {
     if (seams_.listCommand && seams_.listCommand(id))
         return;
-    if ((id == kCmdAddBookmark || (id >= kCmdFirstBookmark && id <= kCmdLastBookmark)) &&
-        seams_.bookmarkCommand && seams_.bookmarkCommand(id))
+    if (id >= kCmdFirstBookmark && id <= kCmdLastBookmark) {
+        if (bookmarks_)
+            bookmarks_->Jump(id, CurrentPath());
         return;
+    }
     if (id >= kCmdSleepOff && id <= kCmdSleep120) {
         ChooseSleep(SleepMinutesForCommand(id));
         return;
@@ -541,7 +592,7 @@ void MainWindow::OnCommand(uint32_t id) {
         settings_.SetNumber("AutoPlayNext", Setting("AutoPlayNext") ? 0 : 1);
         return;
     case kCmdDisplayOff:
-        TurnDisplayOff();
+        protection_.TurnOff();
         return;
     case kCmdExit:
         OnCloseRequest();
@@ -561,10 +612,20 @@ void MainWindow::OnCommand(uint32_t id) {
             display_.Title().ShowMessage(ToggleMessage(30158, on), true);
         return;
     }
+    case kCmdAddBookmark:
+        if (bookmarks_) {
+            std::string info = bookmarks_->AddBookmark(CurrentPath(), [this](const std::string& text) {
+                display_.Title().ShowMessage(text, true);
+            });
+            if (!info.empty())
+                display_.Title().ShowMessage(info, true);
+        }
+        return;
     case kCmdShowBookmarks:
-        if (seams_.bookmarkCommand && seams_.bookmarkCommand(id))
-            return;
-        ToggleSetting("BMShow", kShowBookmarksText, false);
+        if (bookmarks_)
+            display_.Title().ShowMessage(bookmarks_->ToggleShow(), true);
+        else
+            ToggleSetting("BMShow", kShowBookmarksText, false);
         return;
     case kCmdDisplayOffTimeout: {
         uint32_t next = NextDisplayOffTimeout(Setting("TurnOffAfter"));
@@ -582,15 +643,7 @@ void MainWindow::OnCommand(uint32_t id) {
 
 // --- Display off ----------------------------------------------------------------
 
-void MainWindow::TurnDisplayOff() {
-    displayOff_ = true;
-    display_.Suspend(true);
-    host_.SetBlank(true);
-}
-
-void MainWindow::WakeDisplay() {
-    displayOff_ = false;
-    host_.SetBlank(false);
+void MainWindow::DisplayTurnedOn() {
     display_.Suspend(inactive_);
     if (bound_.volume)
         bound_.volume->SetValue(engine_.Volume());
@@ -598,7 +651,7 @@ void MainWindow::WakeDisplay() {
 
 void MainWindow::OnActivate(bool active) {
     inactive_ = !active;
-    if (!displayOff_)
+    if (!protection_.IsOff())
         display_.Suspend(!active);
     if (active && bound_.volume)
         bound_.volume->SetValue(engine_.Volume());
@@ -608,9 +661,14 @@ void MainWindow::OnNotified(EngineSource source, uint32_t event, bool success, u
     switch (source) {
     case EngineSource::Player:
         display_.OnPlayer(event, success, argument);
+        if (event == EVENT_OPENED && success && bookmarks_)
+            bookmarks_->OnPlaybackOpened(CurrentPath());
+        ReportPlayback(event, success);
         break;
     case EngineSource::Recorder:
         display_.OnRecorder(event, success);
+        if (event == EVENT_STARTED && success && bookmarks_)
+            bookmarks_->OnRecordingStarted(CurrentPath());
         break;
     case EngineSource::Monitor:
         display_.OnMonitor(event, success);
@@ -618,9 +676,42 @@ void MainWindow::OnNotified(EngineSource source, uint32_t event, bool success, u
     }
 }
 
+void MainWindow::ReportPlayback(uint32_t event, bool success) {
+    if (!seams_.playback)
+        return;
+    int64_t length = 0;
+    if (Player* player = engine_.ActivePlayer()) {
+        length = player->GetDuration();
+        player->Release();
+    }
+    switch (event) {
+    case EVENT_OPENED:
+    case EVENT_STOPPED:
+        seams_.playback(0, success ? CurrentPath() : std::string(), length);
+        break;
+    case EVENT_STARTED:
+        seams_.playback(success ? 1 : 0, CurrentPath(), length);
+        break;
+    case EVENT_PAUSED:
+        seams_.playback(2, CurrentPath(), length);
+        break;
+    case EVENT_CLOSED:
+        seams_.playback(0, "", 0);
+        break;
+    default:
+        break;
+    }
+}
+
 void MainWindow::SetController(RecorderController* controller) {
     EngineEventOwner::SetController(controller);
     display_.SetController(controller);
+    bookmarks_.reset();
+    if (controller) {
+        bookmarks_ = std::make_unique<BookmarksUi>(GetBookmarkDatabase(), settings_, engine_,
+                                                   *controller, bookmarksFile_);
+        bookmarks_->Bind(bound_.track, bound_.time);
+    }
 }
 
 // --- Messages and closing ----------------------------------------------------------
@@ -632,11 +723,13 @@ bool MainWindow::HandleMessage(const ThreadMessage& message) {
     case kCommandMessage:
         OnCommand(static_cast<uint32_t>(message.wParam & 0xFFFF));
         return true;
-    case kRemoteMessage:
+    case kRemoteControlMessage:
         remote_.OnCode(static_cast<uint32_t>(message.wParam));
         return true;
-    case kShellChangeMessage:
     case kProtectionEndedMessage:
+        protection_.OnProtectionEnded(message.lParam != 0);
+        return true;
+    case kShellChangeMessage:
         if (seams_.listMessage)
             seams_.listMessage(message.message, message.wParam, message.lParam);
         return true;

@@ -20,7 +20,10 @@
 #include "app/HardwareButtons.h"
 #include "platform/window/WindowHost.h"
 #include "skin/SkinListener.h"
+#include "ui/BookmarksUi.h"
+#include "ui/DisplayProtection.h"
 #include "ui/ElementBinding.h"
+#include "ui/ProtectionPainter.h"
 #include "ui/MainWindowSeams.h"
 #include "ui/PressHoldController.h"
 #include "ui/RemoteControl.h"
@@ -28,6 +31,7 @@
 
 namespace tonilo {
 
+class Backlight;
 class EngineController;
 class SettingsStore;
 class Skin;
@@ -40,7 +44,6 @@ constexpr uint32_t kStartupTimer = 1213;
 // Window messages besides the engine's.
 constexpr uint32_t kCommandMessage = 0x0111; // WM_COMMAND, w = id | high word << 16
 constexpr uint32_t kShellChangeMessage = 33025;
-constexpr uint32_t kProtectionEndedMessage = 1036;
 
 class MainWindow : public EngineEventOwner,
                    public WindowClient,
@@ -52,7 +55,8 @@ public:
     // `close` is the program's close (WM_CLOSE); it ends in Close() below.
     MainWindow(WindowHost& host, SkinSystem& skins, EngineController& engine,
                SettingsStore& settings, ThreadId uiThread, std::string ledName,
-               std::function<void()> close, std::function<void()> switchOff);
+               std::function<void()> close, std::function<void()> switchOff,
+               Backlight* backlight = nullptr);
     ~MainWindow() override;
 
     // Loads the skin for a screen of that size from the skins folder and binds
@@ -60,6 +64,8 @@ public:
     bool Create(const std::string& skinsFolder, int32_t width, int32_t height, void* parent);
     void SetSeams(MainWindowSeams seams) { seams_ = std::move(seams); }
     void SetController(RecorderController* controller) override;
+    // Where the bookmarks are written after each change; empty: never (tests).
+    void SetBookmarksFile(std::string path) { bookmarksFile_ = std::move(path); }
     // Start-up after the command line: forward unless it asked for the
     // background, and a recorder waiting for the record command when idle.
     void StartUpDone(bool background);
@@ -88,6 +94,8 @@ public:
     void OnCloseRequest() override;
     void OnKey(int32_t keyCode, bool down, bool repeat) override;
     void OnBlankPointer(int32_t x, int32_t y) override;
+    bool TakesPointer(bool down, int32_t x, int32_t y) override;
+    bool PaintOverride(uint16_t* pixels, int32_t width, int32_t height, int32_t pitch) override;
 
     // SkinListener: buttons (1 pressed, 2 released, 0 clicked), sliders (21, 20).
     intptr_t OnNotify(SkinElement* from, int32_t code, intptr_t p1, intptr_t p2) override;
@@ -104,7 +112,9 @@ public:
     const SoftKey& LeftSoftKey() const { return display_.LeftSoftKey(); }
     const Menu& ActionMenu() const { return actionMenu_; }
     uint32_t SleepMinutes() const { return sleepMinutes_; }
-    bool DisplayOff() const { return displayOff_; }
+    bool DisplayOff() const { return protection_.IsOff(); }
+    const DisplayProtection& Protection() const { return protection_; }
+    BookmarksUi* Bookmarks() const { return bookmarks_.get(); }
     bool RefreshRunning() const { return display_.RefreshRunning(); }
 
 protected:
@@ -128,6 +138,9 @@ private:
     void RemoteStep(int32_t direction) override { StepRecording(direction); }
 
     bool LoadSkin(int32_t width, int32_t height);
+    // The skin file for a screen: the one set or the default of that size, or
+    // (best) the largest listed skin that fits.
+    std::string SkinPathFor(int32_t width, int32_t height, bool best);
     void Bind();
     SkinButton* ButtonFor(uint32_t id) const;
     uint32_t IdOf(const SkinElement* element) const;
@@ -136,8 +149,8 @@ private:
     void PlayPause();
     void StepRecording(int32_t direction);
     void SetVolume(uint16_t volume);
-    void TurnDisplayOff();
-    void WakeDisplay();
+    void DisplayTurnedOn();
+    void ReportPlayback(uint32_t event, bool success);
     void ChooseSleep(uint32_t minutes);
     void ToggleSetting(const char* name, uint32_t textId, bool filter);
     uint32_t Setting(const char* name) const;
@@ -157,10 +170,14 @@ private:
     Menu actionMenu_;
     WindowDisplay display_;
     bool inactive_ = false;
+    DisplayProtection protection_;
+    std::unique_ptr<ProtectionPainter> painter_; // made when first shown: fonts come late
+    std::string bookmarksFile_;
+    int32_t screenWidth_ = 0, screenHeight_ = 0;
+    std::unique_ptr<BookmarksUi> bookmarks_;
     HardwareButtons* buttons_ = nullptr;
     WindowHotKeys* hotKeys_ = nullptr;
     uint32_t sleepMinutes_ = 0;
-    bool displayOff_ = false;
     bool closed_ = false;
 };
 

@@ -24,10 +24,9 @@ struct MainWindowSeams {
     std::function<void()> listRefresh;
     // Shell changes (33025) and the protection window's end (1036).
     std::function<void(uint32_t message, uintptr_t w, intptr_t l)> listMessage;
-    // The bookmarks: add, jump, show on/off, their submenu, marks of an opened file.
-    std::function<bool(uint32_t command)> bookmarkCommand;
-    std::function<void(Menu* menu)> bookmarkMenu;
-    std::function<void(const std::string& path)> bookmarkPlaybackOpened;
+    // What plays, for the desktop's media controls: status 0 stopped, 1 playing,
+    // 2 paused; an empty path means nothing is open.
+    std::function<void(int32_t status, const std::string& path, int64_t lengthMs)> playback;
     // The dialogs (settings, filters, equalizer, scheduler, about ...).
     std::function<bool(uint32_t command)> dialog;
     // After every skin load: the list and the track bar's marks bind again.

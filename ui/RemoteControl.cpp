@@ -23,7 +23,7 @@ void RemoteControl::OnCode(uint32_t code) {
     case kRemotePrevious:
         owner_.RemoteStep(-1);
         return;
-    case kRemotePlayPauseNow:
+    case kRemoteTogglePlayback:
         owner_.RemoteTogglePlayback();
         return;
     default:

@@ -4,19 +4,12 @@
 // 103 stop, 104 next, 105 previous, 106 play/pause at once.
 #include <cstdint>
 
+#include "platform/mpris/RemoteCodes.h"
+
 namespace tonilo {
 
-constexpr uint32_t kRemoteMessage = 33268;
 constexpr uint32_t kRemoteTimer = 2001;
 constexpr uint32_t kRemoteWindowMs = 500;
-
-enum RemoteCode : uint32_t {
-    kRemotePlayPause = 102,
-    kRemoteStop = 103,
-    kRemoteNext = 104,
-    kRemotePrevious = 105,
-    kRemotePlayPauseNow = 106,
-};
 
 class RemoteControlOwner {
 public:

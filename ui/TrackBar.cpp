@@ -14,7 +14,6 @@ int32_t Seconds(int64_t milliseconds) {
 } // namespace
 
 void TrackBar::SetUpPlayback(uint32_t lengthMs, uint32_t positionMs) {
-    marksLoaded = false;
     if (!track_)
         return;
     track_->SelectLevel("PlayL");
@@ -26,7 +25,6 @@ void TrackBar::SetUpRecording(int64_t maximumMs) {
     if (!track_)
         return;
     track_->SelectLevel("RecL");
-    track_->ClearMarks();
     track_->SetRange(Seconds(maximumMs));
     track_->SetValue(0);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The `Track` slider: position in whole seconds, its look chosen by what runs
 // ("PlayL" while playing, "RecL" while recording), and the state of a drag.
+// Its bookmark marks are the bookmarks' (BookmarksUi).
 #include <cstdint>
 
 namespace tonilo {
@@ -16,7 +17,6 @@ public:
     void SetPosition(int64_t positionMs);
     void Reset();
 
-    bool marksLoaded = false;
     bool dragging = false;
     bool wasPaused = false; // playback was paused when the drag began
 

@@ -121,8 +121,6 @@ void WindowDisplay::OnPlayer(uint32_t event, bool success, uint32_t argument) {
             title_.SetTitle(FileName(CurrentPath()));
             if (seams_.listCurrentFile)
                 seams_.listCurrentFile(CurrentPath());
-            if (seams_.bookmarkPlaybackOpened)
-                seams_.bookmarkPlaybackOpened(CurrentPath());
         } else {
             ShowPlayAndStop(false);
         }

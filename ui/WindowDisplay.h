@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/window/WindowHost.h"
+#include "ui/DisplayProtection.h"
 #include "ui/ElementBinding.h"
 #include "ui/LevelMeterFeed.h"
 #include "ui/MainWindowSeams.h"
@@ -22,7 +23,6 @@ class RecorderController;
 class SettingsStore;
 
 constexpr uint32_t kRefreshTimer = 1212;
-constexpr uint32_t kDisplayOffTimer = 1225;
 constexpr uint32_t kRefreshMs = 80; // the level meter's window
 
 class WindowDisplay {

@@ -62,6 +62,8 @@ SdlMainHost::~SdlMainHost() {
     timers_.clear();
     if (texture_)
         SDL_DestroyTexture(texture_);
+    if (override_)
+        SDL_DestroyTexture(override_);
     overlay_.reset(); // before its renderer
     if (renderer_)
         SDL_DestroyRenderer(renderer_);
@@ -287,6 +289,29 @@ int32_t SdlMainHost::Scale() const {
     return std::max(1, std::min(width_ / textureWidth_, height_ / textureHeight_));
 }
 
+bool SdlMainHost::DrawOverride() {
+    if (!client_ || !client_->PaintOverride(nullptr, width_, height_, 0))
+        return false;
+    if (!override_ || overrideWidth_ != width_ || overrideHeight_ != height_) {
+        if (override_)
+            SDL_DestroyTexture(override_);
+        override_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565,
+                                      SDL_TEXTUREACCESS_STREAMING, width_, height_);
+        overrideWidth_ = width_;
+        overrideHeight_ = height_;
+    }
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (!override_ || SDL_LockTexture(override_, nullptr, &pixels, &pitch) != 0)
+        return false;
+    bool painted = client_->PaintOverride(static_cast<uint16_t*>(pixels), width_, height_,
+                                          pitch / static_cast<int>(sizeof(uint16_t)));
+    SDL_UnlockTexture(override_);
+    if (painted)
+        SDL_RenderCopy(renderer_, override_, nullptr, nullptr);
+    return painted;
+}
+
 bool SdlMainHost::DrawFrame() {
     if (!renderer_)
         return false;
@@ -295,6 +320,11 @@ bool SdlMainHost::DrawFrame() {
     if (blank_) {
         SDL_RenderPresent(renderer_);
         return false;
+    }
+    if (DrawOverride()) {
+        SDL_RenderPresent(renderer_);
+        ++framesDrawn_;
+        return true;
     }
     if (mainFrame_ && texture_) {
         SkinCompositor& picture = mainFrame_->Frame()->GetCompositor();
@@ -375,6 +405,13 @@ void SdlMainHost::HandleEvent(const SDL_Event& event) {
             client_->OnBlankPointer(event.button.x, event.button.y);
         else if ((event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) && client_)
             client_->OnKey(event.key.keysym.sym, event.type == SDL_KEYDOWN, event.key.repeat != 0);
+        return;
+    }
+    // A window of the client's own (the protection window) covers everything.
+    if ((event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) && client_ &&
+        event.button.button == SDL_BUTTON_LEFT &&
+        client_->TakesPointer(event.type == SDL_MOUSEBUTTONDOWN, event.button.x, event.button.y)) {
+        dirty_ = true;
         return;
     }
     // A press that went to the skin keeps its moves and release there.

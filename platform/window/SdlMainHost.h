@@ -51,6 +51,8 @@ public:
     void Run(const std::function<void(const ThreadMessage&)>& dispatch);
     // Draws one frame now (skin, overlay) and shows it; false when blank.
     bool DrawFrame();
+    // The client's own picture instead of the skin; false when it has none.
+    bool DrawOverride();
     // The whole factor and the place the skin is shown at.
     int32_t Scale() const;
     SDL_Window* Window() const { return window_; }
@@ -69,6 +71,7 @@ public:
     void SetBlank(bool blank) override;
     void BringToFront() override;
     void Quit() override;
+    void Repaint() override { dirty_ = true; }
 
     // SkinWindowFactory: the main frame draws into this window; other frames
     // stay hidden.
@@ -96,6 +99,8 @@ private:
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
+    SDL_Texture* override_ = nullptr; // the client's own picture of the whole window
+    int32_t overrideWidth_ = 0, overrideHeight_ = 0;
     int32_t textureWidth_ = 0, textureHeight_ = 0;
     int32_t width_ = 0, height_ = 0;
     bool fullScreen_ = false;

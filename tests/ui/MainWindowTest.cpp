@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "Libs/ToniloLib/Src/worker/EngineState.h"
+#include "app/BookmarkDatabase.h"
 #include "app/EngineController.h"
 #include "app/RecorderController.h"
 #include "app/RecordingNamer.h"
@@ -315,15 +316,15 @@ TEST_F(MainWindowTest, RemoteDoublePressRecordsAndASinglePressPlays) {
     ASSERT_TRUE(Create(240, 320));
     window_.StartUpDone(true);
     EXPECT_EQ(host_.broughtForward, 0);
-    window_.HandleMessage({kRemoteMessage, kRemotePlayPause, 0});
+    window_.HandleMessage({kRemoteControlMessage, kRemotePlayPause, 0});
     EXPECT_EQ(host_.Period(kRemoteTimer), kRemoteWindowMs);
-    window_.HandleMessage({kRemoteMessage, kRemotePlayPause, 0}); // within 500 ms
+    window_.HandleMessage({kRemoteControlMessage, kRemotePlayPause, 0}); // within 500 ms
     EXPECT_FALSE(host_.Runs(kRemoteTimer));
     ASSERT_TRUE(Pump([&] { return RecorderState() == RECORDER_RECORDING; }));
     ASSERT_TRUE(Pump([&] { return RecordedMs() > 200; }));
     EXPECT_EQ(engine_.Mode(), kEngineRecorder); // and no playback toggle
 
-    window_.HandleMessage({kRemoteMessage, kRemotePlayPause, 0});
+    window_.HandleMessage({kRemoteControlMessage, kRemotePlayPause, 0});
     window_.OnTimer(kRemoteTimer); // the window closed without a second press
     ASSERT_TRUE(Pump([&] { return PlayerState() == PLAYER_PLAYING; }));
     ASSERT_TRUE(Pump([&] { return window_.Bound().play->GetState() == 1; }));
@@ -415,6 +416,59 @@ TEST_F(MainWindowTest, DraggingTheTrackPausesAndReleasingSeeksAndResumes) {
     window_.OnNotify(track, kSliderReleased, 1, 0);
     Pump([] { return false; }, 200);
     EXPECT_EQ(PlayerState(), PLAYER_PAUSED);
+}
+
+TEST_F(MainWindowTest, AdvancedProtectionCoversTheSkinUntilBothCirclesAreTapped) {
+    ASSERT_TRUE(Create(240, 320));
+    settings_.SetNumber("Lock", 2);
+    window_.OnCommand(kCmdDisplayOff);
+    ASSERT_TRUE(host_.blank);
+    EXPECT_FALSE(window_.TakesPointer(true, 10, 10)); // dark: the host hands taps over
+    window_.OnBlankPointer(120, 160);
+    EXPECT_FALSE(host_.blank);
+    ASSERT_TRUE(window_.Protection().ProtectionShown());
+    std::vector<uint16_t> picture(240 * 320, 0);
+    EXPECT_TRUE(window_.PaintOverride(picture.data(), 240, 320, 240));
+    EXPECT_EQ(picture[120 * 240 + 5], 0xFFFF); // white where no circle is
+    // The skin under it sees nothing: a tap on Rec is the protection window's.
+    EXPECT_TRUE(window_.TakesPointer(true, 50, 120));
+    EXPECT_TRUE(window_.TakesPointer(false, 239, 319)); // bottom-right first: ignored
+    EXPECT_EQ(window_.Protection().Stage(), 0);
+    window_.TakesPointer(false, 3, 3);
+    EXPECT_EQ(window_.Protection().Stage(), 1);
+    window_.TakesPointer(false, 236, 316);
+    ASSERT_TRUE(Pump([&] { return !window_.Protection().ProtectionShown(); }));
+    Pump([] { return false; }, 50); // the ended message
+    EXPECT_FALSE(window_.DisplayOff());
+    EXPECT_FALSE(host_.blank);
+    EXPECT_FALSE(window_.PaintOverride(nullptr, 240, 320, 0));
+    EXPECT_EQ(engine_.Mode(), kEngineIdle); // the tap on Rec did not record
+}
+
+TEST_F(MainWindowTest, BookmarkAddedWhilePlayingIsInTheBookmarksSubmenu) {
+    ASSERT_TRUE(Create(480, 640));
+    std::string tone = WriteTone("marked.wav", 4);
+    ASSERT_FALSE(tone.empty());
+    PlayRequest request;
+    request.fileName = tone;
+    ASSERT_TRUE(controller_.OpenForPlayback(request));
+    ASSERT_TRUE(Pump([&] { return PlayerState() == PLAYER_STOPPED; }));
+    engine_.Seek(2000);
+    ASSERT_TRUE(Pump([&] {
+        Player* player = engine_.ActivePlayer();
+        uint32_t position = player ? player->GetPosition() : 0;
+        if (player)
+            player->Release();
+        return position >= 2000;
+    }));
+    window_.OnCommand(kCmdAddBookmark);
+    EXPECT_EQ(window_.Title().Message(), "Bookmark added");
+    Menu menu = window_.ActionMenu();
+    window_.OnMenuOpening(&menu);
+    MenuItem* item = FindMenuItem(&menu, kCmdFirstBookmark);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text, "0:02");
+    GetBookmarkDatabase().Clear();
 }
 
 TEST_F(MainWindowTest, SkinWithoutMostElementsStillRecordsAndStops) {
