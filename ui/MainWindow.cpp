@@ -152,6 +152,13 @@ void MainWindow::Bind() {
                           ProtectionScaleFor(screenWidth_, screenHeight_));
     if (seams_.bind)
         seams_.bind(bound_);
+    int32_t bottom = 0;
+    for (SkinElement* element : std::initializer_list<SkinElement*>{
+             bound_.rec, bound_.play, bound_.stop, bound_.prev, bound_.next, bound_.volUp,
+             bound_.volDown, bound_.volume, bound_.track, bound_.time, bound_.sortBy})
+        if (element && element->GetFrame() == bound_.mainPage && element->GetLayer())
+            bottom = std::max(bottom, element->GetLayer()->rect.bottom + 1);
+    host_.SetControlsBottom(bottom);
 }
 
 void MainWindow::OnScreenChanged(int32_t width, int32_t height) {

@@ -70,7 +70,7 @@ void ImGuiOverlay::Resize(int32_t width, int32_t height) {
     height_ = height;
     // A finger's width on a phone, a comfortable size on a desktop.
     float pixels = std::clamp(static_cast<float>(height) / 30.0f, 13.0f, 26.0f);
-    barHeight_ = static_cast<int32_t>(pixels * 2.0f);
+    SetBarRoom(barRoom_);
     if (pixels == fontPixels_ && ImGui::GetIO().Fonts->IsBuilt())
         return;
     fontPixels_ = pixels;
@@ -88,6 +88,15 @@ void ImGuiOverlay::Resize(int32_t width, int32_t height) {
     style.PopupRounding = style.FrameRounding = pixels * 0.2f;
     style.ScrollbarSize = pixels * 1.2f;
     style.Colors[ImGuiCol_WindowBg] = ImVec4(0.09f, 0.10f, 0.12f, 0.96f);
+}
+
+void ImGuiOverlay::SetBarRoom(int32_t pixels) {
+    barRoom_ = pixels;
+    float font = std::clamp(static_cast<float>(height_) / 30.0f, 13.0f, 26.0f);
+    float wanted = font * 2.2f;
+    if (pixels > 0)
+        wanted = std::clamp(static_cast<float>(pixels), font * 1.6f, wanted);
+    barHeight_ = static_cast<int32_t>(wanted);
 }
 
 bool ImGuiOverlay::OnBar(int32_t x, int32_t y) const {

@@ -29,6 +29,8 @@ public:
     bool Init(SDL_Window* window, SDL_Renderer* renderer, const OverlayTexts& texts);
     // The letters and spacing follow the window's height.
     void Resize(int32_t width, int32_t height);
+    // Window pixels the bar may take at most (it keeps a finger's height).
+    void SetBarRoom(int32_t pixels);
     // True when the overlay takes this event (pointer on the bar, a menu or a
     // question open); the event has been handed to ImGui either way.
     bool ProcessEvent(const SDL_Event& event);
@@ -78,6 +80,7 @@ private:
     OverlayTexts texts_;
     int32_t width_ = 0, height_ = 0;
     int32_t barHeight_ = 40;
+    int32_t barRoom_ = 0; // 0: no limit
     float fontPixels_ = 18;
     bool barShown_ = true;
     SoftKey left_;

@@ -248,6 +248,12 @@ void SdlMainHost::ChooseFolder(const std::string& title, const std::string& star
     extraFrames_ = 1;
 }
 
+void SdlMainHost::SetControlsBottom(int32_t row) {
+    controlsBottom_ = row;
+    overlay_->SetBarRoom(row > 0 ? height_ - row * Scale() : 0);
+    dirty_ = true;
+}
+
 void SdlMainHost::SetBlank(bool blank) {
     if (blank == blank_)
         return;
@@ -357,6 +363,7 @@ void SdlMainHost::HandleWindowEvent(const SDL_WindowEvent& event) {
         overlay_->Resize(width_, height_);
         if (client_)
             client_->OnScreenChanged(width_, height_);
+        SetControlsBottom(controlsBottom_);
         dirty_ = true;
         break;
     case SDL_WINDOWEVENT_EXPOSED:

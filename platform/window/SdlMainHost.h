@@ -72,6 +72,7 @@ public:
     void BringToFront() override;
     void Quit() override;
     void Repaint() override { dirty_ = true; }
+    void SetControlsBottom(int32_t row) override;
 
     // SkinWindowFactory: the main frame draws into this window; other frames
     // stay hidden.
@@ -117,6 +118,7 @@ private:
     bool blank_ = false;
     bool dirty_ = true;
     int extraFrames_ = 0;
+    int32_t controlsBottom_ = 0;
     bool skinPointer_ = false; // a press went to the skin: its moves and release follow it
     uint64_t framesDrawn_ = 0;
 };

@@ -84,6 +84,9 @@ public:
     virtual void Quit() = 0;
     // Something the client paints itself (PaintOverride) changed.
     virtual void Repaint() {}
+    // The skin's controls end above this row (skin pixels): the soft-key bar
+    // takes no more than the room below it, down to a finger's height.
+    virtual void SetControlsBottom(int32_t row) {}
 };
 
 // The main window's side: what the platform hands it.
