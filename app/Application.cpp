@@ -172,15 +172,8 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
         return Answer(static_cast<uint8_t>(request), payload);
     });
 
-    // 4. and 5. Language, error log title.
-    SelectResources(ExecutablePath(), ProgramFolderName().c_str(), "Lang/Tonilo");
-    GetErrorLog().SetTitle(title_.c_str(), kVersion);
-
-    // Recordings a crash left hidden get their names before anything records.
-    if (startupRecovery_)
-        startupRecovery_(keyPath_);
-
-    // 6. The window and the controllers it owns; without a window, the headless owner.
+    // The window shows as soon as this is known to be the only instance: before
+    // the language, the recovery and the engine, which only it waits for.
     namer_ = std::make_unique<RecordingNamer>();
     engine_ = std::make_unique<EngineController>(keyPath_);
     if (windowFactory_) {
@@ -196,6 +189,16 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
         context.switchOff = [this] { switchOffAtExit_ = true; };
         window_ = windowFactory_(context);
     }
+
+    // 4. and 5. Language, error log title.
+    SelectResources(ExecutablePath(), ProgramFolderName().c_str(), "Lang/Tonilo");
+    GetErrorLog().SetTitle(title_.c_str(), kVersion);
+
+    // Recordings a crash left hidden get their names before anything records.
+    if (startupRecovery_)
+        startupRecovery_(keyPath_);
+
+    // 6. The controllers and their owner: the window, or without one the headless owner.
     if (window_) {
         owner_ = &window_->Owner();
     } else {
@@ -225,8 +228,10 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
     GetScheduler().RegisterAction(MakeRecordAction());
     GetScheduler().RegisterAction(MakePlayAction());
 
-    if (window_)
-        window_->Start(*controller_);
+    if (window_ && !window_->Start(*controller_)) {
+        *exitCode = kExitStartFailed; // no skin: the window cannot be made
+        return false;
+    }
     if (!arguments.empty())
         ProcessCommandLine(arguments, CurrentFolder());
     if (window_ && !closing_) {

@@ -37,8 +37,9 @@ public:
     virtual ~ProgramWindow() = default;
     // The owner the recorder controller is made with.
     virtual EngineEventOwner& Owner() = 0;
-    // The controller exists: the window takes it.
-    virtual void Start(RecorderController& controller) = 0;
+    // The language is chosen and the controller exists: the window loads its
+    // skin and takes the controller. False when no skin can be made.
+    virtual bool Start(RecorderController& controller) = 0;
     // Key presses reach the hardware-button manager first.
     virtual void AttachButtons(HardwareButtons& buttons, WindowHotKeys& hotKeys) = 0;
     // After the start-up command line: forward unless it asked for the

@@ -37,7 +37,9 @@ bool DisplayAvailable() {
 class DesktopWindow : public ProgramWindow {
 public:
     explicit DesktopWindow(const ProgramWindowContext& context)
-        : host_(HostOptions(context)), skins_(context.keyPath),
+        : host_(SdlMainHost::Options{context.title + " " + std::to_string(kMajorVersion),
+                                     context.keyPath, OverlayTexts{}}),
+          skins_(context.keyPath),
           window_(host_, skins_, *context.engine, *context.settings, context.uiThread,
                   context.ledName, context.close, context.switchOff, &backlight_),
           context_(context), mpris_(PostRemoteCodesTo(context.uiThread)) {
@@ -57,21 +59,25 @@ public:
         window_.SetSeams(std::move(seams));
     }
 
-    bool Create() {
-        if (!host_.Open())
-            return false;
+    // The window shows, black until Start.
+    bool Open() { return host_.Open(); }
+
+    EngineEventOwner& Owner() override { return window_; }
+    bool Start(RecorderController& controller) override {
+        // The texts of the chosen language.
+        host_.SetTexts(OverlayTexts{LoadResourceString(kOkText), LoadResourceString(kYesText),
+                                    LoadResourceString(kNoText), LoadResourceString(kCancelText),
+                                    LoadResourceString(kChooseText), context_.title});
         skins_.SetTextRenderer(&text_);
         skins_.SetWindowFactory(&host_);
         skins_.GetCatalog().SetInfoReader(&reader_);
         if (!window_.Create(context_.skinsFolder, host_.Width(), host_.Height(), &host_))
             return false;
         host_.SetClient(&window_);
-        host_.DrawFrame(); // the skin shows at once, before the controllers start
+        window_.SetController(&controller);
+        host_.DrawFrame(); // the skin shows at once
         return true;
     }
-
-    EngineEventOwner& Owner() override { return window_; }
-    void Start(RecorderController& controller) override { window_.SetController(&controller); }
     void AttachButtons(HardwareButtons& buttons, WindowHotKeys& hotKeys) override {
         window_.SetHardwareButtons(&buttons, &hotKeys);
     }
@@ -90,16 +96,6 @@ public:
     void Close() override { window_.Close(); }
 
 private:
-    static SdlMainHost::Options HostOptions(const ProgramWindowContext& context) {
-        SdlMainHost::Options options;
-        options.title = context.title + " " + std::to_string(kMajorVersion);
-        options.keyPath = context.keyPath;
-        options.texts = OverlayTexts{LoadResourceString(kOkText),     LoadResourceString(kYesText),
-                                     LoadResourceString(kNoText),     LoadResourceString(kCancelText),
-                                     LoadResourceString(kChooseText), context.title};
-        return options;
-    }
-
     Backlight backlight_;
     SdlMainHost host_;
     TtfTextRenderer text_;
@@ -116,7 +112,7 @@ std::unique_ptr<ProgramWindow> MakeDesktopWindow(const ProgramWindowContext& con
     if (!DisplayAvailable() || !context.engine || !context.settings)
         return nullptr;
     auto window = std::make_unique<DesktopWindow>(context);
-    if (!window->Create())
+    if (!window->Open())
         return nullptr;
     return window;
 }

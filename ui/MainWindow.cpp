@@ -51,7 +51,7 @@ MainWindow::MainWindow(WindowHost& host, SkinSystem& skins, EngineController& en
                        Backlight* backlight)
     : EngineEventOwner(uiThread, std::move(ledName), std::move(close), std::move(switchOff)),
       host_(host), skins_(skins), engine_(engine), settings_(settings), hold_(*this),
-      remote_(*this), actionMenu_(BuildActionMenu()),
+      remote_(*this),
       display_(host, engine, settings, seams_, actionMenu_),
       protection_(host, settings,
                   DisplayProtection::Hooks{
@@ -87,6 +87,7 @@ bool MainWindow::Create(const std::string& skinsFolder, int32_t width, int32_t h
         if (!registry.Find(tag))
             registry.Register(&SkinPlaceholder::ClassFor(tag));
     skins_.GetCatalog().SetSkinsFolder(skinsFolder.c_str());
+    actionMenu_ = BuildActionMenu(); // in the language chosen by now
     screenWidth_ = width;
     screenHeight_ = height;
     if (!LoadSkin(width, height))

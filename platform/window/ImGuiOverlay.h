@@ -27,6 +27,7 @@ public:
     ImGuiOverlay& operator=(const ImGuiOverlay&) = delete;
 
     bool Init(SDL_Window* window, SDL_Renderer* renderer, const OverlayTexts& texts);
+    void SetTexts(const OverlayTexts& texts) { texts_ = texts; }
     // The letters and spacing follow the window's height.
     void Resize(int32_t width, int32_t height);
     // Window pixels the bar may take at most (it keeps a finger's height).

@@ -122,6 +122,11 @@ bool SdlMainHost::Open() {
     return true;
 }
 
+void SdlMainHost::SetTexts(const OverlayTexts& texts) {
+    options_.texts = texts;
+    overlay_->SetTexts(texts);
+}
+
 // --- Frames and timers ----------------------------------------------------------
 
 SkinWindow* SdlMainHost::CreateSkinWindow(SkinFrame* frame, int32_t width, int32_t height, void*,

@@ -42,6 +42,8 @@ public:
 
     // Creates the window; false when there is no display to show it on.
     bool Open();
+    // The overlay's button texts (the language is chosen after the window opens).
+    void SetTexts(const OverlayTexts& texts);
     int32_t Width() const { return width_; }
     int32_t Height() const { return height_; }
     bool FullScreen() const { return fullScreen_; }
