@@ -203,8 +203,7 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
         owner_ = &window_->Owner();
     } else {
         headless_ = std::make_unique<HeadlessOwner>(
-            uiThread_, LedName(keyPath_), [this] { Close(); },
-            [this] { switchOffAtExit_ = true; });
+            uiThread_, LedName(keyPath_), [this] { Close(); }, [this] { switchOffAtExit_ = true; });
         owner_ = headless_.get();
     }
     controller_ = std::make_unique<RecorderController>(*engine_, settings, *namer_, *owner_);

@@ -119,7 +119,8 @@ bool EngineEventOwner::HandleEngineMessage(const ThreadMessage& message) {
         OnRecorderEvent(number - Base(EngineSource::Recorder), success, argument);
         return true;
     }
-    if (number > Base(EngineSource::Monitor) && number <= Base(EngineSource::Monitor) + EVENT_PAUSED) {
+    if (number > Base(EngineSource::Monitor) &&
+        number <= Base(EngineSource::Monitor) + EVENT_PAUSED) {
         OnNotified(EngineSource::Monitor, number - Base(EngineSource::Monitor), success, argument);
         return true;
     }

@@ -6,10 +6,10 @@
 #include "app/Application.h"
 #include "app/BookmarkDatabase.h"
 #include "app/RecorderController.h"
+#include "platform/LanguageResources.h"
 #include "platform/ProgramPaths.h"
 #include "platform/mpris/MprisPlayer.h"
 #include "platform/power/Backlight.h"
-#include "platform/LanguageResources.h"
 #include "platform/window/SdlMainHost.h"
 #include "platform/window/TtfTextRenderer.h"
 #include "skin/SkinInfoReader.h"
@@ -50,9 +50,8 @@ public:
         mpris_.SetQuitHandler([ui] { PostThreadMessage(ui, kCloseMessage, 0, 0); });
         MainWindowSeams seams;
         seams.playback = [this](int32_t status, const std::string& path, int64_t lengthMs) {
-            static const PlaybackStatus kStatus[] = {PlaybackStatus::Stopped,
-                                                     PlaybackStatus::Playing,
-                                                     PlaybackStatus::Paused};
+            static const PlaybackStatus kStatus[] = {
+                PlaybackStatus::Stopped, PlaybackStatus::Playing, PlaybackStatus::Paused};
             std::string title = path.empty() ? "" : path.substr(path.find_last_of('/') + 1);
             mpris_.SetPlayback(kStatus[status], title, path, lengthMs);
         };

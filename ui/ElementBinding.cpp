@@ -3,8 +3,7 @@
 namespace tonilo {
 namespace {
 
-template <typename T>
-T* Find(SkinFrame* page, const char* name) {
+template <typename T> T* Find(SkinFrame* page, const char* name) {
     return page ? dynamic_cast<T*>(page->FindElement(name)) : nullptr;
 }
 

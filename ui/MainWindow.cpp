@@ -1,28 +1,25 @@
 #include "ui/MainWindow.h"
 
-#include <sys/statvfs.h>
-
 #include <algorithm>
 #include <filesystem>
-#include <vector>
 
 #include "Libs/ToniloLib/Src/components/EngineCallback.h"
 #include "Libs/ToniloLib/Src/worker/EngineState.h"
+#include "app/BookmarkDatabase.h"
 #include "app/EngineController.h"
 #include "app/RecorderController.h"
-#include "app/BookmarkDatabase.h"
 #include "app/SettingsStore.h"
 #include "app/WindowHotKeys.h"
 #include "platform/ErrorLog.h"
 #include "platform/LanguageResources.h"
-#include "platform/Tick.h"
 #include "platform/input/SdlKeyMap.h"
-#include "skin/DefaultSkins.h"
 #include "skin/SkinMessages.h"
 #include "skin/SkinPlaceholder.h"
 #include "skin/SkinSystem.h"
 #include "ui/ActionMenu.h"
+#include "ui/FolderStep.h"
 #include "ui/MainCommands.h"
+#include "ui/SkinChoice.h"
 #include "ui/ToggleMessages.h"
 
 namespace tonilo {
@@ -32,17 +29,6 @@ constexpr uint32_t kVolumeText = 13057;
 constexpr uint32_t kStartupMs = 2000;
 constexpr uint32_t kShowBookmarksText = 30200;
 
-// The recordings of a folder in name order, the same extensions the controller plays on with.
-std::vector<std::string> FolderRecordings(const std::string& folder) {
-    std::vector<std::string> names;
-    std::string first = folder + "/";
-    // The folder fallback of the list: walk it through the controller owner's listing.
-    for (std::string next = EngineEventOwner::NextInFolder(first); !next.empty();
-         next = EngineEventOwner::NextInFolder(next))
-        names.push_back(next);
-    return names;
-}
-
 } // namespace
 
 MainWindow::MainWindow(WindowHost& host, SkinSystem& skins, EngineController& engine,
@@ -50,9 +36,8 @@ MainWindow::MainWindow(WindowHost& host, SkinSystem& skins, EngineController& en
                        std::function<void()> close, std::function<void()> switchOff,
                        Backlight* backlight)
     : EngineEventOwner(uiThread, std::move(ledName), std::move(close), std::move(switchOff)),
-      host_(host), skins_(skins), engine_(engine), settings_(settings), hold_(*this),
-      remote_(*this),
-      display_(host, engine, settings, seams_, actionMenu_),
+      host_(host), skins_(skins), engine_(engine), settings_(settings), buttons_(*this),
+      remote_(*this), display_(host, engine, settings, seams_, actionMenu_),
       protection_(host, settings,
                   DisplayProtection::Hooks{
                       [this] { display_.Suspend(true); }, [this] { DisplayTurnedOn(); },
@@ -97,30 +82,13 @@ bool MainWindow::Create(const std::string& skinsFolder, int32_t width, int32_t h
     return true;
 }
 
-std::string MainWindow::SkinPathFor(int32_t width, int32_t height, bool best) {
-    SkinCatalog& catalog = skins_.GetCatalog();
-    std::string path;
-    uint32_t firstTime = 0;
-    settings_.GetNumber("FirstTime", &firstTime);
-    if (best) {
-        size_t index = 0;
-        SkinInfo info;
-        if (catalog.FindBest(width, height, &index) && catalog.GetInfo(index, &info))
-            path = info.path;
-    } else if (firstTime) {
-        path = DefaultSkinPath(skinsFolder_, width, height);
-    } else {
-        catalog.GetSkinForSize(width, height, &path);
-    }
-    return path;
-}
-
 bool MainWindow::LoadSkin(int32_t width, int32_t height) {
     Skin* old = skin_;
-    std::string path = SkinPathFor(width, height, false);
+    std::string path =
+        ChooseSkinPath(skins_.GetCatalog(), settings_, skinsFolder_, width, height, false);
     Skin* loaded = path.empty() ? nullptr : skins_.GetLoader().LoadSkin(path, parent_, this, old);
     if (!loaded) {
-        path = SkinPathFor(width, height, true);
+        path = ChooseSkinPath(skins_.GetCatalog(), settings_, skinsFolder_, width, height, true);
         if (!path.empty())
             loaded = skins_.GetLoader().LoadSkin(path, parent_, this, old);
     }
@@ -135,10 +103,9 @@ bool MainWindow::LoadSkin(int32_t width, int32_t height) {
 
 void MainWindow::Bind() {
     bound_ = BindElements(*skin_);
-    for (SkinElement* element :
-         std::initializer_list<SkinElement*>{bound_.rec, bound_.play, bound_.stop, bound_.prev,
-                                             bound_.next, bound_.volUp, bound_.volDown,
-                                             bound_.sortBy, bound_.volume, bound_.track})
+    for (SkinElement* element : std::initializer_list<SkinElement*>{
+             bound_.rec, bound_.play, bound_.stop, bound_.prev, bound_.next, bound_.volUp,
+             bound_.volDown, bound_.sortBy, bound_.volume, bound_.track})
         if (element)
             element->SetListener(this);
     if (bound_.volume) {
@@ -147,6 +114,7 @@ void MainWindow::Bind() {
         bound_.volume->SetValue(engine_.Volume());
     }
     display_.Bind(bound_);
+    buttons_.Bind(bound_);
     if (bookmarks_)
         bookmarks_->Bind(bound_.track, bound_.time);
     protection_.SetScreen(screenWidth_, screenHeight_,
@@ -166,10 +134,11 @@ void MainWindow::OnScreenChanged(int32_t width, int32_t height) {
     screenWidth_ = width;
     screenHeight_ = height;
     protection_.SetScreen(width, height, ProtectionScaleFor(width, height));
-    std::string path = SkinPathFor(width, height, false);
+    std::string path =
+        ChooseSkinPath(skins_.GetCatalog(), settings_, skinsFolder_, width, height, false);
     std::error_code error;
     if (path.empty() || !std::filesystem::exists(path, error))
-        path = SkinPathFor(width, height, true);
+        path = ChooseSkinPath(skins_.GetCatalog(), settings_, skinsFolder_, width, height, true);
     if (skin_ && path == skin_->GetInfo().path)
         return; // the same skin, shown at another scale
     // The old skin hands its elements' state to the new one.
@@ -204,38 +173,7 @@ std::string MainWindow::CurrentPath() const {
     return Controller() ? Controller()->CurrentPath() : std::string();
 }
 
-// --- Buttons and their looks ----------------------------------------------------
-
-SkinButton* MainWindow::ButtonFor(uint32_t id) const {
-    switch (id) {
-    case kHoldRec:
-        return bound_.rec;
-    case kHoldPlay:
-        return bound_.play;
-    case kHoldStop:
-        return bound_.stop;
-    case kHoldPrev:
-        return bound_.prev;
-    case kHoldNext:
-        return bound_.next;
-    case kHoldVolUp:
-        return bound_.volUp;
-    case kHoldVolDown:
-        return bound_.volDown;
-    case kHoldSortBy:
-        return bound_.sortBy;
-    default:
-        return nullptr;
-    }
-}
-
-uint32_t MainWindow::IdOf(const SkinElement* element) const {
-    for (uint32_t id : {kHoldRec, kHoldPlay, kHoldStop, kHoldPrev, kHoldNext, kHoldVolUp,
-                        kHoldVolDown, kHoldSortBy})
-        if (element && ButtonFor(id) == element)
-            return id;
-    return 0;
-}
+// --- Buttons ---------------------------------------------------------------------
 
 intptr_t MainWindow::OnNotify(SkinElement* from, int32_t code, intptr_t p1, intptr_t p2) {
     if (from && from == bound_.volume && code == kSliderChanged) {
@@ -249,55 +187,27 @@ intptr_t MainWindow::OnNotify(SkinElement* from, int32_t code, intptr_t p1, intp
             display_.OnTrackReleased(static_cast<int32_t>(p1));
         return 0;
     }
-    uint32_t id = IdOf(from);
-    if (!id)
-        return 0;
-    if (code == kButtonPressed) {
-        hold_.Press(id);
-    } else if (code == kButtonReleased) {
-        // A release on the button is a click; one after sliding off cancels.
-        const SkinLayer* layer = from->GetLayer();
-        int32_t x = PointX(p2), y = PointY(p2);
-        bool inside = !layer || (x >= 0 && y >= 0 && x < layer->rect.Width() &&
-                                 y < layer->rect.Height());
-        if (inside)
-            hold_.Release(id);
-        else
-            hold_.Cancel(id);
-    }
+    buttons_.OnNotify(from, code, p2);
     return 0;
 }
 
 uintptr_t MainWindow::SendButtonMessage(uint32_t message, uint32_t key, uint32_t action) {
     if (!protection_.Filter(message, key))
         return 1; // swallowed while the display is off, or woke it
-    SkinButton* button = ButtonFor(action);
-    if (!button && action != kHoldSortBy)
-        return 0; // not a skin button: the release comes back as a command
-    if (message == kButtonPressedMessage) {
-        if (button)
-            button->SetPressed(true, false, 0);
-        hold_.Press(action);
-    } else {
-        if (button && !(action == kHoldPrev || action == kHoldNext) && button->IsPressed())
-            button->SetPressed(false, false, 0);
-        hold_.Release(action);
-        if (button && button->IsPressed())
-            button->SetPressed(false, false, 0);
-    }
-    return 1;
+    // Not a skin button: the release comes back as a command.
+    return buttons_.OnHardware(action, message == kButtonPressedMessage) ? 1 : 0;
 }
 
 void MainWindow::SetHardwareButtons(HardwareButtons* buttons, WindowHotKeys* hotKeys) {
-    buttons_ = buttons;
+    hardware_ = buttons;
     hotKeys_ = hotKeys;
-    if (buttons_)
-        buttons_->SetOwner(this);
+    if (hardware_)
+        hardware_->SetOwner(this);
 }
 
 void MainWindow::OnKey(int32_t keyCode, bool down, bool repeat) {
     uint32_t key = VirtualKeyForSdl(keyCode);
-    if (!key || !buttons_)
+    if (!key || !hardware_)
         return;
     ButtonMessage message;
     message.key = key;
@@ -308,7 +218,7 @@ void MainWindow::OnKey(int32_t keyCode, bool down, bool repeat) {
     else
         message.message = WM_KEYDOWN;
     if (message.message)
-        buttons_->PreTranslate(message);
+        hardware_->PreTranslate(message);
 }
 
 void MainWindow::OnBlankPointer(int32_t x, int32_t y) {
@@ -357,13 +267,13 @@ void MainWindow::SetVolume(uint16_t volume) {
     if (bound_.volume)
         bound_.volume->SetValue(volume);
     display_.Title().ShowMessage(LoadResourceString(kVolumeText) + " " +
-                           std::to_string(static_cast<uint32_t>(volume) * 100 / 65535) + "%",
-                       true);
+                                     std::to_string(static_cast<uint32_t>(volume) * 100 / 65535) +
+                                     "%",
+                                 true);
 }
 
 void MainWindow::LongPressStop(uint32_t button) {
-    if (SkinButton* element = ButtonFor(button))
-        element->SetPressed(false, false, 0);
+    buttons_.ReleaseLook(button);
     if (Controller())
         Controller()->Stop();
 }
@@ -378,8 +288,7 @@ void MainWindow::StartWinding(uint32_t button) {
 }
 
 void MainWindow::EndWinding(uint32_t button) {
-    if (SkinButton* element = ButtonFor(button))
-        element->SetPressed(false, false, 0);
+    buttons_.ReleaseLook(button);
     if (!Controller())
         return;
     if (button == kHoldPrev)
@@ -458,22 +367,12 @@ void MainWindow::StepRecording(int32_t direction) {
     bool autoPlay = Setting("AutoPlayNext") != 0;
     if (seams_.listStep && seams_.listStep(direction, autoPlay))
         return;
-    // Without the list: the recordings of the current file's folder, wrapping round.
-    std::string current = CurrentPath();
-    if (current.empty() || !Controller())
+    // Without the list: the recordings of the current file's folder.
+    std::string neighbour = NeighbourRecording(CurrentPath(), direction);
+    if (neighbour.empty() || !Controller())
         return;
-    std::vector<std::string> files =
-        FolderRecordings(std::filesystem::path(current).parent_path().string());
-    if (files.empty())
-        return;
-    auto at = std::find(files.begin(), files.end(), current);
-    size_t index = 0;
-    if (at == files.end())
-        index = direction > 0 ? 0 : files.size() - 1;
-    else
-        index = (static_cast<size_t>(at - files.begin()) + files.size() + direction) % files.size();
     PlayRequest request;
-    request.fileName = files[index];
+    request.fileName = neighbour;
     request.startedByCommand = autoPlay;
     if (!Controller()->OpenForPlayback(request))
         ReportError();
@@ -524,7 +423,7 @@ void MainWindow::OnTimer(uint32_t id) {
         display_.Title().OnTimer();
         break;
     case kHoldTimer:
-        hold_.OnTimer();
+        buttons_.OnTimer();
         break;
     case kDisplayOffTimer:
         host_.KillTimer(kDisplayOffTimer);
@@ -622,9 +521,10 @@ void MainWindow::OnCommand(uint32_t id) {
     }
     case kCmdAddBookmark:
         if (bookmarks_) {
-            std::string info = bookmarks_->AddBookmark(CurrentPath(), [this](const std::string& text) {
-                display_.Title().ShowMessage(text, true);
-            });
+            std::string info =
+                bookmarks_->AddBookmark(CurrentPath(), [this](const std::string& text) {
+                    display_.Title().ShowMessage(text, true);
+                });
             if (!info.empty())
                 display_.Title().ShowMessage(info, true);
         }
@@ -671,7 +571,7 @@ void MainWindow::OnNotified(EngineSource source, uint32_t event, bool success, u
         display_.OnPlayer(event, success, argument);
         if (event == EVENT_OPENED && success && bookmarks_)
             bookmarks_->OnPlaybackOpened(CurrentPath());
-        ReportPlayback(event, success);
+        display_.ReportPlayback(event, success);
         break;
     case EngineSource::Recorder:
         display_.OnRecorder(event, success);
@@ -680,33 +580,6 @@ void MainWindow::OnNotified(EngineSource source, uint32_t event, bool success, u
         break;
     case EngineSource::Monitor:
         display_.OnMonitor(event, success);
-        break;
-    }
-}
-
-void MainWindow::ReportPlayback(uint32_t event, bool success) {
-    if (!seams_.playback)
-        return;
-    int64_t length = 0;
-    if (Player* player = engine_.ActivePlayer()) {
-        length = player->GetDuration();
-        player->Release();
-    }
-    switch (event) {
-    case EVENT_OPENED:
-    case EVENT_STOPPED:
-        seams_.playback(0, success ? CurrentPath() : std::string(), length);
-        break;
-    case EVENT_STARTED:
-        seams_.playback(success ? 1 : 0, CurrentPath(), length);
-        break;
-    case EVENT_PAUSED:
-        seams_.playback(2, CurrentPath(), length);
-        break;
-    case EVENT_CLOSED:
-        seams_.playback(0, "", 0);
-        break;
-    default:
         break;
     }
 }

@@ -23,10 +23,11 @@
 #include "ui/BookmarksUi.h"
 #include "ui/DisplayProtection.h"
 #include "ui/ElementBinding.h"
-#include "ui/ProtectionPainter.h"
 #include "ui/MainWindowSeams.h"
 #include "ui/PressHoldController.h"
+#include "ui/ProtectionPainter.h"
 #include "ui/RemoteControl.h"
+#include "ui/SkinButtons.h"
 #include "ui/WindowDisplay.h"
 
 namespace tonilo {
@@ -138,19 +139,13 @@ private:
     void RemoteStep(int32_t direction) override { StepRecording(direction); }
 
     bool LoadSkin(int32_t width, int32_t height);
-    // The skin file for a screen: the one set or the default of that size, or
-    // (best) the largest listed skin that fits.
-    std::string SkinPathFor(int32_t width, int32_t height, bool best);
     void Bind();
-    SkinButton* ButtonFor(uint32_t id) const;
-    uint32_t IdOf(const SkinElement* element) const;
 
     void ToggleRecording();
     void PlayPause();
     void StepRecording(int32_t direction);
     void SetVolume(uint16_t volume);
     void DisplayTurnedOn();
-    void ReportPlayback(uint32_t event, bool success);
     void ChooseSleep(uint32_t minutes);
     void ToggleSetting(const char* name, uint32_t textId, bool filter);
     uint32_t Setting(const char* name) const;
@@ -165,7 +160,7 @@ private:
     void* parent_ = nullptr;
     Skin* skin_ = nullptr;
     BoundElements bound_;
-    PressHoldController hold_;
+    SkinButtons buttons_;
     RemoteControl remote_;
     Menu actionMenu_;
     WindowDisplay display_;
@@ -175,7 +170,7 @@ private:
     std::string bookmarksFile_;
     int32_t screenWidth_ = 0, screenHeight_ = 0;
     std::unique_ptr<BookmarksUi> bookmarks_;
-    HardwareButtons* buttons_ = nullptr;
+    HardwareButtons* hardware_ = nullptr;
     WindowHotKeys* hotKeys_ = nullptr;
     uint32_t sleepMinutes_ = 0;
     bool closed_ = false;

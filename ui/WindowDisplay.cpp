@@ -348,4 +348,31 @@ void WindowDisplay::OnTrackReleased(int32_t value) {
     time_.Show(static_cast<int64_t>(std::max(value, 0)) * 1000);
 }
 
+void WindowDisplay::ReportPlayback(uint32_t event, bool success) {
+    if (!seams_.playback)
+        return;
+    int64_t length = 0;
+    if (Player* player = engine_.ActivePlayer()) {
+        length = player->GetDuration();
+        player->Release();
+    }
+    switch (event) {
+    case EVENT_OPENED:
+    case EVENT_STOPPED:
+        seams_.playback(0, success ? CurrentPath() : std::string(), length);
+        break;
+    case EVENT_STARTED:
+        seams_.playback(success ? 1 : 0, CurrentPath(), length);
+        break;
+    case EVENT_PAUSED:
+        seams_.playback(2, CurrentPath(), length);
+        break;
+    case EVENT_CLOSED:
+        seams_.playback(0, "", 0);
+        break;
+    default:
+        break;
+    }
+}
+
 } // namespace tonilo

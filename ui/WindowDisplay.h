@@ -48,6 +48,8 @@ public:
     void OnPlayer(uint32_t event, bool success, uint32_t argument);
     void OnRecorder(uint32_t event, bool success);
     void OnMonitor(uint32_t event, bool success);
+    // A player event told to the desktop's media controls (seams.playback).
+    void ReportPlayback(uint32_t event, bool success);
 
     void StartRefresh();
     void StopRefresh();

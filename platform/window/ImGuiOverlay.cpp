@@ -145,8 +145,8 @@ void ImGuiOverlay::Popup(const Menu& menu, int32_t x, int32_t y) {
 
 void ImGuiOverlay::Ask(const std::string& text, const std::string& title, QuestionButtons buttons,
                        std::function<void(QuestionAnswer)> answered) {
-    questions_.push_back(Question{text, title.empty() ? texts_.title : title, buttons,
-                                  std::move(answered)});
+    questions_.push_back(
+        Question{text, title.empty() ? texts_.title : title, buttons, std::move(answered)});
 }
 
 void ImGuiOverlay::ChooseFolder(const std::string& title, const std::string& start,
@@ -231,8 +231,7 @@ void ImGuiOverlay::DrawMenus() {
     if (openRequested_) {
         openRequested_ = false;
         // Kept inside the window: pivot at the right or bottom edge when near it.
-        ImVec2 pivot(popupX_ > width_ * 0.6f ? 1.0f : 0.0f,
-                     popupY_ > height_ * 0.6f ? 1.0f : 0.0f);
+        ImVec2 pivot(popupX_ > width_ * 0.6f ? 1.0f : 0.0f, popupY_ > height_ * 0.6f ? 1.0f : 0.0f);
         ImGui::SetNextWindowPos(ImVec2(popupX_, popupY_), ImGuiCond_Always, pivot);
         ImGui::OpenPopup(kMenuPopup);
         wantsFrame_ = true;

@@ -97,8 +97,8 @@ bool SdlMainHost::Open() {
             height_ = static_cast<int32_t>(std::min<uint32_t>(h, display.h));
         }
     }
-    uint32_t flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN |
-                     (fullScreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    uint32_t flags =
+        SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN | (fullScreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     window_ = SDL_CreateWindow(options_.title.c_str(), SDL_WINDOWPOS_CENTERED,
                                SDL_WINDOWPOS_CENTERED, width_, height_, flags);
     if (!window_)
@@ -207,7 +207,8 @@ void SdlMainHost::DeliverTimer(const SDL_Event& event) {
     auto it = timers_.find({target, id});
     // A tick queued before its timer was killed or set anew is dropped.
     if (it == timers_.end() ||
-        it->second->generation != static_cast<uint32_t>(reinterpret_cast<uintptr_t>(event.user.data2)))
+        it->second->generation !=
+            static_cast<uint32_t>(reinterpret_cast<uintptr_t>(event.user.data2)))
         return;
     if (!target) {
         if (client_)
@@ -221,8 +222,7 @@ void SdlMainHost::DeliverTimer(const SDL_Event& event) {
 
 // --- WindowHost ------------------------------------------------------------------
 
-void SdlMainHost::SetSoftKeys(const SoftKey& left, const std::string& rightText,
-                              const Menu& menu) {
+void SdlMainHost::SetSoftKeys(const SoftKey& left, const std::string& rightText, const Menu& menu) {
     overlay_->SetSoftKeys(left, rightText, menu);
     dirty_ = true;
 }
@@ -496,8 +496,8 @@ void SdlMainHost::Run(const std::function<void(const ThreadMessage&)>& dispatch)
                 extraFrames_ = std::max(extraFrames_, 1);
         }
         SDL_Event event;
-        bool waited = (dirty_ || extraFrames_ > 0) ? SDL_PollEvent(&event) != 0
-                                                   : SDL_WaitEvent(&event) != 0;
+        bool waited =
+            (dirty_ || extraFrames_ > 0) ? SDL_PollEvent(&event) != 0 : SDL_WaitEvent(&event) != 0;
         if (waited) {
             HandleEvent(event);
             while (running_ && SDL_PollEvent(&event))

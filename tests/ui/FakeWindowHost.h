@@ -18,8 +18,7 @@ public:
         timerLog.emplace_back(id, milliseconds);
     }
     void KillTimer(uint32_t id) override { timers.erase(id); }
-    void SetSoftKeys(const SoftKey& left, const std::string& rightText,
-                     const Menu& menu) override {
+    void SetSoftKeys(const SoftKey& left, const std::string& rightText, const Menu& menu) override {
         softKey = left;
         rightKey = rightText;
     }

@@ -36,12 +36,13 @@ class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest()
         : skins_(kKeyPath), engine_(kKeyPath),
-          window_(host_, skins_, engine_, settings_, GetCurrentThreadId(), "",
-                  [this] {
-                      ++closes_;
-                      window_.Close();
-                  },
-                  [this] { switchedOff_ = true; }),
+          window_(
+              host_, skins_, engine_, settings_, GetCurrentThreadId(), "",
+              [this] {
+                  ++closes_;
+                  window_.Close();
+              },
+              [this] { switchedOff_ = true; }),
           controller_(engine_, settings_, namer_, window_) {
         ::setenv("TONILO_REGISTRY", (scratch_ / "registry.db").c_str(), 1);
         SetProgramFolder(TONILO_PROGRAM_DIR);
@@ -142,10 +143,9 @@ TEST_F(MainWindowTest, DefaultSkinBindsEveryNameAndBindsAgainAfterTheScreenTurns
     ASSERT_TRUE(Create(480, 640));
     EXPECT_EQ(window_.CurrentSkin()->GetInfo().width, 480);
     const BoundElements& b = window_.Bound();
-    for (SkinElement* element :
-         std::initializer_list<SkinElement*>{b.rec, b.play, b.stop, b.prev, b.next, b.volUp,
-                                             b.volDown, b.volLevel, b.volume, b.track, b.time,
-                                             b.title, b.info, b.fileList, b.fileDir, b.sortBy})
+    for (SkinElement* element : std::initializer_list<SkinElement*>{
+             b.rec, b.play, b.stop, b.prev, b.next, b.volUp, b.volDown, b.volLevel, b.volume,
+             b.track, b.time, b.title, b.info, b.fileList, b.fileDir, b.sortBy})
         EXPECT_NE(element, nullptr);
     EXPECT_EQ(b.volume->GetRange(), 65535);
     EXPECT_EQ(b.volLevel->GetRange(), 255);
@@ -189,8 +189,8 @@ TEST_F(MainWindowTest, ListElementsComeFromThePageHoldingFilesElseFromTheMainPag
     for (const Case& c : cases) {
         std::filesystem::create_directories(scratch_ / "skins/default_sq");
         test::WriteWholeFile(scratch_ / "skins/default_sq/default.zs", head + c.frames);
-        MainWindow window(host_, skins_, engine_, settings_, GetCurrentThreadId(), "", [] {},
-                          [] {});
+        MainWindow window(
+            host_, skins_, engine_, settings_, GetCurrentThreadId(), "", [] {}, [] {});
         ASSERT_TRUE(window.Create(scratch_ / "skins", 100, 100, &parent_)) << c.name;
         const BoundElements& b = window.Bound();
         ASSERT_NE(b.fileList, nullptr) << c.name;

@@ -45,8 +45,8 @@ public:
                 int null = ::open("/dev/null", O_WRONLY);
                 ::dup2(null, 1);
                 ::dup2(null, 2);
-                ::execl(xvfb.c_str(), xvfb.c_str(), display.c_str(), "-screen", "0",
-                        screen.c_str(), "-nolisten", "tcp", "-noreset", nullptr);
+                ::execl(xvfb.c_str(), xvfb.c_str(), display.c_str(), "-screen", "0", screen.c_str(),
+                        "-nolisten", "tcp", "-noreset", nullptr);
                 _exit(127);
             }
             auto deadline = std::chrono::steady_clock::now() + test::kGenerous;
@@ -78,7 +78,8 @@ public:
         Run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
     }
     void Shot(const std::string& name) const {
-        Run("import -window root " + test::Quoted(std::string(TONILO_TEST_BINARY_DIR) + "/" + name));
+        Run("import -window root " +
+            test::Quoted(std::string(TONILO_TEST_BINARY_DIR) + "/" + name));
     }
 
 private:
@@ -135,8 +136,8 @@ TEST_P(WindowProgram, TapRecordsStopStopsDragSeeksAndALongPressStops) {
     ::setenv("DISPLAY", display.Name().c_str(), 1);
     ::setenv("SDL_AUDIODRIVER", "disk", 1);
     std::string input = program.Scratch() / "input.raw";
-    ASSERT_EQ(std::system(("sox -q -n -r 44100 -c 2 -b 16 -e signed -t raw " +
-                           test::Quoted(input) + " synth 120 sine 300 vol 0.4")
+    ASSERT_EQ(std::system(("sox -q -n -r 44100 -c 2 -b 16 -e signed -t raw " + test::Quoted(input) +
+                           " synth 120 sine 300 vol 0.4")
                               .c_str()),
               0);
     ::setenv("SDL_DISKAUDIOFILEIN", input.c_str(), 1);
@@ -148,8 +149,8 @@ TEST_P(WindowProgram, TapRecordsStopStopsDragSeeksAndALongPressStops) {
     ASSERT_EQ(display.Run("timeout 30 xdotool search --sync --onlyvisible --name '^Tonilo'"), 0)
         << "no window was mapped";
     Status status;
-    ASSERT_TRUE(program.WaitForStatus([](const Status& s) { return s.at("mode") == "ready"; },
-                                      &status))
+    ASSERT_TRUE(
+        program.WaitForStatus([](const Status& s) { return s.at("mode") == "ready"; }, &status))
         << test::StatusText(status);
     display.Shot(prefix + "1-ready.png");
 
@@ -187,16 +188,14 @@ TEST_P(WindowProgram, TapRecordsStopStopsDragSeeksAndALongPressStops) {
                 " mousemove " + std::to_string(track.x + track.width * 9 / 10) + " " +
                 std::to_string(y) + " mouseup 1");
     ASSERT_TRUE(program.WaitForStatus(
-        [&](const Status& s) { return s.at("mode") == "stopped" && Position(s) >= 2000; },
-        &status))
+        [&](const Status& s) { return s.at("mode") == "stopped" && Position(s) >= 2000; }, &status))
         << test::StatusText(status);
     display.Shot(prefix + "4-seeked.png");
 
     // Recording again, then a long press on Rec stops it; its release does nothing more.
     display.Tap(rec.CentreX(), rec.CentreY());
     ASSERT_TRUE(program.WaitForStatus(
-        [](const Status& s) { return s.at("mode") == "recording" && Position(s) >= 500; },
-        &status))
+        [](const Status& s) { return s.at("mode") == "recording" && Position(s) >= 500; }, &status))
         << test::StatusText(status);
     const std::string second = status.at("file");
     EXPECT_NE(second, file);
