@@ -13,6 +13,7 @@
 
 #include "formats/FormatRegistry.h"
 #include "formats/streams/StreamFactory.h"
+#include "platform/AtomicFile.h"
 #include "platform/PathParts.h"
 #include "platform/PrivateFiles.h"
 
@@ -93,7 +94,8 @@ public:
     }
 
 private:
-    bool Fail(const std::string& message) {
+    bool Fail(TranscodeFailure failure, const std::string& message) {
+        report_->failure = failure;
         report_->error = message;
         return false;
     }
@@ -101,14 +103,16 @@ private:
     bool OpenSource() {
         if (OpenReadStream(&source_, request_.source.c_str(), kPlayerChunkSize,
                            kPlayerReadAheadSize, true) != 0)
-            return Fail("cannot open " + request_.source);
+            return Fail(TranscodeFailure::OpenSource, "cannot open " + request_.source);
         AudioDecoder* decoder = nullptr;
         if (!registry_->CreateDecoder(&decoder, request_.source.c_str(), nullptr) ||
             decoder == nullptr)
-            return Fail("no decoder for files like " + request_.source);
+            return Fail(TranscodeFailure::NoDecoder,
+                        "no decoder for files like " + request_.source);
         decoder_.reset(decoder);
         if (!decoder_->Open(source_, &report_->sourceInfo))
-            return Fail(request_.source + " is damaged or not in the format its name says");
+            return Fail(TranscodeFailure::DecoderOpen,
+                        request_.source + " is damaged or not in the format its name says");
         return true;
     }
 
@@ -121,10 +125,12 @@ private:
         decodedRate_ = decoded.nSamplesPerSec;
         decodedSilence_ = decoded.wBitsPerSample == 8 ? 0x80 : 0;
         if (decodedBlock_ == 0 || decodedBytesPerSecond_ == 0)
-            return Fail(request_.source + " has no usable audio format");
+            return Fail(TranscodeFailure::DecoderOpen,
+                        request_.source + " has no usable audio format");
         WAVEFORMATEX output = decoded;
         if (request_.stage != nullptr && !request_.stage->Prepare(decoded, &output))
-            return Fail("cannot process " + DescribeFormat(decoded) + " audio");
+            return Fail(TranscodeFailure::Processing,
+                        "cannot process " + DescribeFormat(decoded) + " audio");
         report_->encodedFormat =
             MakePcmFormat(output.nSamplesPerSec, output.wBitsPerSample, output.nChannels);
         return true;
@@ -136,28 +142,31 @@ private:
         if (!request_.encoderName.empty()) {
             if (!registry_->FindByNameOfKind(request_.encoderName.c_str(), FORMAT_KIND_ENCODER,
                                              &entry, &index))
-                return Fail("no encoder named \"" + request_.encoderName + "\"");
+                return Fail(TranscodeFailure::NoEncoder,
+                            "no encoder named \"" + request_.encoderName + "\"");
         } else if (!registry_->FindByExtension(ExtensionOfName(request_.target).c_str(),
                                                FORMAT_KIND_ENCODER, &entry, &index)) {
-            return Fail("no encoder writes files like " + request_.target + " (use --encoder)");
+            return Fail(TranscodeFailure::NoEncoder,
+                        "no encoder writes files like " + request_.target + " (use --encoder)");
         }
         report_->encoderName = entry.name;
         AudioEncoder* encoder = nullptr;
         if (!registry_->CreateEncoder(&encoder, request_.target.c_str(), entry.name.c_str()) ||
             encoder == nullptr)
-            return Fail("the " + entry.name + " cannot be loaded");
+            return Fail(TranscodeFailure::EncoderCreate, "the " + entry.name + " cannot be loaded");
         encoder_.reset(encoder);
 
         const WAVEFORMATEX& format = report_->encodedFormat;
         if (encoder_->Command(ENCODER_ACCEPTS_FORMAT, reinterpret_cast<uintptr_t>(&format), 0) == 0)
-            return Fail("the " + entry.name + " does not take " + DescribeFormat(format) +
-                        " audio");
+            return Fail(TranscodeFailure::EncoderFormat, "the " + entry.name + " does not take " +
+                                                             DescribeFormat(format) + " audio");
         int levels = static_cast<int>(encoder_->Command(ENCODER_QUALITY_LEVELS, 0, 0));
         int quality = request_.quality < 0 ? levels / 2 : request_.quality;
         if (quality > 0 && quality >= levels)
-            return Fail("the " + entry.name + " has " + std::to_string(levels) +
-                        " quality levels (0 to " + std::to_string(levels > 0 ? levels - 1 : 0) +
-                        ")");
+            return Fail(TranscodeFailure::EncoderFormat,
+                        "the " + entry.name + " has " + std::to_string(levels) +
+                            " quality levels (0 to " + std::to_string(levels > 0 ? levels - 1 : 0) +
+                            ")");
         report_->quality = quality;
         report_->bitrateKbps =
             encoder_->Command(ENCODER_BITRATE_KBPS, reinterpret_cast<uintptr_t>(&format),
@@ -168,13 +177,14 @@ private:
         if (descriptor < 0 ||
             CreateWriter(&writer_, descriptor, kWriterCapacity, 0, nullptr) != 0) {
             partial_.clear();
-            return Fail("cannot create " + request_.target);
+            return Fail(TranscodeFailure::CreateTarget, "cannot create " + request_.target);
         }
         RecordingFormat recording{};
         recording.format = format;
         recording.extra = static_cast<uint8_t>(quality);
         if (!encoder_->Open(writer_, &recording))
-            return Fail("the " + entry.name + " cannot start the file");
+            return Fail(TranscodeFailure::EncoderOpen,
+                        "the " + entry.name + " cannot start the file");
         return true;
     }
 
@@ -217,16 +227,14 @@ private:
         writer_->Release();
         writer_ = nullptr;
         if (!closed || !flushed) {
-            Fail("cannot finish " + request_.target + " (is the disk full?)");
+            Fail(TranscodeFailure::Write,
+                 "cannot finish " + request_.target + " (is the disk full?)");
             return TranscodeResult::Failed;
         }
         // Best effort, as for the partial file: a FAT card has no modes to set.
         (void)::chmod(partial_.c_str(), FinalModeFor(request_.target));
-        if (std::rename(partial_.c_str(), request_.target.c_str()) != 0) {
-            Fail("cannot move the finished file to " + request_.target + " (" +
-                 std::strerror(errno) + ")");
+        if (!MoveIntoPlace())
             return TranscodeResult::Failed;
-        }
         partial_.clear();
         if (request_.progress)
             request_.progress(
@@ -234,17 +242,29 @@ private:
         return TranscodeResult::Done;
     }
 
+    bool MoveIntoPlace() {
+        if (request_.replaceExisting ? std::rename(partial_.c_str(), request_.target.c_str()) == 0
+                                     : RenameNoReplace(partial_, request_.target))
+            return true;
+        if (errno == EEXIST)
+            return Fail(TranscodeFailure::TargetExists,
+                        request_.target + " appeared meanwhile and was kept");
+        return Fail(TranscodeFailure::Move, "cannot move the finished file to " + request_.target +
+                                                " (" + std::strerror(errno) + ")");
+    }
+
     // Runs the stage over the buffer and encodes at most `room` bytes of what
     // comes out, counting them in *produced.
     bool ProcessAndEncode(AudioBuffer* buffer, uint64_t room, uint64_t* produced) {
         if (request_.stage != nullptr && !request_.stage->Process(buffer)) {
-            Fail("processing the audio failed");
+            Fail(TranscodeFailure::Processing, "processing the audio failed");
             return false;
         }
         buffer->used = static_cast<uint32_t>(std::min<uint64_t>(buffer->used, room));
         *produced += buffer->used;
         if (buffer->used != 0 && !encoder_->Encode(buffer)) {
-            Fail("cannot write " + request_.target + " (is the disk full?)");
+            Fail(TranscodeFailure::Write,
+                 "cannot write " + request_.target + " (is the disk full?)");
             return false;
         }
         return true;

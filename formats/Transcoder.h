@@ -35,6 +35,24 @@ struct TranscodeProgress {
 
 enum class TranscodeResult { Done, Cancelled, Failed };
 
+// Where a failed run stopped, for callers that name the failure in their own
+// words (the export reports it through the error log).
+enum class TranscodeFailure {
+    None,
+    OpenSource,    // the file or address cannot be read
+    NoDecoder,     // nothing decodes files like it
+    DecoderOpen,   // damaged, or not what its name says
+    Processing,    // the stage refused the format or failed on the audio
+    NoEncoder,     // no such encoder, or none for the target's extension
+    EncoderCreate, // the encoder's library cannot be loaded
+    EncoderFormat, // the encoder does not take the format or the quality
+    CreateTarget,  // the hidden partial file cannot be made
+    EncoderOpen,   // the encoder cannot start the file
+    Write,         // encoding or writing failed (full disk)
+    TargetExists,  // a file of the target's name appeared and may not be replaced
+    Move,          // the finished file cannot take the target's name
+};
+
 struct TranscodeRequest {
     std::string source;              // file name or http:// address
     std::string target;              // file name
@@ -43,10 +61,14 @@ struct TranscodeRequest {
     TranscodeStage* stage = nullptr; // optional, not owned
     std::function<void(const TranscodeProgress&)> progress; // optional
     const std::atomic<bool>* cancel = nullptr;              // optional
+    // False: the finished file takes the target's name only while no file
+    // has it (one that appeared during the run is kept, and the run fails).
+    bool replaceExisting = true;
 };
 
 struct TranscodeReport {
-    std::string error;       // why it failed, for the user
+    std::string error; // why it failed, for the user
+    TranscodeFailure failure = TranscodeFailure::None;
     std::string encoderName; // the encoder used
     MediaInfo sourceInfo{};  // as the decoder reported it
     WAVEFORMATEX encodedFormat{};

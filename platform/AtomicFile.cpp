@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -133,6 +134,19 @@ bool WriteFileAtomically(const std::string& requestedPath, const std::string& by
     // The new contents are in place; a failure to flush the folder only means the
     // rename may not survive a power loss, so it is reported but not undone.
     return !Injected(AtomicWriteStep::FlushFolder) && FlushFolder(folder);
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+#endif
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return false;
+    ::unlink(from.c_str());
+    return true;
 }
 
 bool RemoveFileIfPresent(const std::string& path) {

@@ -26,6 +26,11 @@ enum class AtomicWriteStep {
 // exist).
 bool WriteFileAtomically(const std::string& path, const std::string& bytes);
 
+// rename(2) that never replaces an existing `to`: renameat2's flag where the
+// file system has it, else a hard link and an unlink. False with errno set
+// (EEXIST when `to` exists).
+bool RenameNoReplace(const std::string& from, const std::string& to);
+
 // Deletes `path`; a file that does not exist counts as deleted.
 bool RemoveFileIfPresent(const std::string& path);
 

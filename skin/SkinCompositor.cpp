@@ -240,6 +240,27 @@ void SkinCompositor::DrawText(const SkinElement* element, const SkinTextBitmap& 
     }
 }
 
+void SkinCompositor::FillRect(const SkinElement* element, const SkinRect& rect, uint16_t color,
+                              uint8_t opacity) {
+    const SkinLayer* layer = DrawingLayer(element);
+    int32_t ox = layer ? layer->rect.left : 0, oy = layer ? layer->rect.top : 0;
+    SkinRect area = rect.Offset(ox, oy).Intersect(clip_).Intersect(
+        SkinRect::FromSize(0, 0, width_, height_));
+    if (layer)
+        area = area.Intersect(layer->rect);
+    if (area.IsEmpty() || pixels_.empty() || opacity == 0)
+        return;
+    for (int32_t y = area.top; y <= area.bottom; ++y) {
+        uint16_t* out = Row(y);
+        if (opacity == 255) {
+            std::fill(out + area.left, out + area.right + 1, color);
+        } else {
+            for (int32_t x = area.left; x <= area.right; ++x)
+                out[x] = SkinMix(color, out[x], 255u - opacity);
+        }
+    }
+}
+
 void SkinCompositor::Paint(const SkinRect& update) {
     SkinRect full = SkinRect::FromSize(0, 0, width_, height_);
     for (const SkinLayer& layer : layers_) {

@@ -68,6 +68,12 @@ public:
     virtual void DrawText(const SkinElement* element, const SkinTextBitmap& text, SkinPoint at,
                           const SkinRect& box, uint16_t color);
 
+    // Fills a rectangle (element coordinates, inclusive) with a colour, opacity 255
+    // covering and 0 leaving the picture as it was; kept inside the element's layer
+    // and the area being painted.
+    virtual void FillRect(const SkinElement* element, const SkinRect& rect, uint16_t color,
+                          uint8_t opacity = 255);
+
     // Paints every layer meeting the area (frame coordinates).
     void Paint(const SkinRect& update);
     // Adds an area to the dirty list (merged with areas it meets).

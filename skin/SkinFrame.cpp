@@ -55,8 +55,14 @@ int32_t SkinFrame::SetTimer(SkinElement* element, int32_t milliseconds) {
             window_->SetTimer(kSharedTickId, kSharedTickMs);
         return static_cast<int32_t>(kSharedTickId);
     }
-    timers_.push_back(element);
-    uint32_t id = kFirstTimerId + static_cast<uint32_t>(timers_.size() - 1);
+    // A killed timer's id is given out again, so an element that starts and stops
+    // its timer often (a list's animation) does not grow the table.
+    size_t slot = std::find(timers_.begin(), timers_.end(), nullptr) - timers_.begin();
+    if (slot == timers_.size())
+        timers_.push_back(element);
+    else
+        timers_[slot] = element;
+    uint32_t id = kFirstTimerId + static_cast<uint32_t>(slot);
     if (window_)
         window_->SetTimer(id, static_cast<uint32_t>(milliseconds));
     return static_cast<int32_t>(id);

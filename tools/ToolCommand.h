@@ -38,5 +38,6 @@ int RunSendCommand(const ToolContext& context, const Arguments& arguments);
 int RunStatusCommand(const ToolContext& context, const Arguments& arguments);
 int RunNotificationsCommand(const ToolContext& context, const Arguments& arguments);
 int RunServiceCommand(const ToolContext& context, const Arguments& arguments);
+int RunAssociateCommand(const ToolContext& context, const Arguments& arguments);
 
 } // namespace tonilo::tool

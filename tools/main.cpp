@@ -39,6 +39,8 @@ const CommandEntry kCommands[] = {
      "notifications list            armed timed notifications, soonest first"},
     {"service", RunServiceCommand,
      "service enable|disable|status  the background service for calls and schedules"},
+    {"associate", RunAssociateCommand,
+     "associate list|set EXT...|restore [EXT...]  the audio types Tonilo opens"},
     {"recover", RunRecoverCommand,
      "recover DIR                   name recordings a crash left unfinished"},
     {"send", RunSendCommand,

@@ -19,11 +19,11 @@
 namespace tonilo {
 namespace {
 
-constexpr uint32_t kOkText = 31024;
-constexpr uint32_t kYesText = 31025;
-constexpr uint32_t kNoText = 31026;
-constexpr uint32_t kCancelText = 31027;
-constexpr uint32_t kChooseText = 31028;
+constexpr uint32_t kOkText = 31044;
+constexpr uint32_t kYesText = 31045;
+constexpr uint32_t kNoText = 31046;
+constexpr uint32_t kCancelText = 31047;
+constexpr uint32_t kChooseText = 31048;
 constexpr int kMajorVersion = 4;
 
 // Drivers that draw nowhere a person could look: the program stays headless there.

@@ -40,11 +40,11 @@ constexpr uint32_t kCmdSortSize = 1149;
 // Texts.
 constexpr uint32_t kTextRecord = 13010;
 constexpr uint32_t kTextStop = 13049;
-constexpr uint32_t kTextMenu = 31020;
-constexpr uint32_t kTextFiles = 31021;
-constexpr uint32_t kTextSleep = 31022;
-constexpr uint32_t kTextSettings = 31023;
-constexpr uint32_t kTextHelp = 31029;
+constexpr uint32_t kTextMenu = 31040;
+constexpr uint32_t kTextFiles = 31041;
+constexpr uint32_t kTextSleep = 31042;
+constexpr uint32_t kTextSettings = 31043;
+constexpr uint32_t kTextHelp = 31049;
 constexpr uint32_t kTextBookmarks = 13148;
 constexpr uint32_t kTextSortBy = 13139;
 

@@ -141,6 +141,25 @@ TEST_F(TranscoderTest, CancelLeavesNoFileAndKeepsAnOlderTarget) {
     EXPECT_EQ(FolderContents(), (std::vector<std::string>{"long.mp3", "long.wav"}));
 }
 
+TEST_F(TranscoderTest, WithoutReplacingAFileThatAppearedMeanwhileIsKept) {
+    std::string wav = MakeWav("take.wav", 22050, 1, 2.0);
+    TranscodeRequest request;
+    request.source = wav;
+    request.target = folder_.Path("take.mp3");
+    request.replaceExisting = false;
+    bool written = false;
+    request.progress = [&](const TranscodeProgress&) {
+        if (!written)
+            WriteWholeFile(request.target, "theirs");
+        written = true;
+    };
+    TranscodeReport report;
+    EXPECT_EQ(Transcode(registry_, request, &report), TranscodeResult::Failed);
+    EXPECT_EQ(report.failure, TranscodeFailure::TargetExists);
+    EXPECT_EQ(ReadWholeFile(request.target), "theirs");
+    EXPECT_EQ(FolderContents(), (std::vector<std::string>{"take.mp3", "take.wav"}));
+}
+
 TEST_F(TranscoderTest, FailuresSayWhyAndLeaveNothing) {
     std::string wav = MakeWav("ok.wav", 16000, 1, 0.5);
     WriteWholeFile(folder_.Path("noise.mp3"), std::vector<uint8_t>(5000, 0x5a));
@@ -149,15 +168,16 @@ TEST_F(TranscoderTest, FailuresSayWhyAndLeaveNothing) {
         std::string source, target, encoder;
         int quality;
         const char* expectedWords;
+        TranscodeFailure failure;
     };
     const Case cases[] = {
-        {folder_.Path("missing.wav"), folder_.Path("a.mp3"), "", -1, "cannot open"},
-        {folder_.Path("noise.mp3"), folder_.Path("b.wav"), "", -1, "damaged"},
-        {wav, folder_.Path("c.xyz"), "", -1, "--encoder"},
-        {wav, folder_.Path("d.mp3"), "Mp3 Encoder", -1, "no encoder named"},
-        {wav, folder_.Path("e.mp3"), "", 5, "quality levels"},
-        {wav, folder_.Path("no-such-folder/f.mp3"), "", -1, "cannot create"},
-        {folder_.Path("ok.xyz"), folder_.Path("g.wav"), "", -1, "no decoder"},
+        {folder_.Path("missing.wav"), folder_.Path("a.mp3"), "", -1, "cannot open", TranscodeFailure::OpenSource},
+        {folder_.Path("noise.mp3"), folder_.Path("b.wav"), "", -1, "damaged", TranscodeFailure::DecoderOpen},
+        {wav, folder_.Path("c.xyz"), "", -1, "--encoder", TranscodeFailure::NoEncoder},
+        {wav, folder_.Path("d.mp3"), "Mp3 Encoder", -1, "no encoder named", TranscodeFailure::NoEncoder},
+        {wav, folder_.Path("e.mp3"), "", 5, "quality levels", TranscodeFailure::EncoderFormat},
+        {wav, folder_.Path("no-such-folder/f.mp3"), "", -1, "cannot create", TranscodeFailure::CreateTarget},
+        {folder_.Path("ok.xyz"), folder_.Path("g.wav"), "", -1, "no decoder", TranscodeFailure::NoDecoder},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
@@ -169,6 +189,7 @@ TEST_F(TranscoderTest, FailuresSayWhyAndLeaveNothing) {
         TranscodeReport report;
         EXPECT_EQ(Transcode(registry_, request, &report), TranscodeResult::Failed);
         EXPECT_NE(report.error.find(c.expectedWords), std::string::npos) << report.error;
+        EXPECT_EQ(report.failure, c.failure);
     }
     EXPECT_EQ(FolderContents(), (std::vector<std::string>{"noise.mp3", "ok.wav", "ok.xyz"}));
 }

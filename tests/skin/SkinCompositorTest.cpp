@@ -196,5 +196,23 @@ TEST_F(Compositor, TextIsBlendedByCoverageInsideItsBox) {
     EXPECT_EQ(picture.PixelAt(4, 2), kBlue); // outside the box
 }
 
+TEST_F(Compositor, FillsStayInsideTheLayerAndThePaintedArea) {
+    elements_.push_back(std::make_unique<SkinElement>(nullptr, &frame_));
+    SkinElement* element = elements_.back().get();
+    picture.AddLayer(element, SkinRect::FromSize(2, 1, 4, 3), nullptr); // x 2..5, y 1..3
+    picture.Fill(kBlue);
+    // Element coordinates; the part beyond the layer stays untouched.
+    picture.FillRect(element, SkinRect::FromSize(-5, 1, 20, 1), kYellow);
+    for (int32_t x = 0; x < 8; ++x)
+        EXPECT_EQ(picture.PixelAt(x, 2), x >= 2 && x <= 5 ? kYellow : kBlue) << x;
+    EXPECT_EQ(picture.PixelAt(3, 1), kBlue);
+    picture.FillRect(element, SkinRect::FromSize(0, 0, 1, 1), kYellow, 128);
+    EXPECT_EQ(picture.PixelAt(2, 1), SkinMix(kYellow, kBlue, 127));
+    picture.FillRect(element, SkinRect::FromSize(1, 0, 1, 1), kYellow, 0);
+    EXPECT_EQ(picture.PixelAt(3, 1), kBlue);
+    picture.FillRect(element, SkinRect::FromSize(0, 0, 4, 3).Offset(0, 10), kYellow);
+    EXPECT_EQ(picture.PixelAt(2, 3), kBlue); // entirely outside: nothing
+}
+
 } // namespace
 } // namespace tonilo

@@ -63,6 +63,12 @@ TEST_F(Frame, KillingOneOwnTimerLeavesTheOthersTheirIds) {
     EXPECT_EQ(a->seen, (std::vector<std::pair<uint32_t, intptr_t>>{{kSkinTimer, 100}}));
     EXPECT_TRUE(b->seen.empty());
     EXPECT_EQ(c->seen, (std::vector<std::pair<uint32_t, intptr_t>>{{kSkinTimer, 102}}));
+    // The freed id goes to the next timer; the others keep theirs.
+    EXPECT_EQ(frame_.SetTimer(a, 25), 101);
+    EXPECT_EQ(frame_.SetTimer(b, 25), 103);
+    Timer(101);
+    EXPECT_EQ(a->seen.back(), (std::pair<uint32_t, intptr_t>{kSkinTimer, 101}));
+    EXPECT_TRUE(b->seen.empty());
 }
 
 TEST_F(Frame, SharedTickRunsWhileAnyUserIsLeftAndReachesEveryElement) {

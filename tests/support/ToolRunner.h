@@ -24,8 +24,10 @@ inline std::string Quoted(const std::string& text) {
 
 // `scratch` holds the registry database, the home folder, the runtime folder
 // (so no run meets a program another test started) and the error output.
+// `environment` adds NAME=VALUE words (quoted as the shell needs) to the run's.
 inline ToolRun RunToolIn(const std::string& scratch, const std::string& arguments,
-                         const std::string& tool = TONILO_PROGRAM_DIR "/tonilo-tool") {
+                         const std::string& tool = TONILO_PROGRAM_DIR "/tonilo-tool",
+                         const std::string& environment = "") {
     const std::string errors = scratch + "/tool-errors.txt";
     const std::string runtime = scratch + "/runtime";
     ::mkdir(runtime.c_str(), 0700);
@@ -33,8 +35,8 @@ inline ToolRun RunToolIn(const std::string& scratch, const std::string& argument
                           " XDG_RUNTIME_DIR=" + Quoted(runtime) +
                           " HOME=" + Quoted(scratch + "/home") +
                           " XDG_CONFIG_HOME=" + Quoted(scratch + "/config") +
-                          " XDG_DATA_HOME=" + Quoted(scratch + "/share") + " " + Quoted(tool) +
-                          " " + arguments + " 2>" + Quoted(errors);
+                          " XDG_DATA_HOME=" + Quoted(scratch + "/share") + " " + environment + " " +
+                          Quoted(tool) + " " + arguments + " 2>" + Quoted(errors);
     ToolRun run;
     std::FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)

@@ -9,12 +9,12 @@
 #include <cstdio>
 
 #include "app/FilterChainBuilder.h"
+#include "app/FilterChainStage.h"
 #include "formats/FormatRegistry.h"
 #include "formats/Transcoder.h"
 #include "tools/ToolCommand.h"
 #include "tools/ToolStartup.h"
 #include "tools/commands/ConvertOptions.h"
-#include "tools/commands/FilterChainStage.h"
 #include "tools/commands/StopRequest.h"
 #include "tools/commands/TimeText.h"
 

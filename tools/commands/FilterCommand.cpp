@@ -5,11 +5,11 @@
 #include <cstdio>
 
 #include "app/FilterChainBuilder.h"
+#include "app/FilterChainStage.h"
 #include "formats/FormatRegistry.h"
 #include "formats/Transcoder.h"
 #include "tools/ToolCommand.h"
 #include "tools/ToolStartup.h"
-#include "tools/commands/FilterChainStage.h"
 #include "tools/commands/OptionTable.h"
 
 namespace tonilo::tool {

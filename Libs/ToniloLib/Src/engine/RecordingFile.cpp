@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/AtomicFile.h"
 #include "platform/PathParts.h"
 #include "platform/PrivateFiles.h"
 
@@ -27,21 +28,6 @@ void SyncFolderOf(const std::string& path) {
         fsync(descriptor);
         close(descriptor);
     }
-}
-
-// rename(2) that never replaces: renameat2's flag where the file system has
-// it, else a hard link and an unlink.
-bool RenameNoReplace(const std::string& from, const std::string& to) {
-#ifdef RENAME_NOREPLACE
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-#endif
-    if (link(from.c_str(), to.c_str()) != 0)
-        return false;
-    unlink(from.c_str());
-    return true;
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 #pragma once
-// An application filter chain run as the transcoder's stage, for the convert
-// and filter commands.
+// An application filter chain run as the transcoder's stage: the convert and
+// filter commands and the export of recordings.
 #include "app/FilterChainBuilder.h"
 #include "formats/Transcoder.h"
 
-namespace tonilo::tool {
+namespace tonilo {
 
 class FilterChainStage : public TranscodeStage {
 public:
@@ -22,4 +22,4 @@ private:
     FilterChainBuilder* chain_;
 };
 
-} // namespace tonilo::tool
+} // namespace tonilo
