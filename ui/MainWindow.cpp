@@ -14,10 +14,10 @@
 #include "platform/LanguageResources.h"
 #include "platform/input/SdlKeyMap.h"
 #include "skin/SkinMessages.h"
-#include "skin/SkinPlaceholder.h"
 #include "skin/SkinSystem.h"
 #include "ui/ActionMenu.h"
 #include "ui/FolderStep.h"
+#include "ui/ListElementClasses.h"
 #include "ui/MainCommands.h"
 #include "ui/SkinChoice.h"
 #include "ui/ToggleMessages.h"
@@ -67,10 +67,9 @@ bool MainWindow::Create(const std::string& skinsFolder, int32_t width, int32_t h
     ElementClassRegistry& registry = skins_.GetRegistry();
     if (registry.GetCount() == 0)
         registry.RegisterAll();
-    // The list's own element kinds, until the list brings them: they keep their place.
-    for (const char* tag : {"filelist", "filedir"})
-        if (!registry.Find(tag))
-            registry.Register(&SkinPlaceholder::ClassFor(tag));
+    // The recording list's element kinds.
+    if (!registry.Find("filelist"))
+        RegisterListElementClasses(registry);
     skins_.GetCatalog().SetSkinsFolder(skinsFolder.c_str());
     actionMenu_ = BuildActionMenu(); // in the language chosen by now
     screenWidth_ = width;

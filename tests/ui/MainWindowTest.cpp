@@ -2,6 +2,7 @@
 // screen), a host that writes down what it is asked, and the real controllers
 // recording and playing on the simulated wave devices. Pointer input goes
 // through the skin frame as a tap would; timers are fired by hand.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "app/RecorderController.h"
 #include "app/RecordingNamer.h"
 #include "app/SettingsStore.h"
+#include "app/WindowHotKeys.h"
 #include "platform/ProgramPaths.h"
 #include "platform/SimulatedWaveDevices.h"
 #include "platform/ThreadMessages.h"
@@ -310,6 +312,31 @@ TEST_F(MainWindowTest, HardwareButtonsPressSkinButtonsAndWakeADisplayThatIsOff) 
     window_.SendButtonMessage(kButtonReleasedMessage, 193, kHoldRec);
     EXPECT_FALSE(host_.blank);
     EXPECT_EQ(engine_.Mode(), kEngineIdle);
+}
+
+TEST_F(MainWindowTest, KeysReachTheButtonsThroughTheHardwareButtonManager) {
+    ASSERT_TRUE(Create(480, 640));
+    WindowHotKeys hotKeys;
+    HardwareButtons buttons(hotKeys);
+    ASSERT_TRUE(buttons.Init());
+    buttons.ApplyDefaults(ButtonActions()); // Up is volume up, F13 (button 193) unassigned
+    window_.SetHardwareButtons(&buttons, &hotKeys);
+    buttons.Assign(1205, 193);
+    buttons.RegisterAssigned();
+    engine_.SetVolume(20000);
+    window_.OnKey(SDLK_UP, true, false);
+    window_.OnKey(SDLK_UP, true, true); // auto-repeat: no second press
+    EXPECT_EQ(engine_.Volume(), 20655);
+    EXPECT_TRUE(window_.Bound().volUp->IsPressed());
+    window_.OnKey(SDLK_UP, false, false);
+    EXPECT_FALSE(window_.Bound().volUp->IsPressed());
+    EXPECT_FALSE(host_.Runs(kHoldTimer));
+    // The record key is an application button: a hot key that presses Rec.
+    window_.OnKey(SDLK_F13, true, false);
+    EXPECT_TRUE(window_.Bound().rec->IsPressed());
+    window_.OnKey(SDLK_F13, false, false);
+    ASSERT_TRUE(Pump([&] { return RecorderState() == RECORDER_RECORDING; }));
+    window_.SetHardwareButtons(nullptr, nullptr);
 }
 
 TEST_F(MainWindowTest, RemoteDoublePressRecordsAndASinglePressPlays) {
