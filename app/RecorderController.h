@@ -54,6 +54,9 @@ public:
     bool FastForward(bool on);
     bool Rewind(bool on);
     void ApplyFilterSettings();
+    // Lets go of what is open (the recording list renames or deletes it); a
+    // recording is finished and kept.
+    void Close() { Abandon(false); }
     void LoadVolume();
     void Shutdown();
 

@@ -16,6 +16,7 @@
 #include "skin/SkinMessages.h"
 #include "skin/SkinSystem.h"
 #include "ui/ActionMenu.h"
+#include "ui/FolderBarElement.h"
 #include "ui/FolderStep.h"
 #include "ui/ListElementClasses.h"
 #include "ui/MainCommands.h"
@@ -615,6 +616,54 @@ bool MainWindow::HandleMessage(const ThreadMessage& message) {
         return true;
     default:
         return false;
+    }
+}
+
+void MainWindow::OnListNotification(int32_t code, const std::string& path,
+                                    const std::string& otherPath) {
+    RecorderController* controller = Controller();
+    const bool current = controller && !path.empty() && path == CurrentPath();
+    switch (code) {
+    case 30: // folder changed
+    case 54: // folder opened
+        if (auto* bar = dynamic_cast<FolderBarElement*>(bound_.fileDir))
+            bar->SetText(path);
+        break;
+    case 51: // the current file is about to get a new name or folder
+        if (controller)
+            controller->Close();
+        break;
+    case 52: // ... and got it
+    case 53: // a file was tapped: it plays at once
+        if (controller) {
+            PlayRequest request;
+            request.fileName = path;
+            request.startedByCommand = code == 53;
+            if (!controller->OpenForPlayback(request))
+                ReportError();
+        }
+        break;
+    case 57: // export
+    case 58: // properties
+        if (seams_.dialog)
+            seams_.dialog(code == 57 ? kCmdExport : kCmdProperties);
+        break;
+    case 59: // renamed or moved (old path, new path)
+        if (bookmarks_)
+            bookmarks_->OnFileRenamed(path, otherPath);
+        break;
+    case 60: // copied (old path, new path)
+        if (bookmarks_)
+            bookmarks_->OnFileCopied(otherPath, path);
+        break;
+    case 61: // deleted
+        if (current)
+            controller->Close();
+        if (bookmarks_)
+            bookmarks_->OnFileDeleted(path);
+        break;
+    default:
+        break;
     }
 }
 

@@ -74,6 +74,9 @@ public:
     void PrepareRecorder();
     // Window messages: engine events, remote codes, shell changes, commands.
     bool HandleMessage(const ThreadMessage& message);
+    // What the recording list tells the window (codes 30, 51..61): folder
+    // changes, files renamed, copied, deleted or tapped.
+    void OnListNotification(int32_t code, const std::string& path, const std::string& otherPath);
     // WM_CLOSE's work: what is open is finished, the loop ends.
     void Close();
     // Keys go to the hardware-button manager first; it reports back here.

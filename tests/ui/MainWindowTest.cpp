@@ -498,6 +498,39 @@ TEST_F(MainWindowTest, BookmarkAddedWhilePlayingIsInTheBookmarksSubmenu) {
     GetBookmarkDatabase().Clear();
 }
 
+TEST_F(MainWindowTest, ListNotificationsPlayATappedFileAndLetADeletedCurrentOneGo) {
+    ASSERT_TRUE(Create(240, 320));
+    std::string first = WriteTone("first.wav", 2);
+    std::string second = scratch_ / "second.wav";
+    ASSERT_FALSE(first.empty());
+    window_.OnListNotification(53, first, "");
+    ASSERT_TRUE(Pump([&] { return PlayerState() == PLAYER_PLAYING; }));
+    EXPECT_EQ(controller_.CurrentPath(), first);
+
+    // Renamed while it plays: let go first (51), then opened under the new name (52)
+    // without playing, and the bookmarks follow (59).
+    GetBookmarkDatabase().Clear();
+    Bookmark mark;
+    mark.position = 1;
+    GetBookmarkDatabase().Add(first, mark);
+    window_.OnListNotification(51, first, second);
+    ASSERT_TRUE(Pump([&] { return engine_.Mode() == kEngineIdle; }));
+    std::filesystem::rename(first, second);
+    window_.OnListNotification(59, first, second);
+    EXPECT_LT(GetBookmarkDatabase().Find(first), 0);
+    EXPECT_GE(GetBookmarkDatabase().Find(second), 0);
+    window_.OnListNotification(52, second, "");
+    ASSERT_TRUE(Pump([&] { return PlayerState() == PLAYER_STOPPED; }));
+    EXPECT_EQ(controller_.CurrentPath(), second);
+
+    // Deleting the current file closes it and drops its bookmarks.
+    window_.OnListNotification(61, second, "");
+    ASSERT_TRUE(Pump([&] { return engine_.Mode() == kEngineIdle; }));
+    EXPECT_LT(GetBookmarkDatabase().Find(second), 0);
+    ASSERT_TRUE(Pump([&] { return window_.Title().Title().empty(); }));
+    GetBookmarkDatabase().Clear();
+}
+
 TEST_F(MainWindowTest, SkinWithoutMostElementsStillRecordsAndStops) {
     std::filesystem::create_directories(scratch_ / "skins/default_sq");
     test::WriteWholeFile(scratch_ / "skins/default_sq/default.zs",
