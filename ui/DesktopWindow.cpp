@@ -91,7 +91,7 @@ public:
     bool HandleMessage(const ThreadMessage& message) override {
         return window_.HandleMessage(message);
     }
-    void BringToFront() override { host_.BringToFront(); }
+    void BringToFront() override { window_.BringForward(); }
     void Close() override { window_.Close(); }
 
 private:

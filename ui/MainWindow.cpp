@@ -393,6 +393,25 @@ void MainWindow::PrepareRecorder() {
     display_.SetTitleToCurrentFile();
 }
 
+void MainWindow::BringForward() {
+    if (protection_.IsOff() || protection_.ProtectionShown())
+        protection_.OnProtectionEnded(true);
+    host_.BringToFront();
+}
+
+void MainWindow::SettingsApplied() {
+    if (!Controller())
+        return;
+    Recorder* recorder = engine_.ActiveRecorder();
+    uint32_t mode = recorder ? ModeOf(recorder->GetState()) : MODE_RUNNING;
+    if (recorder)
+        recorder->Release();
+    if (mode == MODE_STOPPED)
+        PrepareRecorder();
+    else
+        Controller()->ApplyFilterSettings();
+}
+
 void MainWindow::StartUpDone(bool background) {
     if (!background)
         host_.BringToFront();

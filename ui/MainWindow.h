@@ -72,6 +72,12 @@ public:
     void StartUpDone(bool background);
     // The recorder opened anew, waiting for the record command.
     void PrepareRecorder();
+    // A command line from another start: the window comes forward with the
+    // display on.
+    void BringForward();
+    // The settings dialog's OK: a prepared recording opens anew on the new
+    // settings, the filters of a running one follow.
+    void SettingsApplied();
     // Window messages: engine events, remote codes, shell changes, commands.
     bool HandleMessage(const ThreadMessage& message);
     // What the recording list tells the window (codes 30, 51..61): folder

@@ -448,6 +448,12 @@ TEST_F(MainWindowTest, DraggingTheTrackPausesAndReleasingSeeksAndResumes) {
 TEST_F(MainWindowTest, AdvancedProtectionCoversTheSkinUntilBothCirclesAreTapped) {
     ASSERT_TRUE(Create(240, 320));
     settings_.SetNumber("Lock", 2);
+    // A command line from another start brings the window forward, lit.
+    window_.OnCommand(kCmdDisplayOff);
+    window_.BringForward();
+    EXPECT_FALSE(host_.blank);
+    EXPECT_FALSE(window_.DisplayOff());
+    EXPECT_EQ(host_.broughtForward, 1);
     window_.OnCommand(kCmdDisplayOff);
     ASSERT_TRUE(host_.blank);
     EXPECT_FALSE(window_.TakesPointer(true, 10, 10)); // dark: the host hands taps over
