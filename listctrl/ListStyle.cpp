@@ -81,8 +81,8 @@ const KeySlot kListKeys[] = {
 };
 
 const KeySlot kBarKeys[] = {
-    {"Background", kBarTrack, false}, {"Scrollbar", kBarThumb, false},
-    {"BkgndFocused", kBarPressed, false}, {"Text", kBarText, true},
+    {"Background", kBarTrack, false},        {"Scrollbar", kBarThumb, false},
+    {"BkgndFocused", kBarPressed, false},    {"Text", kBarText, true},
     {"SelectedText", kBarPressedText, true}, {"Triangel", kBarTriangle, false},
 };
 
@@ -167,7 +167,8 @@ bool ParseStyleValue(const std::string& value, int32_t slot, bool colorOnly,
         int64_t* target = &main;
         uint32_t bits = 0;
         if (StartsWith(item, "gradiendHV:")) {
-            item.erase(0, 11), target = &end, bits = kStyleHorizontalGradient | kStyleVerticalGradient;
+            item.erase(0, 11), target = &end,
+                               bits = kStyleHorizontalGradient | kStyleVerticalGradient;
         } else if (StartsWith(item, "gradiendH:")) {
             item.erase(0, 10), target = &end, bits = kStyleHorizontalGradient;
         } else if (StartsWith(item, "gradiendV:")) {
@@ -225,9 +226,8 @@ void ApplyStyleSheet(const StyleSheet& sheet, const std::string& imageFolder, Li
     ApplySection(sheet, "[" + name + "]", kListKeys, imageFolder, &styles->body);
     // The detail colours go with the detail fonts as plain text colours.
     for (int32_t slot : {kListDetailsTitle, kListDetailsText}) {
-        uint32_t color = static_cast<size_t>(slot) < styles->body.size()
-                             ? styles->body[slot].Color()
-                             : 0;
+        uint32_t color =
+            static_cast<size_t>(slot) < styles->body.size() ? styles->body[slot].Color() : 0;
         if (static_cast<size_t>(slot) < styles->body.size())
             styles->body[slot] = ColorOnly(color);
     }

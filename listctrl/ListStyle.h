@@ -50,10 +50,10 @@ enum BarSlot : int32_t {
 
 struct ListStyleEntry {
     uint32_t style = 0;
-    int64_t endColor = -1;   // gradient end colour, -1 for none
-    std::string image;       // file of an image entry
-    bool hasBrush = false;   // fills with the main colour
-    bool hasPen = false;     // a border of penColor
+    int64_t endColor = -1; // gradient end colour, -1 for none
+    std::string image;     // file of an image entry
+    bool hasBrush = false; // fills with the main colour
+    bool hasPen = false;   // a border of penColor
     uint32_t penColor = 0;
 
     uint32_t Color() const { return style & 0xFFFFFF; }

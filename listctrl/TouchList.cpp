@@ -13,8 +13,8 @@ namespace {
 constexpr uint32_t kNoMatchesText = 31020;
 
 bool IsSearchCharacter(uint32_t c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-           c == ' ' || c == 8;
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == ' ' ||
+           c == 8;
 }
 
 } // namespace

@@ -10,16 +10,24 @@ class TouchListModel {
 public:
     virtual ~TouchListModel() = default;
     virtual int32_t RowCount() const = 0;
-    virtual int32_t ColumnCount() const = 0;          // 1 or 2 (second column in details mode)
+    virtual int32_t ColumnCount() const = 0; // 1 or 2 (second column in details mode)
     virtual std::string CellText(int32_t row, int32_t column) const = 0;
-    virtual bool IsFolder(int32_t row) const = 0;      // drawn with a folder glyph
+    virtual bool IsFolder(int32_t row) const = 0; // drawn with a folder glyph
     // The number the scroll indicator shows for a row (a size in bytes); 0 shows nothing.
-    virtual int64_t IndicatorValue(int32_t row) const { (void)row; return 0; }
-    virtual void OnActivate(int32_t row) = 0;          // tap / Enter / double tap
-    virtual void OnSelectionChanged(int32_t first, int32_t last) { (void)first; (void)last; }
-    virtual void OnSearchChar(uint32_t character) { (void)character; }  // type-to-find
-    virtual void OnContextMenu(int32_t row, int32_t x, int32_t y) {     // tap-and-hold
-        (void)row; (void)x; (void)y;
+    virtual int64_t IndicatorValue(int32_t row) const {
+        (void)row;
+        return 0;
+    }
+    virtual void OnActivate(int32_t row) = 0; // tap / Enter / double tap
+    virtual void OnSelectionChanged(int32_t first, int32_t last) {
+        (void)first;
+        (void)last;
+    }
+    virtual void OnSearchChar(uint32_t character) { (void)character; } // type-to-find
+    virtual void OnContextMenu(int32_t row, int32_t x, int32_t y) {    // tap-and-hold
+        (void)row;
+        (void)x;
+        (void)y;
     }
 };
 

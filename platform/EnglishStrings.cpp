@@ -11,6 +11,10 @@ namespace tonilo {
 // clang-format off
 const ResourceString kEnglishStrings[] = {
     {712, "English"}, // the language's own name, written at first run
+    // The recording list's sort menu.
+    {1147, "Name"},
+    {1148, "Date"},
+    {1149, "Size"},
     {1205, "Start/pause rec."},
     {1206, "Start/pause play."},
     {1207, "Stop rec/play"},
@@ -159,6 +163,7 @@ const ResourceString kEnglishStrings[] = {
     {30199, "Bookmark added"},
     {30200, "Show bookmarks"},
     {30202, "Display Off Timeout"},
+    {30203, "Files"},
     {30204, "File"},
     {30205, "Browse"},
     {30206, "Do you really want to delete active file?"},
@@ -192,12 +197,22 @@ const ResourceString kEnglishStrings[] = {
     {31047, "Cancel"},
     {31048, "Choose"},
     {31049, "Help"},
+    // The recording list's file operations.
+    {31100, "The folder \"%s\" no longer exists. The list shows \"%s\" instead."},
+    {31101, "Cannot delete \"%s\": %s"},
+    {31102, "Cannot copy \"%s\": %s"},
+    {31103, "Cannot move \"%s\": %s"},
+    {31104, "Cannot rename \"%s\": %s"},
+    {31105, "Cannot start the e-mail program for \"%s\"."},
+    {31106, "Cannot read the folder \"%s\": %s"},
+    {31107, "Cannot create a folder in \"%s\": %s"},
     // Labels of the export dialog, then of the properties dialog.
     {32100, "Target file:"},
     {32101, "Source properties:"},
     {32102, "Target properties:"},
     {32103, "Exporting..."},
     {32104, "Change"},
+    {32105, "A recording cannot be exported onto itself. Choose another name."},
     {32110, "File name:"},
     {32111, "Size:"},
     {32112, "Format:"},

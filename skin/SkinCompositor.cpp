@@ -244,8 +244,8 @@ void SkinCompositor::FillRect(const SkinElement* element, const SkinRect& rect, 
                               uint8_t opacity) {
     const SkinLayer* layer = DrawingLayer(element);
     int32_t ox = layer ? layer->rect.left : 0, oy = layer ? layer->rect.top : 0;
-    SkinRect area = rect.Offset(ox, oy).Intersect(clip_).Intersect(
-        SkinRect::FromSize(0, 0, width_, height_));
+    SkinRect area =
+        rect.Offset(ox, oy).Intersect(clip_).Intersect(SkinRect::FromSize(0, 0, width_, height_));
     if (layer)
         area = area.Intersect(layer->rect);
     if (area.IsEmpty() || pixels_.empty() || opacity == 0)

@@ -31,9 +31,8 @@ BookmarksUi::~BookmarksUi() {
 
 void BookmarksUi::Bind(SkinElement* track, SkinElement* time) {
     track_ = track && track->GetClass() == &SkinSlider::Class() ? static_cast<SkinSlider*>(track)
-                                                                 : nullptr;
-    time_ = time && time->GetClass() == &SkinTime::Class() ? static_cast<SkinTime*>(time)
-                                                            : nullptr;
+                                                                : nullptr;
+    time_ = time && time->GetClass() == &SkinTime::Class() ? static_cast<SkinTime*>(time) : nullptr;
     // A slider made from a template skin brought the marks along; a fresh one
     // did not. Either way it ends up with exactly this file's.
     if (track_)

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "app/RecordingNamer.h"
 #include "formats/FormatRegistry.h"
@@ -17,6 +18,7 @@ namespace {
 constexpr uint32_t kSelectTargetFile = 30189;
 constexpr uint32_t kOverwriteQuestion = 13063;
 constexpr uint32_t kNotEnoughSpace = 30191;
+constexpr int32_t kExportOntoItself = 32105;
 constexpr int32_t kCannotCreateDirectory = 13000;
 constexpr int32_t kFileDoesNotExist = 36001;
 constexpr int32_t kCannotOpenDecoder = 36004;
@@ -168,7 +170,9 @@ void ExportDialogModel::RebuildTargetDescription() {
     targetDescription_ += ShortSizeText(sizeEstimate_);
 }
 
-std::string ExportDialogModel::ExportingText() { return LoadResourceString(kExportingText); }
+std::string ExportDialogModel::ExportingText() {
+    return LoadResourceString(kExportingText);
+}
 
 ExportStep ExportDialogModel::Export() {
     if (converting_)
@@ -182,6 +186,13 @@ ExportStep ExportDialogModel::Export() {
         return ExportStep::ChangeFormat;
     if (!AcceptTargetPath(target_))
         return ExportStep::NameRefused;
+    std::error_code error;
+    if (std::filesystem::equivalent(source_, target_, error)) {
+        // Replacing the source with its own export would lose the recording
+        // if anything went wrong, and gain nothing if all went right.
+        TONILO_LOG_ERROR(kExportOntoItself, "%s", target_.c_str());
+        return ExportStep::NameRefused;
+    }
     if (Exists(target_)) {
         message_ = FillInResourceString(kOverwriteQuestion, {FileNameOf(target_)});
         return ExportStep::AskOverwrite;

@@ -368,17 +368,16 @@ void FileListElement::PaintRow(int32_t row, const SkinRect& view) {
     const SkinRect rect = SkinRect{view.left, top, view.right, top + rowHeight - 1}.Intersect(view);
     const bool selected = list_.IsSelected(row);
     const auto& body = styles_.body;
-    const ListStyleEntry& fill = selected ? body[list_.HasFocus() ? kListFocusedFill
-                                                                   : kListUnfocusedFill]
-                                 : ((list_.ExStyle() & TouchList::kExStriped) && (row & 1))
-                                     ? body[kListStripeFill]
-                                     : body[kListRowFill];
+    const ListStyleEntry& fill =
+        selected ? body[list_.HasFocus() ? kListFocusedFill : kListUnfocusedFill]
+        : ((list_.ExStyle() & TouchList::kExStriped) && (row & 1)) ? body[kListStripeFill]
+                                                                   : body[kListRowFill];
     painter.Fill(fill, rect, &images_);
     const uint16_t text = ColorTo565(body[selected ? kListSelectedText : kListText].Color());
     const int32_t pad = 3 * scale_;
     const int32_t glyph = fontHeight_;
-    SkinRect glyphBox = SkinRect::FromSize(view.left + pad, top + (rowHeight - glyph) / 2, glyph,
-                                           glyph);
+    SkinRect glyphBox =
+        SkinRect::FromSize(view.left + pad, top + (rowHeight - glyph) / 2, glyph, glyph);
     if (!glyphBox.Intersect(view).IsEmpty()) {
         if (list_.Model()->IsFolder(row))
             painter.FolderGlyph(glyphBox, text);
@@ -396,8 +395,8 @@ void FileListElement::PaintRow(int32_t row, const SkinRect& view) {
                         rect.bottom};
         const SkinTextBitmap& value = CellBitmap(row, 1, detail.Width());
         painter.Text(value, {detail.right + 1 - value.width, top + (rowHeight - value.height) / 2},
-                     detail, ColorTo565(body[selected ? kListSelectedText : kListDetailsText]
-                                            .Color()));
+                     detail,
+                     ColorTo565(body[selected ? kListSelectedText : kListDetailsText].Color()));
     }
 }
 
@@ -452,10 +451,10 @@ void FileListElement::PaintBanner() {
     SkinTextBitmap text;
     font_->RenderText(FitText(*font_, list_.NoMatchText(), view.Width() - 4 * scale_, false),
                       &text);
-    painter.Text(text,
-                 {view.left + (view.Width() - text.width) / 2,
-                  view.top + (view.Height() - text.height) / 2},
-                 view, ColorTo565(SystemColor(5)));
+    painter.Text(
+        text,
+        {view.left + (view.Width() - text.width) / 2, view.top + (view.Height() - text.height) / 2},
+        view, ColorTo565(SystemColor(5)));
 }
 
 void FileListElement::Paint(const SkinRect& area) {

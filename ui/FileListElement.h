@@ -31,7 +31,7 @@ public:
     // Window key messages the element takes while it has the focus.
     static constexpr uint32_t kKeyDownMessage = 256;
     static constexpr uint32_t kKeyUpMessage = 257;
-    static constexpr uint32_t kCharMessage = 258; // lParam's low word: repeat count
+    static constexpr uint32_t kCharMessage = 258;  // lParam's low word: repeat count
     static constexpr uint32_t kWheelMessage = 522; // wParam's high word: signed 120ths
 
     // Builds a list outside a skin file; rect in the parent's coordinates, style

@@ -53,8 +53,8 @@ bool FolderBarElement::Create(const SkinDocument&, const SkinNode& node, SkinSys
     if (!position || position->list.size() != 4 || !ReadPosition(node, false, &checked, &hasSize))
         return false;
     const std::vector<int32_t>& v = position->list;
-    FolderBarElement* bar = Make(owner, frame, parent, ReadElementName(node),
-                                 SkinRect{v[0], v[1], v[2] - 1, v[3] - 1});
+    FolderBarElement* bar =
+        Make(owner, frame, parent, ReadElementName(node), SkinRect{v[0], v[1], v[2] - 1, v[3] - 1});
     if (auto* from = dynamic_cast<FolderBarElement*>(templateElement)) {
         bar->CopyCommonState(*from);
         bar->TakeStateFrom(*from);

@@ -29,8 +29,8 @@ ProtectionPainter::ProtectionPainter(SkinTextRenderer* renderer) {
 
 ProtectionPainter::~ProtectionPainter() = default;
 
-void ProtectionPainter::Paint(const DisplayProtection& protection, uint16_t* pixels,
-                              int32_t width, int32_t height, int32_t pitch) {
+void ProtectionPainter::Paint(const DisplayProtection& protection, uint16_t* pixels, int32_t width,
+                              int32_t height, int32_t pitch) {
     if (!pixels || width <= 0 || height <= 0 || pitch < width)
         return;
     for (int32_t y = 0; y < height; ++y)
@@ -61,8 +61,8 @@ void ProtectionPainter::Paint(const DisplayProtection& protection, uint16_t* pix
                                   newline == std::string::npos ? "" : text.substr(newline + 1)};
     const bool firstCircle = protection.Stage() == 0;
     for (int32_t i = 0; i < 2; ++i) {
-        int32_t top = firstCircle ? cy + margin + i * kFontHeight
-                                  : cy - margin - (2 - i) * kFontHeight;
+        int32_t top =
+            firstCircle ? cy + margin + i * kFontHeight : cy - margin - (2 - i) * kFontHeight;
         int32_t x = firstCircle ? cx + margin : cx - margin;
         DrawText(lines[i], x, top, !firstCircle, pixels, width, height, pitch);
     }
@@ -72,8 +72,7 @@ void ProtectionPainter::Paint(const DisplayProtection& protection, uint16_t* pix
 }
 
 void ProtectionPainter::DrawText(const std::string& text, int32_t x, int32_t y, bool alignRight,
-                                 uint16_t* pixels, int32_t width, int32_t height,
-                                 int32_t pitch) {
+                                 uint16_t* pixels, int32_t width, int32_t height, int32_t pitch) {
     SkinTextBitmap bitmap;
     if (text.empty() || !font_->RenderText(text, &bitmap))
         return;

@@ -28,12 +28,12 @@ public:
 
     // `pitch` in pixels per row (at least `width`). The picture covers the
     // screen the protection knows; a smaller one is clipped.
-    void Paint(const DisplayProtection& protection, uint16_t* pixels, int32_t width,
-               int32_t height, int32_t pitch);
+    void Paint(const DisplayProtection& protection, uint16_t* pixels, int32_t width, int32_t height,
+               int32_t pitch);
 
 private:
-    void DrawText(const std::string& text, int32_t x, int32_t y, bool alignRight,
-                  uint16_t* pixels, int32_t width, int32_t height, int32_t pitch);
+    void DrawText(const std::string& text, int32_t x, int32_t y, bool alignRight, uint16_t* pixels,
+                  int32_t width, int32_t height, int32_t pitch);
 
     std::unique_ptr<SkinFont> font_;
 };

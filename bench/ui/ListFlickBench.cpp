@@ -80,13 +80,13 @@ void FlickFrame(benchmark::State& state) {
         if (scene.list->FrameTimerId() == 0 || !scene.list->List().IsAnimating())
             scene.Flick();
         scene.now += KineticScroller::kFramePeriodMs;
-        scene.frame.HandleMessage(kSkinTimer, static_cast<uintptr_t>(scene.list->FrameTimerId()),
-                                  0, nullptr);
+        scene.frame.HandleMessage(kSkinTimer, static_cast<uintptr_t>(scene.list->FrameTimerId()), 0,
+                                  nullptr);
         benchmark::DoNotOptimize(scene.frame.PaintDirty());
         ++frames;
     }
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(frames),
-                                               benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
 }
 BENCHMARK(FlickFrame)->Unit(benchmark::kMicrosecond);
 
@@ -98,8 +98,8 @@ void StillFrame(benchmark::State& state) {
         benchmark::DoNotOptimize(scene.frame.PaintDirty());
         ++frames;
     }
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(frames),
-                                               benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
 }
 BENCHMARK(StillFrame)->Unit(benchmark::kMicrosecond);
 

@@ -73,6 +73,12 @@ public:
     // A question with the product name as title unless one is given.
     virtual void Ask(const std::string& text, const std::string& title, QuestionButtons buttons,
                      std::function<void(QuestionAnswer)> answered) = 0;
+    // A line of text to edit (a file's new name), opening on `text`; null when
+    // cancelled. A host without a text editor cancels.
+    virtual void AskText(const std::string& title, const std::string& text,
+                         std::function<void(const std::string* edited)> answered) {
+        answered(nullptr);
+    }
     // A folder chooser opening on `start`; an empty path means cancelled.
     virtual void ChooseFolder(const std::string& title, const std::string& start,
                               std::function<void(const std::string&)> chosen) = 0;

@@ -63,17 +63,12 @@ TEST(WavCodec, EncoderCommandsDescribeWhatItTakes) {
     };
     EXPECT_NE(accepts(speech), 0u);
     EXPECT_NE(accepts(music), 0u);
-    EXPECT_NE(accepts(MakePcmFormat(48000, 16, 2)), 0u);
-    EXPECT_EQ(accepts(MakePcmFormat(7999, 16, 1)), 0u);
-    EXPECT_EQ(accepts(MakePcmFormat(96000, 16, 1)), 0u);
-    EXPECT_EQ(accepts(MakePcmFormat(44100, 24, 2)), 0u);
-    EXPECT_EQ(accepts(MakePcmFormat(44100, 16, 3)), 0u);
     WAVEFORMATEX notPcm = speech;
     notPcm.wFormatTag = 3;
-    EXPECT_EQ(accepts(notPcm), 0u);
+    for (WAVEFORMATEX refused : {MakePcmFormat(7999, 16, 1), MakePcmFormat(96000, 16, 1),
+                                 MakePcmFormat(44100, 24, 2), MakePcmFormat(44100, 16, 3), notPcm})
+        EXPECT_EQ(accepts(refused), 0u) << refused.nSamplesPerSec << " " << refused.wBitsPerSample;
     EXPECT_EQ(encoder->Command(ENCODER_ACCEPTS_FORMAT, 0, 0), 0u);
-
-    EXPECT_EQ(encoder->Command(ENCODER_QUALITY_LEVELS, 0, 0), 0u);
     EXPECT_EQ(encoder->Command(ENCODER_BITRATE_KBPS, reinterpret_cast<uintptr_t>(&speech), 0),
               176u);
     EXPECT_EQ(encoder->Command(ENCODER_BITRATE_KBPS, reinterpret_cast<uintptr_t>(&music), 0), 705u);
@@ -196,17 +191,6 @@ TEST(WavCodec, SeekLandsOnTheSampleOfThatMillisecond) {
         EXPECT_EQ(decoder->Seek(60000, 1), 0);
         EXPECT_TRUE(DecodeRest(decoder.get()).empty());
     }
-}
-
-TEST(WavCodec, HeaderClaimingMoreDataThanTheFileHoldsPlaysWhatIsThere) {
-    std::vector<uint8_t> pcm;
-    auto file = EncodeSweep(11025, 1, 1.0, &pcm);
-    file.resize(44 + 11025); // half the data is gone
-    DecodeResult decoded = Decode(file);
-    ASSERT_TRUE(decoded.opened);
-    EXPECT_LE(decoded.pcm.size(), 11025u);
-    EXPECT_GE(decoded.pcm.size(), 11024u);
-    EXPECT_TRUE(std::equal(decoded.pcm.begin(), decoded.pcm.end(), pcm.begin()));
 }
 
 TEST(WavCodec, DecoderWithoutOpenFailsEveryCall) {

@@ -30,7 +30,7 @@ DecodeResult Decode(std::vector<uint8_t> file, uint32_t bufferBytes = 16384) {
     return DecodeBytes(GetZafFormats, "ZAF decoder", std::move(file), bufferBytes);
 }
 
-TEST(ZafCodec, QualityLevelsRunFromSixToSixtyFourKilobits) {
+TEST(ZafCodec, QualityLevelsAndRatesTheEncoderTakes) {
     auto encoder = NewZafEncoder();
     uint32_t levels = encoder->Command(ENCODER_QUALITY_LEVELS, 0, 0);
     ASSERT_EQ(levels, 8u);
@@ -43,21 +43,16 @@ TEST(ZafCodec, QualityLevelsRunFromSixToSixtyFourKilobits) {
     for (uint32_t level = 1; level < levels; ++level)
         EXPECT_GT(kbps(level), kbps(level - 1));
     EXPECT_EQ(kbps(levels), 0u);
-}
-
-TEST(ZafCodec, AcceptsEveryRateThePresetsAndTheDialogUse) {
-    auto encoder = NewZafEncoder();
     auto accepts = [&](WAVEFORMATEX format) {
         return encoder->Command(ENCODER_ACCEPTS_FORMAT, reinterpret_cast<uintptr_t>(&format), 0) !=
                0;
     };
+    // Every rate the presets and the format dialog offer, though Opus runs at 48000.
     for (uint32_t rate : {8000u, 11025u, 12000u, 16000u, 22050u, 24000u, 32000u, 44100u, 48000u})
-        for (uint16_t bits : {uint16_t{8}, uint16_t{16}})
-            for (uint16_t channels : {uint16_t{1}, uint16_t{2}})
-                EXPECT_TRUE(accepts(MakePcmFormat(rate, bits, channels))) << rate;
-    EXPECT_FALSE(accepts(MakePcmFormat(7000, 16, 1)));
-    EXPECT_FALSE(accepts(MakePcmFormat(96000, 16, 1)));
-    EXPECT_FALSE(accepts(MakePcmFormat(16000, 16, 3)));
+        EXPECT_TRUE(accepts(MakePcmFormat(rate, 8, 2))) << rate;
+    for (WAVEFORMATEX refused :
+         {MakePcmFormat(7000, 16, 1), MakePcmFormat(96000, 16, 1), MakePcmFormat(16000, 16, 3)})
+        EXPECT_FALSE(accepts(refused)) << refused.nSamplesPerSec;
 }
 
 class ZafRoundTrip : public ::testing::TestWithParam<std::tuple<uint32_t, uint16_t, uint8_t>> {};

@@ -47,9 +47,8 @@ TEST(ListStyleSheet, RowWithBorderGivesBrushAndPen) {
 TEST(ListStyleSheet, MalformedValuesKeepTheOldEntry) {
     ListStyles before = Apply("[ListControl]\nText=#102030\nBackground=#405060\n");
     for (const char* bad : {"rgb(1-2)", "rgb(1,2,3)", "rgb", "#12345", "#", "#00FF00,rgb(9)"}) {
-        ListStyles after = Apply(std::string("[ListControl]\nText=") + bad + "\nBackground=" + bad +
-                                     "\n",
-                                 before);
+        ListStyles after =
+            Apply(std::string("[ListControl]\nText=") + bad + "\nBackground=" + bad + "\n", before);
         EXPECT_EQ(after.body[kListText].Color(), ColorRef(0x10, 0x20, 0x30)) << bad;
         EXPECT_EQ(after.body[kListBackground].Color(), ColorRef(0x40, 0x50, 0x60)) << bad;
         EXPECT_TRUE(after.body[kListBackground].hasBrush) << bad;

@@ -20,9 +20,7 @@ public:
         selections.push_back({first, last});
     }
     void OnSearchChar(uint32_t c) override { typed.push_back(c); }
-    void OnContextMenu(int32_t row, int32_t x, int32_t y) override {
-        menus.push_back({row, x, y});
-    }
+    void OnContextMenu(int32_t row, int32_t x, int32_t y) override { menus.push_back({row, x, y}); }
 
     int32_t count;
     std::vector<int32_t> activated;
@@ -97,9 +95,8 @@ TEST_F(TouchListOverRows, TypedCharactersReachTheSearchHook) {
         uint32_t character;
         int32_t repeat;
         bool passed;
-    } cases[] = {{'a', 1, true}, {'Z', 1, true}, {'7', 1, true}, {' ', 1, true},
-                 {8, 1, true},   {'a', 2, false}, {'.', 1, false}, {0xE4, 1, false},
-                 {'\r', 1, false}};
+    } cases[] = {{'a', 1, true},  {'Z', 1, true},  {'7', 1, true},   {' ', 1, true},  {8, 1, true},
+                 {'a', 2, false}, {'.', 1, false}, {0xE4, 1, false}, {'\r', 1, false}};
     for (const Case& c : cases) {
         size_t before = rows.typed.size();
         EXPECT_EQ(list.Char(c.character, c.repeat), c.passed) << c.character;

@@ -25,7 +25,6 @@ TEST(CallNamingTest, PhoneTemplateSubfolderAndCallerPieces) {
     } cases[] = {
         {"number only", 1, 0, "5550199", "Calls/20090303-0905-5550199.wav"},
         {"pieces", 1, 0, "Ada;Lovelace;Home", "Calls/20090303-0905-AdaLovelaceHome.wav"},
-        {"no caller", 1, 0, "", "Calls/20090303-0905-.wav"},
         {"date folder instead", 0, 1, "5550199", "2009-03-03/20090303-0905-5550199.wav"},
         {"no folder at all", 0, 0, "5550199", "20090303-0905-5550199.wav"},
     };

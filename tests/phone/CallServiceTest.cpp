@@ -130,12 +130,6 @@ TEST_F(CallServiceTest, ServiceArmsCallsFiresTimedNotificationsOnTimeAndStops) {
     std::vector<TimedNotification> left;
     ASSERT_TRUE(test::WaitUntil([&] { return stored->Enumerate(&left) && left.empty(); }));
 
-    // A call through the phone state reaches the stand-in program.
-    RegistryKey phone(kPhoneStateKey, HKEY_LOCAL_MACHINE);
-    ASSERT_TRUE(phone.Open(nullptr, true));
-    ASSERT_TRUE(phone.WriteNumber(kActiveCallCountValue, 1));
-    EXPECT_EQ(test::WaitForLines(log_, 2).back(), "-callprepare");
-
     EXPECT_TRUE(DisableCallService(places_));
     ASSERT_TRUE(test::WaitUntil([] { return RunningServicePid() == 0; }));
     EXPECT_FALSE(ServiceKeyExists());
@@ -158,31 +152,9 @@ protected:
         modem_.reset();
     }
     bool Step(const std::string& step) { return modem_->Step(step); }
-    std::string PhoneText(const char* name) {
-        std::string text;
-        ReadStringAt(HKEY_LOCAL_MACHINE, kPhoneStateKey, name, &text);
-        return text;
-    }
 
     std::unique_ptr<test::ModemMock> modem_;
 };
-
-TEST_F(ModemServiceTest, ACallDrivesPrepareStartAndStopWithTheCallersNumber) {
-    ModemBridge bridge;
-    ASSERT_TRUE(bridge.Connected());
-    EXPECT_TRUE(bridge.HasVoiceModem());
-
-    ASSERT_TRUE(EnableCallService(places_));
-    ASSERT_TRUE(test::WaitUntil(CallNotificationsRegistered));
-    ASSERT_TRUE(Step("ring 5550123"));
-    EXPECT_EQ(test::WaitForLines(log_, 1), std::vector<std::string>{"-callprepare"});
-    EXPECT_EQ(PhoneText("Incoming Caller Number"), "5550123");
-    ASSERT_TRUE(Step("answer"));
-    EXPECT_EQ(test::WaitForLines(log_, 2).back(), "-callstart");
-    ASSERT_TRUE(Step("hangup"));
-    EXPECT_EQ(test::WaitForLines(log_, 3).back(), "-callstop");
-    EXPECT_EQ(test::LogLines(log_).size(), 3u);
-}
 
 TEST_F(ModemServiceTest, ModemManagerGoingAwayMidCallEndsTheRecording) {
     ASSERT_TRUE(EnableCallService(places_));

@@ -58,28 +58,21 @@ protected:
     bool background_ = false;
 };
 
-TEST_F(CallWatcherTest, TimeoutIsOffDuringTheCallAndRestoredAfterStopOrExit) {
+// The program's own cases see the timeout off during a call and back after it,
+// or after the program ended mid-call; here what they cannot see.
+TEST_F(CallWatcherTest, TimeoutIsOffBeforeTheRecordingIsPreparedAndASecondCallKeepsItsValue) {
     SetTimeout(30);
-    {
-        CallWatcher watcher(recorder_, [this] { return background_; });
-        watcher.CallPrepare({});
-        watcher.CallStart();
-        EXPECT_EQ(Timeout(), 0xFFFFFFFF);
-        watcher.CallStop();
-        EXPECT_EQ(Timeout(), 30);
-        EXPECT_EQ(watcher.SavedTimeout(), 0u);
-    }
-    EXPECT_EQ(recorder_.calls, (std::vector<std::string>{"prepare call []", "toggle", "stop"}));
-    EXPECT_EQ(recorder_.timeoutsSeen, std::vector<uint32_t>{0xFFFFFFFF});
-
-    {
-        CallWatcher watcher(recorder_, [] { return false; });
-        watcher.CallPrepare({});
-        // A second call while the first is recorded must not save "off".
-        watcher.CallPrepare({});
-        EXPECT_EQ(watcher.SavedTimeout(), 30u);
-    }
-    EXPECT_EQ(Timeout(), 30); // the program ended mid-call
+    CallWatcher watcher(recorder_, [] { return false; });
+    watcher.CallPrepare({});
+    // A second call while the first is recorded must not save "off".
+    watcher.CallPrepare({});
+    EXPECT_EQ(watcher.SavedTimeout(), 30u);
+    EXPECT_EQ(recorder_.timeoutsSeen, (std::vector<uint32_t>{0xFFFFFFFF, 0xFFFFFFFF}));
+    watcher.CallStart();
+    watcher.CallStop();
+    EXPECT_EQ(Timeout(), 30);
+    EXPECT_EQ(recorder_.calls,
+              (std::vector<std::string>{"prepare call []", "prepare call []", "toggle", "stop"}));
 }
 
 TEST_F(CallWatcherTest, ATimeoutThatIsZeroMissingOrNotANumberIsNeverWritten) {

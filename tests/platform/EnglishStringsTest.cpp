@@ -5,7 +5,6 @@
 #include <string>
 
 #include "platform/LanguageResources.h"
-#include "platform/StringTable.h"
 #include "platform/TextEncoding.h"
 
 namespace tonilo {
@@ -36,16 +35,6 @@ TEST(EnglishStrings, LookupMissesBetweenAndAroundTheIds) {
     EXPECT_STREQ(FindEnglishString(kEnglishStrings[0].id), kEnglishStrings[0].text);
     const ResourceString& last = kEnglishStrings[kEnglishStringCount - 1];
     EXPECT_STREQ(FindEnglishString(last.id), last.text);
-}
-
-TEST(EnglishStrings, BuiltInTableHoldsEveryEntry) {
-    const StringTable& table = BuiltInStrings();
-    ASSERT_EQ(table.Size(), kEnglishStringCount);
-    for (size_t i = 0; i < kEnglishStringCount; ++i) {
-        const std::string* text = table.Find(kEnglishStrings[i].id);
-        ASSERT_NE(text, nullptr);
-        EXPECT_EQ(*text, kEnglishStrings[i].text);
-    }
 }
 
 } // namespace

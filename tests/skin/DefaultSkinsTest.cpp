@@ -15,8 +15,6 @@
 #include "skin/DefaultSkins.h"
 #include "skin/SkinDocument.h"
 #include "skin/SkinInfoReader.h"
-#include "tests/support/ScratchFolder.h"
-#include "tests/support/ToolRunner.h"
 
 namespace tonilo {
 
@@ -281,21 +279,6 @@ INSTANTIATE_TEST_SUITE_P(Shipped, DefaultSkins, ::testing::ValuesIn(kDefaultSkin
                          [](const ::testing::TestParamInfo<DefaultSkin>& param) {
                              return std::string(param.param.subfolder);
                          });
-
-// What a skin author runs: "skin check" accepts every shipped skin.
-TEST(DefaultSkinsTool, SkinCheckAcceptsEveryOne) {
-    test::ScratchFolder scratch;
-    std::string arguments = "skin check";
-    std::string expected;
-    for (const DefaultSkin& skin : kDefaultSkinSizes) {
-        arguments += " " + test::Quoted(SkinPath(skin));
-        expected +=
-            "ok Default " + std::to_string(skin.width) + "x" + std::to_string(skin.height) + "\n";
-    }
-    test::ToolRun run = test::RunToolIn(scratch.Path(), arguments);
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.output, expected);
-}
 
 } // namespace
 } // namespace tonilo

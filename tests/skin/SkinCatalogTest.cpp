@@ -102,35 +102,34 @@ TEST_F(Catalog, InstalledSkinsAreListedOnceAndBrokenFilesLeftOut) {
     EXPECT_EQ(catalog_.GetCount(), 2u);
 }
 
-TEST_F(Catalog, PruningKeepsTheScreenAndBestSizesAndTheirTurnedForms) {
-    for (const DefaultSkinSize& size : kDefaultSkinSizes)
-        Skin(size.width, size.height);
-    catalog_.PruneDefaultSkins(240, 320, false);
-    std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(skins_))
-        left.push_back(entry.path().filename().string());
-    EXPECT_EQ(left, std::vector<std::string>{"default"});
-}
-
-TEST_F(Catalog, PruningOnARotatingDeviceKeepsPortraitAndLandscape) {
-    for (const DefaultSkinSize& size : kDefaultSkinSizes)
-        Skin(size.width, size.height);
-    catalog_.PruneDefaultSkins(240, 320);
-    std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(skins_))
-        left.push_back(entry.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"default", "default_land"}));
-}
-
-TEST_F(Catalog, PruningForAScreenWithoutItsOwnSkinKeepsTheBestFit) {
-    Skin(480, 640);
-    Skin(240, 320);
-    catalog_.PruneDefaultSkins(480, 700);
-    std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(skins_))
-        left.push_back(entry.path().filename().string());
-    EXPECT_EQ(left, std::vector<std::string>{"default_vga"});
+TEST_F(Catalog, PruningKeepsTheScreenOrBestSizeAndOnARotatingDeviceItsTurnedForm) {
+    const struct {
+        int32_t width, height;
+        bool rotates;
+        bool allSizes; // every default size installed, else 480x640 and 240x320
+        std::vector<std::string> left;
+    } cases[] = {
+        {240, 320, false, true, {"default"}},
+        {240, 320, true, true, {"default", "default_land"}},
+        {480, 700, true, false, {"default_vga"}}, // no skin of its own: the best fit
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        std::filesystem::remove_all(skins_);
+        if (c.allSizes) {
+            for (const DefaultSkinSize& size : kDefaultSkinSizes)
+                Skin(size.width, size.height);
+        } else {
+            Skin(480, 640);
+            Skin(240, 320);
+        }
+        catalog_.PruneDefaultSkins(c.width, c.height, c.rotates);
+        std::vector<std::string> left;
+        for (const auto& entry : std::filesystem::directory_iterator(skins_))
+            left.push_back(entry.path().filename().string());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, c.left);
+    }
 }
 
 } // namespace

@@ -33,7 +33,11 @@ TEST_F(SkinDocumentLoad, LoadsAFileAndKeepsItsPath) {
     ASSERT_NE(document.GetRoot(), nullptr);
     EXPECT_EQ(document.GetRoot()->GetChildCount(), 2u);
     EXPECT_EQ(document.ResolvePath("back.png"), folder_.Path() + "/back.png");
+    EXPECT_EQ(document.ResolvePath("sub/b.png"), folder_.Path() + "/sub/b.png");
     EXPECT_EQ(GetErrorLog().Count(), 0u);
+    SkinDocument bare;
+    ASSERT_TRUE(bare.LoadText("skin.zs", ""));
+    EXPECT_EQ(bare.ResolvePath("back.png"), "back.png") << "no folder to resolve against";
 }
 
 TEST_F(SkinDocumentLoad, LargeFileCrossesReadBuffers) {

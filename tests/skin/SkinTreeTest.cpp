@@ -42,16 +42,6 @@ TEST_F(SkinTree, FindAttributeByKindAndNameFirstMatchWins) {
     EXPECT_FALSE(text->FindAttribute(nullptr, kSkinNumber, &found));
 }
 
-TEST_F(SkinTree, GetAttributeByIndex) {
-    ASSERT_NO_FATAL_FAILURE(Load("<a [5,6] x=1/>"));
-    SkinAttribute attribute;
-    ASSERT_TRUE(Child(0)->GetAttribute(1, &attribute));
-    EXPECT_FALSE(attribute.name.has_value());
-    EXPECT_FALSE(Child(0)->GetAttribute(2, &attribute));
-    EXPECT_EQ(Child(0)->GetChild(0), nullptr);
-    EXPECT_EQ(document_.GetRoot()->GetChild(1), nullptr);
-}
-
 TEST_F(SkinTree, GetAttributesFillsRequestSets) {
     ASSERT_NO_FATAL_FAILURE(
         Load("<info [240,320] name=\"Blue\" author=\"Me\" name=\"Second\" comments=\"c\"/><e/>"));
@@ -127,15 +117,6 @@ TEST_F(SkinTree, FindNextWithAttributeIgnoresCase) {
     EXPECT_EQ(document_.FindNextWithAttribute("name", "play", Child(2)), nullptr);
     EXPECT_EQ(document_.FindNextWithAttribute("name", "7", nullptr), nullptr);
     EXPECT_EQ(document_.FindNextWithAttribute("name", "pla", nullptr), nullptr);
-}
-
-TEST_F(SkinTree, ResolvePathReplacesTheFileName) {
-    ASSERT_NO_FATAL_FAILURE(Load(""));
-    EXPECT_EQ(document_.ResolvePath("back.png"), "/skins/blue/back.png");
-    EXPECT_EQ(document_.ResolvePath("sub/b.png"), "/skins/blue/sub/b.png");
-    SkinDocument bare;
-    ASSERT_TRUE(bare.LoadText("skin.zs", ""));
-    EXPECT_EQ(bare.ResolvePath("back.png"), "back.png");
 }
 
 } // namespace

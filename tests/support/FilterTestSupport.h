@@ -139,4 +139,48 @@ inline double Rms(const std::vector<int16_t>& samples, size_t begin, size_t end)
     return end > begin ? std::sqrt(sum / (end - begin)) : 0.0;
 }
 
+// THD+N of a sine of known frequency over every step-th sample of [begin, end):
+// what is left after a least-squares fit of the sine (and, when asked, of a
+// constant offset), relative to the sine, in dB.
+inline double ThdPlusNoise(const std::vector<int16_t>& samples, size_t begin, size_t end,
+                           double frequency, double rate, size_t step = 1, bool fitOffset = false) {
+    const int n = fitOffset ? 3 : 2;
+    auto basis = [&](size_t i, double* v) {
+        const double w = 2 * M_PI * frequency * static_cast<double>(i / step) / rate;
+        v[0] = std::sin(w), v[1] = std::cos(w), v[2] = 1.0;
+    };
+    double a[3][3] = {}, b[3] = {}, v[3];
+    for (size_t i = begin; i < end; i += step) {
+        basis(i, v);
+        for (int r = 0; r < n; ++r) {
+            b[r] += v[r] * samples[i];
+            for (int c = 0; c < n; ++c)
+                a[r][c] += v[r] * v[c];
+        }
+    }
+    for (int p = 0; p < n; ++p) // the normal equations by Gaussian elimination
+        for (int r = p + 1; r < n; ++r) {
+            const double m = a[r][p] / a[p][p];
+            for (int c = p; c < n; ++c)
+                a[r][c] -= m * a[p][c];
+            b[r] -= m * b[p];
+        }
+    double x[3] = {};
+    for (int r = n - 1; r >= 0; --r) {
+        x[r] = b[r];
+        for (int c = r + 1; c < n; ++c)
+            x[r] -= a[r][c] * x[c];
+        x[r] /= a[r][r];
+    }
+    double residual = 0, sine = 0;
+    for (size_t i = begin; i < end; i += step) {
+        basis(i, v);
+        const double fit = x[0] * v[0] + x[1] * v[1];
+        const double error = samples[i] - fit - x[2];
+        residual += error * error;
+        sine += fit * fit;
+    }
+    return 10 * std::log10(residual / sine);
+}
+
 } // namespace tonilo::test

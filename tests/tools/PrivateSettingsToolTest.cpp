@@ -41,45 +41,22 @@ protected:
     mode_t oldMask_ = 022;
 };
 
-TEST_F(PrivateSettingsToolTest, TheToolCreatesTheStoreForItsOwnerAlone) {
-    ToolRun set = Run("reg set " + kKey + " Caller --sz " + Quoted("Ann;+1 555 0100"));
-    ASSERT_EQ(set.exitCode, 0) << set.errors;
-    EXPECT_EQ(ModeOf(Store()), 0600u);
-    EXPECT_EQ(set.errors, "");
-}
-
+// Which spoiled stores are refused is the store's own tests' business; here
+// every command stops on one before it reads anything, and says how to fix it.
 TEST_F(PrivateSettingsToolTest, AnUntrustedStoreStopsTheToolBeforeItReadsAnything) {
-    ASSERT_EQ(Run("reg set " + kKey + " Caller --sz Ann").exitCode, 0);
-    const struct {
-        const char* name;
-        int (*spoil)(const char* path);
-        const char* fix;
-    } cases[] = {
-        {"group-writable by hand",
-         [](const char* path) { return ::chown(path, -1, 65534) | ::chmod(path, 0660); },
-         "chmod go-w "},
-        {"writable by everyone", [](const char* path) { return ::chmod(path, 0666); },
-         "chmod go-w "},
-        {"owned by nobody", [](const char* path) { return ::chown(path, 65534, -1); }, "chown "},
-    };
-    for (const auto& each : cases) {
-        SCOPED_TRACE(each.name);
-        ASSERT_EQ(::chown(Store().c_str(), ::geteuid(), ::getegid()), 0);
-        ASSERT_EQ(::chmod(Store().c_str(), 0600), 0);
-        ASSERT_EQ(each.spoil(Store().c_str()), 0);
-        const mode_t spoiled = ModeOf(Store());
-        for (const char* command : {"reg get ", "settings list", "formats"}) {
-            std::string arguments = command;
-            if (arguments == "reg get ")
-                arguments += kKey + " Caller";
-            ToolRun run = Run(arguments);
-            EXPECT_EQ(run.exitCode, 1) << command;
-            EXPECT_EQ(run.output, "") << command;
-            EXPECT_NE(run.errors.find(Store()), std::string::npos) << run.errors;
-            EXPECT_NE(run.errors.find(each.fix), std::string::npos) << run.errors;
-        }
-        EXPECT_EQ(ModeOf(Store()), spoiled); // left as found, for the user to judge
+    ToolRun set = Run("reg set " + kKey + " Caller --sz Ann");
+    ASSERT_EQ(set.exitCode, 0) << set.errors;
+    EXPECT_EQ(ModeOf(Store()), 0600u) << "created for its owner alone";
+    ASSERT_EQ(::chown(Store().c_str(), -1, 65534) | ::chmod(Store().c_str(), 0660), 0);
+    for (const std::string& arguments :
+         {"reg get " + kKey + " Caller", std::string("settings list"), std::string("formats")}) {
+        ToolRun run = Run(arguments);
+        EXPECT_EQ(run.exitCode, 1) << arguments;
+        EXPECT_EQ(run.output, "") << arguments;
+        EXPECT_NE(run.errors.find(Store()), std::string::npos) << run.errors;
+        EXPECT_NE(run.errors.find("chmod go-w "), std::string::npos) << run.errors;
     }
+    EXPECT_EQ(ModeOf(Store()), 0660u); // left as found, for the user to judge
 }
 
 TEST_F(PrivateSettingsToolTest, TheProgramStartsOnDefaultsWithoutTouchingAnUntrustedStore) {

@@ -27,7 +27,9 @@ namespace {
 
 class QuietOwner : public HeadlessOwner {
 public:
-    QuietOwner() : HeadlessOwner(GetCurrentThreadId(), "", [] {}, [] {}) {}
+    QuietOwner()
+        : HeadlessOwner(
+              GetCurrentThreadId(), "", [] {}, [] {}) {}
     void PlaySound(uint32_t) override {}
     void SetLedBlinking(bool) override {}
     void KeepAwake(bool) override {}
@@ -266,7 +268,6 @@ TEST_F(BookmarksWindow, MenuListsAtMostNineOfTheCurrentFile) {
     EXPECT_EQ(menu.children[3].text, "0:01");
     ui_.FillBookmarksMenu(&menu, "");
     EXPECT_EQ(menu.children.size(), 2u);
-
 }
 
 TEST_F(BookmarksWindow, JumpSeeksInThePlayingFileAndOpensAnotherOne) {

@@ -194,12 +194,12 @@ TEST_F(Display, ACircleReachesExactlyItsRadius) {
         int32_t x, y;
         bool inside;
     } cases[] = {
-        {240, 320, 1, 75, 0, true},    {240, 320, 1, 76, 0, false},
-        {240, 320, 1, 0, 75, true},    {240, 320, 1, 0, 76, false},
-        {240, 320, 1, 45, 60, true},   {240, 320, 1, 46, 60, false}, // 45² + 60² = 75²
-        {480, 640, 2, 150, 0, true},   {480, 640, 2, 151, 0, false},
-        {480, 640, 2, 90, 120, true},  {480, 640, 2, 91, 120, false},
-        {480, 640, 2, 0, 150, true},   {480, 640, 2, 0, 151, false},
+        {240, 320, 1, 75, 0, true},   {240, 320, 1, 76, 0, false},
+        {240, 320, 1, 0, 75, true},   {240, 320, 1, 0, 76, false},
+        {240, 320, 1, 45, 60, true},  {240, 320, 1, 46, 60, false}, // 45² + 60² = 75²
+        {480, 640, 2, 150, 0, true},  {480, 640, 2, 151, 0, false},
+        {480, 640, 2, 90, 120, true}, {480, 640, 2, 91, 120, false},
+        {480, 640, 2, 0, 150, true},  {480, 640, 2, 0, 151, false},
     };
     for (const Case& c : cases) {
         protection_.SetScreen(c.width, c.height, c.scale);
@@ -231,13 +231,13 @@ TEST_F(Display, PictureShowsTheCircleTextAndCountdown) {
     WakeWithRecordButton();
 
     painter.Paint(protection_, pixels.data(), kWidth, kHeight, kPitch);
-    EXPECT_EQ(at(200, 20), 0xFFFF);         // white screen
-    EXPECT_EQ(at(kWidth, 5), kUntouched);   // the row's padding is left alone
-    EXPECT_EQ(at(75, 0), 0x0000);           // the pen on the radius,
-    EXPECT_EQ(at(76, 0), 0x0000);           // three pixels wide
+    EXPECT_EQ(at(200, 20), 0xFFFF);       // white screen
+    EXPECT_EQ(at(kWidth, 5), kUntouched); // the row's padding is left alone
+    EXPECT_EQ(at(75, 0), 0x0000);         // the pen on the radius,
+    EXPECT_EQ(at(76, 0), 0x0000);         // three pixels wide
     EXPECT_EQ(at(77, 0), 0xFFFF);
-    EXPECT_EQ(at(239, 319), 0xFFFF);        // no second circle yet
-    EXPECT_EQ(at(10, 10), 0x0000);          // "Tap" from the left, inside the circle
+    EXPECT_EQ(at(239, 319), 0xFFFF);                // no second circle yet
+    EXPECT_EQ(at(10, 10), 0x0000);                  // "Tap" from the left, inside the circle
     EXPECT_EQ(at(kWidth / 2, kHeight / 2), 0x0000); // "5" in the middle
     EXPECT_EQ(at(kWidth / 2 + 5, kHeight / 2), 0xFFFF);
 
@@ -263,7 +263,7 @@ TEST(Backlight, FirstUsableDeviceGoesDarkWhileTheDisplayIsOff) {
             test::WriteWholeFile(file, brightness);
         return file;
     };
-    device("acpi_video0", nullptr);  // no brightness file
+    device("acpi_video0", nullptr);   // no brightness file
     device("backlight0", "bright\n"); // not a number
     const std::string panel = device("panel", "117\n");
     const std::string later = device("zz_other", "40\n");

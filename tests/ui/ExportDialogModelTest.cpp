@@ -2,6 +2,8 @@
 // and what "Export" does for each kind of wrong or awkward input.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "formats/FormatRegistry.h"
 #include "platform/ErrorLog.h"
 #include "tests/support/EngineTestSupport.h"
@@ -169,6 +171,14 @@ TEST_F(ExportDialogModelTest, ExportRefusesEachWrongInputWithoutWritingAnything)
     EXPECT_EQ(model.TargetPath(), folder_ / "a:b.mp3");
     EXPECT_EQ(model.Export(), ExportStep::NameRefused);
     EXPECT_EQ(GetErrorLog().GetLastCode(), 13052);
+
+    // The recording itself under another name: its export would replace it.
+    const std::string alias = folder_ / "alias.mp3";
+    std::filesystem::create_hard_link(source_, alias);
+    before.push_back("alias.mp3");
+    model.SetTargetText(alias);
+    EXPECT_EQ(model.Export(), ExportStep::NameRefused);
+    EXPECT_EQ(GetErrorLog().GetLastCode(), 32105);
 
     const std::string taken = folder_.Write("taken.mp3", "mine");
     before.push_back("taken.mp3");

@@ -11,8 +11,8 @@
 #include "tests/support/ScratchFolder.h"
 #include "ui/FileListElement.h"
 #include "ui/FolderBarElement.h"
-#include "ui/ListPainter.h"
 #include "ui/ListElementClasses.h"
+#include "ui/ListPainter.h"
 
 namespace tonilo {
 namespace {
@@ -89,7 +89,9 @@ protected:
     void Pointer(uint32_t message, int32_t x, int32_t y) {
         frame_.HandleMessage(message, 0, PackPoint(x, y), nullptr);
     }
-    void Timer(int32_t id) { frame_.HandleMessage(kSkinTimer, static_cast<uintptr_t>(id), 0, nullptr); }
+    void Timer(int32_t id) {
+        frame_.HandleMessage(kSkinTimer, static_cast<uintptr_t>(id), 0, nullptr);
+    }
 
     BlockFonts fonts_;
     SkinSystem system_;
@@ -112,7 +114,7 @@ TEST_F(ListElement, RowsStripesAndSelectionTakeTheirStyleSlots) {
     list_->SetFocus(false);
     EXPECT_EQ(RowFill(2), kYellow);
     EXPECT_EQ(Pixel(20, 41), Rgb565(0x3A, 0x40, 0x4A)); // the border
-    EXPECT_EQ(Pixel(19, 41), 0);                          // nothing outside the layer
+    EXPECT_EQ(Pixel(19, 41), 0);                        // nothing outside the layer
     // Few rows leave the list background below them.
     files_.rows = 3;
     list_->Reload();
@@ -121,9 +123,9 @@ TEST_F(ListElement, RowsStripesAndSelectionTakeTheirStyleSlots) {
 
     // A list without stripes over it, handed the first one's state and colours; a
     // broken value in a later sheet changes nothing.
-    FileListElement* plain = FileListElement::Make(&system_, &frame_, nullptr, "Plain",
-                                                   SkinRect::FromSize(20, 40, 200, 241),
-                                                   "NOT LVS_EX_STRIPPEDLIST");
+    FileListElement* plain =
+        FileListElement::Make(&system_, &frame_, nullptr, "Plain",
+                              SkinRect::FromSize(20, 40, 200, 241), "NOT LVS_EX_STRIPPEDLIST");
     frame_.AddElement(plain);
     plain->TakeStateFrom(*list_);
     plain->ApplyStyleSheet(ParseStyleSheet("[ListControl]\nText=rgb(1-2)\n"));
@@ -329,13 +331,14 @@ TEST(FolderBar, LongPathsKeepTheirEndAndTapsNeedARelease) {
     system.SetTextRenderer(&fonts);
     SkinFrame frame(&system);
     frame.GetCompositor().Create(240, 320);
-    FolderBarElement* bar =
-        FolderBarElement::Make(&system, &frame, nullptr, "FileDir", SkinRect::FromSize(0, 0, 120, 30));
+    FolderBarElement* bar = FolderBarElement::Make(&system, &frame, nullptr, "FileDir",
+                                                   SkinRect::FromSize(0, 0, 120, 30));
     frame.AddElement(bar);
     // 120 pixels less the glyph (11) and four 3-pixel pads leave 97: the ellipsis
     // (three bytes, so 18 pixels to this font) and the last 13 letters.
     bar->SetText("/home/me/Recordings/2026/December");
-    EXPECT_EQ(bar->ShownText(), "\xE2\x80\xA6" "2026/December");
+    EXPECT_EQ(bar->ShownText(), "\xE2\x80\xA6"
+                                "2026/December");
     bar->SetText("/short");
     EXPECT_EQ(bar->ShownText(), "/short");
 

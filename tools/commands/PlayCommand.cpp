@@ -5,6 +5,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -168,6 +169,10 @@ void RunPlayback(PlaySession* session) {
             break;
         }
         uint32_t position = player->GetPosition();
+        // Each finished output buffer counts whole, so the last, short ones can
+        // carry the position past the end.
+        if (duration > 0)
+            position = std::min(position, duration);
         if (position / 1000 != shown || state != shownState) {
             shown = position / 1000;
             shownState = state;

@@ -3,13 +3,10 @@
 // running instance's status.
 #include <gtest/gtest.h>
 
-#include <pwd.h>
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
-#include "platform/InstanceChannel.h"
 #include "tests/app/entry/ProgramHarness.h"
 
 namespace tonilo {
@@ -46,59 +43,6 @@ TEST(Program, HelpAndVersionAnswerWithoutStarting) {
     EXPECT_TRUE(FilesIn(program.Scratch() / "runtime").empty()) << "no socket, no lock";
 }
 
-TEST(Program, RecordsForTheTimeLimitAndStopsByItself) {
-    ProgramHarness program;
-    std::string out = program.Scratch() / "out.mp3";
-    pid_t tonilo = program.Start({"-rec", "-b", "-m", "3", "-f", out});
-    ASSERT_TRUE(program.WaitForStatus(
-        [&](const Status& s) { return s.at("mode") == "recording" && s.at("file") == out; }));
-    // After the limit the new recording is open for playback.
-    Status status;
-    ASSERT_TRUE(program.WaitForStatus(
-        [&](const Status& s) {
-            return s.at("mode") == "stopped" && s.at("file") == out && s.at("pending") == "0";
-        },
-        &status));
-    long duration = program.DurationOf(out);
-    EXPECT_GE(duration, 3000);
-    EXPECT_LT(duration, 3500);
-    EXPECT_NE(program.InfoOf(out).find("MP3 decoder"), std::string::npos);
-    EXPECT_TRUE(ProgramHarness::Running(tonilo));
-    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
-    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
-}
-
-TEST(Program, SecondStartStopsTheRunningRecording) {
-    ProgramHarness program;
-    std::string out = program.Scratch() / "take.wav";
-    pid_t tonilo = program.Start({"-rec", "-b", "-f", out});
-    ASSERT_TRUE(program.WaitForStatus([](const Status& s) { return Recording(s, 500); }));
-    EXPECT_EQ(program.RunToEnd({"-stop"}), 0);
-    ASSERT_TRUE(program.WaitForMode("stopped", out));
-    EXPECT_GE(program.DurationOf(out), 500);
-    EXPECT_TRUE(ProgramHarness::Running(tonilo));
-    // A second stop on the stopped player changes nothing.
-    EXPECT_EQ(program.RunToEnd({"-stop", "-b"}), 0);
-    EXPECT_TRUE(program.WaitForMode("stopped", out));
-    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
-    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
-}
-
-TEST(Program, FileOnTheCommandLineStopsTheRecordingAndPlaysIt) {
-    ProgramHarness program;
-    std::string music = program.Scratch() / "with blank.wav";
-    MakeWave(music, 20);
-    std::string out = program.Scratch() / "kept.wav";
-    pid_t tonilo = program.Start({"-rec", "-b", "-f", out});
-    ASSERT_TRUE(program.WaitForStatus([](const Status& s) { return Recording(s, 300); }));
-    // One argument with a blank: the whole command line names the file.
-    EXPECT_EQ(program.RunToEnd({music}), 0);
-    ASSERT_TRUE(program.WaitForMode("playing", music));
-    EXPECT_GE(program.DurationOf(out), 300) << "the interrupted recording is kept";
-    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
-    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
-}
-
 TEST(Program, EmptySecondStartChangesNothing) {
     ProgramHarness program;
     std::string folder = program.Scratch() / "recs";
@@ -120,33 +64,6 @@ TEST(Program, EmptySecondStartChangesNothing) {
     EXPECT_EQ(FilesIn(folder).size(), 1u);
 }
 
-TEST(Program, TwoStartsAtTheSameMomentGiveOneInstance) {
-    ProgramHarness program;
-    std::string folder = program.Scratch() / "recs";
-    std::filesystem::create_directories(folder);
-    pid_t first = program.Start({"-rec", "-b", "-d", folder});
-    pid_t second = program.Start({"-rec", "-b", "-d", folder});
-    // One of the two hands its command line over and ends.
-    pid_t follower = 0;
-    auto deadline = std::chrono::steady_clock::now() + test::kGenerous;
-    while (!follower && std::chrono::steady_clock::now() < deadline) {
-        if (!ProgramHarness::Running(first))
-            follower = first;
-        else if (!ProgramHarness::Running(second))
-            follower = second;
-        else
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    ASSERT_NE(follower, 0) << "both starts are still running";
-    pid_t instance = follower == first ? second : first;
-    EXPECT_TRUE(ProgramHarness::Running(instance));
-    ASSERT_TRUE(program.WaitForStatus([](const Status& s) { return Recording(s, 100); }));
-    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
-    EXPECT_EQ(ProgramHarness::WaitForExit(instance), 0);
-    // The second command line restarted the recording: one file was abandoned empty.
-    EXPECT_EQ(FilesIn(folder).size(), 1u);
-}
-
 TEST(Program, SignalsFinishAndKeepTheRecording) {
     for (int signal : {SIGTERM, SIGINT}) {
         ProgramHarness program;
@@ -160,19 +77,6 @@ TEST(Program, SignalsFinishAndKeepTheRecording) {
         EXPECT_TRUE(FilesIn(program.Scratch() / "runtime").size() <= 1u)
             << "only the lock file stays";
     }
-}
-
-TEST(Program, KilledInstanceIsReplacedByTheNextStart) {
-    ProgramHarness program;
-    pid_t first = program.Start({"-rec", "-b", "-d", program.Scratch() / "recs"});
-    ASSERT_TRUE(program.WaitForStatus([](const Status& s) { return Recording(s, 100); }));
-    ::kill(first, SIGKILL);
-    ASSERT_NE(ProgramHarness::WaitForExit(first), -1);
-    std::string out = program.Scratch() / "after.wav";
-    pid_t second = program.Start({"-rec", "-b", "-f", out});
-    ASSERT_TRUE(program.WaitForMode("recording", out));
-    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
-    EXPECT_EQ(ProgramHarness::WaitForExit(second), 0);
 }
 
 TEST(Program, ToolSendAndStatusNeedARunningInstance) {
@@ -264,36 +168,21 @@ TEST(ProgramWithDamagedCodec, RecordingReportsTheErrorAndLeavesNoFile) {
         std::string::npos);
 }
 
-// A scheduled event starts the program with its name as the whole command line.
-TEST(ProgramScheduledEvents, EventNamesRecordAndPlay) {
+// A scheduled event hands the program its name as the whole command line (the
+// wired cases start the program by one the service fired); names compare
+// without regard to case, and an unknown one does nothing.
+TEST(ProgramScheduledEvents, EventNamesActAndUnknownOnesAreIgnored) {
     ProgramHarness program(true);
     std::string music = program.Scratch() / "music.wav";
     MakeWave(music, 20);
-    ASSERT_EQ(program
-                  .Tool("schedule add 'Morning news' --action record --start '2099-01-04 08:00' "
-                        "--length 2")
-                  .exitCode,
-              0);
     ASSERT_EQ(program
                   .Tool("schedule add 'Wake me' --action play --start '2099-01-04 09:00' "
                         "--length 60 --file " +
                         test::Quoted(music))
                   .exitCode,
               0);
-    std::string folder = program.Scratch() / "recs";
-    std::filesystem::create_directories(folder);
-    ASSERT_EQ(program.Tool("settings set RecDir " + test::Quoted(folder)).exitCode, 0);
-
-    pid_t tonilo = program.Start({"Morning news"});
-    Status recorded;
-    ASSERT_TRUE(program.WaitForStatus(
-        [](const Status& s) { return s.at("mode") == "stopped" && s.at("pending") == "0"; },
-        &recorded));
-    long duration = program.DurationOf(recorded.at("file"));
-    EXPECT_GE(duration, 2000);
-    EXPECT_LT(duration, 2500);
-    EXPECT_EQ(recorded.at("file").rfind(folder, 0), 0u) << recorded.at("file");
-    // Event names compare without regard to case; a deleted or unknown one does nothing.
+    pid_t tonilo = program.Start({});
+    ASSERT_TRUE(program.WaitForMode("ready"));
     EXPECT_EQ(program.RunToEnd({"wake ME"}), 0);
     EXPECT_TRUE(program.WaitForMode("playing", music));
     EXPECT_EQ(program.RunToEnd({"No such event"}), 0);
@@ -318,7 +207,6 @@ TEST(ProgramBeeps, SettingsAndTheBeepOptionDecide) {
         bool tone;
     } cases[] = {
         {"1", "0", {}, true},
-        {"0", "1", {}, true},
         {"0", "0", {}, false},
         {"1", "1", {"-beep", "0"}, false},
         {"0", "0", {"-beep", "1"}, true},
@@ -390,94 +278,22 @@ TEST(ProgramPlayback, NextCountDecidesWhetherPlayingGoesOn) {
     EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
 }
 
-} // namespace
-} // namespace tonilo
-
-namespace tonilo {
-namespace {
-
-TEST(ProgramCalls, PrepareStartAndStopACallRecording) {
-    ProgramHarness program;
-    std::string folder = program.Scratch() / "recs";
-    std::filesystem::create_directories(folder);
-    ASSERT_EQ(program.Tool("settings set RecDir " + test::Quoted(folder)).exitCode, 0);
-    ASSERT_EQ(program.Tool("settings set PhoneFileName call-%F-%I").exitCode, 0);
-    pid_t tonilo = program.Start({"-callprepare", "Ann Smith;555"});
-    Status prepared;
-    ASSERT_TRUE(program.WaitForStatus(
-        [](const Status& s) { return s.at("mode") == "ready" && s.at("pending") == "0"; },
-        &prepared));
-    EXPECT_EQ(prepared.at("file"), folder + "/Calls/call-Ann Smith-555.mp3");
-    EXPECT_EQ(program.RunToEnd({"-callstart"}), 0);
-    ASSERT_TRUE(program.WaitForStatus([](const Status& s) { return Recording(s, 300); }));
-    EXPECT_EQ(program.RunToEnd({"-callstop"}), 0);
-    ASSERT_TRUE(program.WaitForMode("stopped", prepared.at("file")));
-    EXPECT_GE(program.DurationOf(prepared.at("file")), 300);
-    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
-    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
-}
-
-} // namespace
-} // namespace tonilo
-
-namespace tonilo {
-namespace {
-
+// A second start's file argument stops the recording, which is kept, and plays
+// the file; relative paths mean what they meant where each start was typed.
 TEST(ProgramPaths, RelativePathsMeanWhatTheyMeantWhereTyped) {
     ProgramHarness program;
     std::string first = program.Scratch() / "first";
     std::string second = program.Scratch() / "second";
     std::filesystem::create_directories(first);
     std::filesystem::create_directories(second);
-    MakeWave(second + "/song.wav", 20);
+    MakeWave(second + "/with blank.wav", 20);
     pid_t tonilo = program.Start({"-rec", "-b", "-f", "take.wav"}, first);
     ASSERT_TRUE(program.WaitForStatus(
-        [&](const Status& s) { return s.at("file") == first + "/take.wav" && Recording(s, 200); }));
-    EXPECT_EQ(program.RunToEnd({"song.wav"}, nullptr, second), 0);
-    EXPECT_TRUE(program.WaitForMode("playing", second + "/song.wav"));
-    EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
-    EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
-}
-
-} // namespace
-} // namespace tonilo
-
-namespace tonilo {
-namespace {
-
-TEST(ProgramSocket, AnotherUserCannotDriveTheProgram) {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "needs root to become another user";
-    const passwd* nobody = ::getpwnam("nobody");
-    ASSERT_NE(nobody, nullptr);
-    ProgramHarness program;
-    pid_t tonilo = program.Start({});
-    ASSERT_TRUE(program.WaitForMode("ready"));
-    std::string socket = InstanceSocketPath("ZeltoTonilo");
-    struct stat info {};
-    ASSERT_EQ(::stat(socket.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-    // Open the way to the socket file, so that only the user check stands.
-    ::chmod(program.Scratch().Path().c_str(), 0755);
-    ::chmod((program.Scratch() / "runtime").c_str(), 0755);
-    ::chmod(socket.c_str(), 0666);
-    pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
-            _exit(3);
-        std::string answer;
-        bool answered = SendInstanceRequest(socket, InstanceRequest::CommandLine,
-                                            EncodeCommandLine("/", {"-exit"}), &answer) ||
-                        SendInstanceRequest(socket, InstanceRequest::Status, "", &answer);
-        _exit(answered ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the other user was answered";
-    Status after = program.AskStatus();
-    ASSERT_FALSE(after.empty()) << "the program ended";
-    EXPECT_EQ(after.at("mode"), "ready");
-    EXPECT_TRUE(ProgramHarness::Running(tonilo));
+        [&](const Status& s) { return s.at("file") == first + "/take.wav" && Recording(s, 300); }));
+    // One argument with a blank: the whole command line names the file.
+    EXPECT_EQ(program.RunToEnd({"with blank.wav"}, nullptr, second), 0);
+    EXPECT_TRUE(program.WaitForMode("playing", second + "/with blank.wav"));
+    EXPECT_GE(program.DurationOf(first + "/take.wav"), 300) << "the interrupted recording is kept";
     EXPECT_EQ(program.RunToEnd({"-exit"}), 0);
     EXPECT_EQ(ProgramHarness::WaitForExit(tonilo), 0);
 }

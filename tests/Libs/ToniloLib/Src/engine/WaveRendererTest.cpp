@@ -85,33 +85,25 @@ protected:
     WaveRenderer renderer_;
 };
 
-TEST_F(WaveRendererTest, ClosedRendererRefusesButClosesQuietly) {
-    WaveRenderer renderer;
-    EXPECT_TRUE(renderer.Close());
-    EXPECT_FALSE(renderer.Reset());
-    EXPECT_FALSE(renderer.Write(0, 10));
-    EXPECT_FALSE(renderer.Pause());
-    renderer.SetVolume(0x8000); // nothing to set, no crash
-}
-
-TEST_F(WaveRendererTest, IndexTwoIsRefusedAndResetWithNothingQueuedReturns) {
-    ASSERT_TRUE(renderer_.Open(&format_, 16000));
-    EXPECT_EQ(renderer_.BufferSize(), 16000u);
+TEST_F(WaveRendererTest, RefusalsOfAClosedRendererAndOfIndexTwo) {
+    WaveRenderer closed;
+    EXPECT_TRUE(closed.Close());
+    EXPECT_FALSE(closed.Reset());
+    EXPECT_FALSE(closed.Write(0, 10));
+    EXPECT_FALSE(closed.Pause());
+    closed.SetVolume(0x8000); // nothing to set, no crash
+    // A buffer size is rounded up by the block remainder.
+    WAVEFORMATEX stereo = MakePcmFormat(8000, 16, 2);
+    ASSERT_TRUE(renderer_.Open(&stereo, 1001));
+    EXPECT_EQ(renderer_.BufferSize(), 1002u);
     uint8_t* data;
     uint32_t size;
     EXPECT_FALSE(renderer_.GetBuffer(2, &data, &size));
     EXPECT_FALSE(renderer_.Write(2, 10));
-    EXPECT_TRUE(renderer_.Reset());
+    EXPECT_TRUE(renderer_.Reset()) << "nothing queued";
     EXPECT_TRUE(renderer_.Close());
     EXPECT_EQ(sink_.stopped, 1);
     EXPECT_EQ(devices_.OpenOutputs(), 0);
-}
-
-TEST_F(WaveRendererTest, BufferSizeIsRoundedByTheBlockRemainder) {
-    WAVEFORMATEX stereo = MakePcmFormat(8000, 16, 2);
-    ASSERT_TRUE(renderer_.Open(&stereo, 1001));
-    EXPECT_EQ(renderer_.BufferSize(), 1002u);
-    EXPECT_TRUE(renderer_.Close());
 }
 
 TEST_F(WaveRendererTest, PlaysEverythingAndClosesFromItsOwnThreadAtTheEnd) {

@@ -112,36 +112,5 @@ TEST(BitDepthConverters, ConvertInPlaceBothWays) {
     EXPECT_EQ(up->Control(CTL_OUT_TO_SRC, 200, 0), 100u);
 }
 
-TEST(FilterChain, RealFiltersChangeFormatAlongTheChain) {
-    // 8-bit 11025 mono source -> 816 -> voice activation (bypassed) -> resample
-    // to 22050 stereo 16-bit -> 168. How byte counts compose is the chain's
-    // own test; here the real filters' formats have to meet.
-    AudioFilter* up = Create("816 Audio Filter");
-    AudioFilter* vas = Create("VAS Audio Filter");
-    AudioFilter* resample = Create("Resample Audio Filter");
-    AudioFilter* down = Create("168 Audio Filter");
-    WAVEFORMATEX eight = Pcm(11025, 8, 1), sixteen = Pcm(11025, 16, 1);
-    ASSERT_TRUE(up->SetInputFormat(&eight));
-    ASSERT_TRUE(vas->SetInputFormat(&sixteen));
-    ASSERT_TRUE(resample->SetInputFormat(&sixteen));
-    ASSERT_TRUE(static_cast<ResampleFilter*>(resample)->SetOutputFormat(Pcm(22050, 16, 2)));
-    WAVEFORMATEX wide = Pcm(22050, 16, 2);
-    ASSERT_TRUE(down->SetInputFormat(&wide));
-    vas->SetSource(up);
-    resample->SetSource(vas);
-    down->SetSource(resample);
-
-    // A whole buffer through the chain: 8-bit mono in, 8-bit stereo at twice the rate out.
-    vas->Control(CTL_BYPASS, 1, 0);
-    std::vector<uint8_t> bytes(down->Control(CTL_SRC_TO_OUT, 1102, 0) * 2 + 64, 0);
-    for (int i = 0; i < 1102; ++i)
-        bytes[i] = static_cast<uint8_t>(128 + 60 * std::sin(i * 0.1));
-    AudioBuffer buffer{bytes.data(), static_cast<uint32_t>(bytes.size()), 1102};
-    ASSERT_TRUE(down->Process(&buffer));
-    EXPECT_NEAR(buffer.used, 1102 * 4, 4 * 2 * 10 + 4) << "twice the frames, two channels, 8 bits";
-    EXPECT_EQ(buffer.used % 2, 0u);
-    EXPECT_EQ(down->Release(), 0u); // releases the whole chain
-}
-
 } // namespace
 } // namespace tonilo::test
