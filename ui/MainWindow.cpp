@@ -16,10 +16,11 @@
 #include "skin/SkinMessages.h"
 #include "skin/SkinSystem.h"
 #include "ui/ActionMenu.h"
+#include "ui/FileListElement.h"
 #include "ui/FolderBarElement.h"
-#include "ui/FolderStep.h"
 #include "ui/ListElementClasses.h"
 #include "ui/MainCommands.h"
+#include "ui/RecordingFormats.h"
 #include "ui/SkinChoice.h"
 #include "ui/ToggleMessages.h"
 
@@ -57,6 +58,7 @@ MainWindow::MainWindow(WindowHost& host, SkinSystem& skins, EngineController& en
 
 MainWindow::~MainWindow() {
     ErrorLog::SetMessageBoxHook(nullptr);
+    list_.reset();
     if (skin_)
         skins_.GetLoader().UnloadSkin(skin_);
 }
@@ -75,8 +77,14 @@ bool MainWindow::Create(const std::string& skinsFolder, int32_t width, int32_t h
     actionMenu_ = BuildActionMenu(); // in the language chosen by now
     screenWidth_ = width;
     screenHeight_ = height;
+    std::vector<std::string> extensions;
+    if (FormatRegistry* formats = engine_.Registry())
+        extensions = DecoderExtensions(*formats);
+    list_ = std::make_unique<RecordingList>(settings_, host_, *this, std::move(extensions));
+    list_->SetDurationReader(RegistryDurationReader(engine_.Registry()));
     if (!LoadSkin(width, height))
         return false;
+    list_->LoadSettings();
     display_.SetSoftKey(kTextRecord, kCmdRecord, true);
     host_.SetTimer(kStartupTimer, kStartupMs);
     return true;
@@ -119,8 +127,11 @@ void MainWindow::Bind() {
         bookmarks_->Bind(bound_.track, bound_.time);
     protection_.SetScreen(screenWidth_, screenHeight_,
                           ProtectionScaleFor(screenWidth_, screenHeight_));
-    if (seams_.bind)
-        seams_.bind(bound_);
+    if (list_) {
+        list_->Bind(dynamic_cast<FileListElement*>(bound_.fileList),
+                    dynamic_cast<FolderBarElement*>(bound_.fileDir));
+        list_->SetFilesPage(bound_.filesPage != nullptr, false);
+    }
     int32_t bottom = 0;
     for (SkinElement* element : std::initializer_list<SkinElement*>{
              bound_.rec, bound_.play, bound_.stop, bound_.prev, bound_.next, bound_.volUp,
@@ -156,7 +167,7 @@ void MainWindow::KillTimer(uint32_t id) {
 }
 
 std::string MainWindow::NextRecording(const std::string& path) {
-    return EngineEventOwner::NextRecording(path);
+    return list_ ? list_->NextRecording(path) : EngineEventOwner::NextRecording(path);
 }
 
 void MainWindow::ReportError() {
@@ -364,18 +375,8 @@ void MainWindow::RemoteStop() {
 }
 
 void MainWindow::StepRecording(int32_t direction) {
-    bool autoPlay = Setting("AutoPlayNext") != 0;
-    if (seams_.listStep && seams_.listStep(direction, autoPlay))
-        return;
-    // Without the list: the recordings of the current file's folder.
-    std::string neighbour = NeighbourRecording(CurrentPath(), direction);
-    if (neighbour.empty() || !Controller())
-        return;
-    PlayRequest request;
-    request.fileName = neighbour;
-    request.startedByCommand = autoPlay;
-    if (!Controller()->OpenForPlayback(request))
-        ReportError();
+    if (list_)
+        list_->Step(direction, Setting("AutoPlayNext") != 0);
 }
 
 void MainWindow::PrepareRecorder() {
@@ -474,9 +475,16 @@ void MainWindow::OnMenuOpening(Menu* menu) {
         if (bookmarks_ && submenu)
             bookmarks_->FillBookmarksMenu(submenu, CurrentPath());
     }
-    if ((ContainsCommand(*menu, kCmdExit) || ContainsCommand(*menu, kCmdSortName)) &&
-        seams_.listMenu)
-        seams_.listMenu(menu);
+    if (!list_)
+        return;
+    if (ContainsCommand(*menu, kCmdExit)) {
+        if (!menu->empty())
+            menu->front() = list_->BrowseMenuItem();
+        if (MenuItem* files = FindSubmenu(menu, kTextFiles))
+            list_->FillFilesMenu(files);
+    }
+    if (ContainsCommand(*menu, kCmdSortName))
+        list_->FillSortMenu(menu);
 }
 
 void MainWindow::ChooseSleep(uint32_t minutes) {
@@ -495,7 +503,7 @@ void MainWindow::ToggleSetting(const char* name, uint32_t textId, bool filter) {
 }
 
 void MainWindow::OnCommand(uint32_t id) {
-    if (seams_.listCommand && seams_.listCommand(id))
+    if (list_ && list_->HandleCommand(id))
         return;
     if (id >= kCmdFirstBookmark && id <= kCmdLastBookmark) {
         if (bookmarks_)
@@ -590,12 +598,20 @@ void MainWindow::OnNotified(EngineSource source, uint32_t event, bool success, u
         display_.OnPlayer(event, success, argument);
         if (event == EVENT_OPENED && success && bookmarks_)
             bookmarks_->OnPlaybackOpened(CurrentPath());
+        if (list_ && event == EVENT_OPENED && success)
+            list_->SetCurrentFile(CurrentPath(), true);
+        else if (list_ && event == EVENT_CLOSED)
+            list_->Refresh();
         display_.ReportPlayback(event, success);
         break;
     case EngineSource::Recorder:
         display_.OnRecorder(event, success);
         if (event == EVENT_STARTED && success && bookmarks_)
             bookmarks_->OnRecordingStarted(CurrentPath());
+        if (list_ && event == EVENT_OPENED && success)
+            list_->SetCurrentFile(CurrentPath(), false);
+        else if (list_ && event == EVENT_CLOSED)
+            list_->Refresh();
         break;
     case EngineSource::Monitor:
         display_.OnMonitor(event, success);
@@ -629,12 +645,9 @@ bool MainWindow::HandleMessage(const ThreadMessage& message) {
     case kProtectionEndedMessage:
         protection_.OnProtectionEnded(message.lParam != 0);
         return true;
-    case kShellChangeMessage:
-        if (seams_.listMessage)
-            seams_.listMessage(message.message, message.wParam, message.lParam);
-        return true;
     default:
-        return false;
+        // The folder watcher's and the folder reader's news.
+        return list_ && list_->HandleThreadMessage(message);
     }
 }
 
@@ -696,6 +709,8 @@ void MainWindow::Close() {
     closed_ = true;
     host_.KillTimer(kSleepTimer);
     display_.StopRefresh();
+    if (list_)
+        list_->SaveSettings();
     if (Controller())
         Controller()->Shutdown();
     host_.Quit();

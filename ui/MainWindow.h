@@ -26,6 +26,7 @@
 #include "ui/MainWindowSeams.h"
 #include "ui/PressHoldController.h"
 #include "ui/ProtectionPainter.h"
+#include "ui/RecordingList.h"
 #include "ui/RemoteControl.h"
 #include "ui/SkinButtons.h"
 #include "ui/WindowDisplay.h"
@@ -44,10 +45,10 @@ constexpr uint32_t kSleepTimer = 546;
 constexpr uint32_t kStartupTimer = 1213;
 // Window messages besides the engine's.
 constexpr uint32_t kCommandMessage = 0x0111; // WM_COMMAND, w = id | high word << 16
-constexpr uint32_t kShellChangeMessage = 33025;
 
 class MainWindow : public EngineEventOwner,
                    public WindowClient,
+                   public RecordingListOwner,
                    public SkinListener,
                    public ButtonOwner,
                    private PressHoldOwner,
@@ -82,7 +83,8 @@ public:
     bool HandleMessage(const ThreadMessage& message);
     // What the recording list tells the window (codes 30, 51..61): folder
     // changes, files renamed, copied, deleted or tapped.
-    void OnListNotification(int32_t code, const std::string& path, const std::string& otherPath);
+    void OnListNotification(int32_t code, const std::string& path,
+                            const std::string& otherPath) override;
     // WM_CLOSE's work: what is open is finished, the loop ends.
     void Close();
     // Keys go to the hardware-button manager first; it reports back here.
@@ -125,6 +127,7 @@ public:
     bool DisplayOff() const { return protection_.IsOff(); }
     const DisplayProtection& Protection() const { return protection_; }
     BookmarksUi* Bookmarks() const { return bookmarks_.get(); }
+    RecordingList* List() const { return list_.get(); }
     bool RefreshRunning() const { return display_.RefreshRunning(); }
 
 protected:
@@ -179,6 +182,7 @@ private:
     std::string bookmarksFile_;
     int32_t screenWidth_ = 0, screenHeight_ = 0;
     std::unique_ptr<BookmarksUi> bookmarks_;
+    std::unique_ptr<RecordingList> list_; // goes before the skin whose elements it shows
     HardwareButtons* hardware_ = nullptr;
     WindowHotKeys* hotKeys_ = nullptr;
     uint32_t sleepMinutes_ = 0;

@@ -119,8 +119,6 @@ void WindowDisplay::OnPlayer(uint32_t event, bool success, uint32_t argument) {
             time_.Show(position);
             track_.SetUpPlayback(duration, position);
             title_.SetTitle(FileName(CurrentPath()));
-            if (seams_.listCurrentFile)
-                seams_.listCurrentFile(CurrentPath());
         } else {
             ShowPlayAndStop(false);
         }
@@ -198,8 +196,6 @@ void WindowDisplay::OnRecorder(uint32_t event, bool success) {
             track_.SetUpRecording(time_.Reference());
             if (pending == kPendingNone || pending == kPendingRecordPrepared)
                 title_.SetTitle(FileName(CurrentPath()));
-            if (seams_.listCurrentFile)
-                seams_.listCurrentFile(CurrentPath());
         } else {
             SetState(bound_.rec, 0);
             SetSoftKey(kTextRecord, kCmdRecord, true);
@@ -216,8 +212,6 @@ void WindowDisplay::OnRecorder(uint32_t event, bool success) {
         if (title_.startShown)
             title_.ShowMessage(LoadResourceString(kRecordingStopped), true);
         title_.startShown = false;
-        if (seams_.listRefresh)
-            seams_.listRefresh();
         host_.KillTimer(kDisplayOffTimer);
         if (pending == kPendingRecordAbandoned) {
             track_.Reset();

@@ -28,6 +28,7 @@
 #include "ui/ActionMenu.h"
 #include "ui/MainCommands.h"
 #include "ui/MainWindow.h"
+#include "ui/RecordingList.h"
 
 namespace tonilo {
 namespace {
@@ -535,6 +536,40 @@ TEST_F(MainWindowTest, ListNotificationsPlayATappedFileAndLetADeletedCurrentOneG
     EXPECT_LT(GetBookmarkDatabase().Find(second), 0);
     ASSERT_TRUE(Pump([&] { return window_.Title().Title().empty(); }));
     GetBookmarkDatabase().Clear();
+}
+
+TEST_F(MainWindowTest, NextAndPrevStepThroughTheListWithWrapAround) {
+    std::string first = WriteTone("a.wav", 1);
+    std::string second = WriteTone("b.wav", 1);
+    ASSERT_FALSE(first.empty() || second.empty());
+    ASSERT_TRUE(Create(240, 320));
+    RecordingList* list = window_.List();
+    ASSERT_NE(list, nullptr);
+    list->OpenFolder(scratch_.Path());
+    ASSERT_TRUE(Pump([&] { return !list->Reading() && list->RowOf(second) >= 0; }));
+    PlayRequest request;
+    request.fileName = first;
+    ASSERT_TRUE(controller_.OpenForPlayback(request));
+    // Opened, and its notification taken (the pending command answered).
+    auto opened = [&](const std::string& path) {
+        return controller_.CurrentPath() == path && PlayerState() != 0 &&
+               controller_.GetPendingCommand() == kPendingNone;
+    };
+    ASSERT_TRUE(Pump([&] { return opened(first); }));
+    EXPECT_EQ(list->CurrentFile(), first);
+
+    Down(window_.Bound().next);
+    Up(window_.Bound().next);
+    ASSERT_TRUE(Pump([&] { return opened(second); }));
+    EXPECT_EQ(PlayerState(), PLAYER_STOPPED); // only opened: AutoPlayNext is off
+    Down(window_.Bound().next);
+    Up(window_.Bound().next);
+    ASSERT_TRUE(Pump([&] { return opened(first); }));
+    settings_.SetNumber("AutoPlayNext", 1);
+    Down(window_.Bound().prev);
+    Up(window_.Bound().prev);
+    ASSERT_TRUE(Pump(
+        [&] { return controller_.CurrentPath() == second && PlayerState() == PLAYER_PLAYING; }));
 }
 
 TEST_F(MainWindowTest, SkinWithoutMostElementsStillRecordsAndStops) {
