@@ -121,7 +121,7 @@ void PrintTo(const Screen& screen, std::ostream* out) {
 
 class WindowProgram : public ::testing::TestWithParam<Screen> {};
 
-TEST_P(WindowProgram, TapRecordsStopStopsDragSeeksAndALongPressStops) {
+TEST_P(WindowProgram, TapRecordsStopStopsDragSeeksTheListPlaysAndALongPressStops) {
     const Screen screen = GetParam();
     std::string xvfb = FindProgram("Xvfb");
     if (xvfb.empty())
@@ -192,6 +192,20 @@ TEST_P(WindowProgram, TapRecordsStopStopsDragSeeksAndALongPressStops) {
         << test::StatusText(status);
     display.Shot(prefix + "4-seeked.png");
 
+    // The new file is in the list: a tap on its row plays it.
+    const Box list = ElementBox(screen.skin, "FileList");
+    ASSERT_GT(list.width, 0);
+    display.Tap(list.x + list.width / 3, list.y + 8);
+    ASSERT_TRUE(program.WaitForStatus(
+        [&](const Status& s) { return s.at("mode") == "playing" && s.at("file") == file; },
+        &status))
+        << test::StatusText(status);
+    display.Shot(prefix + "5-playing.png");
+    display.Tap(stop.CentreX(), stop.CentreY());
+    ASSERT_TRUE(
+        program.WaitForStatus([](const Status& s) { return s.at("mode") == "stopped"; }, &status))
+        << test::StatusText(status);
+
     // Recording again, then a long press on Rec stops it; its release does nothing more.
     display.Tap(rec.CentreX(), rec.CentreY());
     ASSERT_TRUE(program.WaitForStatus(
@@ -205,7 +219,7 @@ TEST_P(WindowProgram, TapRecordsStopStopsDragSeeksAndALongPressStops) {
         [&](const Status& s) { return s.at("mode") == "stopped" && s.at("file") == second; },
         &status))
         << test::StatusText(status);
-    display.Shot(prefix + "5-long-press.png");
+    display.Shot(prefix + "6-long-press.png");
     display.Run("xdotool mouseup 1");
     ASSERT_TRUE(program.WaitForStatus([](const Status& s) { return true; }, &status));
     EXPECT_EQ(status.at("mode"), "stopped") << test::StatusText(status);
