@@ -136,24 +136,27 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string program = std::string(TONILO_PROGRAM_DIR) + "/tonilo";
-    for (const std::string& driver : drivers) {
-        std::vector<double> map, rss, cpu;
-        for (int i = 0; i < runs; ++i) {
-            Run run = StartOnce(display, program, driver);
+    // The drivers take turns, so that a busy moment of the machine hits them alike.
+    std::vector<std::vector<double>> map(drivers.size()), rss(drivers.size()), cpu(drivers.size());
+    for (int i = 0; i < runs; ++i) {
+        for (size_t d = 0; d < drivers.size(); ++d) {
+            Run run = StartOnce(display, program, drivers[d]);
             if (run.mapMs < 0) {
-                std::printf("%-9s start %d: no window within 20 s\n", driver.c_str(), i + 1);
+                std::printf("%-9s start %d: no window within 20 s\n", drivers[d].c_str(), i + 1);
                 continue;
             }
-            map.push_back(run.mapMs);
-            rss.push_back(run.rssMiB);
-            cpu.push_back(run.cpuPercent);
+            map[d].push_back(run.mapMs);
+            rss[d].push_back(run.rssMiB);
+            cpu[d].push_back(run.cpuPercent);
             std::printf("%-9s start %d: mapped after %.1f ms, %.1f MiB resident, %.2f %% CPU\n",
-                        driver.c_str(), i + 1, run.mapMs, run.rssMiB, run.cpuPercent);
+                        drivers[d].c_str(), i + 1, run.mapMs, run.rssMiB, run.cpuPercent);
         }
+    }
+    for (size_t d = 0; d < drivers.size(); ++d)
         std::printf("%-9s median of %zu: mapped after %.1f ms, %.1f MiB resident 5 s later, "
                     "%.2f %% of a core at rest\n",
-                    driver.c_str(), map.size(), Median(map), Median(rss), Median(cpu));
-    }
+                    drivers[d].c_str(), map[d].size(), Median(map[d]), Median(rss[d]),
+                    Median(cpu[d]));
     XCloseDisplay(display);
     return 0;
 }

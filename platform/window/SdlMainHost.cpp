@@ -16,16 +16,9 @@ constexpr int32_t kFirstHeight = 640;
 constexpr const char* kWidthValue = "WindowWidth";
 constexpr const char* kHeightValue = "WindowHeight";
 
-} // namespace
+std::atomic<uint32_t> gTimerEvent{0}; // what the timer thread pushes
 
-// What a timer callback needs on SDL's timer thread: ids only, nothing it could outlive.
-struct SdlMainHost::Timer {
-    uint32_t event;
-    const void* target;
-    uint32_t id;
-    uint32_t generation;
-    SDL_TimerID sdlId = 0;
-};
+} // namespace
 
 // A frame's window: the main frame draws into the host's window, the others stay hidden.
 class SdlMainHost::FrameWindow : public SkinWindow {
@@ -58,7 +51,7 @@ SdlMainHost::SdlMainHost(Options options) : options_(std::move(options)) {}
 SdlMainHost::~SdlMainHost() {
     SetThreadMessageWakeHook(nullptr);
     for (auto& [key, timer] : timers_)
-        SDL_RemoveTimer(timer->sdlId);
+        SDL_RemoveTimer(timer.sdlId);
     timers_.clear();
     if (texture_)
         SDL_DestroyTexture(texture_);
@@ -80,6 +73,7 @@ bool SdlMainHost::Open() {
         return false;
     timerEvent_ = SDL_RegisterEvents(2);
     wakeEvent_ = timerEvent_ + 1;
+    gTimerEvent = timerEvent_;
     SDL_Rect display{0, 0, kFirstWidth, kFirstHeight};
     SDL_GetDisplayBounds(0, &display);
     fullScreen_ = display.w <= kPhoneLimit && display.h <= kPhoneLimit;
@@ -152,7 +146,7 @@ void SdlMainHost::ForgetFrame(FrameWindow* frame) {
     frames_.erase(frame);
     for (auto it = timers_.begin(); it != timers_.end();) {
         if (it->first.first == frame) {
-            SDL_RemoveTimer(it->second->sdlId);
+            SDL_RemoveTimer(it->second.sdlId);
             it = timers_.erase(it);
         } else {
             ++it;
@@ -167,29 +161,27 @@ void SdlMainHost::ForgetFrame(FrameWindow* frame) {
 }
 
 uint32_t SdlMainHost::OnSdlTimer(uint32_t interval, void* parameter) {
-    const auto* timer = static_cast<const Timer*>(parameter);
     SDL_Event event{};
-    event.type = timer->event;
-    event.user.code = static_cast<int32_t>(timer->id);
-    event.user.data1 = const_cast<void*>(timer->target);
-    event.user.data2 = reinterpret_cast<void*>(static_cast<uintptr_t>(timer->generation));
+    event.type = gTimerEvent.load();
+    event.user.data1 = parameter; // the generation
     SDL_PushEvent(&event);
     return interval;
 }
 
 void SdlMainHost::StartTimer(const void* target, uint32_t id, uint32_t milliseconds) {
     StopTimer(target, id);
-    auto timer = std::make_unique<Timer>(Timer{timerEvent_, target, id, ++timerGeneration_});
-    timer->sdlId = SDL_AddTimer(std::max<uint32_t>(milliseconds, 1), &OnSdlTimer, timer.get());
-    if (timer->sdlId)
-        timers_[{target, id}] = std::move(timer);
+    Timer timer{++timerGeneration_};
+    timer.sdlId = SDL_AddTimer(std::max<uint32_t>(milliseconds, 1), &OnSdlTimer,
+                               reinterpret_cast<void*>(static_cast<uintptr_t>(timer.generation)));
+    if (timer.sdlId)
+        timers_[{target, id}] = timer;
 }
 
 void SdlMainHost::StopTimer(const void* target, uint32_t id) {
     auto it = timers_.find({target, id});
     if (it == timers_.end())
         return;
-    SDL_RemoveTimer(it->second->sdlId);
+    SDL_RemoveTimer(it->second.sdlId);
     timers_.erase(it);
 }
 
@@ -202,14 +194,15 @@ void SdlMainHost::KillTimer(uint32_t id) {
 }
 
 void SdlMainHost::DeliverTimer(const SDL_Event& event) {
-    auto id = static_cast<uint32_t>(event.user.code);
-    const void* target = event.user.data1;
-    auto it = timers_.find({target, id});
+    auto generation = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(event.user.data1));
+    auto it = std::find_if(timers_.begin(), timers_.end(), [generation](const auto& timer) {
+        return timer.second.generation == generation;
+    });
     // A tick queued before its timer was killed or set anew is dropped.
-    if (it == timers_.end() ||
-        it->second->generation !=
-            static_cast<uint32_t>(reinterpret_cast<uintptr_t>(event.user.data2)))
+    if (it == timers_.end())
         return;
+    const void* target = it->first.first;
+    uint32_t id = it->first.second;
     if (!target) {
         if (client_)
             client_->OnTimer(id);

@@ -83,7 +83,12 @@ public:
 
 private:
     class FrameWindow;
-    struct Timer;
+    // The timer thread is handed nothing it could outlive: only the timer's
+    // generation, which the user-interface thread looks up when the tick arrives.
+    struct Timer {
+        uint32_t generation = 0;
+        SDL_TimerID sdlId = 0;
+    };
     using TimerKey = std::pair<const void*, uint32_t>;
 
     void StartTimer(const void* target, uint32_t id, uint32_t milliseconds);
@@ -110,7 +115,7 @@ private:
     std::unique_ptr<ImGuiOverlay> overlay_ = std::make_unique<ImGuiOverlay>();
     std::set<FrameWindow*> frames_;
     FrameWindow* mainFrame_ = nullptr;
-    std::map<TimerKey, std::unique_ptr<Timer>> timers_;
+    std::map<TimerKey, Timer> timers_;
     uint32_t timerGeneration_ = 0;
     uint32_t timerEvent_ = 0;
     uint32_t wakeEvent_ = 0;

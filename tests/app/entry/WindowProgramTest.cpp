@@ -206,8 +206,9 @@ TEST_P(WindowProgram, TapRecordsStopStopsDragSeeksTheListPlaysAndALongPressStops
         program.WaitForStatus([](const Status& s) { return s.at("mode") == "stopped"; }, &status))
         << test::StatusText(status);
 
-    // Recording again, then a long press on Rec stops it; its release does nothing more.
-    display.Tap(rec.CentreX(), rec.CentreY());
+    // Recording again, from the soft key this time; then a long press on Rec stops
+    // it, and its release does nothing more.
+    display.Tap(screen.width / 4, screen.height - 4);
     ASSERT_TRUE(program.WaitForStatus(
         [](const Status& s) { return s.at("mode") == "recording" && Position(s) >= 500; }, &status))
         << test::StatusText(status);
