@@ -53,6 +53,8 @@ public:
     // Fails for id 0 and for an id already registered.
     bool RegisterAction(const ScheduleAction& action);
     const ScheduleAction* FindAction(uint32_t id) const;
+    // In registration order, as the event dialog lists them.
+    const std::vector<ScheduleAction>& Actions() const { return actions_; }
 
     // Reads the schedule file the first time only; later calls do nothing.
     void Load();

@@ -103,8 +103,8 @@ bool FileBatch::Transfer(bool overwrite) {
     if (movesCurrent || replacesCurrent)
         client_.BatchNotify(kCurrentClosing, current, "");
 
-    TransferResult result = moves ? MoveItem(item, destination, overwrite)
-                                  : CopyItem(item, destination, overwrite);
+    TransferResult result =
+        moves ? MoveItem(item, destination, overwrite) : CopyItem(item, destination, overwrite);
     switch (result.status) {
     case TransferStatus::Exists:
         // Another program took the name meanwhile.
@@ -176,8 +176,8 @@ void FileBatch::AskOverwrite(const std::string& name) {
 }
 
 void FileBatch::Report(uint32_t textId, const std::string& item, const std::string& error) {
-    host_.Ask(FillInResourceString(textId, {FileNameOf(item), error}), "",
-              QuestionButtons::Ok, [](QuestionAnswer) {});
+    host_.Ask(FillInResourceString(textId, {FileNameOf(item), error}), "", QuestionButtons::Ok,
+              [](QuestionAnswer) {});
 }
 
 void FileBatch::Finish() {

@@ -56,8 +56,7 @@ public:
 
     // Finds durations of these paths, for the generation given (dropped when a
     // newer read starts).
-    void ReadDurations(uint64_t generation, std::vector<std::string> paths,
-                       DurationReader reader);
+    void ReadDurations(uint64_t generation, std::vector<std::string> paths, DurationReader reader);
     // Durations found since the last take, with their generation.
     bool TakeDurations(uint64_t* generation, std::vector<std::pair<std::string, int64_t>>* found);
 

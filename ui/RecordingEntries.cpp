@@ -141,9 +141,9 @@ std::string FormatDuration(int64_t ms) {
     int64_t seconds = ms / 1000;
     char text[32];
     if (seconds >= 3600) {
-        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld",
-                      static_cast<long long>(seconds / 3600),
-                      static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+        std::snprintf(
+            text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+            static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
     } else {
         std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(seconds / 60),
                       static_cast<long long>(seconds % 60));

@@ -11,8 +11,8 @@
 #include "platform/ProgramPaths.h"
 #include "platform/files/FileTransfer.h"
 #include "platform/files/MailSender.h"
-#include "ui/RecordingListIds.h"
 #include "ui/RecordingListElements.h"
+#include "ui/RecordingListIds.h"
 #include "ui/RecordingMenus.h"
 
 namespace tonilo {
@@ -439,12 +439,12 @@ bool RecordingList::HandleCommand(uint32_t id) {
         if (items.empty() || batch_)
             return true;
         BatchKind kind = id == kCopyTo ? BatchKind::Copy : BatchKind::Move;
-        host_.ChooseFolder(LoadResourceString(id), folder_,
-                           [this, kind, items, alive = std::weak_ptr<int>(alive_)](
-                               const std::string& target) {
-                               if (!alive.expired() && !target.empty())
-                                   StartBatch(kind, items, Normalized(target));
-                           });
+        host_.ChooseFolder(
+            LoadResourceString(id), folder_,
+            [this, kind, items, alive = std::weak_ptr<int>(alive_)](const std::string& target) {
+                if (!alive.expired() && !target.empty())
+                    StartBatch(kind, items, Normalized(target));
+            });
         return true;
     }
     case kDelete:
@@ -493,17 +493,18 @@ void RecordingList::StartBatch(BatchKind kind, std::vector<std::string> items,
 void RecordingList::Rename(const std::string& item) {
     std::string oldName = FileNameOf(item);
     std::weak_ptr<int> alive = alive_;
-    host_.AskText(LoadResourceString(kRename), oldName, [this, item, alive](const std::string* edited) {
-        if (alive.expired() || !edited || *edited == FileNameOf(item))
-            return;
-        const std::string& name = *edited;
-        if (uint32_t refusal = RenameRefusal(name)) {
-            Report(refusal, {FileNameOf(item), std::strerror(EINVAL)});
-            return;
-        }
-        StartBatch(BatchKind::Rename, {item}, Joined(FolderOf(item), name));
-        reselect_.insert(reselect_.begin(), name);
-    });
+    host_.AskText(LoadResourceString(kRename), oldName,
+                  [this, item, alive](const std::string* edited) {
+                      if (alive.expired() || !edited || *edited == FileNameOf(item))
+                          return;
+                      const std::string& name = *edited;
+                      if (uint32_t refusal = RenameRefusal(name)) {
+                          Report(refusal, {FileNameOf(item), std::strerror(EINVAL)});
+                          return;
+                      }
+                      StartBatch(BatchKind::Rename, {item}, Joined(FolderOf(item), name));
+                      reselect_.insert(reselect_.begin(), name);
+                  });
 }
 
 void RecordingList::NewFolder() {

@@ -97,8 +97,8 @@ public:
     // page's window is not open.
     void SetFilesPage(bool separatePage, bool pageOpen);
 
-    void LoadSettings();   // start-up: view settings, then the folder
-    void SaveSettings();   // WM_CLOSE: Last (with GotoLast) and the view settings
+    void LoadSettings(); // start-up: view settings, then the folder
+    void SaveSettings(); // WM_CLOSE: Last (with GotoLast) and the view settings
     // True when the list consumed the command. 13119 in current-file mode and
     // 13121 are the main window's: they open the files page.
     bool HandleCommand(uint32_t id);
@@ -162,7 +162,6 @@ public:
     void OnContextMenu(int32_t row, int32_t x, int32_t y) override;
 
 private:
-
     // FileBatchClient.
     void BatchNotify(int32_t code, const std::string& path, const std::string& other) override;
     std::string BatchCurrentFile() const override;

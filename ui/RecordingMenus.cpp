@@ -47,17 +47,17 @@ MenuItem ViewMenu(const RecordingMenuState& state) {
     Menu children;
     // "Report" is the details view and "Details" the plain list, as the
     // program always named them.
-    children.push_back(MenuItem::Submenu(0, LoadResourceString(kModeText),
-                                         {Item(kModeDetails, kReportText, details),
-                                          Item(kModeList, kDetailsText, !details)}));
+    children.push_back(MenuItem::Submenu(
+        0, LoadResourceString(kModeText),
+        {Item(kModeDetails, kReportText, details), Item(kModeList, kDetailsText, !details)}));
     children.push_back(Item(kShowFolders, kShowFoldersText, state.showFolders));
     if (details) {
-        children.push_back(MenuItem::Submenu(
-            0, LoadResourceString(kShowColumnText),
-            {Item(kColumnNone, kNoneText, state.column == SecondColumn::None),
-             Item(kColumnDate, kDateText, state.column == SecondColumn::Date),
-             Item(kColumnSize, kSizeText, state.column == SecondColumn::Size),
-             Item(kColumnTime, kTimeText, state.column == SecondColumn::Time)}));
+        children.push_back(
+            MenuItem::Submenu(0, LoadResourceString(kShowColumnText),
+                              {Item(kColumnNone, kNoneText, state.column == SecondColumn::None),
+                               Item(kColumnDate, kDateText, state.column == SecondColumn::Date),
+                               Item(kColumnSize, kSizeText, state.column == SecondColumn::Size),
+                               Item(kColumnTime, kTimeText, state.column == SecondColumn::Time)}));
     }
     return MenuItem::Submenu(0, LoadResourceString(kViewText), std::move(children));
 }
@@ -75,8 +75,8 @@ Menu FileMenuItems(const std::vector<std::string>& items, const RecordingMenuSta
         menu.push_back(Item(kMoveTo, kMoveTo));
         // Infrared and Bluetooth have no stand-in here; only mail is offered.
         if (anyFile && !FindMailProgram().empty())
-            menu.push_back(MenuItem::Submenu(kSendTo, LoadResourceString(kSendTo),
-                                             {Item(kMail, kMail)}));
+            menu.push_back(
+                MenuItem::Submenu(kSendTo, LoadResourceString(kSendTo), {Item(kMail, kMail)}));
     }
     if (full && state.showFolders)
         menu.push_back(Item(kNewFolder, kNewFolder));

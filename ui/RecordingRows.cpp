@@ -88,7 +88,8 @@ std::string RecordingRows::FileAfter(const std::string& path) const {
                            [&](const FolderEntry& entry) { return entry.name == name; });
     if (at == entries_.end())
         return "";
-    auto next = std::find_if(at + 1, entries_.end(), [](const FolderEntry& e) { return !e.folder; });
+    auto next =
+        std::find_if(at + 1, entries_.end(), [](const FolderEntry& e) { return !e.folder; });
     return next == entries_.end() ? "" : Joined(next->name);
 }
 

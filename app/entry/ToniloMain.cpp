@@ -11,7 +11,7 @@
 #include "platform/ErrorLog.h"
 #include "platform/ThreadMessages.h"
 #include "platform/audio/SdlWaveDevices.h"
-#include "ui/DesktopWindow.h"
+#include "app/entry/DesktopWindow.h"
 
 namespace {
 

@@ -87,7 +87,8 @@ struct ListUnderTest {
                 break;
             auto start = std::chrono::steady_clock::now();
             list.HandleThreadMessage(message);
-            inside += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            inside +=
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         }
         return inside;
     }
@@ -104,7 +105,8 @@ void BM_UserInterfaceThreadPerRefresh(benchmark::State& state) {
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
         test.list.Refresh();
-        double asking = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        double asking =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.SetIterationTime(asking + test.WaitForRows());
     }
     state.counters["rows"] = test.list.RowCount();

@@ -206,8 +206,8 @@ TransferResult MoveItem(const std::string& source, const std::string& target, bo
         return Result(TransferStatus::SameItem);
     if (IsWithin(target, source))
         return Failed(EINVAL);
-    bool moved = overwrite ? ::rename(source.c_str(), target.c_str()) == 0
-                           : RenameNoReplace(source, target);
+    bool moved =
+        overwrite ? ::rename(source.c_str(), target.c_str()) == 0 : RenameNoReplace(source, target);
     if (moved)
         return Result(TransferStatus::Done);
     if (errno == EEXIST && !overwrite)

@@ -40,7 +40,6 @@ TransferResult MoveItem(const std::string& source, const std::string& target, bo
 std::string UniqueNameIn(const std::string& folder, const std::string& name);
 // Creates a new folder named `name` (numbered as above when taken) in `folder`;
 // its path, or "" with the error text.
-std::string CreateNewFolder(const std::string& folder, const std::string& name,
-                            std::string* error);
+std::string CreateNewFolder(const std::string& folder, const std::string& name, std::string* error);
 
 } // namespace tonilo

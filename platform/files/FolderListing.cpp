@@ -37,8 +37,8 @@ FolderListing ReadFolder(const std::string& folder, const std::vector<std::strin
             break;
         if (item->d_name[0] == '.')
             continue; // ".", ".." and hidden names, such as recordings being written
-        bool maybeFolder = item->d_type == DT_DIR || item->d_type == DT_LNK ||
-                           item->d_type == DT_UNKNOWN;
+        bool maybeFolder =
+            item->d_type == DT_DIR || item->d_type == DT_LNK || item->d_type == DT_UNKNOWN;
         if (!maybeFolder && !HasExtension(item->d_name, extensions))
             continue; // most files of a big folder are decided without a stat
         if (maybeFolder && !includeFolders && item->d_type == DT_DIR)
@@ -53,8 +53,8 @@ FolderListing ReadFolder(const std::string& folder, const std::vector<std::strin
             continue;
         entry.name = item->d_name;
         entry.size = entry.folder ? 0 : static_cast<int64_t>(info.st_size);
-        entry.modifiedNs = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 +
-                           info.st_mtim.tv_nsec;
+        entry.modifiedNs =
+            static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
         listing.entries.push_back(std::move(entry));
     }
     if (errno != 0) {

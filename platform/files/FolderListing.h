@@ -14,13 +14,13 @@ namespace tonilo {
 struct FolderEntry {
     std::string name;
     bool folder = false;
-    int64_t size = 0;          // bytes; 0 for folders
-    int64_t modifiedNs = 0;    // modification time, nanoseconds since 1970
+    int64_t size = 0;       // bytes; 0 for folders
+    int64_t modifiedNs = 0; // modification time, nanoseconds since 1970
 };
 
 struct FolderListing {
     bool ok = false;
-    int error = 0; // errno when !ok
+    int error = 0;                    // errno when !ok
     std::vector<FolderEntry> entries; // in the order the folder gave them
 };
 

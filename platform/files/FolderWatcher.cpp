@@ -11,8 +11,8 @@
 namespace tonilo {
 namespace {
 
-constexpr uint32_t kEntryEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
-                                  IN_CLOSE_WRITE;
+constexpr uint32_t kEntryEvents =
+    IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE;
 constexpr uint32_t kSelfEvents = IN_DELETE_SELF | IN_MOVE_SELF;
 
 } // namespace

@@ -93,8 +93,8 @@ bool TrashInto(const std::string& trash, const std::string& path, const std::str
         return false;
     }
     std::string name = FileNameOf(path);
-    std::string contents = "[Trash Info]\nPath=" + infoPathText +
-                           "\nDeletionDate=" + DeletionDate(now) + "\n";
+    std::string contents =
+        "[Trash Info]\nPath=" + infoPathText + "\nDeletionDate=" + DeletionDate(now) + "\n";
     for (int number = 1; number < 100000; ++number) {
         std::string candidate = number == 1 ? name : NumberedName(name, number);
         std::string infoFile = info + "/" + candidate + ".trashinfo";

@@ -13,12 +13,12 @@ TEST(RecordingEntries, NamesSortNaturallyAndTotally) {
         {"Recording 9.wav", "Recording 10.wav"},
         {"recording 9.wav", "Recording 10.wav"}, // case aside
         {"a.wav", "B.wav"},
-        {"take 007.wav", "take 8.wav"},          // leading zeros aside
-        {"Take 1.wav", "take 1.wav"},            // equal but for case: bytes decide
-        {"take 01.wav", "take 1.wav"},           // equal value: bytes decide
+        {"take 007.wav", "take 8.wav"}, // leading zeros aside
+        {"Take 1.wav", "take 1.wav"},   // equal but for case: bytes decide
+        {"take 01.wav", "take 1.wav"},  // equal value: bytes decide
         {"x", "x1"},
         {"x9", "xa"},
-        {"Zebra", "Ärger"},                      // beyond ASCII: by bytes
+        {"Zebra", "Ärger"}, // beyond ASCII: by bytes
         {"12345678901234567890", "123456789012345678901"},
     };
     for (const auto& pair : pairs) {

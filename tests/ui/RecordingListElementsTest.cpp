@@ -45,8 +45,8 @@ TEST_F(RecordingListTest, DrivesTheSkinElementsAndTheirFolderBarOpensTheTree) {
     system.SetTextRenderer(&fonts);
     SkinFrame frame(&system);
     frame.GetCompositor().Create(240, 320);
-    FolderBarElement* bar =
-        FolderBarElement::Make(&system, &frame, nullptr, "FileDir", SkinRect::FromSize(0, 0, 240, 30));
+    FolderBarElement* bar = FolderBarElement::Make(&system, &frame, nullptr, "FileDir",
+                                                   SkinRect::FromSize(0, 0, 240, 30));
     FileListElement* element = FileListElement::Make(&system, &frame, nullptr, "FileList",
                                                      SkinRect::FromSize(0, 40, 240, 241), "");
     frame.AddElement(bar);

@@ -39,13 +39,14 @@ TEST_F(RecordingListFilesTest, DeletingTheCurrentFileClosesItFirstAndDropsItsBoo
     Command(30006);
     host_.Answer(QuestionAnswer::Yes);
     EXPECT_TRUE(host_.questions.empty());
-    EXPECT_EQ(owner_.Take(), (Notifications{{51, current, ""}, {61, current, ""}, {61, other, ""}}));
+    EXPECT_EQ(owner_.Take(),
+              (Notifications{{51, current, ""}, {61, current, ""}, {61, other, ""}}));
     EXPECT_TRUE(owner_.bookmarks.Empty());
     ASSERT_TRUE(Settle([&] { return list_->RowCount() == 0; }));
 
     // Where desktops restore them from.
-    EXPECT_EQ(ReadWholeFile(Trash() + "/info/line\nbreak ☎.wav.trashinfo").find(
-                  "Path=" + EscapeTrashPath(current) + "\nDeletionDate="),
+    EXPECT_EQ(ReadWholeFile(Trash() + "/info/line\nbreak ☎.wav.trashinfo")
+                  .find("Path=" + EscapeTrashPath(current) + "\nDeletionDate="),
               13u);
     EXPECT_TRUE(std::filesystem::exists(Trash() + "/files/other.wav"));
 }
@@ -149,7 +150,8 @@ TEST_F(RecordingListFilesTest, MovingAndRenamingTheCurrentFileReopensItUnderItsN
     host_.folderAnswer = target;
     Command(13059);
     std::string moved = target + "/take.wav";
-    EXPECT_EQ(owner_.Take(), (Notifications{{51, current, ""}, {59, current, moved}, {52, moved, ""}}));
+    EXPECT_EQ(owner_.Take(),
+              (Notifications{{51, current, ""}, {59, current, moved}, {52, moved, ""}}));
     EXPECT_EQ(list_->CurrentFile(), moved);
     EXPECT_EQ(owner_.bookmarks.At(0).path, moved);
     ASSERT_TRUE(Settle());
@@ -165,11 +167,13 @@ TEST_F(RecordingListFilesTest, MovingAndRenamingTheCurrentFileReopensItUnderItsN
         std::string result;  // the file's name afterwards
     } cases[] = {
         {std::nullopt, "", "take.wav"}, // cancelled
-        {"a:b.wav", "A file name cannot contain any of the following characters:\n"
-                    "\\ / : * ? \" < > |",
+        {"a:b.wav",
+         "A file name cannot contain any of the following characters:\n"
+         "\\ / : * ? \" < > |",
          "take.wav"},
-        {"sub/x.wav", "A file name cannot contain any of the following characters:\n"
-                      "\\ / : * ? \" < > |",
+        {"sub/x.wav",
+         "A file name cannot contain any of the following characters:\n"
+         "\\ / : * ? \" < > |",
          "take.wav"},
         {"..", "Cannot rename \"take.wav\": Invalid argument", "take.wav"},
         {"taken.wav", "Cannot rename \"take.wav\": File exists", "take.wav"},

@@ -11,11 +11,11 @@
 #include <deque>
 #include <fcntl.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <optional>
-#include <sys/stat.h>
-#include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "app/BookmarkDatabase.h"

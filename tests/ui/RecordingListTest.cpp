@@ -89,8 +89,8 @@ TEST_F(RecordingListTest, PrevAndNextWrapAroundSkippingFolders) {
         list_->OnSelectionChanged(item.selectedBefore, item.selectedBefore);
         owner_.Take();
         ASSERT_TRUE(list_->Step(item.direction, item.autoPlayNext));
-        EXPECT_EQ(owner_.Take(), (std::vector<Notification>{{item.code, recordings_ + "/" +
-                                                                            item.expected, ""}}));
+        EXPECT_EQ(owner_.Take(),
+                  (std::vector<Notification>{{item.code, recordings_ + "/" + item.expected, ""}}));
         EXPECT_EQ(list_->CurrentFile(), recordings_ + "/" + item.expected);
         EXPECT_EQ(view_.selected, list_->RowOf(list_->CurrentFile()));
         EXPECT_EQ(view_.visible, view_.selected);
@@ -137,8 +137,10 @@ TEST_F(RecordingListTest, SecondColumnShowsOnlyInDetailsModeAtTheScaledWidth) {
         int32_t width;
         std::string text;
     } steps[] = {
-        {1162, 2, 100, "2 KB"}, {1144, 2, 120, FormatDate(1700000000LL * 1000000000)},
-        {1150, 2, 200, ""},     {1143, 1, 0, ""},
+        {1162, 2, 100, "2 KB"},
+        {1144, 2, 120, FormatDate(1700000000LL * 1000000000)},
+        {1150, 2, 200, ""},
+        {1143, 1, 0, ""},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.command);
@@ -232,8 +234,8 @@ TEST_F(RecordingListTest, ChangesByOtherProgramsAppearAndAVanishedFolderFallsBac
     settings_.SetString("Last", shown.c_str());
     Open();
     ASSERT_EQ(list_->Folder(), shown);
-    ASSERT_EQ(RunAndWait({"/bin/sh", "-c", "printf x > \"$1/from outside\nline.wav\"", "sh", shown}),
-              0);
+    ASSERT_EQ(
+        RunAndWait({"/bin/sh", "-c", "printf x > \"$1/from outside\nline.wav\"", "sh", shown}), 0);
     ASSERT_TRUE(Settle([&] { return list_->RowCount() == 1; }));
     EXPECT_EQ(list_->CellText(0, 0), "from outside\nline.wav");
 
@@ -257,8 +259,8 @@ TEST_F(RecordingListTest, ChangesByOtherProgramsAppearAndAVanishedFolderFallsBac
 }
 
 TEST_F(RecordingListTest, TypeToFindNarrowsTheRowsAndShowsWhatWasTyped) {
-    for (const char* name : {"Meeting Monday.wav", "meeting tuesday.mp3", "Zürich call.zaf",
-                             "Interview.wav"})
+    for (const char* name :
+         {"Meeting Monday.wav", "meeting tuesday.mp3", "Zürich call.zaf", "Interview.wav"})
         File(name);
     Open();
     list_->OnSelectionChanged(3, 3); // Zürich

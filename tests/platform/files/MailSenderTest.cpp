@@ -39,7 +39,7 @@ TEST_F(MailSenderTest, FindsXdgEmailOnlyAsAnExecutableOnAnAbsolutePath) {
     std::string other = scratch_.Folder("other");
     std::string program = scratch_.Write(
         "other/xdg-email", "#!/bin/sh\nfor a in \"$@\"; do printf '%s|' \"$a\"; done > \"$0.tmp\"\n"
-        "/bin/mv \"$0.tmp\" \"$0.args\"\n");
+                           "/bin/mv \"$0.tmp\" \"$0.args\"\n");
     ASSERT_EQ(::chmod(program.c_str(), 0755), 0);
     ::setenv("PATH", (notExecutable + ":" + bin + ":" + other).c_str(), 1);
     ASSERT_EQ(FindMailProgram(), program);

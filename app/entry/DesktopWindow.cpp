@@ -1,4 +1,4 @@
-#include "ui/DesktopWindow.h"
+#include "app/entry/DesktopWindow.h"
 
 #include <cstdlib>
 #include <cstring>
