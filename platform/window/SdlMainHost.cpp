@@ -270,6 +270,7 @@ void SdlMainHost::BringToFront() {
 
 void SdlMainHost::Quit() {
     running_ = false;
+    quit_ = true;
     SaveSize();
     if (window_)
         SDL_HideWindow(window_);
@@ -470,7 +471,7 @@ void SdlMainHost::DrainMessages() {
 
 void SdlMainHost::Run(const std::function<void(const ThreadMessage&)>& dispatch) {
     dispatch_ = dispatch;
-    running_ = true;
+    running_ = !quit_; // a quit asked for before the loop ran ends it at once
     SetThreadMessageWakeHook([this] {
         if (!wakePending_.exchange(true)) {
             SDL_Event event{};

@@ -122,6 +122,7 @@ private:
     std::atomic<bool> wakePending_{false};
     std::function<void(const ThreadMessage&)> dispatch_;
     bool running_ = false;
+    bool quit_ = false;
     bool blank_ = false;
     bool dirty_ = true;
     int extraFrames_ = 0;
