@@ -237,11 +237,15 @@ void ImGuiOverlay::DrawMenus() {
         wantsFrame_ = true;
     }
     bool wasOpen = menuOpen_;
+    // Rows a finger can hit apart.
+    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(fontPixels_ * 0.5f, fontPixels_ * 0.8f));
     menuOpen_ = ImGui::BeginPopup(kMenuPopup);
     if (menuOpen_ != wasOpen)
         wantsFrame_ = true;
-    if (!menuOpen_)
+    if (!menuOpen_) {
+        ImGui::PopStyleVar();
         return;
+    }
     uint32_t chosen = 0;
     if (DrawItems(openMenu_, &chosen)) {
         ImGui::CloseCurrentPopup();
@@ -251,6 +255,7 @@ void ImGuiOverlay::DrawMenus() {
         });
     }
     ImGui::EndPopup();
+    ImGui::PopStyleVar();
 }
 
 void ImGuiOverlay::DrawQuestion() {
