@@ -27,7 +27,6 @@
 namespace tonilo {
 namespace {
 
-constexpr uint32_t kVolumeText = 13057;
 constexpr uint32_t kStartupMs = 2000;
 constexpr uint32_t kShowBookmarksText = 30200;
 
@@ -38,8 +37,13 @@ MainWindow::MainWindow(WindowHost& host, SkinSystem& skins, EngineController& en
                        std::function<void()> close, std::function<void()> switchOff,
                        Backlight* backlight)
     : EngineEventOwner(uiThread, std::move(ledName), std::move(close), std::move(switchOff)),
-      host_(host), skins_(skins), engine_(engine), settings_(settings), buttons_(*this),
-      remote_(*this), display_(host, engine, settings, seams_, actionMenu_),
+      host_(host), skins_(skins), engine_(engine), settings_(settings),
+      display_(host, engine, settings, seams_, actionMenu_),
+      actions_(host, engine, display_,
+               HoldActions::Hooks{[this] { return Controller(); },
+                                  [this](uint32_t button) { buttons_.ReleaseLook(button); },
+                                  [this](uint32_t button) { OnShortPress(button); }}),
+      buttons_(actions_), remote_(*this),
       protection_(host, settings,
                   DisplayProtection::Hooks{
                       [this] { display_.Suspend(true); }, [this] { DisplayTurnedOn(); },
@@ -188,7 +192,7 @@ std::string MainWindow::CurrentPath() const {
 
 intptr_t MainWindow::OnNotify(SkinElement* from, int32_t code, intptr_t p1, intptr_t p2) {
     if (from && from == bound_.volume && code == kSliderChanged) {
-        SetVolume(static_cast<uint16_t>(std::clamp<intptr_t>(p1, 0, 65535)));
+        display_.SetVolume(static_cast<uint16_t>(std::clamp<intptr_t>(p1, 0, 65535)));
         return 0;
     }
     if (from && from == bound_.track) {
@@ -259,56 +263,9 @@ void MainWindow::PostCommand(uint32_t action, uint32_t highWord) {
     PostThreadMessage(UiThread(), kCommandMessage, action | (highWord << 16), 0);
 }
 
-// --- Press and hold -------------------------------------------------------------
+// --- Short presses -----------------------------------------------------------------
 
-void MainWindow::SetHoldTimer(uint32_t milliseconds) {
-    host_.SetTimer(kHoldTimer, milliseconds);
-}
-
-void MainWindow::KillHoldTimer() {
-    host_.KillTimer(kHoldTimer);
-}
-
-void MainWindow::StepVolume(bool up, int32_t step) {
-    SetVolume(SteppedVolume(engine_.Volume(), step, up));
-}
-
-void MainWindow::SetVolume(uint16_t volume) {
-    engine_.SetVolume(volume);
-    if (bound_.volume)
-        bound_.volume->SetValue(volume);
-    display_.Title().ShowMessage(LoadResourceString(kVolumeText) + " " +
-                                     std::to_string(static_cast<uint32_t>(volume) * 100 / 65535) +
-                                     "%",
-                                 true);
-}
-
-void MainWindow::LongPressStop(uint32_t button) {
-    buttons_.ReleaseLook(button);
-    if (Controller())
-        Controller()->Stop();
-}
-
-void MainWindow::StartWinding(uint32_t button) {
-    if (!Controller())
-        return;
-    if (button == kHoldPrev)
-        Controller()->Rewind(true);
-    else
-        Controller()->FastForward(true);
-}
-
-void MainWindow::EndWinding(uint32_t button) {
-    buttons_.ReleaseLook(button);
-    if (!Controller())
-        return;
-    if (button == kHoldPrev)
-        Controller()->Rewind(false);
-    else
-        Controller()->FastForward(false);
-}
-
-void MainWindow::ShortPress(uint32_t button) {
+void MainWindow::OnShortPress(uint32_t button) {
     switch (button) {
     case kHoldRec:
         ToggleRecording();

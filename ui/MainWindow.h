@@ -23,6 +23,7 @@
 #include "ui/BookmarksUi.h"
 #include "ui/DisplayProtection.h"
 #include "ui/ElementBinding.h"
+#include "ui/HoldActions.h"
 #include "ui/MainWindowSeams.h"
 #include "ui/PressHoldController.h"
 #include "ui/ProtectionPainter.h"
@@ -51,7 +52,6 @@ class MainWindow : public EngineEventOwner,
                    public RecordingListOwner,
                    public SkinListener,
                    public ButtonOwner,
-                   private PressHoldOwner,
                    private RemoteControlOwner {
 public:
     // `close` is the program's close (WM_CLOSE); it ends in Close() below.
@@ -134,14 +134,8 @@ protected:
     void OnNotified(EngineSource source, uint32_t event, bool success, uint32_t argument) override;
 
 private:
-    // PressHoldOwner.
-    void SetHoldTimer(uint32_t milliseconds) override;
-    void KillHoldTimer() override;
-    void StepVolume(bool up, int32_t step) override;
-    void LongPressStop(uint32_t button) override;
-    void StartWinding(uint32_t button) override;
-    void EndWinding(uint32_t button) override;
-    void ShortPress(uint32_t button) override;
+    // A button released before its long press: its command.
+    void OnShortPress(uint32_t button);
     // RemoteControlOwner.
     void SetRemoteTimer(uint32_t milliseconds) override;
     void KillRemoteTimer() override;
@@ -156,7 +150,6 @@ private:
     void ToggleRecording();
     void PlayPause();
     void StepRecording(int32_t direction);
-    void SetVolume(uint16_t volume);
     void DisplayTurnedOn();
     void ChooseSleep(uint32_t minutes);
     void ToggleSetting(const char* name, uint32_t textId, bool filter);
@@ -172,10 +165,11 @@ private:
     void* parent_ = nullptr;
     Skin* skin_ = nullptr;
     BoundElements bound_;
-    SkinButtons buttons_;
-    RemoteControl remote_;
     Menu actionMenu_;
     WindowDisplay display_;
+    HoldActions actions_;
+    SkinButtons buttons_;
+    RemoteControl remote_;
     bool inactive_ = false;
     DisplayProtection protection_;
     std::unique_ptr<ProtectionPainter> painter_; // made when first shown: fonts come late

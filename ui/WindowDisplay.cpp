@@ -22,6 +22,7 @@ constexpr uint32_t kRecordingStopped = 13055;
 constexpr uint32_t kRecordingPaused = 13056;
 constexpr uint32_t kCpuOverloaded = 30138;
 constexpr uint32_t kCpuCheckMs = 1001;
+constexpr uint32_t kVolumeText = 13057;
 
 std::string FileName(const std::string& path) {
     return std::filesystem::path(path).filename().string();
@@ -57,6 +58,15 @@ std::string WindowDisplay::CurrentPath() const {
 
 void WindowDisplay::SetTitleToCurrentFile() {
     title_.SetTitle(FileName(CurrentPath()));
+}
+
+void WindowDisplay::SetVolume(uint16_t volume) {
+    engine_.SetVolume(volume);
+    if (bound_.volume)
+        bound_.volume->SetValue(volume);
+    title_.ShowMessage(LoadResourceString(kVolumeText) + " " +
+                           std::to_string(static_cast<uint32_t>(volume) * 100 / 65535) + "%",
+                       true);
 }
 
 void WindowDisplay::SetState(SkinButton* button, int32_t state) {

@@ -42,6 +42,8 @@ public:
     TitleLine& Title() { return title_; }
     const TitleLine& Title() const { return title_; }
     void SetTitleToCurrentFile();
+    // The playback volume set, shown on the `Volume` slider and as "Volume N%".
+    void SetVolume(uint16_t volume);
 
     // The notification rows of the player (events 1..7), the recorder (1..4)
     // and the level monitor (2 closed, 3 started).
