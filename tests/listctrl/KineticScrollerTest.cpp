@@ -73,7 +73,6 @@ TEST(KineticScroller, SpeedIsCappedAndDecidesTheFlick) {
         EXPECT_EQ(s.IsFlicking(), c.flicks) << c.step;
         EXPECT_EQ(s.FlickDurationMs(), c.duration) << c.step;
     }
-    EXPECT_EQ(KineticScroller::FlickDuration(4000), 3040);
     EXPECT_EQ(KineticScroller::FlickDuration(30), 0);
 }
 

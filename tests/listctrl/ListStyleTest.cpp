@@ -33,17 +33,6 @@ TEST(StyleSheetText, SectionsEntriesAndNoise) {
     EXPECT_EQ(sheet.entries[3].section, "[ListControl.Bar]");
 }
 
-TEST(ListStyleSheet, RowWithBorderGivesBrushAndPen) {
-    ListStyles styles = Apply("[ListControl]\nBkgndRow=#FF0000,border:#000000\n");
-    const ListStyleEntry& row = styles.body[kListRowFill];
-    EXPECT_TRUE(row.hasBrush);
-    EXPECT_EQ(row.Color(), ColorRef(255, 0, 0));
-    EXPECT_TRUE(row.hasPen);
-    EXPECT_EQ(row.penColor, 0u);
-    EXPECT_TRUE(row.style & kStyleOwnsObjects);
-    EXPECT_FALSE(row.IsGradient());
-}
-
 TEST(ListStyleSheet, MalformedValuesKeepTheOldEntry) {
     ListStyles before = Apply("[ListControl]\nText=#102030\nBackground=#405060\n");
     for (const char* bad : {"rgb(1-2)", "rgb(1,2,3)", "rgb", "#12345", "#", "#00FF00,rgb(9)"}) {
@@ -89,7 +78,7 @@ TEST(ListStyleSheet, GradientsImagesAndTextColours) {
                               "background=#FF0000,gradiendV:#0000FF\n"
                               "BkgndFocused=#000000,GRADIENDH:#FFFFFF,border:#00FF00\n"
                               "BkgndUnfocused=#000000,gradiendHV:#808080\n"
-                              "BkgndRow=#000000,gradiendV:ignore\n"
+                              "BkgndRow=#FF0000,gradiendV:ignore,border:#000000\n"
                               "StrippedRow=img:stripe.png\n"
                               "Text=#FFFF00\n");
     const auto& body = styles.body;
@@ -100,9 +89,12 @@ TEST(ListStyleSheet, GradientsImagesAndTextColours) {
     EXPECT_TRUE(body[kListFocusedFill].hasPen);
     EXPECT_EQ(body[kListFocusedFill].penColor, ColorRef(0, 255, 0));
     EXPECT_EQ(body[kListUnfocusedFill].style & 0x30000000u, 0x30000000u);
-    // A gradient without an end colour is a plain fill.
+    // A gradient without an end colour is a plain fill; a black border is a pen.
     EXPECT_FALSE(body[kListRowFill].IsGradient());
     EXPECT_TRUE(body[kListRowFill].hasBrush);
+    EXPECT_EQ(body[kListRowFill].Color(), ColorRef(255, 0, 0));
+    EXPECT_TRUE(body[kListRowFill].hasPen);
+    EXPECT_EQ(body[kListRowFill].penColor, 0u);
     EXPECT_TRUE(body[kListStripeFill].IsImage());
     EXPECT_EQ(body[kListStripeFill].style, kStyleImage | kListStripeFill);
     EXPECT_EQ(body[kListStripeFill].image, "/opt/tonilo/stripe.png");

@@ -81,13 +81,7 @@ TEST_F(EqualizerDialog, OpensOnTheStoredSettings) {
     EXPECT_EQ(dialog.Position(EqualizerDialogModel::kPreampSlider), 107);
     EXPECT_TRUE(dialog.EqualizerOn());
     EXPECT_TRUE(dialog.ControlsEnabled());
-
-    std::vector<std::string> names = EqualizerDialogModel::PresetNames();
-    ASSERT_EQ(names.size(), 18u);
-    for (uint32_t index = 0; index < names.size(); ++index)
-        EXPECT_EQ(names[index], EqPresets::GetPresetName(index)) << index;
-    EXPECT_EQ(names[0], "Custom");
-    EXPECT_EQ(names[5], "Full Bass & Treble");
+    EXPECT_EQ(EqualizerDialogModel::PresetNames().size(), 18u);
 }
 
 TEST_F(EqualizerDialog, SlidersReachTheFilterOnlyWhenReleased) {

@@ -8,6 +8,7 @@
 #include "skin/SkinMessages.h"
 #include "skin/SkinSystem.h"
 #include "skin/SkinTextRenderer.h"
+#include "tests/skin/SkinTestSkin.h"
 #include "tests/support/ScratchFolder.h"
 #include "ui/FileListElement.h"
 #include "ui/FolderBarElement.h"
@@ -17,30 +18,7 @@
 namespace tonilo {
 namespace {
 
-// Letters 6 pixels wide, inked over their whole height.
-class BlockFont : public SkinFont {
-public:
-    explicit BlockFont(int32_t height) : height_(height) {}
-    int32_t MeasureText(const std::string& text) override {
-        return static_cast<int32_t>(text.size()) * 6;
-    }
-    bool RenderText(const std::string& text, SkinTextBitmap* out) override {
-        out->width = MeasureText(text);
-        out->height = height_;
-        out->coverage.assign(static_cast<size_t>(out->width) * height_, 255);
-        return true;
-    }
-
-private:
-    int32_t height_;
-};
-
-class BlockFonts : public SkinTextRenderer {
-public:
-    std::unique_ptr<SkinFont> CreateFont(const SkinFontRequest& request) override {
-        return std::make_unique<BlockFont>(request.height);
-    }
-};
+using BlockFonts = test::FixedFontRenderer; // letters 6 pixels wide, fully inked
 
 class Files : public TouchListModel {
 public:

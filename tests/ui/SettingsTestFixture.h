@@ -13,6 +13,7 @@
 #include "platform/RegistryStore.h"
 #include "tests/support/EngineTestSupport.h"
 #include "tests/support/ScratchFolder.h"
+#include "ui/FormatDialogModel.h"
 
 namespace tonilo::test {
 
@@ -60,6 +61,16 @@ protected:
             if (file.size() < 4 || file.compare(file.size() - 4, 4, "-shm") != 0)
                 snapshot.push_back(ReadWholeFile(file));
         return snapshot;
+    }
+    // The offered format's index in the dialog's list; -1 when not offered.
+    static int32_t FormatIndex(const FormatDialogModel& dialog, uint32_t rate, uint16_t bits,
+                               uint16_t channels) {
+        for (size_t i = 0; i < dialog.Formats().size(); ++i) {
+            const OfferedFormat& format = dialog.Formats()[i];
+            if (format.rate == rate && format.bits == bits && format.channels == channels)
+                return static_cast<int32_t>(i);
+        }
+        return -1;
     }
     // The table in memory, value by value.
     std::vector<std::string> TableSnapshot() const {
