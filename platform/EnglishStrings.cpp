@@ -24,10 +24,6 @@ const ResourceString kEnglishStrings[] = {
     {1211, "Volume down"},
     {1224, "Bookmarks On/Off"},
     {1226, "Display Off Timeout"},
-    // The sort menu.
-    {1147, "Name"},
-    {1148, "Date"},
-    {1149, "Size"},
     // Main window, menus and messages.
     {13000, "Cannot create directory!"},
     {13007, "Exit"},
