@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/entry/DesktopWindow.h"
 #include "app/entry/StartupRecovery.h"
 #include "phone/ControllerCallVerbs.h"
 #include "platform/ErrorLog.h"
 #include "platform/ThreadMessages.h"
 #include "platform/audio/SdlWaveDevices.h"
-#include "app/entry/DesktopWindow.h"
 
 namespace {
 
