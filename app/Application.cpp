@@ -172,6 +172,24 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
         return Answer(static_cast<uint8_t>(request), payload);
     });
 
+    // The window shows as soon as this is known to be the only instance: before
+    // the language, the recovery and the engine, which only it waits for.
+    namer_ = std::make_unique<RecordingNamer>();
+    engine_ = std::make_unique<EngineController>(keyPath_);
+    if (windowFactory_) {
+        ProgramWindowContext context;
+        context.uiThread = uiThread_;
+        context.keyPath = keyPath_;
+        context.title = title_;
+        context.ledName = LedName(keyPath_);
+        context.skinsFolder = ProgramFolder() + "/Skins";
+        context.engine = engine_.get();
+        context.settings = &settings;
+        context.close = [this] { Close(); };
+        context.switchOff = [this] { switchOffAtExit_ = true; };
+        window_ = windowFactory_(context);
+    }
+
     // 4. and 5. Language, error log title.
     SelectResources(ExecutablePath(), ProgramFolderName().c_str(), "Lang/Tonilo");
     GetErrorLog().SetTitle(title_.c_str(), kVersion);
@@ -180,19 +198,22 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
     if (startupRecovery_)
         startupRecovery_(keyPath_);
 
-    // 6. The window's part: the controllers and their owner.
-    namer_ = std::make_unique<RecordingNamer>();
-    engine_ = std::make_unique<EngineController>(keyPath_);
-    owner_ = std::make_unique<HeadlessOwner>(
-        uiThread_, LedName(keyPath_), [this] { Close(); }, [this] { switchOffAtExit_ = true; });
+    // 6. The controllers and their owner: the window, or without one the headless owner.
+    if (window_) {
+        owner_ = &window_->Owner();
+    } else {
+        headless_ = std::make_unique<HeadlessOwner>(
+            uiThread_, LedName(keyPath_), [this] { Close(); }, [this] { switchOffAtExit_ = true; });
+        owner_ = headless_.get();
+    }
     controller_ = std::make_unique<RecorderController>(*engine_, settings, *namer_, *owner_);
     if (callVerbsFactory_)
         callVerbs_ = callVerbsFactory_(*controller_);
     owner_->SetController(controller_.get());
-    auto context = reinterpret_cast<uintptr_t>(owner_.get());
-    engine_->SetRecorderCallback(&HeadlessOwner::RecorderCallback, context);
-    engine_->SetPlayerCallback(&HeadlessOwner::PlayerCallback, context);
-    engine_->SetMonitorCallback(&HeadlessOwner::MonitorCallback, context);
+    uintptr_t context = owner_->CallbackContext();
+    engine_->SetRecorderCallback(&EngineEventOwner::RecorderCallback, context);
+    engine_->SetPlayerCallback(&EngineEventOwner::PlayerCallback, context);
+    engine_->SetMonitorCallback(&EngineEventOwner::MonitorCallback, context);
     if (!engine_->Registry()) {
         *exitCode = kExitStartFailed;
         return false;
@@ -206,9 +227,15 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
     GetScheduler().RegisterAction(MakeRecordAction());
     GetScheduler().RegisterAction(MakePlayAction());
 
+    if (window_ && !window_->Start(*controller_)) {
+        *exitCode = kExitStartFailed; // no skin: the window cannot be made
+        return false;
+    }
     if (!arguments.empty())
         ProcessCommandLine(arguments, CurrentFolder());
-    if (engine_->Mode() == kEngineIdle && !closing_) {
+    if (window_ && !closing_) {
+        window_->StartUpDone(background_);
+    } else if (engine_->Mode() == kEngineIdle && !closing_) {
         // One press of the record control then starts recording.
         controller_->PrepareRecording(RecordingRequest{});
     }
@@ -217,6 +244,8 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
         *exitCode = kExitStartFailed;
         return false;
     }
+    if (window_)
+        window_->AttachButtons(*buttons_, *hotKeys_);
     return true;
 }
 
@@ -272,15 +301,19 @@ std::string Application::Answer(uint8_t request, const std::string& payload) {
 }
 
 void Application::MessageLoop() {
+    if (window_) {
+        window_->Run([this](const ThreadMessage& message) { Dispatch(message); });
+        return;
+    }
     ThreadMessage message;
     for (;;) {
-        int64_t wait = owner_->MillisecondsToNextTimer();
+        int64_t wait = headless_->MillisecondsToNextTimer();
         bool got = wait < 0 ? GetMessage(&message)
                             : GetMessageTimeout(&message, static_cast<uint32_t>(wait));
         if (!got) {
             if (message.message == WM_QUIT)
                 return;
-            owner_->RunDueTimers();
+            headless_->RunDueTimers();
             continue;
         }
         Dispatch(message);
@@ -294,11 +327,14 @@ void Application::Dispatch(const ThreadMessage& message) {
             reinterpret_cast<ForwardedCommandLine*>(message.lParam));
         if (!closing_)
             ProcessCommandLine(forwarded->arguments, forwarded->folder);
-        // Without "-b" the window would come forward here.
+        if (window_ && !closing_ && !background_)
+            window_->BringToFront();
         return;
     }
     case kForegroundMessage:
-        return; // no window to bring forward yet
+        if (window_)
+            window_->BringToFront();
+        return;
     case kStatusMessage: {
         std::unique_ptr<std::shared_ptr<StatusQuery>> holder(
             reinterpret_cast<std::shared_ptr<StatusQuery>*>(message.lParam));
@@ -309,7 +345,10 @@ void Application::Dispatch(const ThreadMessage& message) {
         Close();
         return;
     default:
-        owner_->HandleEngineMessage(message);
+        if (window_)
+            window_->HandleMessage(message);
+        else
+            headless_->HandleEngineMessage(message);
         return;
     }
 }
@@ -319,6 +358,10 @@ void Application::Close() {
         return;
     closing_ = true;
     // The window's close: whatever is open is finished, the volume kept.
+    if (window_) {
+        window_->Close();
+        return;
+    }
     controller_->Shutdown();
     PostThreadMessage(uiThread_, WM_QUIT, 0, 0);
 }
@@ -468,7 +511,9 @@ void Application::ShutDown() {
     if (switchOff && owner_ && !owner_->SuspendDevice())
         std::fprintf(stderr, "%s: %s\n", title_.c_str(),
                      LoadResourceString(kCannotSuspendString).c_str());
-    owner_.reset();
+    owner_ = nullptr;
+    window_.reset();
+    headless_.reset();
     namer_.reset();
     ReleaseResources();
 }

@@ -10,10 +10,12 @@
 
 #include "app/CallVerbs.h"
 #include "app/CommandLine.h"
+#include "app/ProgramWindow.h"
 
 namespace tonilo {
 
 class EngineController;
+class EngineEventOwner;
 class HardwareButtons;
 class WindowHotKeys;
 class HeadlessOwner;
@@ -44,6 +46,10 @@ public:
 
     // Hands the call verbs to the phone layer's handler.
     void SetCallVerbs(CallVerbsFactory factory) { callVerbsFactory_ = std::move(factory); }
+
+    // Makes the main window; without one (or when it makes none) the program
+    // runs without a window.
+    void SetWindowFactory(ProgramWindowFactory factory) { windowFactory_ = std::move(factory); }
 
     // The whole program; returns the exit code.
     int Run(const std::vector<std::string>& arguments);
@@ -83,7 +89,10 @@ private:
     std::unique_ptr<InstanceServer> server_;
     std::unique_ptr<RecordingNamer> namer_;
     std::unique_ptr<EngineController> engine_;
-    std::unique_ptr<HeadlessOwner> owner_;
+    ProgramWindowFactory windowFactory_;
+    std::unique_ptr<ProgramWindow> window_;
+    std::unique_ptr<HeadlessOwner> headless_;
+    EngineEventOwner* owner_ = nullptr; // the window or the headless owner
     std::unique_ptr<RecorderController> controller_;
     CallVerbsFactory callVerbsFactory_;
     std::unique_ptr<CallVerbs> callVerbs_;

@@ -243,6 +243,22 @@ void EngineController::StopMonitor() {
         monitor->Release();
 }
 
+bool EngineController::ToggleEqualizer(bool* enabled) {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    if (!eqPresets_)
+        return false;
+    eqPresets_->SetEnabled(!eqPresets_->GetEnabled());
+    eqPresets_->Apply();
+    *enabled = eqPresets_->GetEnabled();
+    return true;
+}
+
+uint32_t EngineController::ReadMonitorLevels(uint8_t* levels, uint32_t capacity) {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    auto* meter = dynamic_cast<LevelMeterFilter*>(monitorVolume_);
+    return meter ? meter->ReadLevels(levels, capacity) : 0;
+}
+
 Recorder* EngineController::ActiveRecorder() {
     std::lock_guard<std::recursive_mutex> guard(lock_);
     if (recorder_)

@@ -66,6 +66,10 @@ public:
     bool StartMonitor();
     void StopMonitor();
     bool MonitorRunning() const { return monitor_ != nullptr; }
+    // Flips the playback equalizer's enabled state; false when no player has one.
+    bool ToggleEqualizer(bool* enabled);
+    // Level bytes the monitor measured since the last read (0 without a monitor).
+    uint32_t ReadMonitorLevels(uint8_t* levels, uint32_t capacity);
 
     // Each adds a reference; null when none is open.
     Recorder* ActiveRecorder();

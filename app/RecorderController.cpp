@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "Libs/ToniloLib/Src/filters/LevelMeterFilter.h"
 #include "Libs/ToniloLib/Src/worker/EngineState.h"
 #include "platform/ErrorLog.h"
 #include "platform/ProgramPaths.h"
@@ -517,6 +518,15 @@ void RecorderController::OnTimer(uint32_t id) {
     owner_.KillTimer(kLimitTimer);
     limitTimer_ = false;
     Stop();
+}
+
+uint32_t RecorderController::ReadLevels(uint8_t* levels, uint32_t capacity) {
+    if (engine_.MonitorRunning())
+        return engine_.ReadMonitorLevels(levels, capacity);
+    std::lock_guard<std::mutex> guard(filterLock_);
+    AudioFilter* volume = recordFilters_.volume ? recordFilters_.volume : playVolume_;
+    auto* meter = dynamic_cast<LevelMeterFilter*>(volume);
+    return meter ? meter->ReadLevels(levels, capacity) : 0;
 }
 
 void RecorderController::ReleaseRecordFilters() {

@@ -54,6 +54,9 @@ public:
     bool FastForward(bool on);
     bool Rewind(bool on);
     void ApplyFilterSettings();
+    // Lets go of what is open (the recording list renames or deletes it); a
+    // recording is finished and kept.
+    void Close() { Abandon(false); }
     void LoadVolume();
     void Shutdown();
 
@@ -67,6 +70,9 @@ public:
     bool IsPhoneCall() const { return phoneCall_; }
     bool ExitAfterRecording() const { return exitAfter_; }
     bool SwitchOffAfterRecording() const { return switchOffAfter_; }
+    // Level bytes (0..255) for the level display: the monitor's, else those of
+    // the recording or playback chain. Returns how many were written.
+    uint32_t ReadLevels(uint8_t* levels, uint32_t capacity);
     // The file being recorded or played.
     const std::string& CurrentPath() const { return namer_.LastPath(); }
 

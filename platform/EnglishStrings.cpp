@@ -7,7 +7,7 @@ namespace tonilo {
 
 // Sorted by id, one entry a line. Menu commands whose label is shown through the
 // string table carry their label under the command id. Ids below 13000 are the
-// hardware-button action labels.
+// hardware-button action labels and the sort menu.
 // clang-format off
 const ResourceString kEnglishStrings[] = {
     {712, "English"}, // the language's own name, written at first run
@@ -182,6 +182,17 @@ const ResourceString kEnglishStrings[] = {
     {31012, "The settings could not be saved; the ones saved before stay in use."},
     // The touch list.
     {31020, "No matches: %s"},
+    // The window's own menus and questions.
+    {31040, "Menu"},
+    {31041, "Files"},
+    {31042, "Sleep"},
+    {31043, "Settings"},
+    {31044, "OK"},
+    {31045, "Yes"},
+    {31046, "No"},
+    {31047, "Cancel"},
+    {31048, "Choose"},
+    {31049, "Help"},
     // The recording list's file operations.
     {31100, "The folder \"%s\" no longer exists. The list shows \"%s\" instead."},
     {31101, "Cannot delete \"%s\": %s"},

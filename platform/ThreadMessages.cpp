@@ -15,6 +15,7 @@ struct Queue {
     std::mutex mutex;
     std::condition_variable arrived;
     std::deque<ThreadMessage> messages;
+    std::shared_ptr<std::function<void()>> wake; // a loop that also waits for other events
 };
 
 struct QueueDirectory {
@@ -69,12 +70,22 @@ bool PostThreadMessage(ThreadId thread, uint32_t message, uintptr_t wParam, intp
             return false;
         queue = found->second;
     }
+    std::shared_ptr<std::function<void()>> wake;
     {
         std::lock_guard<std::mutex> guard(queue->mutex);
         queue->messages.push_back(ThreadMessage{message, wParam, lParam});
+        wake = queue->wake;
     }
     queue->arrived.notify_one();
+    if (wake)
+        (*wake)();
     return true;
+}
+
+void SetThreadMessageWakeHook(std::function<void()> wake) {
+    Queue& queue = CurrentQueue();
+    std::lock_guard<std::mutex> guard(queue.mutex);
+    queue.wake = wake ? std::make_shared<std::function<void()>>(std::move(wake)) : nullptr;
 }
 
 bool GetMessageTimeout(ThreadMessage* out, uint32_t milliseconds) {

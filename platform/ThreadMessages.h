@@ -42,6 +42,11 @@ bool PeekMessageFor(uint32_t message, ThreadMessage* out, bool remove);
 size_t RemoveMessagesAhead(uint32_t message,
                            const std::function<void(const ThreadMessage&)>& discard);
 
+// Called on the posting thread after every message posted to the calling thread,
+// so that a loop blocked on other events (a window's) wakes to read its queue.
+// It must only signal that loop. An empty function removes the hook.
+void SetThreadMessageWakeHook(std::function<void()> wake);
+
 // Number of messages waiting for the calling thread.
 size_t QueuedMessageCount();
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/entry/DesktopWindow.h"
 #include "app/entry/StartupRecovery.h"
 #include "phone/ControllerCallVerbs.h"
 #include "platform/ErrorLog.h"
@@ -26,6 +27,7 @@ void PrintHelp() {
                 "  -exit                         end the program\n"
                 "  -callprepare | -callstart | -callstop   phone-call recording\n"
                 "  EVENT NAME                    run the scheduled event of that name\n"
+                "  --headless                    (first) run without a window\n"
                 "A running instance receives the command line; without one, this one starts.\n");
 }
 
@@ -42,6 +44,11 @@ int main(int argc, char** argv) {
         std::printf("%s\n", GetErrorLog().Title().c_str());
         return 0;
     }
+    // Without a window: a switch of this program, not part of the command line.
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    bool headless = !arguments.empty() && arguments.front() == "--headless";
+    if (headless)
+        arguments.erase(arguments.begin());
     // Before any thread exists, so that every thread leaves the signals to the watcher.
     StartSignalWatcher(GetCurrentThreadId());
     int exitCode = 0;
@@ -53,7 +60,9 @@ int main(int argc, char** argv) {
         application.SetStartupRecovery(
             [](const std::string& keyPath) { RecoverLeftRecordings(keyPath.c_str()); });
         application.SetCallVerbs(MakeControllerCallVerbs());
-        exitCode = application.Run(std::vector<std::string>(argv + 1, argv + argc));
+        if (!headless)
+            application.SetWindowFactory(&MakeDesktopWindow);
+        exitCode = application.Run(arguments);
         SetWaveDeviceProvider(nullptr);
     }
     StopSignalWatcher();

@@ -161,14 +161,18 @@ bool SdlSkinWindow::HandleEvent(const SDL_Event& event) {
 }
 
 void SdlSkinWindow::Upload(const SkinRect& area) {
-    const SkinCompositor& picture = frame_->GetCompositor();
+    UploadArea(texture_, frame_->GetCompositor(), area);
+}
+
+void SdlSkinWindow::UploadArea(SDL_Texture* texture, const SkinCompositor& picture,
+                               const SkinRect& area) {
     SkinRect part = area.Intersect(SkinRect::FromSize(0, 0, picture.Width(), picture.Height()));
     if (part.IsEmpty())
         return;
     SDL_Rect rect{part.left, part.top, part.Width(), part.Height()};
     void* pixels = nullptr;
     int pitch = 0;
-    if (SDL_LockTexture(texture_, &rect, &pixels, &pitch) != 0)
+    if (SDL_LockTexture(texture, &rect, &pixels, &pitch) != 0)
         return;
     for (int32_t y = 0; y < part.Height(); ++y) {
         // The picture's rows run bottom-up.
@@ -179,7 +183,7 @@ void SdlSkinWindow::Upload(const SkinRect& area) {
         std::memcpy(static_cast<uint8_t*>(pixels) + static_cast<size_t>(y) * pitch, from,
                     static_cast<size_t>(part.Width()) * sizeof(uint16_t));
     }
-    SDL_UnlockTexture(texture_);
+    SDL_UnlockTexture(texture);
 }
 
 void SdlSkinWindow::Present() {

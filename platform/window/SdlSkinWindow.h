@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 
+#include "skin/SkinCompositor.h"
 #include "skin/SkinGeometry.h"
 #include "skin/SkinWindow.h"
 
@@ -47,6 +48,10 @@ public:
     SkinPoint WindowToSkin(int32_t x, int32_t y) const;
     // The user event type timers arrive as (registered once per process).
     static uint32_t TimerEventType();
+    // Copies an area of a frame's picture (rows bottom-up) into an RGB565 texture
+    // of the picture's size.
+    static void UploadArea(SDL_Texture* texture, const SkinCompositor& picture,
+                           const SkinRect& area);
 
 private:
     static uint32_t OnTimer(uint32_t interval, void* parameter);

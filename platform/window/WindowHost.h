@@ -88,6 +88,11 @@ public:
     virtual void BringToFront() = 0;
     // Ends the message loop once the current message is handled.
     virtual void Quit() = 0;
+    // Something the client paints itself (PaintOverride) changed.
+    virtual void Repaint() {}
+    // The skin's controls end above this row (skin pixels): the soft-key bar
+    // takes no more than the room below it, down to a finger's height.
+    virtual void SetControlsBottom(int32_t row) {}
 };
 
 // The main window's side: what the platform hands it.
@@ -105,6 +110,18 @@ public:
     virtual void OnActivate(bool active) = 0;
     // The window's close box, Alt+F4, the desktop's session ending.
     virtual void OnCloseRequest() = 0;
+    // A key (an SDL key code) went down or up; auto-repeat sets `repeat`.
+    virtual void OnKey(int32_t keyCode, bool down, bool repeat) {}
+    // A tap while the window is blank (window pixels); nothing else sees it.
+    virtual void OnBlankPointer(int32_t x, int32_t y) {}
+    // A press or release (window pixels) before the skin sees it; true when the
+    // client took it (a window of its own covers the skin).
+    virtual bool TakesPointer(bool down, int32_t x, int32_t y) { return false; }
+    // Paints the whole window instead of the skin (RGB565, rows top-down, `pitch`
+    // pixels a row); false when the skin shows. Null pixels only ask.
+    virtual bool PaintOverride(uint16_t* pixels, int32_t width, int32_t height, int32_t pitch) {
+        return false;
+    }
 };
 
 } // namespace tonilo

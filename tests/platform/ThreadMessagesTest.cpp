@@ -122,5 +122,24 @@ TEST(ThreadMessages, ManyPostersLoseNothing) {
     EXPECT_EQ(sum.load(), kPosters * kEach);
 }
 
+TEST(ThreadMessages, WakeHookRunsForEveryPostFromAnyThreadUntilRemoved) {
+    std::atomic<int> wakes{0};
+    ThreadId self = GetCurrentThreadId();
+    SetThreadMessageWakeHook([&] { ++wakes; });
+    std::thread poster([self] {
+        for (int i = 0; i < 3; ++i)
+            PostThreadMessage(self, 1024, static_cast<uintptr_t>(i), 0);
+    });
+    poster.join();
+    EXPECT_EQ(wakes.load(), 3);
+    EXPECT_EQ(QueuedMessageCount(), 3u); // the hook only signals; the messages wait
+    SetThreadMessageWakeHook(nullptr);
+    PostThreadMessage(self, 1024, 9, 0);
+    EXPECT_EQ(wakes.load(), 3);
+    ThreadMessage message;
+    while (QueuedMessageCount() > 0)
+        GetMessageTimeout(&message, 0);
+}
+
 } // namespace
 } // namespace tonilo

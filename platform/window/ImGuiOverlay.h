@@ -1,0 +1,103 @@
+#pragma once
+// What Dear ImGui draws over the skin: the soft-key bar at the bottom, its menu
+// and popup menus, questions (OK, Yes/No, Yes/No/Cancel) and a folder chooser,
+// all finger-sized for the window's height. Texts come from the caller (the
+// string table). Nothing blocks: answers come back through callbacks while a
+// frame is drawn. User-interface thread only.
+#include <SDL.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/window/WindowHost.h"
+
+namespace tonilo {
+
+struct OverlayTexts {
+    std::string ok, yes, no, cancel, choose, title;
+};
+
+class ImGuiOverlay {
+public:
+    ImGuiOverlay() = default;
+    ~ImGuiOverlay();
+    ImGuiOverlay(const ImGuiOverlay&) = delete;
+    ImGuiOverlay& operator=(const ImGuiOverlay&) = delete;
+
+    bool Init(SDL_Window* window, SDL_Renderer* renderer, const OverlayTexts& texts);
+    void SetTexts(const OverlayTexts& texts) { texts_ = texts; }
+    // The letters and spacing follow the window's height.
+    void Resize(int32_t width, int32_t height);
+    // Window pixels the bar may take at most (it keeps a finger's height).
+    void SetBarRoom(int32_t pixels);
+    // True when the overlay takes this event (pointer on the bar, a menu or a
+    // question open); the event has been handed to ImGui either way.
+    bool ProcessEvent(const SDL_Event& event);
+    // Draws one frame into the renderer (without presenting).
+    void Draw();
+    // Something is open that wants another frame after each input.
+    bool Busy() const;
+    // The last frame opened or closed something, which shows only in the next.
+    bool TakeWantsFrame() {
+        bool wants = wantsFrame_;
+        wantsFrame_ = false;
+        return wants;
+    }
+    int32_t BarHeight() const { return barShown_ ? barHeight_ : 0; }
+
+    void SetSoftKeys(const SoftKey& left, const std::string& rightText, const Menu& menu);
+    void ShowSoftKeys(bool show) { barShown_ = show; }
+    void Popup(const Menu& menu, int32_t x, int32_t y);
+    void Ask(const std::string& text, const std::string& title, QuestionButtons buttons,
+             std::function<void(QuestionAnswer)> answered);
+    void ChooseFolder(const std::string& title, const std::string& start,
+                      std::function<void(const std::string&)> chosen);
+
+    std::function<void(uint32_t command)> onCommand;
+    std::function<void(Menu* menu)> onMenuOpening;
+
+private:
+    struct Question {
+        std::string text, title;
+        QuestionButtons buttons;
+        std::function<void(QuestionAnswer)> answered;
+    };
+    struct FolderChoice {
+        std::string title, folder;
+        std::function<void(const std::string&)> chosen;
+    };
+
+    void DrawBar();
+    void DrawMenus();
+    void DrawQuestion();
+    void DrawFolderChooser();
+    bool DrawItems(const Menu& menu, uint32_t* chosen);
+    bool OnBar(int32_t x, int32_t y) const;
+
+    bool initialised_ = false;
+    SDL_Window* window_ = nullptr;
+    OverlayTexts texts_;
+    int32_t width_ = 0, height_ = 0;
+    int32_t barHeight_ = 40;
+    int32_t barRoom_ = 0; // 0: no limit
+    float fontPixels_ = 18;
+    bool barShown_ = true;
+    SoftKey left_;
+    std::string rightText_;
+    Menu barMenu_;
+    Menu openMenu_;
+    bool openRequested_ = false;
+    bool menuOpen_ = false;
+    float popupX_ = 0, popupY_ = 0;
+    std::deque<Question> questions_;
+    bool questionOpen_ = false;
+    std::deque<FolderChoice> folders_;
+    bool folderOpen_ = false;
+    std::vector<std::function<void()>> deferred_; // callbacks run after the frame
+    std::string fontFile_;
+    bool wantsFrame_ = false;
+};
+
+} // namespace tonilo
