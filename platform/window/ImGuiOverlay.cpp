@@ -19,6 +19,9 @@ constexpr ImGuiWindowFlags kFixed = ImGuiWindowFlags_NoDecoration | ImGuiWindowF
 const char* kMenuPopup = "##menu";
 const char* kQuestionPopup = "##question";
 const char* kFolderPopup = "##folder";
+const char* kTextPopup = "##text";
+// A file name's limit in bytes of UTF-8 (260 characters of up to four bytes).
+constexpr size_t kTextCapacity = 260 * 4;
 
 std::vector<std::string> SubFolders(const std::string& folder) {
     std::vector<std::string> names;
@@ -105,7 +108,7 @@ bool ImGuiOverlay::OnBar(int32_t x, int32_t y) const {
 
 bool ImGuiOverlay::Busy() const {
     return menuOpen_ || openRequested_ || questionOpen_ || !questions_.empty() || folderOpen_ ||
-           !folders_.empty();
+           !folders_.empty() || textOpen_ || !textQuestions_.empty();
 }
 
 bool ImGuiOverlay::ProcessEvent(const SDL_Event& event) {
@@ -156,6 +159,13 @@ void ImGuiOverlay::ChooseFolder(const std::string& title, const std::string& sta
     folders_.push_back(FolderChoice{title, folder, std::move(chosen)});
 }
 
+void ImGuiOverlay::AskText(const std::string& title, const std::string& text,
+                           std::function<void(const std::string* edited)> answered) {
+    TextQuestion question{title, std::vector<char>(kTextCapacity + 1, '\0'), std::move(answered)};
+    std::copy_n(text.begin(), std::min(text.size(), kTextCapacity), question.buffer.begin());
+    textQuestions_.push_back(std::move(question));
+}
+
 void ImGuiOverlay::Draw() {
     if (!initialised_)
         return;
@@ -166,6 +176,7 @@ void ImGuiOverlay::Draw() {
     DrawMenus();
     DrawQuestion();
     DrawFolderChooser();
+    DrawTextQuestion();
     ImGui::Render();
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
     std::vector<std::function<void()>> deferred;
@@ -359,6 +370,47 @@ void ImGuiOverlay::DrawFolderChooser() {
         ImGui::CloseCurrentPopup();
         if (chosen)
             deferred_.push_back([chosen, result] { chosen(result); });
+    }
+    ImGui::EndPopup();
+}
+
+void ImGuiOverlay::DrawTextQuestion() {
+    if (textQuestions_.empty() || !questions_.empty() || !folders_.empty())
+        return;
+    TextQuestion& question = textQuestions_.front();
+    if (!textOpen_) {
+        ImGui::OpenPopup(kTextPopup);
+        textOpen_ = true;
+        wantsFrame_ = true;
+    }
+    ImGui::SetNextWindowPos(ImVec2(width_ * 0.5f, height_ * 0.3f), ImGuiCond_Always,
+                            ImVec2(0.5f, 0.5f));
+    ImGui::SetNextWindowSize(ImVec2(width_ * 0.9f, 0));
+    if (!ImGui::BeginPopupModal(kTextPopup, nullptr, ImGuiWindowFlags_NoDecoration))
+        return;
+    ImGui::TextUnformatted(question.title.c_str());
+    ImGui::Separator();
+    if (ImGui::IsWindowAppearing())
+        ImGui::SetKeyboardFocusHere();
+    ImGui::SetNextItemWidth(-1);
+    bool entered =
+        ImGui::InputText("##edit", question.buffer.data(), question.buffer.size(),
+                         ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_AutoSelectAll);
+    ImGui::Spacing();
+    float width = (ImGui::GetContentRegionAvail().x - ImGui::GetStyle().ItemSpacing.x) / 2;
+    bool ok = ImGui::Button(texts_.ok.c_str(), ImVec2(width, fontPixels_ * 2.2f)) || entered;
+    ImGui::SameLine();
+    bool cancel = ImGui::Button(texts_.cancel.c_str(), ImVec2(width, fontPixels_ * 2.2f)) ||
+                  ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape));
+    if (ok || cancel) {
+        auto answered = std::move(question.answered);
+        std::string edited(question.buffer.data());
+        textQuestions_.pop_front();
+        textOpen_ = false;
+        wantsFrame_ = true;
+        ImGui::CloseCurrentPopup();
+        if (answered)
+            deferred_.push_back([answered, edited, ok] { answered(ok ? &edited : nullptr); });
     }
     ImGui::EndPopup();
 }

@@ -54,6 +54,8 @@ public:
              std::function<void(QuestionAnswer)> answered);
     void ChooseFolder(const std::string& title, const std::string& start,
                       std::function<void(const std::string&)> chosen);
+    void AskText(const std::string& title, const std::string& text,
+                 std::function<void(const std::string* edited)> answered);
 
     std::function<void(uint32_t command)> onCommand;
     std::function<void(Menu* menu)> onMenuOpening;
@@ -73,6 +75,7 @@ private:
     void DrawMenus();
     void DrawQuestion();
     void DrawFolderChooser();
+    void DrawTextQuestion();
     bool DrawItems(const Menu& menu, uint32_t* chosen);
     bool OnBar(int32_t x, int32_t y) const;
 
@@ -93,6 +96,13 @@ private:
     float popupX_ = 0, popupY_ = 0;
     std::deque<Question> questions_;
     bool questionOpen_ = false;
+    struct TextQuestion {
+        std::string title;
+        std::vector<char> buffer; // what ImGui edits in place
+        std::function<void(const std::string*)> answered;
+    };
+    std::deque<TextQuestion> textQuestions_;
+    bool textOpen_ = false;
     std::deque<FolderChoice> folders_;
     bool folderOpen_ = false;
     std::vector<std::function<void()>> deferred_; // callbacks run after the frame

@@ -239,6 +239,13 @@ void SdlMainHost::Ask(const std::string& text, const std::string& title, Questio
     extraFrames_ = 1;
 }
 
+void SdlMainHost::AskText(const std::string& title, const std::string& text,
+                          std::function<void(const std::string* edited)> answered) {
+    overlay_->AskText(title, text, std::move(answered));
+    dirty_ = true;
+    extraFrames_ = 1;
+}
+
 void SdlMainHost::ChooseFolder(const std::string& title, const std::string& start,
                                std::function<void(const std::string&)> chosen) {
     overlay_->ChooseFolder(title, start, std::move(chosen));

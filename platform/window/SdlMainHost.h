@@ -68,6 +68,8 @@ public:
     void PopupMenu(const Menu& menu, int32_t x, int32_t y) override;
     void Ask(const std::string& text, const std::string& title, QuestionButtons buttons,
              std::function<void(QuestionAnswer)> answered) override;
+    void AskText(const std::string& title, const std::string& text,
+                 std::function<void(const std::string* edited)> answered) override;
     void ChooseFolder(const std::string& title, const std::string& start,
                       std::function<void(const std::string&)> chosen) override;
     void SetBlank(bool blank) override;
