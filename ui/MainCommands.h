@@ -8,6 +8,9 @@ constexpr uint32_t kCmdRecord = 13011;
 constexpr uint32_t kCmdStop = 1042;
 constexpr uint32_t kCmdBrowseFolder = 13119;
 constexpr uint32_t kCmdBrowse = 13121;
+// The recording list's own page closes (its "Done" key).
+constexpr uint32_t kCmdCloseFilesPage = 13122;
+constexpr uint32_t kTextDone = 32117;
 constexpr uint32_t kCmdAddBookmark = 13120;
 constexpr uint32_t kCmdBookmarkManager = 13090;
 constexpr uint32_t kCmdFirstBookmark = 13080;

@@ -134,8 +134,11 @@ void MainWindow::Bind() {
     if (list_) {
         list_->Bind(dynamic_cast<FileListElement*>(bound_.fileList),
                     dynamic_cast<FolderBarElement*>(bound_.fileDir));
-        list_->SetFilesPage(bound_.filesPage != nullptr, false);
+        list_->SetFilesPage(ListPage() != nullptr, false);
     }
+    // A new skin brings its own pages: the list's page shows again if it has one.
+    if (filesPageOpen_)
+        ShowFilesPage(ListPage() != nullptr);
     int32_t bottom = 0;
     for (SkinElement* element : std::initializer_list<SkinElement*>{
              bound_.rec, bound_.play, bound_.stop, bound_.prev, bound_.next, bound_.volUp,
@@ -459,9 +462,34 @@ void MainWindow::ToggleSetting(const char* name, uint32_t textId, bool filter) {
     display_.Title().ShowMessage(ToggleMessage(textId, on), true);
 }
 
+SkinFrame* MainWindow::ListPage() const {
+    const bool onPage =
+        bound_.filesPage && bound_.fileList && bound_.fileList->GetFrame() == bound_.filesPage;
+    return onPage ? bound_.filesPage : nullptr;
+}
+
+void MainWindow::ShowFilesPage(bool open) {
+    open = open && ListPage();
+    filesPageOpen_ = open;
+    host_.ShowPage(open ? ListPage() : nullptr);
+    if (list_)
+        list_->SetFilesPage(ListPage() != nullptr, open);
+    const SoftKey done{LoadResourceString(kTextDone), kCmdCloseFilesPage, true};
+    display_.SetPageKey(open ? &done : nullptr);
+}
+
 void MainWindow::OnCommand(uint32_t id) {
     if (list_ && list_->HandleCommand(id))
         return;
+    // What the list leaves of these is the opening of its own page.
+    if ((id == kCmdBrowseFolder || id == kCmdBrowse) && ListPage() && !filesPageOpen_) {
+        ShowFilesPage(true);
+        return;
+    }
+    if (id == kCmdCloseFilesPage) {
+        ShowFilesPage(false);
+        return;
+    }
     if (id >= kCmdFirstBookmark && id <= kCmdLastBookmark) {
         if (bookmarks_)
             bookmarks_->Jump(id, CurrentPath());
@@ -624,6 +652,8 @@ void MainWindow::OnListNotification(int32_t code, const std::string& path,
         break;
     case 52: // ... and got it
     case 53: // a file was tapped: it plays at once
+        if (code == 53 && filesPageOpen_)
+            ShowFilesPage(false); // back to the controls that show it playing
         if (controller) {
             PlayRequest request;
             request.fileName = path;

@@ -146,6 +146,10 @@ private:
 
     bool LoadSkin(int32_t width, int32_t height);
     void Bind();
+    // The skin's separate page for the recording list, when the list is on it.
+    SkinFrame* ListPage() const;
+    // Shows or closes that page.
+    void ShowFilesPage(bool open);
 
     void ToggleRecording();
     void PlayPause();
@@ -171,6 +175,7 @@ private:
     SkinButtons buttons_;
     RemoteControl remote_;
     bool inactive_ = false;
+    bool filesPageOpen_ = false; // the skin's separate list page shows
     DisplayProtection protection_;
     std::unique_ptr<ProtectionPainter> painter_; // made when first shown: fonts come late
     std::string bookmarksFile_;

@@ -86,7 +86,16 @@ void WindowDisplay::ShowPlayAndStop(bool show) {
 
 void WindowDisplay::SetSoftKey(uint32_t textId, uint32_t command, bool enabled) {
     softKey_ = SoftKey{LoadResourceString(textId), command, enabled};
-    host_.SetSoftKeys(softKey_, LoadResourceString(kTextMenu), actionMenu_);
+    host_.SetSoftKeys(pageKeyShown_ ? pageKey_ : softKey_, LoadResourceString(kTextMenu),
+                      actionMenu_);
+}
+
+void WindowDisplay::SetPageKey(const SoftKey* key) {
+    pageKeyShown_ = key != nullptr;
+    if (key)
+        pageKey_ = *key;
+    host_.SetSoftKeys(pageKeyShown_ ? pageKey_ : softKey_, LoadResourceString(kTextMenu),
+                      actionMenu_);
 }
 
 void WindowDisplay::OnMonitor(uint32_t event, bool success) {

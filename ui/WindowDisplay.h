@@ -39,6 +39,9 @@ public:
     void ShowPlayAndStop(bool show);
     void SetSoftKey(uint32_t textId, uint32_t command, bool enabled);
     const SoftKey& LeftSoftKey() const { return softKey_; }
+    // While another page shows, its own key takes the left soft key's place; the
+    // recorder's key is kept and comes back when the page closes. Null ends it.
+    void SetPageKey(const SoftKey* key);
     TitleLine& Title() { return title_; }
     const TitleLine& Title() const { return title_; }
     void SetTitleToCurrentFile();
@@ -83,6 +86,8 @@ private:
     TimeDisplay time_;
     TrackBar track_;
     SoftKey softKey_;
+    bool pageKeyShown_ = false;
+    SoftKey pageKey_;
     bool refreshRunning_ = false;
     bool suspended_ = false;
     uint32_t lastCpuCheck_ = 0;

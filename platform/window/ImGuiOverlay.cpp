@@ -244,12 +244,16 @@ void ImGuiOverlay::DrawMenus() {
         // Kept inside the window: pivot at the right or bottom edge when near it.
         ImVec2 pivot(popupX_ > width_ * 0.6f ? 1.0f : 0.0f, popupY_ > height_ * 0.6f ? 1.0f : 0.0f);
         ImGui::SetNextWindowPos(ImVec2(popupX_, popupY_), ImGuiCond_Always, pivot);
+        // On a small screen a long menu scrolls rather than running off the top.
+        menuRoom_ = pivot.y > 0 ? popupY_ : static_cast<float>(height_) - popupY_;
         ImGui::OpenPopup(kMenuPopup);
         wantsFrame_ = true;
     }
     bool wasOpen = menuOpen_;
     // Rows a finger can hit apart.
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(fontPixels_ * 0.5f, fontPixels_ * 0.8f));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(0, 0),
+                                        ImVec2(static_cast<float>(width_), menuRoom_));
     menuOpen_ = ImGui::BeginPopup(kMenuPopup);
     if (menuOpen_ != wasOpen)
         wantsFrame_ = true;

@@ -94,6 +94,7 @@ private:
     bool openRequested_ = false;
     bool menuOpen_ = false;
     float popupX_ = 0, popupY_ = 0;
+    float menuRoom_ = 0; // the most height the open menu may take
     std::deque<Question> questions_;
     bool questionOpen_ = false;
     struct TextQuestion {

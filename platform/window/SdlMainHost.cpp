@@ -27,7 +27,7 @@ public:
         : host_(host), frame_(frame), main_(main) {}
     ~FrameWindow() override { host_.ForgetFrame(this); }
     void InvalidateRect(const SkinWindowRect&) override {
-        if (host_.mainFrame_ == this)
+        if (host_.ShownFrame() == this)
             host_.dirty_ = true;
     }
     void SetCapture() override { SDL_CaptureMouse(SDL_TRUE); }
@@ -129,17 +129,40 @@ SkinWindow* SdlMainHost::CreateSkinWindow(SkinFrame* frame, int32_t width, int32
     frames_.insert(window);
     if (mainFrame) {
         mainFrame_ = window;
+        pageFrame_ = nullptr;
         dirty_ = true;
-        if (width != textureWidth_ || height != textureHeight_) {
-            if (texture_)
-                SDL_DestroyTexture(texture_);
-            texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565,
-                                         SDL_TEXTUREACCESS_STREAMING, width, height);
-            textureWidth_ = width;
-            textureHeight_ = height;
-        }
+        FitTexture(width, height);
     }
     return window;
+}
+
+void SdlMainHost::FitTexture(int32_t width, int32_t height) {
+    if (width == textureWidth_ && height == textureHeight_ && texture_)
+        return;
+    if (texture_)
+        SDL_DestroyTexture(texture_);
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
+                                 width, height);
+    textureWidth_ = width;
+    textureHeight_ = height;
+}
+
+void SdlMainHost::ShowPage(SkinFrame* page) {
+    FrameWindow* shown = nullptr;
+    for (FrameWindow* frame : frames_)
+        if (page && frame->Frame() == page && frame != mainFrame_)
+            shown = frame;
+    if (shown == pageFrame_)
+        return;
+    pageFrame_ = shown;
+    if (FrameWindow* now = ShownFrame()) {
+        SkinCompositor& picture = now->Frame()->GetCompositor();
+        FitTexture(picture.Width(), picture.Height());
+        // The texture held the other page: all of this one goes up again.
+        now->Frame()->InvalidateArea(SkinRect::FromSize(0, 0, picture.Width(), picture.Height()));
+    }
+    skinPointer_ = false;
+    dirty_ = true;
 }
 
 void SdlMainHost::ForgetFrame(FrameWindow* frame) {
@@ -152,6 +175,8 @@ void SdlMainHost::ForgetFrame(FrameWindow* frame) {
             ++it;
         }
     }
+    if (pageFrame_ == frame)
+        pageFrame_ = nullptr;
     if (mainFrame_ == frame) {
         mainFrame_ = nullptr;
         for (FrameWindow* other : frames_)
@@ -338,9 +363,9 @@ bool SdlMainHost::DrawFrame() {
         ++framesDrawn_;
         return true;
     }
-    if (mainFrame_ && texture_) {
-        SkinCompositor& picture = mainFrame_->Frame()->GetCompositor();
-        for (const SkinRect& area : mainFrame_->Frame()->PaintDirty())
+    if (FrameWindow* shown = ShownFrame(); shown && texture_) {
+        SkinCompositor& picture = shown->Frame()->GetCompositor();
+        for (const SkinRect& area : shown->Frame()->PaintDirty())
             SdlSkinWindow::UploadArea(texture_, picture, area);
         int32_t scale = Scale();
         SDL_Rect target{0, 0, textureWidth_ * scale, textureHeight_ * scale};
@@ -353,12 +378,13 @@ bool SdlMainHost::DrawFrame() {
 }
 
 void SdlMainHost::HandlePointer(uint32_t message, int32_t x, int32_t y) {
-    if (!mainFrame_)
+    FrameWindow* shown = ShownFrame();
+    if (!shown)
         return;
     int32_t scale = Scale();
     // Floor division, so that points left of or above the picture stay negative.
     auto down = [scale](int32_t v) { return v >= 0 ? v / scale : -((-v + scale - 1) / scale); };
-    mainFrame_->Frame()->HandlePointer(message, down(x), down(y));
+    shown->Frame()->HandlePointer(message, down(x), down(y));
 }
 
 void SdlMainHost::HandleWindowEvent(const SDL_WindowEvent& event) {

@@ -72,6 +72,7 @@ public:
                  std::function<void(const std::string* edited)> answered) override;
     void ChooseFolder(const std::string& title, const std::string& start,
                       std::function<void(const std::string&)> chosen) override;
+    void ShowPage(SkinFrame* page) override;
     void SetBlank(bool blank) override;
     void BringToFront() override;
     void Quit() override;
@@ -117,6 +118,9 @@ private:
     std::unique_ptr<ImGuiOverlay> overlay_ = std::make_unique<ImGuiOverlay>();
     std::set<FrameWindow*> frames_;
     FrameWindow* mainFrame_ = nullptr;
+    FrameWindow* pageFrame_ = nullptr; // another page shown in place of the main one
+    FrameWindow* ShownFrame() const { return pageFrame_ ? pageFrame_ : mainFrame_; }
+    void FitTexture(int32_t width, int32_t height);
     std::map<TimerKey, Timer> timers_;
     uint32_t timerGeneration_ = 0;
     uint32_t timerEvent_ = 0;

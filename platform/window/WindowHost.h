@@ -12,6 +12,8 @@
 
 namespace tonilo {
 
+class SkinFrame;
+
 // One entry of a menu: a command (id and text), a separator, or a submenu
 // (children, id 0 or the submenu's own id).
 struct MenuItem {
@@ -83,6 +85,9 @@ public:
     virtual void ChooseFolder(const std::string& title, const std::string& start,
                               std::function<void(const std::string&)> chosen) = 0;
 
+    // Shows another page (frame) of the skin in place of the main one, as the
+    // recording list's own page; none goes back to the main page.
+    virtual void ShowPage(SkinFrame* page) {}
     // Blank: black, nothing drawn, no refresh, pointer captured; false restores.
     virtual void SetBlank(bool blank) = 0;
     virtual void BringToFront() = 0;

@@ -34,6 +34,7 @@ public:
     void ChooseFolder(const std::string&, const std::string&,
                       std::function<void(const std::string&)>) override {}
     void SetBlank(bool on) override { blank = on; }
+    void ShowPage(SkinFrame* page) override { shownPage = page; }
     void BringToFront() override { ++broughtForward; }
     void Quit() override { quit = true; }
 
@@ -49,6 +50,7 @@ public:
     std::pair<int32_t, int32_t> popupAt{-1, -1};
     std::vector<std::string> questions;
     bool blank = false;
+    SkinFrame* shownPage = nullptr;
     int broughtForward = 0;
     bool quit = false;
 };

@@ -204,6 +204,16 @@ TEST_F(MainWindowTest, ListElementsComeFromThePageHoldingFilesElseFromTheMainPag
         EXPECT_EQ(b.fileDir != nullptr, c.fromPage) << c.name;
         EXPECT_NE(b.rec, nullptr);
         EXPECT_EQ(b.play, nullptr);
+
+        // "Browse" shows the list's own page with a key back; without one, nothing.
+        host_.shownPage = nullptr;
+        const uint32_t recorderKey = host_.softKey.command;
+        window.OnCommand(13121);
+        EXPECT_EQ(host_.shownPage, c.fromPage ? b.filesPage : nullptr) << c.name;
+        EXPECT_EQ(host_.softKey.command, c.fromPage ? 13122u : recorderKey) << c.name;
+        window.OnCommand(13122);
+        EXPECT_EQ(host_.shownPage, nullptr) << c.name;
+        EXPECT_EQ(host_.softKey.command, recorderKey) << c.name;
     }
 }
 
