@@ -25,18 +25,7 @@ constexpr uint32_t kForbiddenCharacters = 13052;
 } // namespace
 
 FilesPage::FilesPage(const SettingsStore& settings) {
-    for (int32_t i = 0; i < kFieldCount; ++i) {
-        const Field field = static_cast<Field>(i);
-        if (IsText(field)) {
-            settings.GetString(kValueNames[i], &texts_[i]);
-            if (texts_[i].size() > kTextLimit)
-                texts_[i].resize(kTextLimit);
-        } else {
-            uint32_t value = 0;
-            settings.GetNumber(kValueNames[i], &value);
-            checked_[i] = value != 0;
-        }
-    }
+    LoadPageFields(settings, kValueNames, IsText, texts_, checked_);
 }
 
 const std::string& FilesPage::Text(Field field) const {

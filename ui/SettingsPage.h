@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-namespace tonilo {
+#include "app/SettingsStore.h"
 
-class SettingsStore;
+namespace tonilo {
 
 class SettingsPage {
 public:
@@ -35,6 +35,24 @@ inline bool SetLimitedText(std::string* field, const std::string& text) {
         return false;
     *field = text;
     return true;
+}
+
+// Fills a page of text fields and check boxes from the table: field i is the
+// value names[i], a text (cut at kTextLimit) where isText(i), else a box.
+template <typename Field, size_t N>
+void LoadPageFields(const SettingsStore& settings, const char* const (&names)[N],
+                    bool (*isText)(Field), std::string (&texts)[N], bool (&checked)[N]) {
+    for (size_t i = 0; i < N; ++i) {
+        if (isText(static_cast<Field>(i))) {
+            settings.GetString(names[i], &texts[i]);
+            if (texts[i].size() > SettingsPage::kTextLimit)
+                texts[i].resize(SettingsPage::kTextLimit);
+        } else {
+            uint32_t value = 0;
+            settings.GetNumber(names[i], &value);
+            checked[i] = value != 0;
+        }
+    }
 }
 
 } // namespace tonilo
