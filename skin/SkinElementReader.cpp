@@ -45,6 +45,15 @@ bool ReadPosition(const SkinNode& node, bool allowPair, SkinRect* rect, bool* ha
     return false;
 }
 
+bool ReadEdges(const SkinNode& node, SkinRect* rect) {
+    const SkinAttribute* position = node.Find(nullptr, kSkinList);
+    if (!position || position->list.size() != 4 || !AllWithinScreenRange(position->list))
+        return false;
+    const std::vector<int32_t>& v = position->list;
+    *rect = SkinRect{v[0], v[1], v[2] - 1, v[3] - 1};
+    return true;
+}
+
 bool ReadList(const SkinNode& node, const char* name, size_t minCount, size_t maxCount,
               std::vector<int32_t>* out, bool* found) {
     const SkinAttribute* list = node.Find(name, kSkinList);

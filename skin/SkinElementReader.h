@@ -18,6 +18,10 @@ std::string ReadElementName(const SkinNode& node);
 // origin, with *hasSize false. False when missing, of another count, or holding a
 // coordinate no screen could have.
 bool ReadPosition(const SkinNode& node, bool allowPair, SkinRect* rect, bool* hasSize);
+// The position as four edges, left, top, right and bottom (the last two one past
+// the area), as the application's own elements place themselves; false unless
+// there are exactly four numbers within a screen's range.
+bool ReadEdges(const SkinNode& node, SkinRect* rect);
 // A number list named name; false when present with a count not in [minCount,
 // maxCount] or holding a coordinate no screen could have. *found tells whether it was there.
 bool ReadList(const SkinNode& node, const char* name, size_t minCount, size_t maxCount,

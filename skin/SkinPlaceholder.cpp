@@ -23,9 +23,9 @@ bool SkinPlaceholder::Create(const SkinDocument&, const SkinNode& node, SkinSyst
                              SkinElement** out) {
     auto* element = new SkinPlaceholder(owner, frame);
     element->Init(&ClassFor(node.GetName() ? node.GetName() : ""), parent, ReadElementName(node));
+    // Placed as the application's own elements place themselves: by their edges.
     SkinRect rect;
-    bool hasSize = false;
-    if (!ReadPosition(node, false, &rect, &hasSize)) {
+    if (!ReadEdges(node, &rect)) {
         element->Release();
         return false;
     }

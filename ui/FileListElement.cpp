@@ -66,17 +66,12 @@ FileListElement* FileListElement::Make(SkinSystem* owner, SkinFrame* frame, Skin
 bool FileListElement::Create(const SkinDocument&, const SkinNode& node, SkinSystem* owner,
                              SkinFrame* frame, SkinElement* parent, SkinElement* templateElement,
                              SkinElement** out) {
-    // The four numbers are left, top, right and bottom, the last two exclusive.
-    const SkinAttribute* position = node.Find(nullptr, kSkinList);
-    SkinRect checked;
-    bool hasSize = false;
-    if (!position || position->list.size() != 4 || !ReadPosition(node, false, &checked, &hasSize))
+    SkinRect rect;
+    if (!ReadEdges(node, &rect))
         return false;
-    const std::vector<int32_t>& v = position->list;
     const SkinAttribute* style = node.Find("style", kSkinString);
-    FileListElement* list =
-        Make(owner, frame, parent, ReadElementName(node), SkinRect{v[0], v[1], v[2] - 1, v[3] - 1},
-             style && style->text ? *style->text : std::string());
+    FileListElement* list = Make(owner, frame, parent, ReadElementName(node), rect,
+                                 style && style->text ? *style->text : std::string());
     if (auto* from = dynamic_cast<FileListElement*>(templateElement)) {
         list->CopyCommonState(*from);
         list->TakeStateFrom(*from);

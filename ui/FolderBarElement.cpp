@@ -46,15 +46,10 @@ FolderBarElement* FolderBarElement::Make(SkinSystem* owner, SkinFrame* frame, Sk
 bool FolderBarElement::Create(const SkinDocument&, const SkinNode& node, SkinSystem* owner,
                               SkinFrame* frame, SkinElement* parent, SkinElement* templateElement,
                               SkinElement** out) {
-    // Left, top, right and bottom, the last two exclusive.
-    const SkinAttribute* position = node.Find(nullptr, kSkinList);
-    SkinRect checked;
-    bool hasSize = false;
-    if (!position || position->list.size() != 4 || !ReadPosition(node, false, &checked, &hasSize))
+    SkinRect rect;
+    if (!ReadEdges(node, &rect))
         return false;
-    const std::vector<int32_t>& v = position->list;
-    FolderBarElement* bar =
-        Make(owner, frame, parent, ReadElementName(node), SkinRect{v[0], v[1], v[2] - 1, v[3] - 1});
+    FolderBarElement* bar = Make(owner, frame, parent, ReadElementName(node), rect);
     if (auto* from = dynamic_cast<FolderBarElement*>(templateElement)) {
         bar->CopyCommonState(*from);
         bar->TakeStateFrom(*from);
