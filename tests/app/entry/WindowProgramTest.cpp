@@ -135,6 +135,9 @@ TEST_P(WindowProgram, TapRecordsStopStopsDragSeeksTheListPlaysAndALongPressStops
     ::unsetenv("SDL_VIDEODRIVER");
     ::setenv("DISPLAY", display.Name().c_str(), 1);
     ::setenv("SDL_AUDIODRIVER", "disk", 1);
+    // Without a session bus, D-Bus would start one for the display that outlives
+    // the test; the program runs without one (no desktop media controls).
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/tonilo-test-bus", 1);
     std::string input = program.Scratch() / "input.raw";
     ASSERT_EQ(std::system(("sox -q -n -r 44100 -c 2 -b 16 -e signed -t raw " + test::Quoted(input) +
                            " synth 120 sine 300 vol 0.4")
