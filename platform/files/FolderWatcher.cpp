@@ -7,6 +7,7 @@
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tonilo {
 namespace {
@@ -80,6 +81,21 @@ void FolderWatcher::Stop() {
     (void)ignored;
     if (thread_.joinable())
         thread_.join();
+    // A message still waiting in the owner's own queue carries a payload that
+    // nobody will take now: take it back. Other watchers' messages stay queued.
+    if (receiver_ == GetCurrentThreadId()) {
+        std::vector<ThreadMessage> others;
+        ThreadMessage queued;
+        while (PeekMessageFor(message_, &queued, true)) {
+            auto* payload = reinterpret_cast<Payload*>(queued.lParam);
+            if (payload && payload->shared == shared_)
+                delete payload;
+            else
+                others.push_back(queued);
+        }
+        for (const ThreadMessage& other : others)
+            PostThreadMessage(receiver_, other.message, other.wParam, other.lParam);
+    }
     shared_.reset();
     folder_.clear();
 }
