@@ -3,6 +3,7 @@
 #include "skin/SkinMessages.h"
 #include "skin/SkinSystem.h"
 #include "skin/SkinTextRenderer.h"
+#include "tests/skin/SkinTestSkin.h"
 #include "tests/ui/RecordingListFixture.h"
 #include "ui/FileListElement.h"
 #include "ui/FolderBarElement.h"
@@ -10,37 +11,13 @@
 namespace tonilo::test {
 namespace {
 
-class FixedFont : public SkinFont {
-public:
-    explicit FixedFont(int32_t height) : height_(height) {}
-    int32_t MeasureText(const std::string& text) override {
-        return static_cast<int32_t>(text.size()) * 6;
-    }
-    bool RenderText(const std::string& text, SkinTextBitmap* out) override {
-        out->width = MeasureText(text);
-        out->height = height_;
-        out->coverage.assign(static_cast<size_t>(out->width) * height_, 255);
-        return true;
-    }
-
-private:
-    int32_t height_;
-};
-
-class FixedFonts : public SkinTextRenderer {
-public:
-    std::unique_ptr<SkinFont> CreateFont(const SkinFontRequest& request) override {
-        return std::make_unique<FixedFont>(request.height);
-    }
-};
-
 TEST_F(RecordingListTest, DrivesTheSkinElementsAndTheirFolderBarOpensTheTree) {
     File("a.wav", 2048);
     File("b.wav");
     std::string other = scratch_.Folder("other");
     scratch_.Write("other/c.mp3", "x");
     settings_.SetNumber("SecondColumn", 1145);
-    FixedFonts fonts;
+    FixedFontRenderer fonts;
     SkinSystem system("Software\\Zelto\\RecordingListTest");
     system.SetTextRenderer(&fonts);
     SkinFrame frame(&system);
@@ -73,7 +50,7 @@ TEST_F(RecordingListTest, DrivesTheSkinElementsAndTheirFolderBarOpensTheTree) {
     ASSERT_TRUE(Settle());
     EXPECT_EQ(bar->GetText(), other);
     EXPECT_EQ(element->List().RowCount(), 1);
-    EXPECT_EQ(owner_.Take({54}), (std::vector<Notification>{{54, other, ""}}));
+    EXPECT_EQ(owner_.Take({54}), (std::vector<ListNotification>{{54, other, ""}}));
 
     // Unbound, the list leaves the elements alone; a tap does nothing.
     list_->Bind(nullptr, nullptr);

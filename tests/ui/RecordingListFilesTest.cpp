@@ -8,7 +8,7 @@ namespace tonilo::test {
 namespace {
 
 using Names = std::vector<std::string>;
-using Notifications = std::vector<Notification>;
+using Notifications = std::vector<ListNotification>;
 
 class RecordingListFilesTest : public RecordingListTest {
 protected:

@@ -85,16 +85,16 @@ public:
     std::vector<std::string> chooserTitles;
 };
 
-struct Notification {
+struct ListNotification {
     int32_t code;
     std::string path;
     std::string other;
-    bool operator==(const Notification& o) const {
+    bool operator==(const ListNotification& o) const {
         return code == o.code && path == o.path && other == o.other;
     }
 };
 
-inline std::ostream& operator<<(std::ostream& out, const Notification& n) {
+inline std::ostream& operator<<(std::ostream& out, const ListNotification& n) {
     return out << "{" << n.code << ", " << n.path << ", " << n.other << "}";
 }
 
@@ -111,16 +111,16 @@ public:
             bookmarks.RemoveFile(path);
     }
     // The notifications of these codes, in order, forgetting them all.
-    std::vector<Notification> Take(std::vector<int32_t> codes = {}) {
-        std::vector<Notification> taken;
-        for (const Notification& n : notifications) {
+    std::vector<ListNotification> Take(std::vector<int32_t> codes = {}) {
+        std::vector<ListNotification> taken;
+        for (const ListNotification& n : notifications) {
             if (codes.empty() || std::find(codes.begin(), codes.end(), n.code) != codes.end())
                 taken.push_back(n);
         }
         notifications.clear();
         return taken;
     }
-    std::vector<Notification> notifications;
+    std::vector<ListNotification> notifications;
     BookmarkDatabase bookmarks;
 };
 

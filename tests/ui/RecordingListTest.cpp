@@ -88,8 +88,8 @@ TEST_F(RecordingListTest, PrevAndNextWrapAroundSkippingFolders) {
         list_->OnSelectionChanged(item.selectedBefore, item.selectedBefore);
         owner_.Take();
         ASSERT_TRUE(list_->Step(item.direction, item.autoPlayNext));
-        EXPECT_EQ(owner_.Take(),
-                  (std::vector<Notification>{{item.code, recordings_ + "/" + item.expected, ""}}));
+        EXPECT_EQ(owner_.Take(), (std::vector<ListNotification>{
+                                     {item.code, recordings_ + "/" + item.expected, ""}}));
         EXPECT_EQ(list_->CurrentFile(), recordings_ + "/" + item.expected);
         EXPECT_EQ(view_.selected, list_->RowOf(list_->CurrentFile()));
         EXPECT_EQ(view_.visible, view_.selected);
@@ -181,11 +181,11 @@ TEST_F(RecordingListTest, LastFolderIsUsedCreatedOrIgnoredAndStoredAtClose) {
         Open();
         EXPECT_EQ(list_->Folder(), item.shown);
         EXPECT_EQ(view_.barText, item.shown);
-        EXPECT_EQ(owner_.Take(), (std::vector<Notification>{{30, item.shown, ""}}));
+        EXPECT_EQ(owner_.Take(), (std::vector<ListNotification>{{30, item.shown, ""}}));
     }
     settings_.SetNumber("GotoLast", 1);
     list_->OpenFolder(scratch_.Path("other"));
-    EXPECT_EQ(owner_.Take({54}), (std::vector<Notification>{{54, scratch_.Path("other"), ""}}));
+    EXPECT_EQ(owner_.Take({54}), (std::vector<ListNotification>{{54, scratch_.Path("other"), ""}}));
     list_->SaveSettings();
     std::string last;
     settings_.GetString("Last", &last);
@@ -204,7 +204,7 @@ TEST_F(RecordingListTest, CurrentFileIsSelectedAfterChangingToItsFolderButNeverI
     list_->SetCurrentFile(there);
     ASSERT_TRUE(Settle());
     EXPECT_EQ(list_->Folder(), other);
-    EXPECT_EQ(owner_.Take(), (std::vector<Notification>{{30, other, ""}}));
+    EXPECT_EQ(owner_.Take(), (std::vector<ListNotification>{{30, other, ""}}));
     EXPECT_EQ(view_.selected, list_->RowOf(there));
     EXPECT_EQ(view_.selected, 1);
 
@@ -241,13 +241,13 @@ TEST_F(RecordingListTest, ChangesByOtherProgramsAppearAndAVanishedFolderFallsBac
     owner_.Take();
     ASSERT_EQ(RunAndWait({"/bin/rm", playing}), 0);
     ASSERT_TRUE(Settle([&] { return !owner_.notifications.empty(); }));
-    EXPECT_EQ(owner_.Take(), (std::vector<Notification>{{61, playing, ""}}));
+    EXPECT_EQ(owner_.Take(), (std::vector<ListNotification>{{61, playing, ""}}));
     EXPECT_EQ(list_->RowCount(), 0);
 
     ASSERT_EQ(RunAndWait({"/bin/rm", "-r", shown}), 0);
     ASSERT_TRUE(Settle([&] { return list_->Folder() == recordings_; }));
     EXPECT_EQ(RowNames(), (Names{"a.wav"}));
-    EXPECT_EQ(owner_.Take(), (std::vector<Notification>{{30, recordings_, ""}}));
+    EXPECT_EQ(owner_.Take(), (std::vector<ListNotification>{{30, recordings_, ""}}));
     ASSERT_EQ(host_.questions.size(), 1u);
     EXPECT_EQ(host_.Answer(QuestionAnswer::Ok), "The folder \"" + shown +
                                                     "\" no longer exists. The list shows \"" +
