@@ -127,86 +127,75 @@ bool EngineEventOwner::HandleEngineMessage(const ThreadMessage& message) {
     return false;
 }
 
-void EngineEventOwner::OnRecorderEvent(uint32_t event, bool success, uint32_t argument) {
-    if (!controller_)
-        return;
-    RecorderController& controller = *controller_;
+namespace {
+
+// The pending command a notification completes, kPendingNone for none.
+uint32_t PendingDoneBy(EngineSource source, uint32_t event) {
+    const bool recorder = source == EngineSource::Recorder;
     switch (event) {
     case EVENT_OPENED:
-        if (!success)
-            ReportError();
-        controller.OnRecorderOpened(success);
-        OnNotified(EngineSource::Recorder, event, success, argument);
-        controller.ClearPendingCommandIf(kPendingRecordPrepared);
-        break;
+        return recorder ? kPendingRecordPrepared : kPendingPlayOpened;
     case EVENT_CLOSED:
-        if (!success)
-            ReportError();
+        return recorder ? kPendingRecordAbandoned : kPendingPlayAbandoned;
+    case EVENT_STARTED:
+        return recorder ? kPendingRecordByCommand : kPendingPlayByCommand;
+    case EVENT_STOPPED:
+        return recorder ? kPendingNone : kPendingPlayStopping;
+    default:
+        return kPendingNone;
+    }
+}
+
+// A failed notification is shown, except where the window has nothing to say:
+// a player's close and its scan switches.
+bool ReportsFailure(EngineSource source, uint32_t event) {
+    if (source == EngineSource::Recorder)
+        return true;
+    return event != EVENT_CLOSED && event != EVENT_FAST_FORWARD && event != EVENT_REWIND;
+}
+
+} // namespace
+
+void EngineEventOwner::Handled(EngineSource source, uint32_t event, bool success,
+                               uint32_t argument) {
+    OnNotified(source, event, success, argument);
+    controller_->ClearPendingCommandIf(PendingDoneBy(source, event));
+}
+
+void EngineEventOwner::OnRecorderEvent(uint32_t event, bool success, uint32_t argument) {
+    if (!controller_ || event < EVENT_OPENED || event > EVENT_PAUSED)
+        return;
+    RecorderController& controller = *controller_;
+    if (!success && ReportsFailure(EngineSource::Recorder, event))
+        ReportError();
+    if (event == EVENT_OPENED)
+        controller.OnRecorderOpened(success);
+    else if (event == EVENT_CLOSED)
         controller.OnRecorderClosed(success);
-        OnNotified(EngineSource::Recorder, event, success, argument);
-        controller.ClearPendingCommandIf(kPendingRecordAbandoned);
+    else if (event == EVENT_STARTED)
+        controller.OnRecorderRunning(success);
+    Handled(EngineSource::Recorder, event, success, argument);
+    if (event == EVENT_CLOSED) {
         if (controller.SwitchOffAfterRecording())
             switchOff_();
         if (controller.ExitAfterRecording() || controller.SwitchOffAfterRecording())
             close_();
-        break;
-    case EVENT_STARTED:
-        if (!success)
-            ReportError();
-        controller.OnRecorderRunning(success);
-        OnNotified(EngineSource::Recorder, event, success, argument);
-        controller.ClearPendingCommandIf(kPendingRecordByCommand);
-        break;
-    case EVENT_PAUSED:
-        if (!success)
-            ReportError();
-        OnNotified(EngineSource::Recorder, event, success, argument);
-        break;
-    default:
-        break;
     }
 }
 
 void EngineEventOwner::OnPlayerEvent(uint32_t event, bool success, uint32_t argument) {
-    if (!controller_)
+    if (!controller_ || event < EVENT_OPENED || event > EVENT_REWIND)
         return;
     RecorderController& controller = *controller_;
-    switch (event) {
-    case EVENT_OPENED:
-        if (!success)
-            ReportError();
+    if (!success && ReportsFailure(EngineSource::Player, event))
+        ReportError();
+    if (event == EVENT_OPENED)
         controller.OnPlayerOpened(success);
-        OnNotified(EngineSource::Player, event, success, argument);
-        controller.ClearPendingCommandIf(kPendingPlayOpened);
-        break;
-    case EVENT_CLOSED:
-        OnNotified(EngineSource::Player, event, success, argument);
-        controller.ClearPendingCommandIf(kPendingPlayAbandoned);
-        break;
-    case EVENT_STARTED:
-        if (!success)
-            ReportError();
+    else if (event == EVENT_STARTED)
         controller.OnPlayerRunning(success);
-        OnNotified(EngineSource::Player, event, success, argument);
-        controller.ClearPendingCommandIf(kPendingPlayByCommand);
-        break;
-    case EVENT_STOPPED:
-        if (!success)
-            ReportError();
+    else if (event == EVENT_STOPPED)
         controller.OnPlayerEnded(argument == 1);
-        OnNotified(EngineSource::Player, event, success, argument);
-        controller.ClearPendingCommandIf(kPendingPlayStopping);
-        break;
-    case EVENT_PAUSED:
-    case EVENT_FAST_FORWARD:
-    case EVENT_REWIND:
-        if (!success && event == EVENT_PAUSED)
-            ReportError();
-        OnNotified(EngineSource::Player, event, success, argument);
-        break;
-    default:
-        break;
-    }
+    Handled(EngineSource::Player, event, success, argument);
 }
 
 } // namespace tonilo

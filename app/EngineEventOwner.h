@@ -68,6 +68,8 @@ protected:
 
 private:
     void OnRecorderEvent(uint32_t event, bool success, uint32_t argument);
+    // The window's reaction, then the pending command the notification completes.
+    void Handled(EngineSource source, uint32_t event, bool success, uint32_t argument);
     void OnPlayerEvent(uint32_t event, bool success, uint32_t argument);
 
     ThreadId uiThread_;
