@@ -181,6 +181,7 @@ bool Application::StartUp(const std::vector<std::string>& arguments, int* exitCo
         context.uiThread = uiThread_;
         context.keyPath = keyPath_;
         context.title = title_;
+        context.version = kVersion;
         context.ledName = LedName(keyPath_);
         context.skinsFolder = ProgramFolder() + "/Skins";
         context.engine = engine_.get();

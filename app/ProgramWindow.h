@@ -24,6 +24,7 @@ struct ProgramWindowContext {
     ThreadId uiThread = 0;
     std::string keyPath;
     std::string title;
+    uint32_t version = 0; // 460 is 4.60
     std::string ledName;
     std::string skinsFolder;
     EngineController* engine = nullptr;

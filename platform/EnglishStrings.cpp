@@ -193,6 +193,9 @@ const ResourceString kEnglishStrings[] = {
     {31047, "Cancel"},
     {31048, "Choose"},
     {31049, "Help"},
+    // The about box.
+    {31060, "Version %s"},
+    {31061, "Records speech, music, dictation and calls, and plays them back through an equalizer."},
     // The recording list's file operations.
     {31100, "The folder \"%s\" no longer exists. The list shows \"%s\" instead."},
     {31101, "Cannot delete \"%s\": %s"},

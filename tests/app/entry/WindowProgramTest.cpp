@@ -12,99 +12,17 @@
 #include <fstream>
 #include <regex>
 
-#include "tests/app/entry/ProgramHarness.h"
+#include "tests/app/entry/VirtualDisplay.h"
 
 namespace tonilo {
 namespace {
 
 using test::ProgramHarness;
 using test::Status;
-
-std::string FindProgram(const std::string& name) {
-    for (const char* folder : {"/usr/bin", "/usr/local/bin", "/bin"}) {
-        std::string path = std::string(folder) + "/" + name;
-        if (::access(path.c_str(), X_OK) == 0)
-            return path;
-    }
-    return "";
-}
-
-// An X server of its own on a display number nobody uses.
-class VirtualDisplay {
-public:
-    VirtualDisplay(const std::string& xvfb, int32_t width, int32_t height) {
-        for (int number = 150 + ::getpid() % 500, tries = 0; tries < 40; ++number, ++tries) {
-            std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-            std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
-            if (std::filesystem::exists(socket) || std::filesystem::exists(lock))
-                continue;
-            std::string display = ":" + std::to_string(number);
-            std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-            pid_t child = ::fork();
-            if (child == 0) {
-                int null = ::open("/dev/null", O_WRONLY);
-                ::dup2(null, 1);
-                ::dup2(null, 2);
-                ::execl(xvfb.c_str(), xvfb.c_str(), display.c_str(), "-screen", "0", screen.c_str(),
-                        "-nolisten", "tcp", "-noreset", nullptr);
-                _exit(127);
-            }
-            auto deadline = std::chrono::steady_clock::now() + test::kGenerous;
-            while (std::chrono::steady_clock::now() < deadline && ProgramHarness::Running(child) &&
-                   !std::filesystem::exists(socket))
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            if (std::filesystem::exists(socket) && ProgramHarness::Running(child)) {
-                pid_ = child;
-                display_ = display;
-                return;
-            }
-            ::kill(child, SIGKILL);
-            ::waitpid(child, nullptr, 0);
-        }
-    }
-    ~VirtualDisplay() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ProgramHarness::WaitForExit(pid_);
-        }
-    }
-    const std::string& Name() const { return display_; }
-
-    // Runs an X client (xdotool, import) on this display.
-    int Run(const std::string& command) const {
-        return std::system(("DISPLAY=" + display_ + " " + command + " >/dev/null 2>&1").c_str());
-    }
-    void Tap(int32_t x, int32_t y) const {
-        Run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
-    }
-    void Shot(const std::string& name) const {
-        Run("import -window root " +
-            test::Quoted(std::string(TONILO_TEST_BINARY_DIR) + "/" + name));
-    }
-
-private:
-    pid_t pid_ = -1;
-    std::string display_;
-};
-
-struct Box {
-    int32_t x = 0, y = 0, width = 0, height = 0;
-    int32_t CentreX() const { return x + width / 2; }
-    int32_t CentreY() const { return y + height / 2; }
-};
-
-// Where the default skin puts an element (the window shows the skin at scale 1
-// when the screen is the skin's size).
-Box ElementBox(const std::string& skinFolder, const std::string& name) {
-    std::ifstream in(std::string(TONILO_PROGRAM_DIR) + "/Skins/" + skinFolder + "/default.zs");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::regex element("<\\w+ \\[(\\d+),(\\d+),(\\d+),(\\d+)\\][^>]*name=\"" + name + "\"");
-    std::smatch match;
-    Box box;
-    if (std::regex_search(text, match, element))
-        box = {std::stoi(match[1]), std::stoi(match[2]), std::stoi(match[3]), std::stoi(match[4])};
-    return box;
-}
+using test::Box;
+using test::ElementBox;
+using test::FindProgram;
+using test::VirtualDisplay;
 
 long Position(const Status& status) {
     return status.count("position_ms") ? std::stol(status.at("position_ms")) : -1;
@@ -131,13 +49,7 @@ TEST_P(WindowProgram, TapRecordsStopStopsDragSeeksTheListPlaysAndALongPressStops
     ASSERT_FALSE(display.Name().empty()) << "no X display could be started";
 
     ProgramHarness program;
-    // A real display instead of the tests' offscreen one, and sound through files.
-    ::unsetenv("SDL_VIDEODRIVER");
-    ::setenv("DISPLAY", display.Name().c_str(), 1);
-    ::setenv("SDL_AUDIODRIVER", "disk", 1);
-    // Without a session bus, D-Bus would start one for the display that outlives
-    // the test; the program runs without one (no desktop media controls).
-    ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/tonilo-test-bus", 1);
+    display.ShowProgramsHere();
     std::string input = program.Scratch() / "input.raw";
     ASSERT_EQ(std::system(("sox -q -n -r 44100 -c 2 -b 16 -e signed -t raw " + test::Quoted(input) +
                            " synth 120 sine 300 vol 0.4")
