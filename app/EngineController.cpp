@@ -333,8 +333,11 @@ bool EngineController::BuildPlaybackChain(AudioFilter* volume, AudioFilter* equa
     volume->Control(CTL_LEVEL_DELAY, delay, 0);
     ReleaseEqualizerPresets();
     // Command 21 carries the key path only where pointers fit its argument.
-    if (auto* eq = dynamic_cast<EqualizerFilter*>(equalizer))
+    if (auto* eq = dynamic_cast<EqualizerFilter*>(equalizer)) {
         eqPresets_ = eq->CreatePresets(keyPath_.c_str());
+        equalizer_ = eq;
+        equalizer_->AddRef();
+    }
     if (eqPresets_)
         eqPresets_->Apply();
     equalizer->AddRef();
@@ -352,6 +355,30 @@ void EngineController::ReleaseEqualizerPresets() {
     if (eqPresets_)
         eqPresets_->Destroy();
     eqPresets_ = nullptr;
+    if (equalizer_)
+        equalizer_->Release();
+    equalizer_ = nullptr;
+}
+
+EqualizerFilter* EngineController::PlaybackEqualizer() {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    if (equalizer_)
+        equalizer_->AddRef();
+    return equalizer_;
+}
+
+void EngineController::SaveEqualizerSettings() {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    if (eqPresets_)
+        eqPresets_->Save();
+}
+
+void EngineController::ReloadEqualizerSettings() {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    if (!eqPresets_)
+        return;
+    eqPresets_->Load();
+    eqPresets_->Apply();
 }
 
 } // namespace tonilo

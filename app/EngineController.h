@@ -21,6 +21,7 @@
 namespace tonilo {
 
 class EqPresets;
+class EqualizerFilter;
 
 enum EngineMode : uint32_t { kEngineIdle = 0, kEngineRecorder = 1, kEnginePlayer = 2 };
 
@@ -68,6 +69,14 @@ public:
     bool MonitorRunning() const { return monitor_ != nullptr; }
     // Flips the playback equalizer's enabled state; false when no player has one.
     bool ToggleEqualizer(bool* enabled);
+    // The open player's equalizer, with a reference added; null without one.
+    EqualizerFilter* PlaybackEqualizer();
+    // The player's equalizer settings go to the registry, so that another
+    // reader (the equalizer dialog) sees what the player uses.
+    void SaveEqualizerSettings();
+    // Someone else stored equalizer settings: the player's copy reads them
+    // again and applies them, so it never saves older ones over them.
+    void ReloadEqualizerSettings();
     // Level bytes the monitor measured since the last read (0 without a monitor).
     uint32_t ReadMonitorLevels(uint8_t* levels, uint32_t capacity);
 
@@ -96,6 +105,7 @@ private:
     AudioFilter* monitorVolume_ = nullptr;
     AudioFilter* converters_[2] = {nullptr, nullptr};
     EqPresets* eqPresets_ = nullptr;
+    EqualizerFilter* equalizer_ = nullptr; // the one eqPresets_ drives
     EngineCallback recorderCallback_;
     EngineCallback playerCallback_;
     EngineCallback monitorCallback_;

@@ -83,7 +83,7 @@ bool MainWindow::Create(const std::string& skinsFolder, int32_t width, int32_t h
     screenHeight_ = height;
     std::vector<std::string> extensions;
     if (FormatRegistry* formats = engine_.Registry())
-        extensions = DecoderExtensions(*formats);
+        extensions = ReadableExtensions(*formats);
     list_ = std::make_unique<RecordingList>(settings_, host_, *this, std::move(extensions));
     list_->SetDurationReader(RegistryDurationReader(engine_.Registry()));
     if (!LoadSkin(width, height))

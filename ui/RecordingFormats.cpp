@@ -5,7 +5,7 @@
 
 namespace tonilo {
 
-std::vector<std::string> DecoderExtensions(FormatRegistry& registry) {
+std::vector<std::string> ReadableExtensions(FormatRegistry& registry) {
     std::vector<std::string> extensions;
     FormatEntry entry;
     for (uint32_t index = 0; registry.GetEntry(&entry, index); ++index) {

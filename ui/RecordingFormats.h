@@ -11,7 +11,7 @@ namespace tonilo {
 
 // The extensions of every decoder the registry knows, lower case, each once,
 // in registry order.
-std::vector<std::string> DecoderExtensions(FormatRegistry& registry);
+std::vector<std::string> ReadableExtensions(FormatRegistry& registry);
 // The list's filter: "*." and each extension.
 std::vector<std::string> FilterPatterns(const std::vector<std::string>& extensions);
 // Durations through the registry's decoders; holds a reference to it.

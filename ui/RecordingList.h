@@ -76,7 +76,7 @@ public:
 
 class RecordingList : public TouchListModel, private FileBatchClient {
 public:
-    // `extensions`: those of every readable format (DecoderExtensions).
+    // `extensions`: those of every readable format (ReadableExtensions).
     RecordingList(SettingsStore& settings, WindowHost& host, RecordingListOwner& owner,
                   std::vector<std::string> extensions);
     ~RecordingList() override;

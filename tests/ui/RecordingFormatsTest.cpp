@@ -14,7 +14,7 @@ TEST_F(RecordingListTest, ShippedDecodersGiveTheFilterAndTheTimeColumn) {
         GTEST_SKIP() << "sox is not installed";
     SetProgramFolder(TONILO_PROGRAM_DIR);
     FormatRegistry* registry = CreateProgramFormatRegistry();
-    std::vector<std::string> extensions = DecoderExtensions(*registry);
+    std::vector<std::string> extensions = ReadableExtensions(*registry);
     for (const char* wanted : {"wav", "mp3", "zaf"})
         EXPECT_NE(std::find(extensions.begin(), extensions.end(), wanted), extensions.end())
             << wanted;

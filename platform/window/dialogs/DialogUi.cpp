@@ -345,4 +345,18 @@ void DialogUi::Progress(float fraction, const std::string& text) {
     ImGui::ProgressBar(std::clamp(fraction, 0.0f, 1.0f), ImVec2(-1, RowHeight()), text.c_str());
 }
 
+// Equalizer
+
+void DialogUi::BeginSideScroll(const std::string& id, float height) {
+    // A scroll bar a finger can take when the strip does not fit.
+    ImGui::PushStyleVar(ImGuiStyleVar_ScrollbarSize, RowHeight() * 0.5f);
+    ImGui::BeginChild(Hidden(id).c_str(), ImVec2(0, height), false,
+                      ImGuiWindowFlags_HorizontalScrollbar);
+}
+
+void DialogUi::EndSideScroll() {
+    ImGui::EndChild();
+    ImGui::PopStyleVar();
+}
+
 } // namespace tonilo

@@ -118,6 +118,12 @@ public:
     // The room left in the body below the last control.
     float RemainingHeight() const;
 
+    // Equalizer
+    // A strip `height` pixels tall for controls side by side (SameLine between
+    // them); it scrolls sideways when they are wider than the body.
+    void BeginSideScroll(const std::string& id, float height);
+    void EndSideScroll();
+
 private:
     void TakeFocus();
 
