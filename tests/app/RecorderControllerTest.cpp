@@ -8,6 +8,8 @@
 #include <filesystem>
 
 #include "Libs/ToniloLib/Src/components/EngineCallback.h"
+#include "Libs/ToniloLib/Src/filters/EqPresets.h"
+#include "Libs/ToniloLib/Src/filters/EqualizerFilter.h"
 #include "app/EngineController.h"
 #include "app/HeadlessOwner.h"
 #include "app/RecorderController.h"
@@ -181,6 +183,47 @@ TEST_F(RecorderControllerTest, EngineRefusesASecondOpen) {
     QualityPreset preset = QualityPreset::FromFormat("WAV encoder", 8000, 16, 1, 0);
     EXPECT_FALSE(engine_.OpenRecorder(scratch_ / "two.wav", preset));
     EXPECT_FALSE(engine_.OpenPlayer(scratch_ / "one.wav"));
+}
+
+// The equalizer dialog keeps settings of its own beside the player's: what it
+// stores must reach the playing equalizer and survive the player's close,
+// which saves the player's copy.
+TEST_F(RecorderControllerTest, EqualizerSettingsStoredBesideThePlayerSurviveIt) {
+    EXPECT_EQ(engine_.PlaybackEqualizer(), nullptr);
+    const std::string path = scratch_ / "tone.wav";
+    ASSERT_EQ(std::system(("sox -n -r 22050 -c 1 -b 16 '" + path + "' synth 3 sine 440").c_str()),
+              0);
+    PlayRequest request;
+    request.fileName = path;
+    ASSERT_TRUE(controller_.OpenForPlayback(request));
+    EqualizerFilter* equalizer = nullptr;
+    ASSERT_TRUE(Pump([&] { return (equalizer = engine_.PlaybackEqualizer()) != nullptr; }));
+
+    // A hot-key toggle lives in the player's copy until it is saved.
+    bool on = false;
+    ASSERT_TRUE(engine_.ToggleEqualizer(&on));
+    ASSERT_TRUE(on);
+    engine_.SaveEqualizerSettings();
+    EqPresets* dialog = new EqPresets(equalizer, kKeyPath);
+    EXPECT_TRUE(dialog->GetEnabled());
+    dialog->SetActive(13); // "Rock": 40, 25, -25, -50, ...
+    dialog->SetPreamp(40);
+    ASSERT_TRUE(dialog->Save());
+    dialog->Destroy();
+    // Another preset goes to the filter, as if the player's copy applied its own.
+    equalizer->Control(CTL_EQ_SET_BAND, 3, 0);
+
+    engine_.ReloadEqualizerSettings();
+    EXPECT_NEAR(static_cast<int32_t>(equalizer->Control(CTL_EQ_GET_BAND, 3, 0)), -50, 1);
+    equalizer->Release();
+    controller_.Stop();
+    engine_.CloseAll();
+    EXPECT_EQ(engine_.PlaybackEqualizer(), nullptr);
+
+    EqPresets stored(nullptr, kKeyPath);
+    EXPECT_EQ(stored.GetActive(), 13u);
+    EXPECT_EQ(stored.GetPreamp(), 40);
+    EXPECT_TRUE(stored.GetEnabled());
 }
 
 TEST(RecorderControllerStrengths, SettingsIndexesBecomeFilterStrengths) {
