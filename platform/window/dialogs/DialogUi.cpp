@@ -346,3 +346,51 @@ void DialogUi::Progress(float fraction, const std::string& text) {
 }
 
 } // namespace tonilo
+
+// Scheduler and bookmark manager --------------------------------------------
+
+namespace tonilo {
+namespace {
+
+// Buttons a row for the widest label; rows are then filled evenly.
+int32_t ButtonsPerRow(const std::vector<std::string>& labels, float available) {
+    const ImGuiStyle& style = ImGui::GetStyle();
+    float widest = 0;
+    for (const std::string& label : labels)
+        widest = std::max(widest, ImGui::CalcTextSize(label.c_str()).x);
+    float button = widest + style.FramePadding.x * 2;
+    int32_t fit = static_cast<int32_t>((available + style.ItemSpacing.x) /
+                                       (button + style.ItemSpacing.x));
+    int32_t count = static_cast<int32_t>(labels.size());
+    fit = std::clamp(fit, 1, std::max(count, 1));
+    int32_t rows = (count + fit - 1) / fit;
+    return (count + rows - 1) / std::max(rows, 1);
+}
+
+} // namespace
+
+int32_t DialogUi::ButtonRow(const std::vector<std::string>& labels,
+                            const std::vector<bool>& enabled) {
+    int32_t tapped = -1;
+    float available = ImGui::GetContentRegionAvail().x;
+    int32_t perRow = ButtonsPerRow(labels, available);
+    float spacing = ImGui::GetStyle().ItemSpacing.x;
+    float width = (available - spacing * static_cast<float>(perRow - 1)) /
+                  static_cast<float>(perRow);
+    for (size_t i = 0; i < labels.size(); ++i) {
+        if (i % static_cast<size_t>(perRow) != 0)
+            ImGui::SameLine();
+        bool on = i < enabled.size() ? enabled[i] : true;
+        if (Button(labels[i], on, width))
+            tapped = static_cast<int32_t>(i);
+    }
+    return tapped;
+}
+
+float DialogUi::ButtonRowHeight(const std::vector<std::string>& labels) const {
+    int32_t perRow = ButtonsPerRow(labels, ImGui::GetContentRegionAvail().x);
+    int32_t rows = (static_cast<int32_t>(labels.size()) + perRow - 1) / perRow;
+    return static_cast<float>(rows) * (RowHeight() + ImGui::GetStyle().ItemSpacing.y);
+}
+
+} // namespace tonilo
