@@ -90,7 +90,23 @@ bool DialogUi::Check(const std::string& label, bool* value, bool enabled) {
     TakeFocus();
     // The box grows with the font so a finger can hit it; the label is part of
     // the hit area.
-    return ImGui::Checkbox(label.c_str(), value);
+    const ImGuiStyle& style = ImGui::GetStyle();
+    float room = ImGui::GetContentRegionAvail().x - ImGui::GetFrameHeight() -
+                 style.ItemInnerSpacing.x;
+    if (ImGui::CalcTextSize(label.c_str(), nullptr, true).x <= room)
+        return ImGui::Checkbox(label.c_str(), value);
+    // Too long for the row: the label wraps beside the box and still toggles it.
+    bool changed = ImGui::Checkbox(Hidden(label).c_str(), value);
+    ImGui::SameLine(0, style.ItemInnerSpacing.x);
+    ImGui::AlignTextToFramePadding();
+    ImGui::PushTextWrapPos(0);
+    ImGui::TextUnformatted(label.substr(0, label.find("##")).c_str());
+    ImGui::PopTextWrapPos();
+    if (enabled && ImGui::IsItemClicked()) {
+        *value = !*value;
+        changed = true;
+    }
+    return changed;
 }
 
 bool DialogUi::Radio(const std::string& label, bool active, bool enabled) {
@@ -290,15 +306,24 @@ bool DialogUi::Date(const std::string& label, DialogDate* date, bool enabled) {
     Disabled off(!enabled);
     ImGui::PushID(label.c_str());
     DialogDate before = *date;
-    float third = (ImGui::GetContentRegionAvail().x - ImGui::GetStyle().ItemSpacing.x * 2) / 3;
+    const ImGuiStyle& style = ImGui::GetStyle();
+    float available = ImGui::GetContentRegionAvail().x;
+    // A field with its - and + buttons must still show four digits; where three
+    // do not fit in a row the year goes on a row of its own.
+    float step = ImGui::GetFrameHeight() + style.ItemInnerSpacing.x;
+    float needed = ImGui::CalcTextSize("0000").x + style.FramePadding.x * 2 + step * 2;
+    bool oneRow = needed * 3 + style.ItemSpacing.x * 2 <= available;
+    float field = oneRow ? (available - style.ItemSpacing.x * 2) / 3
+                         : (available - style.ItemSpacing.x) / 2;
     TakeFocus();
-    ImGui::SetNextItemWidth(third);
+    ImGui::SetNextItemWidth(field);
     ImGui::InputInt("##day", &date->day, 1, 1);
     ImGui::SameLine();
-    ImGui::SetNextItemWidth(third);
+    ImGui::SetNextItemWidth(field);
     ImGui::InputInt("##month", &date->month, 1, 1);
-    ImGui::SameLine();
-    ImGui::SetNextItemWidth(third);
+    if (oneRow)
+        ImGui::SameLine();
+    ImGui::SetNextItemWidth(oneRow ? field : available);
     ImGui::InputInt("##year", &date->year, 1, 1);
     ImGui::PopID();
     // Stepping past the end of a month wraps as a calendar does.
