@@ -39,6 +39,10 @@ constexpr Point kNameField{240, 156};
 constexpr Point kTimeTab{128, 73};
 constexpr Point kYearPlus{418, 207};
 constexpr Point kAskForTextBox{30, 124};
+constexpr Point kIntroRow{240, 100};
+constexpr Point kDeleteBookmarkButton{120, 507};
+constexpr Point kDeleteYes{132, 372};
+constexpr Point kSaveYes{97, 361};
 
 // The program with a recording that has two bookmarks, and the schedule
 // armed into the store rather than the user's timers.
@@ -175,6 +179,33 @@ TEST_P(DialogsScheduleEndToEnd, ABookmarksTextAskedForAfterAddingIsSaved) {
     EXPECT_TRUE(window_->Program().WaitForStatus([&](const test::Status&) {
         return Tool("bookmarks list").output.find("  Applause\n") != std::string::npos;
     })) << Tool("bookmarks list").output;
+}
+
+TEST_P(DialogsScheduleEndToEnd, TheManagersDeletionIsSavedOnlyWhenKept) {
+    const std::string before = Tool("bookmarks list").output;
+    ASSERT_NE(before.find("  0:05  Intro\n"), std::string::npos) << before;
+    // Deleted and cancelled: the file stays as it was.
+    ASSERT_TRUE(Open(kCmdBookmarkManager));
+    Tap(kIntroRow);
+    Tap(kDeleteBookmarkButton);
+    Shot("bookmark-manager-delete");
+    Tap(kDeleteYes);
+    window_->TapCancel();
+    ASSERT_TRUE(window_->WaitForDialog(false));
+    EXPECT_EQ(Tool("bookmarks list").output, before);
+
+    // Deleted, done and kept.
+    ASSERT_TRUE(Open(kCmdBookmarkManager));
+    Tap(kIntroRow);
+    Tap(kDeleteBookmarkButton);
+    Tap(kDeleteYes);
+    window_->TapOk();
+    Shot("bookmark-manager-save");
+    Tap(kSaveYes);
+    ASSERT_TRUE(window_->WaitForDialog(false));
+    std::string after = Tool("bookmarks list").output;
+    EXPECT_EQ(after.find("Intro"), std::string::npos) << after;
+    EXPECT_NE(after.find("  1:05  Second question\n"), std::string::npos) << after;
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, DialogsScheduleEndToEnd, ::testing::Values(Screen{480, 640}),
