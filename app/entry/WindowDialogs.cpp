@@ -59,8 +59,11 @@ bool WindowDialogs::Open(uint32_t command) {
         dialog = MakeAboutDialog(context_.program->title, context_.program->version);
         break;
     case kCmdScheduler:
-        if (context_.scheduler && context_.arming)
-            dialog = MakeSchedulerDialog(*context_.scheduler, *context_.arming);
+        if (context_.scheduler && context_.arming) {
+            RecordingList* list = context_.window ? context_.window->List() : nullptr;
+            dialog = MakeSchedulerDialog(*context_.scheduler, *context_.arming,
+                                         list ? list->Folder() : std::string());
+        }
         break;
     case kCmdBookmarkOptions: {
         MainWindow* window = context_.window;

@@ -21,8 +21,10 @@ enum class Focus { None, Name, Date };
 
 class EventEditorDialog : public Dialog {
 public:
-    EventEditorDialog(std::unique_ptr<EventEditorModel> model, std::function<void()> stored)
-        : model_(std::move(model)), stored_(std::move(stored)) {
+    EventEditorDialog(std::unique_ptr<EventEditorModel> model, std::function<void()> stored,
+                      std::string browseFolder)
+        : model_(std::move(model)), stored_(std::move(stored)),
+          browseFolder_(std::move(browseFolder)) {
         for (const ScheduleAction& action : model_->Actions())
             actions_.push_back(action.name);
         for (const WeekdayBox& box : model_->DayBoxes())
@@ -90,7 +92,7 @@ private:
             model_->SetDisabled(disabled);
         if (model_->PropertiesShown() &&
             ui.Button(LoadResourceString(EventEditorModel::kPropertiesButton)))
-            ui.Services().OpenDialog(MakePlayPropertiesDialog(*model_));
+            ui.Services().OpenDialog(MakePlayPropertiesDialog(*model_, browseFolder_));
     }
 
     void DrawTimePage(DialogUi& ui) {
@@ -126,6 +128,7 @@ private:
 
     std::unique_ptr<EventEditorModel> model_;
     std::function<void()> stored_;
+    std::string browseFolder_;
     std::vector<std::string> actions_;
     std::vector<WeekdayBox> days_;
     int32_t page_ = kEventPage;
@@ -136,8 +139,10 @@ private:
 } // namespace
 
 std::unique_ptr<Dialog> MakeEventEditorDialog(std::unique_ptr<EventEditorModel> model,
-                                              std::function<void()> stored) {
-    return std::make_unique<EventEditorDialog>(std::move(model), std::move(stored));
+                                              std::function<void()> stored,
+                                              std::string browseFolder) {
+    return std::make_unique<EventEditorDialog>(std::move(model), std::move(stored),
+                                               std::move(browseFolder));
 }
 
 } // namespace tonilo

@@ -5,6 +5,7 @@
 // page that owns it with the message, and the editor stays open.
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/window/dialogs/Dialog.h"
 
@@ -12,8 +13,10 @@ namespace tonilo {
 
 class EventEditorModel;
 
-// `stored` runs after OK stored the event.
+// `stored` runs after OK stored the event; `browseFolder`: where choosing a
+// Play event's file starts when it has none yet.
 std::unique_ptr<Dialog> MakeEventEditorDialog(std::unique_ptr<EventEditorModel> model,
-                                              std::function<void()> stored);
+                                              std::function<void()> stored,
+                                              std::string browseFolder);
 
 } // namespace tonilo

@@ -20,8 +20,8 @@ std::string FolderOf(const std::string& path) {
 
 class PlayPropertiesDialog : public Dialog {
 public:
-    explicit PlayPropertiesDialog(EventEditorModel& editor)
-        : editor_(editor), path_(editor.PlayFile()) {}
+    PlayPropertiesDialog(EventEditorModel& editor, std::string browseFolder)
+        : editor_(editor), browseFolder_(std::move(browseFolder)), path_(editor.PlayFile()) {}
 
     std::string Title() const override {
         return LoadResourceString(EventEditorModel::kPlayPropertiesTitle);
@@ -32,7 +32,8 @@ public:
         ui.Edit(label, &path_, kPathBytes);
         if (ui.Button(LoadResourceString(kBrowseText))) {
             std::weak_ptr<int> alive = alive_;
-            ui.Services().ChooseFile(label, FolderOf(path_), false, {},
+            std::string start = path_.empty() ? browseFolder_ : FolderOf(path_);
+            ui.Services().ChooseFile(label, start, false, {},
                                      [this, alive](const std::string& chosen) {
                                          if (!alive.expired() && !chosen.empty())
                                              path_ = chosen;
@@ -47,14 +48,16 @@ public:
 
 private:
     EventEditorModel& editor_;
+    std::string browseFolder_;
     std::string path_;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 } // namespace
 
-std::unique_ptr<Dialog> MakePlayPropertiesDialog(EventEditorModel& editor) {
-    return std::make_unique<PlayPropertiesDialog>(editor);
+std::unique_ptr<Dialog> MakePlayPropertiesDialog(EventEditorModel& editor,
+                                                 std::string browseFolder) {
+    return std::make_unique<PlayPropertiesDialog>(editor, std::move(browseFolder));
 }
 
 } // namespace tonilo

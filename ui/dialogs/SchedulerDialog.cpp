@@ -18,7 +18,8 @@ constexpr uint32_t kCommands[] = {kNewEventCommand, kEditEventCommand, kDeleteEv
 
 class SchedulerDialog : public Dialog {
 public:
-    SchedulerDialog(Scheduler& scheduler, ScheduleArming& arming) : model_(scheduler, arming) {
+    SchedulerDialog(Scheduler& scheduler, ScheduleArming& arming, std::string browseFolder)
+        : model_(scheduler, arming), browseFolder_(std::move(browseFolder)) {
         model_.Open();
         for (uint32_t command : kCommands)
             labels_.push_back(LoadResourceString(command));
@@ -70,10 +71,13 @@ private:
         std::weak_ptr<int> alive = alive_;
         switch (step) {
         case ListStep::OpenEditor:
-            services.OpenDialog(MakeEventEditorDialog(model_.TakeEditor(), [this, alive] {
-                if (!alive.expired())
-                    model_.EditorClosed();
-            }));
+            services.OpenDialog(MakeEventEditorDialog(
+                model_.TakeEditor(),
+                [this, alive] {
+                    if (!alive.expired())
+                        model_.EditorClosed();
+                },
+                browseFolder_));
             break;
         case ListStep::ShowMessage:
             services.Ask(model_.Message(), EventListModel::Title(), QuestionButtons::Ok,
@@ -92,6 +96,7 @@ private:
     }
 
     EventListModel model_;
+    std::string browseFolder_;
     std::vector<std::string> labels_;
     // Answers that come after the dialog closed are dropped.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
@@ -99,8 +104,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<Dialog> MakeSchedulerDialog(Scheduler& scheduler, ScheduleArming& arming) {
-    return std::make_unique<SchedulerDialog>(scheduler, arming);
+std::unique_ptr<Dialog> MakeSchedulerDialog(Scheduler& scheduler, ScheduleArming& arming,
+                                            std::string browseFolder) {
+    return std::make_unique<SchedulerDialog>(scheduler, arming, std::move(browseFolder));
 }
 
 } // namespace tonilo
