@@ -130,8 +130,10 @@ bool ImGuiOverlay::ProcessEvent(const SDL_Event& event) {
     switch (event.type) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
+        MovePointer(event.button.x, event.button.y);
         return Busy() || OnBar(event.button.x, event.button.y);
     case SDL_MOUSEMOTION:
+        MovePointer(event.motion.x, event.motion.y);
         return Busy() || OnBar(event.motion.x, event.motion.y);
     case SDL_MOUSEWHEEL:
     case SDL_TEXTINPUT:
@@ -196,11 +198,19 @@ void ImGuiOverlay::AskText(const std::string& title, const std::string& text,
     textQuestions_.push_back(std::move(question));
 }
 
+void ImGuiOverlay::MovePointer(int32_t x, int32_t y) {
+    pointerKnown_ = true;
+    pointerX_ = static_cast<float>(x);
+    pointerY_ = static_cast<float>(y);
+}
+
 void ImGuiOverlay::Draw() {
     if (!initialised_)
         return;
     ImGui_ImplSDLRenderer_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    if (pointerKnown_)
+        ImGui::GetIO().MousePos = ImVec2(pointerX_, pointerY_);
     ImGui::NewFrame();
     // Nothing over the dialog: its keys are its own.
     bool dialogKeys = !menuOpen_ && questions_.empty() && choosers_.empty() &&

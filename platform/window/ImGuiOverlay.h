@@ -38,6 +38,10 @@ public:
     // True when the overlay takes this event (pointer on the bar, a menu or a
     // question open); the event has been handed to ImGui either way.
     bool ProcessEvent(const SDL_Event& event);
+    // Where the pointer is, from the window's events: the controls see it there
+    // from the next frame on, also where the system's pointer state lags (a
+    // touch, a display without a window manager).
+    void MovePointer(int32_t x, int32_t y);
     // Draws one frame into the renderer (without presenting).
     void Draw();
     // Something is open that wants another frame after each input.
@@ -123,6 +127,8 @@ private:
     std::vector<std::function<void()>> deferred_; // callbacks run after the frame
     std::vector<SDL_Scancode> pressedSinceFrame_;
     std::vector<SDL_Event> heldReleases_; // keys let go before a frame saw them down
+    bool pointerKnown_ = false;
+    float pointerX_ = 0, pointerY_ = 0;
     std::string fontFile_;
     bool wantsFrame_ = false;
 };

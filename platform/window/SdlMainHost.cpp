@@ -546,8 +546,10 @@ void SdlMainHost::HandleInput(const SDL_Event& event) {
     // A finger lands where the pointer was not: the controls see it arrive in
     // one frame and press in the next, as a tab or an overlapping control only
     // takes a press where the pointer already was.
-    if (event.type == SDL_MOUSEBUTTONDOWN)
+    if (event.type == SDL_MOUSEBUTTONDOWN) {
+        overlay_->MovePointer(event.button.x, event.button.y);
         DrawFrame();
+    }
     HandleEvent(event);
 }
 

@@ -36,6 +36,7 @@ struct Point {
 };
 constexpr Point kNewButton{82, 507};
 constexpr Point kNameField{240, 156};
+constexpr Point kEventTab{48, 73};
 constexpr Point kTimeTab{128, 73};
 constexpr Point kYearPlus{418, 207};
 constexpr Point kAskForTextBox{30, 124};
@@ -130,9 +131,6 @@ TEST_P(DialogsScheduleEndToEnd, AnEventMadeInTheEditorIsSavedByTheListsOkOnly) {
     ASSERT_TRUE(Open(kCmdScheduler));
     Tap(kNewButton);
     Shot("event");
-    Tap(kNameField);
-    window_->Key("ctrl+a");
-    window_->Type("Morning news");
     Tap(kTimeTab);
     // It starts now, which has passed by the time OK is pressed: refused, and
     // the editor stays.
@@ -141,6 +139,11 @@ TEST_P(DialogsScheduleEndToEnd, AnEventMadeInTheEditorIsSavedByTheListsOkOnly) {
     window_->Key("Return");
     Shot("event-time");
     Tap(kYearPlus);
+    // Back on the first page the name is typed over the proposed one.
+    Tap(kEventTab);
+    Tap(kNameField);
+    window_->Key("ctrl+a");
+    window_->Type("Morning news");
     window_->TapOk();
     Shot("scheduler-with-event");
     // Cancel keeps the file as it was ...
