@@ -71,15 +71,7 @@ protected:
         window_->Shot(file);
         return file;
     }
-    // A tap in a dialog as long as a finger's: a press and its release given
-    // together could reach the controls in one frame, where they count for nothing.
-    void Tap(Point point) {
-        std::string at = std::to_string(point.x) + " " + std::to_string(point.y);
-        std::string away =
-            std::to_string(GetParam().width / 2) + " " + std::to_string(GetParam().height / 2);
-        window_->Display().Run("xdotool mousemove " + at + " sleep 0.1 mousedown 1 sleep 0.1 " +
-                               "mouseup 1 sleep 0.1 mousemove " + away);
-    }
+    void Tap(Point point) { window_->Tap(point.x, point.y); }
 
     // The scheduler is the last entry of the Settings submenu, whose last row
     // overlaps the soft-key bar: the keyboard reaches it from the submenu's end.
