@@ -1,11 +1,12 @@
 // The export dialog in the running program, end to end on virtual X displays:
-// a ten-minute recording made by sox plays, "Export" in the Files menu stops
-// it and opens the dialog on the recording format (MP3 here), OK converts it
+// a ten-minute recording made by sox is chosen, "Export" in the Files menu
+// opens the dialog on it with the recording format (MP3 here), OK converts it
 // while the progress bar runs, and the dialog closes on a whole MP3 of the
 // same length; Cancel half-way (on a small screen) leaves nothing behind.
 // Screenshots land in the build folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/LanguageResources.h"
@@ -65,10 +66,12 @@ uintmax_t SizeOf(const std::string& path) {
 
 class ExportWindow {
 public:
-    ExportWindow(int32_t width, int32_t height) : window_(width, height) {}
+    ExportWindow(int32_t width, int32_t height, std::string skin)
+        : window_(width, height), skin_(std::move(skin)) {}
 
     // A ten-minute recording in the recordings folder, the recording format
-    // MP3, the program up and playing it.
+    // MP3, the program up with the recording opened, played and stopped (the
+    // menu is driven by keys, which a changing screen could lose).
     std::string Start() {
         folder_ = window_.Program().Scratch() / "Recordings";
         std::filesystem::create_directories(folder_);
@@ -90,7 +93,12 @@ public:
         if (window_.Program().Tool("send " + test::Quoted(source_)).exitCode != 0 ||
             !window_.Program().WaitForMode("playing", source_))
             return "the recording does not play";
-        return "";
+        const test::Box stop = test::ElementBox(skin_, "Stop");
+        window_.Tap(stop.CentreX(), stop.CentreY());
+        if (!window_.Program().WaitForStatus(
+                [](const Status& status) { return status.at("mode") != "playing"; }))
+            return "the recording does not stop";
+        return WaitForSteady() ? "" : "the window never settled";
     }
 
     // "Export", the first entry of the Action menu's Files submenu while one
@@ -105,12 +113,45 @@ public:
         }
         if (!found)
             return false;
-        window_.TapRightKey();
+        // Keys sent before the menu shows may be lost.
+        if (!WaitForChange([&] { window_.TapRightKey(); }))
+            return false;
         for (size_t i = 0; i < below; ++i)
             window_.Key("Up");
-        window_.Key("Right");
+        // The submenu is filled as it opens: it must show before it is chosen from.
+        if (!WaitForChange([&] { window_.Key("Right"); }))
+            return false;
         window_.Key("space");
         return window_.WaitForDialog(true);
+    }
+
+    // Runs the action and waits until the screen differs from what it showed
+    // before: a menu or a message has come up.
+    bool WaitForChange(const std::function<void()>& action) {
+        const std::string before = window_.Program().Scratch() / "before.png";
+        const std::string now = window_.Program().Scratch() / "after.png";
+        window_.Display().Run("import -window root " + test::Quoted(before));
+        action();
+        return WaitFor(
+            [&] {
+                window_.Display().Run("import -window root " + test::Quoted(now));
+                return !Same(before, now);
+            },
+            std::chrono::seconds(30));
+    }
+
+    bool WaitForSteady() {
+        const std::string before = window_.Program().Scratch() / "before.png";
+        const std::string now = window_.Program().Scratch() / "after.png";
+        window_.Display().Run("import -window root " + test::Quoted(before));
+        return WaitFor(
+            [&] {
+                window_.Display().Run("import -window root " + test::Quoted(now));
+                const bool same = Same(before, now);
+                std::filesystem::rename(now, before);
+                return same;
+            },
+            std::chrono::seconds(30));
     }
 
     DialogWindowFixture& Window() { return window_; }
@@ -118,7 +159,14 @@ public:
     std::string Target() const { return folder_ + "/lectureExp.mp3"; }
 
 private:
+    static bool Same(const std::string& a, const std::string& b) {
+        return std::system(("compare -metric AE " + test::Quoted(a) + " " + test::Quoted(b) +
+                            " null: 2>/dev/null")
+                               .c_str()) == 0;
+    }
+
     DialogWindowFixture window_;
+    std::string skin_;
     std::string folder_;
     std::string source_;
 };
@@ -126,14 +174,11 @@ private:
 TEST(DialogsExport, TenMinutesBecomeAWholeMp3WhileTheBarRuns) {
     if (!DialogWindowFixture::Available())
         GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
-    ExportWindow program(480, 640);
+    ExportWindow program(480, 640, "default_vga");
     ASSERT_EQ(program.Start(), "");
     DialogWindowFixture& window = program.Window();
 
     ASSERT_TRUE(program.OpenExport()) << "the export dialog did not open";
-    EXPECT_TRUE(window.Program().WaitForStatus(
-        [](const Status& status) { return status.at("mode") != "playing"; }))
-        << "the file still plays under the export dialog";
     window.Shot("dialog-export-480x640.png");
     window.TapOk();
 
@@ -152,12 +197,27 @@ TEST(DialogsExport, TenMinutesBecomeAWholeMp3WhileTheBarRuns) {
     EXPECT_TRUE(window.WaitForDialog(false)) << "the dialog stayed open after the export";
     EXPECT_NEAR(ProbeSeconds(program.Target()), 600.0, 0.1);
     EXPECT_EQ(PartialOf(program.Folder(), "lectureExp.mp3"), "");
+
+    // A name the namer refuses: its message, and the dialog stays for another.
+    ASSERT_TRUE(program.OpenExport()) << "the export dialog did not open again";
+    window.Key("Tab");
+    window.Type(program.Folder() + "/what?.mp3");
+    EXPECT_TRUE(program.WaitForChange([&] { window.TapOk(); })) << "no message came";
+    window.Shot("dialog-export-refused-480x640.png");
+    EXPECT_TRUE(program.WaitForChange([&] { window.Key("Return"); })) << "the message stayed";
+    window.Key("Escape");
+    EXPECT_TRUE(window.WaitForDialog(false)) << "Escape did not close the dialog";
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(program.Folder()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"lecture.wav", "lectureExp.mp3"}));
 }
 
 TEST(DialogsExport, OnASmallScreenCancelHalfWayLeavesNoFile) {
     if (!DialogWindowFixture::Available())
         GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
-    ExportWindow program(240, 320);
+    ExportWindow program(240, 320, "default");
     ASSERT_EQ(program.Start(), "");
     DialogWindowFixture& window = program.Window();
     ASSERT_TRUE(program.OpenExport()) << "the export dialog did not open";
