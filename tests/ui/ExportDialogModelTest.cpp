@@ -276,10 +276,10 @@ TEST(ExportFormat, TheTargetFormatStartsAsTheRecordingFormat) {
     const PresetRecord record = mp3.Encode();
     struct Case {
         uint32_t recId;
-        const char* stored;  // the entry written, null: none
+        const char* stored; // the entry written, null: none
         const void* data;
         uint32_t size;
-        size_t factory;      // expected factory record when nothing readable is stored
+        size_t factory; // expected factory record when nothing readable is stored
     };
     const Case cases[] = {
         {3, "MusicLow", record.data(), static_cast<uint32_t>(record.size()), 99},

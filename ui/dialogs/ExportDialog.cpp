@@ -26,8 +26,7 @@ std::string MinutesAndSeconds(uint32_t seconds) {
 class ExportDialog : public Dialog {
     // An answer that arrives after the dialog has gone is dropped. (Defined
     // first: its users need its deduced type.)
-    template <typename Call>
-    auto Guarded(Call call) {
+    template <typename Call> auto Guarded(Call call) {
         std::weak_ptr<int> alive = alive_;
         return [alive, call](const auto&... arguments) {
             if (!alive.expired())
@@ -106,10 +105,10 @@ private:
         ui.Spacing();
         ui.Text(ExportDialogModel::ExportingText());
         const ExportProgress progress = model_.Progress();
-        ui.Progress(static_cast<float>(progress.fraction),
-                    FillInResourceString(kProgressFormat,
-                                         {MinutesAndSeconds(progress.positionSeconds),
-                                          MinutesAndSeconds(progress.rangeSeconds)}));
+        ui.Progress(
+            static_cast<float>(progress.fraction),
+            FillInResourceString(kProgressFormat, {MinutesAndSeconds(progress.positionSeconds),
+                                                   MinutesAndSeconds(progress.rangeSeconds)}));
     }
 
     void WorkerEnded(ExportClosing closing) {
@@ -171,8 +170,8 @@ private:
         if (services_ == nullptr || !setup_.formatDialog)
             return;
         const QualityPreset current = model_.HasTargetFormat() ? model_.TargetFormat()
-                                      : setup_.initialFormat ? *setup_.initialFormat
-                                                             : QualityPreset{};
+                                      : setup_.initialFormat   ? *setup_.initialFormat
+                                                               : QualityPreset{};
         std::unique_ptr<Dialog> dialog = setup_.formatDialog(
             current, Guarded([this](const QualityPreset& chosen) { model_.ChangeFormat(chosen); }));
         if (dialog)

@@ -23,8 +23,7 @@ using test::Status;
 constexpr std::chrono::seconds kExportTime(180);
 
 // Waits for the condition for up to `limit`.
-template <typename Condition>
-bool WaitFor(Condition condition, std::chrono::seconds limit) {
+template <typename Condition> bool WaitFor(Condition condition, std::chrono::seconds limit) {
     auto deadline = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < deadline) {
         if (condition())
@@ -36,10 +35,10 @@ bool WaitFor(Condition condition, std::chrono::seconds limit) {
 
 // The container's duration as ffprobe reads it; negative when it cannot.
 double ProbeSeconds(const std::string& path) {
-    std::FILE* pipe = ::popen(
-        ("ffprobe -v error -show_entries format=duration -of csv=p=0 " + test::Quoted(path))
-            .c_str(),
-        "r");
+    std::FILE* pipe =
+        ::popen(("ffprobe -v error -show_entries format=duration -of csv=p=0 " + test::Quoted(path))
+                    .c_str(),
+                "r");
     if (pipe == nullptr)
         return -1;
     char line[128] = {};
@@ -191,8 +190,7 @@ TEST(DialogsExport, TenMinutesBecomeAWholeMp3WhileTheBarRuns) {
         << "the target has its name before it is complete";
     window.Shot("dialog-export-progress-480x640.png");
 
-    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(program.Target()); },
-                        kExportTime))
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(program.Target()); }, kExportTime))
         << "the export did not finish";
     EXPECT_TRUE(window.WaitForDialog(false)) << "the dialog stayed open after the export";
     EXPECT_NEAR(ProbeSeconds(program.Target()), 600.0, 0.1);
