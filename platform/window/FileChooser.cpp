@@ -162,8 +162,10 @@ bool FileChooser::DrawReplaceQuestion(const OverlayTexts& texts, float fontPixel
     int answer = ButtonRow({{&texts.yes}, {&texts.no}}, fontPixels * 2.2f);
     bool replace = answer == 0;
     if (answer >= 0) {
-        if (!replace)
+        if (!replace) {
             replacing_.clear();
+            focusName_ = true;
+        }
         ImGui::CloseCurrentPopup();
     }
     ImGui::EndPopup();
@@ -188,8 +190,10 @@ bool FileChooser::Draw(const OverlayTexts& texts, float fontPixels, std::string*
     if (kind_ == Kind::Save) {
         ImGui::TextUnformatted(texts.fileName.c_str());
         ImGui::SetNextItemWidth(-1);
-        if (ImGui::IsWindowAppearing())
+        // Typing goes to the name at first and again after a "No" to replacing.
+        if (ImGui::IsWindowAppearing() || focusName_)
             ImGui::SetKeyboardFocusHere();
+        focusName_ = false;
         choose |= ImGui::InputText("##name", name_.data(), name_.size(),
                                    ImGuiInputTextFlags_EnterReturnsTrue);
     }

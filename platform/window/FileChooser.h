@@ -59,6 +59,7 @@ private:
     std::string selected_;     // the file tapped (opening)
     std::vector<char> name_;   // what ImGui edits in place (saving)
     std::string replacing_;    // the existing file the question is about
+    bool focusName_ = false;
 };
 
 } // namespace tonilo

@@ -365,8 +365,9 @@ void ImGuiOverlay::DrawQuestion() {
         }
     }
     int pressed = ButtonRow(buttons, fontPixels_ * 2.2f);
-    // A message of one button also goes with Enter or Escape.
-    if (pressed < 0 && question.buttons == QuestionButtons::Ok &&
+    // A message of one button also goes with Enter or Escape, but not with
+    // the key that brought it up (a dialog's refused OK).
+    if (pressed < 0 && question.buttons == QuestionButtons::Ok && !ImGui::IsWindowAppearing() &&
         (Pressed(ImGuiKey_Enter) || Pressed(ImGuiKey_Escape)))
         pressed = 0;
     if (pressed >= 0) {

@@ -21,8 +21,9 @@ bool AnyPopupOpen() {
 
 // Enter starts a new line in a text of several lines rather than pressing OK.
 bool EditingLines() {
-    const ImGuiInputTextState* state = ImGui::GetInputTextState(ImGui::GetActiveID());
-    return state && (state->Flags & ImGuiInputTextFlags_Multiline);
+    ImGuiID active = ImGui::GetActiveID();
+    const ImGuiInputTextState* state = active ? ImGui::GetInputTextState(active) : nullptr;
+    return state && !state->Stb.single_line;
 }
 
 // A finger drags the body the way it wants to look: pressed where no control
