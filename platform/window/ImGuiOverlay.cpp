@@ -82,6 +82,8 @@ void ImGuiOverlay::Resize(int32_t width, int32_t height) {
     // SDL's software renderer shades the two halves of a textured line unevenly.
     style.AntiAliasedLinesUseTex = false;
     style.Colors[ImGuiCol_WindowBg] = ImVec4(0.09f, 0.10f, 0.12f, 0.96f);
+    // Popups over busy skins (menus, questions, choosers) read better solid.
+    style.Colors[ImGuiCol_PopupBg].w = 1;
 }
 
 void ImGuiOverlay::SetBarRoom(int32_t pixels) {
@@ -126,6 +128,15 @@ bool ImGuiOverlay::ProcessEvent(const SDL_Event& event) {
         wantsFrame_ = true;
     } else {
         ImGui_ImplSDL2_ProcessEvent(&event);
+    }
+    // Where the pointer is, as the window's own events tell it: SDL's global
+    // pointer state lags behind a drag on some X servers.
+    if (event.type == SDL_MOUSEMOTION) {
+        pointerX_ = static_cast<float>(event.motion.x);
+        pointerY_ = static_cast<float>(event.motion.y);
+    } else if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+        pointerX_ = static_cast<float>(event.button.x);
+        pointerY_ = static_cast<float>(event.button.y);
     }
     switch (event.type) {
     case SDL_MOUSEBUTTONDOWN:
@@ -201,6 +212,8 @@ void ImGuiOverlay::Draw() {
         return;
     ImGui_ImplSDLRenderer_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    if (pointerX_ >= 0)
+        ImGui::GetIO().MousePos = ImVec2(pointerX_, pointerY_);
     ImGui::NewFrame();
     // Nothing over the dialog: its keys are its own.
     bool dialogKeys = !menuOpen_ && questions_.empty() && choosers_.empty() &&
@@ -424,7 +437,7 @@ void ImGuiOverlay::DrawTextQuestion() {
     ImGui::Spacing();
     int pressed = ButtonRow({{&texts_.ok}, {&texts_.cancel}}, fontPixels_ * 2.2f);
     bool ok = pressed == 0 || entered;
-    bool cancel = pressed == 1 || Pressed(ImGuiKey_Escape);
+    bool cancel = pressed == 1 || (Pressed(ImGuiKey_Escape) && !ImGui::IsWindowAppearing());
     if (ok || cancel) {
         auto answered = std::move(question.answered);
         std::string edited(question.buffer.data());

@@ -123,6 +123,7 @@ private:
     std::vector<std::function<void()>> deferred_; // callbacks run after the frame
     std::vector<SDL_Scancode> pressedSinceFrame_;
     std::vector<SDL_Event> heldReleases_; // keys let go before a frame saw them down
+    float pointerX_ = -1, pointerY_ = -1; // the pointer's last place in the window, none yet
     std::string fontFile_;
     bool wantsFrame_ = false;
 };
