@@ -172,12 +172,18 @@ TEST_F(DialogHost, EnterInATextOfSeveralLinesIsANewLineAndEscapeCancels) {
             PushKey(SDL_SCANCODE_ESCAPE);
         }
     };
-    test->cancel = [&] { host_.Quit(); };
+    int oks = 0, cancels = 0; // the dialog is gone once cancelled
+    test->ok = [&](DialogUi&) { return ++oks > 0; };
+    test->cancel = [&] {
+        ++cancels;
+        host_.Quit();
+    };
     test->refresh = 1;
     host_.OpenDialog(std::move(dialog));
     Run();
-    EXPECT_EQ(test->oks, 0);
-    EXPECT_EQ(test->cancels, 1);
+    EXPECT_EQ(oks, 0);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_FALSE(host_.DialogOpen());
 }
 
 TEST_F(DialogHost, ADialogOpenedByOkIsOnTopAtItsOwnPaceUntilItFinishes) {
