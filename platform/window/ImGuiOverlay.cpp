@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "platform/input/SdlKeyMap.h"
 #include "platform/window/TtfTextRenderer.h"
 
 namespace tonilo {
@@ -22,6 +23,12 @@ const char* kTextPopup = "##text";
 constexpr size_t kTextCapacity = 260 * 4;
 
 bool Pressed(ImGuiKey key) { return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), false); }
+
+bool IsHardwareButtonKey(SDL_Keycode key) {
+    constexpr uint32_t kFirstButton = 193, kButtons = 15; // the application buttons
+    uint32_t virtualKey = VirtualKeyForSdl(key);
+    return virtualKey >= kFirstButton && virtualKey < kFirstButton + kButtons;
+}
 
 } // namespace
 
@@ -116,6 +123,11 @@ bool ImGuiOverlay::ProcessEvent(const SDL_Event& event) {
     // Key presses for the hardware buttons never reach the controls; releases
     // do, so that no key stays held for ImGui.
     if ((event.type == SDL_KEYDOWN || event.type == SDL_TEXTINPUT) && DialogTakesKeys())
+        return false;
+    // The hardware buttons' own keys (media and launcher keys) work whatever
+    // is open, as hot keys do; no control uses them.
+    if ((event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) &&
+        IsHardwareButtonKey(event.key.keysym.sym))
         return false;
     // ImGui reads whether a key is down once a frame: a key pressed and let go
     // between two frames is let go only after the next one, so it is not lost.

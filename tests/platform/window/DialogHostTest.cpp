@@ -215,6 +215,39 @@ TEST_F(DialogHost, ADialogOpenedByOkIsOnTopAtItsOwnPaceUntilItFinishes) {
     EXPECT_TRUE(host_.DialogOpen()); // the first is back on top
 }
 
+TEST_F(DialogHost, HardwareButtonKeysStillReachTheWindowButTheOthersAreTheDialogs) {
+    struct Keys : WindowClient {
+        std::vector<int32_t> down;
+        void OnCommand(uint32_t) override {}
+        void OnTimer(uint32_t) override {}
+        void OnMenuOpening(Menu*) override {}
+        void OnScreenChanged(int32_t, int32_t) override {}
+        void OnActivate(bool) override {}
+        void OnCloseRequest() override {}
+        void OnKey(int32_t key, bool pressed, bool) override {
+            if (pressed)
+                down.push_back(key);
+        }
+    } client;
+    ASSERT_TRUE(host_.Open());
+    host_.SetClient(&client);
+    auto dialog = std::make_unique<TestDialog>();
+    TestDialog* test = dialog.get();
+    test->draw = [&](DialogUi&, int frame) {
+        if (frame == 0) {
+            PushKey(SDL_SCANCODE_DOWN);
+            PushKey(SDL_SCANCODE_F13); // the record button of a handheld
+        }
+        if (!client.down.empty())
+            host_.Quit();
+    };
+    test->refresh = 1;
+    host_.OpenDialog(std::move(dialog));
+    Run();
+    EXPECT_EQ(client.down, std::vector<int32_t>{SDLK_F13});
+    EXPECT_TRUE(host_.DialogOpen());
+}
+
 TEST(FileChooserListing, FoldersFirstThenFilesOfTheExtensionsInAnyCaseWithoutHiddenOnes) {
     test::ScratchFolder scratch;
     std::filesystem::create_directories(scratch / "b-folder");
