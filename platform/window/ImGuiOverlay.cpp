@@ -5,6 +5,7 @@
 #include <imgui_impl_sdlrenderer.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/input/SdlKeyMap.h"
 #include "platform/window/TtfTextRenderer.h"
@@ -68,7 +69,9 @@ void ImGuiOverlay::Resize(int32_t width, int32_t height) {
     width_ = width;
     height_ = height;
     // A finger's width on a phone, a comfortable size on a desktop.
-    float pixels = std::clamp(static_cast<float>(height) / 30.0f, 13.0f, 26.0f);
+    // Whole pixels: with fractions a menu's fitted size falls short of its rows
+    // by a rounding and a needless scroll bar shows.
+    float pixels = std::round(std::clamp(static_cast<float>(height) / 30.0f, 13.0f, 26.0f));
     SetBarRoom(barRoom_);
     if (pixels == fontPixels_ && ImGui::GetIO().Fonts->IsBuilt())
         return;
@@ -81,9 +84,9 @@ void ImGuiOverlay::Resize(int32_t width, int32_t height) {
     ImGuiStyle& style = ImGui::GetStyle();
     style = ImGuiStyle();
     ImGui::StyleColorsDark(&style);
-    style.FramePadding = ImVec2(pixels * 0.6f, pixels * 0.45f);
-    style.ItemSpacing = ImVec2(pixels * 0.5f, pixels * 0.5f);
-    style.WindowPadding = ImVec2(pixels * 0.5f, pixels * 0.5f);
+    style.FramePadding = ImVec2(std::round(pixels * 0.6f), std::round(pixels * 0.45f));
+    style.ItemSpacing = ImVec2(std::round(pixels * 0.5f), std::round(pixels * 0.5f));
+    style.WindowPadding = style.ItemSpacing;
     style.PopupRounding = style.FrameRounding = pixels * 0.2f;
     style.ScrollbarSize = pixels * 1.2f;
     // SDL's software renderer shades the two halves of a textured line unevenly.
@@ -343,7 +346,8 @@ void ImGuiOverlay::DrawMenus() {
     }
     bool wasOpen = menuOpen_;
     // Rows a finger can hit apart.
-    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(fontPixels_ * 0.5f, fontPixels_ * 0.8f));
+    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing,
+                        ImVec2(std::round(fontPixels_ * 0.5f), std::round(fontPixels_ * 0.8f)));
     ImGui::SetNextWindowSizeConstraints(ImVec2(0, 0),
                                         ImVec2(static_cast<float>(width_), menuRoom_));
     menuOpen_ = ImGui::BeginPopup(kMenuPopup);
