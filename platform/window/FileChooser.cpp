@@ -206,8 +206,10 @@ bool FileChooser::Draw(const OverlayTexts& texts, float fontPixels, std::string*
     std::string choice = Choice();
     bool quiet = !appearing && replacing_.empty() && !ImGui::IsAnyItemActive();
     int pressed = ButtonRow({{&action, !choice.empty()}, {&texts.cancel}}, buttons);
-    choose |= pressed == 0 || (quiet && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter), false));
-    bool cancel = pressed == 1 || (quiet && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false));
+    choose |=
+        pressed == 0 || (quiet && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter), false));
+    bool cancel =
+        pressed == 1 || (quiet && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false));
     if (!replacing_.empty()) {
         if (DrawReplaceQuestion(texts, fontPixels)) {
             *result = replacing_;

@@ -23,7 +23,9 @@ const char* kTextPopup = "##text";
 // A file name's limit in bytes of UTF-8 (260 characters of up to four bytes).
 constexpr size_t kTextCapacity = 260 * 4;
 
-bool Pressed(ImGuiKey key) { return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), false); }
+bool Pressed(ImGuiKey key) {
+    return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), false);
+}
 
 bool IsHardwareButtonKey(SDL_Keycode key) {
     constexpr uint32_t kFirstButton = 193, kButtons = 15; // the application buttons
@@ -105,8 +107,14 @@ void ImGuiOverlay::SetBarRoom(int32_t pixels) {
     barHeight_ = static_cast<int32_t>(wanted);
 }
 
+// Over a dialog the skin's controls do not show: its keys take a finger's full height.
+int32_t ImGuiOverlay::ShownBarHeight() const {
+    return dialogs_.Empty() ? barHeight_
+                            : std::max(barHeight_, static_cast<int32_t>(fontPixels_ * 2.2f));
+}
+
 bool ImGuiOverlay::OnBar(int32_t x, int32_t y) const {
-    return BarDrawn() && y >= height_ - barHeight_ && y < height_ && x >= 0 && x < width_;
+    return BarDrawn() && y >= height_ - ShownBarHeight() && y < height_ && x >= 0 && x < width_;
 }
 
 bool ImGuiOverlay::Busy() const {
@@ -231,9 +239,9 @@ void ImGuiOverlay::Draw() {
         ImGui::GetIO().MousePos = ImVec2(pointerX_, pointerY_);
     ImGui::NewFrame();
     // Nothing over the dialog: its keys are its own.
-    bool dialogKeys = !menuOpen_ && questions_.empty() && choosers_.empty() &&
-                      textQuestions_.empty();
-    dialogs_.Draw(static_cast<float>(width_), static_cast<float>(height_ - barHeight_),
+    bool dialogKeys =
+        !menuOpen_ && questions_.empty() && choosers_.empty() && textQuestions_.empty();
+    dialogs_.Draw(static_cast<float>(width_), static_cast<float>(height_ - ShownBarHeight()),
                   fontPixels_, dialogKeys);
     DrawBar();
     DrawMenus();
@@ -259,8 +267,9 @@ void ImGuiOverlay::Draw() {
 void ImGuiOverlay::DrawBar() {
     if (!BarDrawn())
         return;
-    ImGui::SetNextWindowPos(ImVec2(0, static_cast<float>(height_ - barHeight_)));
-    ImGui::SetNextWindowSize(ImVec2(static_cast<float>(width_), static_cast<float>(barHeight_)));
+    ImGui::SetNextWindowPos(ImVec2(0, static_cast<float>(height_ - ShownBarHeight())));
+    ImGui::SetNextWindowSize(
+        ImVec2(static_cast<float>(width_), static_cast<float>(ShownBarHeight())));
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 0));
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(0, 0));
     ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0);
@@ -268,12 +277,12 @@ void ImGuiOverlay::DrawBar() {
     ImGui::Begin("##softkeys", nullptr,
                  kFixed | ImGuiWindowFlags_NoBringToFrontOnFocus | ImGuiWindowFlags_NoNav);
     if (!dialogs_.Empty()) {
-        DrawDialogKeys(static_cast<float>(width_), static_cast<float>(barHeight_));
+        DrawDialogKeys(static_cast<float>(width_), static_cast<float>(ShownBarHeight()));
         ImGui::End();
         ImGui::PopStyleVar(3);
         return;
     }
-    ImVec2 half(static_cast<float>(width_) / 2, static_cast<float>(barHeight_));
+    ImVec2 half(static_cast<float>(width_) / 2, static_cast<float>(ShownBarHeight()));
     if (!left_.enabled)
         ImGui::BeginDisabled();
     if (ImGui::Button((left_.text + "##left").c_str(), half) && left_.command) {

@@ -13,7 +13,9 @@ constexpr ImGuiWindowFlags kDialogFlags = ImGuiWindowFlags_NoDecoration | ImGuiW
                                           ImGuiWindowFlags_NoSavedSettings |
                                           ImGuiWindowFlags_NoScrollWithMouse;
 
-bool Pressed(ImGuiKey key) { return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), false); }
+bool Pressed(ImGuiKey key) {
+    return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), false);
+}
 
 bool AnyPopupOpen() {
     return ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId | ImGuiPopupFlags_AnyPopupLevel);
@@ -43,7 +45,8 @@ void DrawTitle(const std::string& title, float width) {
     ImVec2 origin = ImGui::GetWindowPos();
     float wrap = ImGui::GetContentRegionAvail().x;
     float bottom = ImGui::GetCursorScreenPos().y +
-                   ImGui::CalcTextSize(title.c_str(), nullptr, false, wrap).y + style.WindowPadding.y;
+                   ImGui::CalcTextSize(title.c_str(), nullptr, false, wrap).y +
+                   style.WindowPadding.y;
     // Past the window's padding, which clips its own drawing.
     ImGui::PushClipRect(origin, ImVec2(origin.x + width, bottom), false);
     ImGui::GetWindowDrawList()->AddRectFilled(origin, ImVec2(origin.x + width, bottom),

@@ -60,8 +60,8 @@ private:
     std::vector<Shown> shown_;
     std::vector<std::unique_ptr<Dialog>> opening_;
     uint32_t serial_ = 0;
-    uint32_t focused_ = 0;        // the dialog given the keyboard last
-    bool popupBefore_ = false;    // a popup was open at the end of the last frame
+    uint32_t focused_ = 0;     // the dialog given the keyboard last
+    bool popupBefore_ = false; // a popup was open at the end of the last frame
     float fontPixels_ = 18;
 };
 

@@ -140,8 +140,7 @@ private:
     }
     // The share of pixels that differ.
     double Difference(const std::string& a, const std::string& b) const {
-        std::string command =
-            "compare -metric AE " + Quoted(a) + " " + Quoted(b) + " null: 2>&1";
+        std::string command = "compare -metric AE " + Quoted(a) + " " + Quoted(b) + " null: 2>&1";
         FILE* pipe = ::popen(command.c_str(), "r");
         if (!pipe)
             return -1;
