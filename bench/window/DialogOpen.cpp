@@ -3,8 +3,8 @@
 // that has it on screen (drawn and presented), on SDL's offscreen driver with
 // the software renderer, the about box at 480 by 640. The window's loop draws
 // that frame straight after the command, so the two calls here are the whole
-// path. Prints the median, the 95th percentile and the slowest of the runs;
-// the aim is under 16 ms, one frame at 60 Hz.
+// path. Prints the first run (the program's first dialog), the median, the
+// 95th percentile and the slowest; the aim is under 16 ms, a frame at 60 Hz.
 //
 //   dialog_open [RUNS]
 #include <SDL.h>
@@ -40,10 +40,11 @@ int main(int argc, char** argv) {
         host.CloseDialogs();
         host.DrawFrame();
     }
+    double first = times.front(); // the program's first dialog
     std::sort(times.begin(), times.end());
-    std::printf("command to first dialog frame, %dx%d, %d runs: median %.2f ms, 95%% %.2f ms, "
-                "slowest %.2f ms\n",
-                host.Width(), host.Height(), runs, times[times.size() / 2],
+    std::printf("command to first dialog frame, %dx%d, %d runs: first %.2f ms, median %.2f ms, "
+                "95%% %.2f ms, slowest %.2f ms\n",
+                host.Width(), host.Height(), runs, first, times[times.size() / 2],
                 times[times.size() * 95 / 100], times.back());
     return 0;
 }
