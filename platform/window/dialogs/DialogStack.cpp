@@ -4,6 +4,7 @@
 #include <imgui_internal.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace tonilo {
@@ -26,17 +27,6 @@ bool EditingLines() {
     ImGuiID active = ImGui::GetActiveID();
     const ImGuiInputTextState* state = active ? ImGui::GetInputTextState(active) : nullptr;
     return state && !state->Stb.single_line;
-}
-
-// A finger drags the body the way it wants to look: pressed where no control
-// is (the window's own void), it scrolls the body by as much as it moves.
-void DragScroll(float fontPixels) {
-    ImGuiWindow* window = ImGui::GetCurrentWindow();
-    ImGuiID active = ImGui::GetActiveID();
-    if ((active == 0 || active == window->MoveId) &&
-        ImGui::IsWindowHovered(ImGuiHoveredFlags_AllowWhenBlockedByActiveItem) &&
-        ImGui::IsMouseDragging(ImGuiMouseButton_Left, fontPixels * 0.5f))
-        ImGui::SetScrollY(ImGui::GetScrollY() - ImGui::GetIO().MouseDelta.y);
 }
 
 // The title on a band of its own across the window, wrapped when long.
@@ -121,8 +111,8 @@ void DialogStack::Draw(float width, float height, float fontPixels, bool keys) {
     ImVec2 room = ImGui::GetContentRegionAvail();
     UiFor(*top, room.x, room.y, fontPixels);
     top->dialog->Draw(*top->ui);
-    DragScroll(fontPixels);
     ImGui::EndChild();
+    FingerScroll(ImGui::GetCurrentWindow(), fontPixels);
     ImGui::End();
     if (keys && !popupOpen && !popupBefore_ && !top->dialog->TakesHardwareKeys()) {
         if (Pressed(ImGuiKey_Escape))
@@ -133,6 +123,48 @@ void DialogStack::Draw(float width, float height, float fontPixels, bool keys) {
     if (!top->closing && top->dialog->Finished())
         top->closing = true;
     popupBefore_ = AnyPopupOpen();
+}
+
+// A finger drags the body (or a list in it) the way it wants it to look. It
+// may press on a button or a check box first: once it has moved up or down
+// by more than a little, the press is no press and the drag scrolls what is
+// under it. Text fields and sliders keep their own drags, as do scroll bars.
+void DialogStack::FingerScroll(ImGuiWindow* dialog, float fontPixels) {
+    ImGuiContext& g = *ImGui::GetCurrentContext();
+    ImGuiIO& io = ImGui::GetIO();
+    if (!io.MouseDown[ImGuiMouseButton_Left]) {
+        drag_ = Drag{};
+        return;
+    }
+    if (io.MouseClicked[ImGuiMouseButton_Left]) {
+        drag_ = Drag{};
+        ImGuiWindow* under = g.HoveredWindow;
+        if (!under || under->RootWindow != dialog)
+            return;
+        // The nearest window that scrolls: a list, else the body.
+        while (under != dialog && under->ScrollMax.y <= 0)
+            under = under->ParentWindow;
+        if (under->ScrollMax.y <= 0)
+            return;
+        drag_.window = under->ID;
+        drag_.startY = io.MousePos.y;
+        return;
+    }
+    ImGuiWindow* target = drag_.window ? ImGui::FindWindowByID(drag_.window) : nullptr;
+    if (!target)
+        return;
+    if (!drag_.scrolling) {
+        // A press on no control holds its window (ImGui's "moving" it).
+        bool onVoid = g.ActiveIdWindow && g.ActiveId == g.ActiveIdWindow->MoveId;
+        bool ownDrag =
+            (!onVoid && g.ActiveIdUsingNavDirMask != 0) ||
+            (g.ActiveId && g.ActiveId == ImGui::GetWindowScrollbarID(target, ImGuiAxis_Y));
+        if (ownDrag || std::fabs(io.MousePos.y - drag_.startY) < fontPixels * 0.6f)
+            return;
+        drag_.scrolling = true;
+        ImGui::ClearActiveID();
+    }
+    ImGui::SetScrollY(target, target->Scroll.y - io.MouseDelta.y);
 }
 
 void DialogStack::Ok() {
