@@ -318,7 +318,8 @@ void ImGuiOverlay::DrawDialogKeys(float width, float height) {
     bool ok = keys != DialogKeys::CancelOnly;
     bool cancel = keys != DialogKeys::Close;
     ImVec2 size(ok && cancel ? width / 2 : width, height);
-    if (ok && ImGui::Button((texts_.ok + "##dialogok").c_str(), size))
+    std::string okText = top->OkText();
+    if (ok && ImGui::Button(((okText.empty() ? texts_.ok : okText) + "##dialogok").c_str(), size))
         dialogs_.Ok();
     if (ok && cancel)
         ImGui::SameLine();

@@ -12,6 +12,7 @@ namespace {
 
 constexpr uint32_t kProgressFormat = 32700; // "%s of %s"
 constexpr uint32_t kRefreshWhileExporting = 100;
+constexpr uint32_t kExportCommandText = 13117; // "Export"
 
 std::string Text(uint32_t id) {
     return LoadResourceString(id);
@@ -55,6 +56,8 @@ public:
         return model_.Converting() ? kRefreshWhileExporting : 0;
     }
     bool Finished() const override { return finished_; }
+    bool CancelKeepsOpen() const override { return model_.Converting(); }
+    std::string OkText() const override { return Text(kExportCommandText); }
 
     void Draw(DialogUi& ui) override {
         services_ = &ui.Services();
@@ -95,7 +98,9 @@ public:
         return false;
     }
 
-    void Cancel() override { model_.Abandon(); }
+    // A running export stops (its partial file deleted) and the dialog goes
+    // back to editing; an idle one closes.
+    void Cancel() override { model_.Cancel(); }
 
 private:
     void DrawProgress(DialogUi& ui) {

@@ -181,8 +181,9 @@ void DialogStack::Cancel() {
     Shown* top = TopShown();
     if (!top)
         return;
+    bool staysOpen = top->dialog->CancelKeepsOpen();
     top->dialog->Cancel();
-    top->closing = true;
+    top->closing = !staysOpen;
 }
 
 bool DialogStack::EndFrame() {

@@ -2,7 +2,8 @@
 // a ten-minute recording made by sox is chosen, "Export" in the Files menu
 // opens the dialog on it with the recording format (MP3 here), OK converts it
 // while the progress bar runs, and the dialog closes on a whole MP3 of the
-// same length; Cancel half-way (on a small screen) leaves nothing behind.
+// same length; Cancel half-way (on a small screen) stops, leaves nothing behind
+// and goes back to editing.
 // Screenshots land in the build folder.
 #include <gtest/gtest.h>
 
@@ -225,12 +226,16 @@ TEST(DialogsExport, OnASmallScreenCancelHalfWayLeavesNoFile) {
                         std::chrono::seconds(60)))
         << "no export under way";
     window.Shot("dialog-export-progress-240x320.png");
+    // Cancel stops the export and goes back to editing; a second one closes.
     window.TapCancel();
-    EXPECT_TRUE(window.WaitForDialog(false)) << "Cancel did not close the dialog";
     EXPECT_TRUE(WaitFor([&] { return PartialOf(program.Folder(), "lectureExp.mp3").empty(); },
                         std::chrono::seconds(30)))
         << "the cancelled export left its hidden file";
     EXPECT_FALSE(std::filesystem::exists(program.Target()));
+    EXPECT_TRUE(window.WaitForDialog(true)) << "Cancel closed the dialog instead of stopping";
+    window.Shot("dialog-export-stopped-240x320.png");
+    window.TapCancel();
+    EXPECT_TRUE(window.WaitForDialog(false)) << "Cancel did not close the dialog";
     EXPECT_FALSE(window.Program().AskStatus().empty()) << "the program did not survive the cancel";
 }
 
