@@ -1,16 +1,21 @@
 #include "app/entry/WindowDialogs.h"
 
+#include "Libs/ToniloLib/Src/engine/Player.h"
 #include "app/BookmarkDatabase.h"
+#include "app/EngineController.h"
 #include "app/RecorderController.h"
 #include "platform/ProgramPaths.h"
+#include "platform/files/FileTransfer.h"
 #include "platform/window/dialogs/Dialog.h"
 #include "ui/BookmarkDialogs.h"
+#include "ui/ExportDialogModel.h"
 #include "ui/MainCommands.h"
 #include "ui/MainWindow.h"
 #include "ui/dialogs/AboutDialog.h"
 #include "ui/dialogs/BookmarkManagerDialog.h"
 #include "ui/dialogs/BookmarkOptionsDialog.h"
 #include "ui/dialogs/BookmarkTextDialog.h"
+#include "ui/dialogs/ExportDialog.h"
 #include "ui/dialogs/SchedulerDialog.h"
 
 namespace tonilo {
@@ -36,6 +41,45 @@ std::unique_ptr<Dialog> MakeManager(const DialogContext& context) {
     };
     return MakeBookmarkManagerDialog(GetBookmarkDatabase(), *context.program->settings,
                                      BookmarksFilePath(DataFolder()), std::move(hooks));
+}
+
+// The export of the recording list's selection (or, in current-file mode, of
+// the current file); a file that plays is stopped first.
+std::unique_ptr<Dialog> OpenExport(const DialogContext& context) {
+    EngineController* engine = context.program->engine;
+    RecordingList* list = context.window ? context.window->List() : nullptr;
+    FormatRegistry* registry = engine ? engine->Registry() : nullptr;
+    if (list == nullptr || registry == nullptr)
+        return nullptr;
+    const std::vector<std::string> items = list->Selection();
+    if (items.size() != 1 || IsFolder(items[0]))
+        return nullptr;
+    RecorderController* controller = context.window->Controller();
+    if (controller && controller->CurrentPath() == items[0]) {
+        Player* player = engine->ActivePlayer();
+        const bool playing = player && ModeOf(player->GetState(false)) == MODE_RUNNING;
+        if (player)
+            player->Release();
+        if (playing)
+            controller->Stop();
+    }
+    ExportDialogSetup setup;
+    setup.registry = registry;
+    setup.source = items[0];
+    setup.initialFormat = RecordingFormatOf(*context.program->settings);
+    setup.productName = context.program->title;
+    // The format dialog's view plugs in here.
+    setup.formatDialog = nullptr;
+    MainWindow* window = context.window;
+    setup.exported = [window](const std::string& target) {
+        if (RecordingList* shown = window->List())
+            shown->OnFolderEvent(target);
+    };
+    std::unique_ptr<Dialog> dialog = MakeExportDialog(std::move(setup));
+    if (!dialog && context.services)
+        context.services->Ask(ExportDialogModel::LoggedErrorText(), context.program->title,
+                              QuestionButtons::Ok, [](QuestionAnswer) {});
+    return dialog;
 }
 
 } // namespace
@@ -76,6 +120,9 @@ bool WindowDialogs::Open(uint32_t command) {
     }
     case kCmdBookmarkManager:
         dialog = MakeManager(context_);
+        break;
+    case kCmdExport:
+        dialog = OpenExport(context_);
         break;
     default:
         break;
