@@ -38,7 +38,7 @@ constexpr Point kNewButton{82, 507};
 constexpr Point kNameField{240, 156};
 constexpr Point kEventTab{48, 73};
 constexpr Point kTimeTab{128, 73};
-constexpr Point kYearPlus{418, 207};
+constexpr Point kYearPlus{421, 255};
 constexpr Point kAskForTextBox{30, 124};
 constexpr Point kIntroRow{240, 100};
 constexpr Point kDeleteBookmarkButton{120, 507};
@@ -60,7 +60,7 @@ protected:
                                " synth 90 sine 440 2>/dev/null")
                                   .c_str()),
                   0);
-        for (const char* mark : {"5 'Intro'", "65 'Second question'"})
+        for (const char* mark : {"45 'Intro'", "65 'Second question'"})
             ASSERT_EQ(Tool("bookmarks add " + test::Quoted(recording_) + " " + mark).exitCode, 0);
         ASSERT_EQ(window_->Start(), "");
     }
@@ -178,7 +178,7 @@ TEST_P(DialogsScheduleEndToEnd, ABookmarksTextAskedForAfterAddingIsSaved) {
 
 TEST_P(DialogsScheduleEndToEnd, TheManagersDeletionIsSavedOnlyWhenKept) {
     const std::string before = Tool("bookmarks list").output;
-    ASSERT_NE(before.find("  0:05  Intro\n"), std::string::npos) << before;
+    ASSERT_NE(before.find("  0:45  Intro\n"), std::string::npos) << before;
     // Deleted and cancelled: the file stays as it was.
     ASSERT_TRUE(Open(kCmdBookmarkManager));
     Tap(kIntroRow);
