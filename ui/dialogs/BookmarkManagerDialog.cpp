@@ -26,8 +26,8 @@ std::string RowText(const ManagerRow& row) {
 
 class BookmarkManagerDialog : public Dialog {
 public:
-    BookmarkManagerDialog(BookmarkDatabase& database, SettingsStore& settings,
-                          std::string saveFile, BookmarkManagerHooks hooks)
+    BookmarkManagerDialog(BookmarkDatabase& database, SettingsStore& settings, std::string saveFile,
+                          BookmarkManagerHooks hooks)
         : model_(database, std::move(saveFile)), settings_(settings), hooks_(std::move(hooks)) {
         for (uint32_t command : kCommands)
             labels_.push_back(LoadResourceString(command));
@@ -40,8 +40,8 @@ public:
         services_ = &ui.Services();
         std::vector<DialogListRow> rows;
         for (size_t i = 0; i < model_.Rows().size(); ++i)
-            rows.push_back({{RowText(model_.Rows()[i])}, false,
-                            static_cast<int>(i) == model_.Selected()});
+            rows.push_back(
+                {{RowText(model_.Rows()[i])}, false, static_cast<int>(i) == model_.Selected()});
         float height = ui.RemainingHeight() - ui.ButtonRowHeight(labels_);
         DialogListEvent event =
             ui.List("bookmarks", {}, rows, false, std::max(height, ui.RowHeight() * 2));
@@ -94,7 +94,8 @@ private:
                            });
             break;
         case ManagerStep::EditText: {
-            auto text = std::make_shared<BookmarkTextModel>(settings_, false, model_.SelectedText());
+            auto text =
+                std::make_shared<BookmarkTextModel>(settings_, false, model_.SelectedText());
             services_->OpenDialog(MakeBookmarkTextDialog(text, [this, alive, text](bool ok) {
                 if (ok && !alive.expired())
                     model_.SetSelectedText(text->Ok());

@@ -53,8 +53,7 @@ protected:
         if (!DialogWindowFixture::Available())
             GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
         ::setenv("TONILO_NOTIFICATIONS", "store", 1);
-        window_ =
-            std::make_unique<DialogWindowFixture>(GetParam().width, GetParam().height, true);
+        window_ = std::make_unique<DialogWindowFixture>(GetParam().width, GetParam().height, true);
         recording_ = window_->Program().Scratch() / "Interview.wav";
         ASSERT_EQ(std::system(("sox -n -r 8000 -c 1 " + test::Quoted(recording_) +
                                " synth 90 sine 440 2>/dev/null")
