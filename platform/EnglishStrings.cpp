@@ -348,6 +348,8 @@ const ResourceString kEnglishStrings[] = {
     // The properties dialog while it reads the file, and when it cannot.
     {32650, "Reading the file..."},
     {32651, "The file cannot be read."},
+    // The export dialog.
+    {32700, "%s of %s"},
     // Engine error log: player codes, then recorder codes.
     {36000, "Audio player library error!"},
     {36001, "File doesn't exist!"},

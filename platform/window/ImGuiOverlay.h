@@ -38,6 +38,9 @@ public:
     // True when the overlay takes this event (pointer on the bar, a menu or a
     // question open); the event has been handed to ImGui either way.
     bool ProcessEvent(const SDL_Event& event);
+    // The pointer is here before its next event is handed over: a press draws
+    // a frame with the pointer already there first.
+    void MovePointer(int32_t x, int32_t y);
     // Draws one frame into the renderer (without presenting).
     void Draw();
     // Something is open that wants another frame after each input.
@@ -48,7 +51,7 @@ public:
         wantsFrame_ = false;
         return wants;
     }
-    int32_t BarHeight() const { return BarDrawn() ? barHeight_ : 0; }
+    int32_t BarHeight() const { return BarDrawn() ? ShownBarHeight() : 0; }
 
     void SetSoftKeys(const SoftKey& left, const std::string& rightText, const Menu& menu);
     void ShowSoftKeys(bool show) { barShown_ = show; }
@@ -92,6 +95,7 @@ private:
     bool DrawItems(const Menu& menu, uint32_t* chosen);
     bool OnBar(int32_t x, int32_t y) const;
     bool BarDrawn() const { return barShown_ || !dialogs_.Empty(); }
+    int32_t ShownBarHeight() const;
     // Opens the popup when it is not (again, after one over it closed).
     void ShowPopup(const char* id);
 
@@ -123,6 +127,7 @@ private:
     std::vector<std::function<void()>> deferred_; // callbacks run after the frame
     std::vector<SDL_Scancode> pressedSinceFrame_;
     std::vector<SDL_Event> heldReleases_; // keys let go before a frame saw them down
+    float pointerX_ = -1, pointerY_ = -1; // the pointer's last place in the window, none yet
     std::string fontFile_;
     bool wantsFrame_ = false;
 };

@@ -32,6 +32,26 @@ std::vector<char> EditBuffer(const std::string& text, size_t limit) {
     return buffer;
 }
 
+// The width of each of `parts` numbers with - and + buttons side by side; 0
+// when one of them would not show four digits: they then go one a row.
+float PartWidth(int parts) {
+    const ImGuiStyle& style = ImGui::GetStyle();
+    float width =
+        (ImGui::GetContentRegionAvail().x - style.ItemSpacing.x * static_cast<float>(parts - 1)) /
+        static_cast<float>(parts);
+    float needed = ImGui::GetFrameHeight() * 2 + style.ItemInnerSpacing.x * 2 +
+                   style.FramePadding.x * 2 + ImGui::CalcTextSize("0000").x;
+    return width >= needed ? width : 0;
+}
+
+// One part of a date or time; `width` 0 puts it on a row of its own.
+void StepPart(const char* id, int32_t* value, float width, bool after) {
+    if (after && width > 0)
+        ImGui::SameLine();
+    ImGui::SetNextItemWidth(width > 0 ? width : -1);
+    ImGui::InputInt(id, value, 1, 1);
+}
+
 class Disabled {
 public:
     explicit Disabled(bool disabled) : disabled_(disabled) {
@@ -90,7 +110,23 @@ bool DialogUi::Check(const std::string& label, bool* value, bool enabled) {
     TakeFocus();
     // The box grows with the font so a finger can hit it; the label is part of
     // the hit area.
-    return ImGui::Checkbox(label.c_str(), value);
+    const ImGuiStyle& style = ImGui::GetStyle();
+    float room = ImGui::GetContentRegionAvail().x - ImGui::GetFrameHeight() -
+                 style.ItemInnerSpacing.x;
+    if (ImGui::CalcTextSize(label.c_str(), nullptr, true).x <= room)
+        return ImGui::Checkbox(label.c_str(), value);
+    // Too long for the row: the label wraps beside the box and still toggles it.
+    bool changed = ImGui::Checkbox(Hidden(label).c_str(), value);
+    ImGui::SameLine(0, style.ItemInnerSpacing.x);
+    ImGui::AlignTextToFramePadding();
+    ImGui::PushTextWrapPos(0);
+    ImGui::TextUnformatted(label.substr(0, label.find("##")).c_str());
+    ImGui::PopTextWrapPos();
+    if (enabled && ImGui::IsItemClicked()) {
+        *value = !*value;
+        changed = true;
+    }
+    return changed;
 }
 
 bool DialogUi::Radio(const std::string& label, bool active, bool enabled) {
@@ -290,16 +326,11 @@ bool DialogUi::Date(const std::string& label, DialogDate* date, bool enabled) {
     Disabled off(!enabled);
     ImGui::PushID(label.c_str());
     DialogDate before = *date;
-    float third = (ImGui::GetContentRegionAvail().x - ImGui::GetStyle().ItemSpacing.x * 2) / 3;
+    float width = PartWidth(3);
     TakeFocus();
-    ImGui::SetNextItemWidth(third);
-    ImGui::InputInt("##day", &date->day, 1, 1);
-    ImGui::SameLine();
-    ImGui::SetNextItemWidth(third);
-    ImGui::InputInt("##month", &date->month, 1, 1);
-    ImGui::SameLine();
-    ImGui::SetNextItemWidth(third);
-    ImGui::InputInt("##year", &date->year, 1, 1);
+    StepPart("##day", &date->day, width, false);
+    StepPart("##month", &date->month, width, true);
+    StepPart("##year", &date->year, width, true);
     ImGui::PopID();
     // Stepping past the end of a month wraps as a calendar does.
     date->year = std::clamp(date->year, 1970, 9999);
@@ -317,21 +348,12 @@ bool DialogUi::Time(const std::string& label, DialogTime* time, bool withSeconds
     Disabled off(!enabled);
     ImGui::PushID(label.c_str());
     DialogTime before = *time;
-    int parts = withSeconds ? 3 : 2;
-    float width = (ImGui::GetContentRegionAvail().x -
-                   ImGui::GetStyle().ItemSpacing.x * static_cast<float>(parts - 1)) /
-                  static_cast<float>(parts);
+    float width = PartWidth(withSeconds ? 3 : 2);
     TakeFocus();
-    ImGui::SetNextItemWidth(width);
-    ImGui::InputInt("##hour", &time->hour, 1, 1);
-    ImGui::SameLine();
-    ImGui::SetNextItemWidth(width);
-    ImGui::InputInt("##minute", &time->minute, 1, 1);
-    if (withSeconds) {
-        ImGui::SameLine();
-        ImGui::SetNextItemWidth(width);
-        ImGui::InputInt("##second", &time->second, 1, 1);
-    }
+    StepPart("##hour", &time->hour, width, false);
+    StepPart("##minute", &time->minute, width, true);
+    if (withSeconds)
+        StepPart("##second", &time->second, width, true);
     ImGui::PopID();
     // A clock wraps round.
     time->hour = (time->hour % 24 + 24) % 24;
@@ -357,6 +379,54 @@ void DialogUi::BeginSideScroll(const std::string& id, float height) {
 void DialogUi::EndSideScroll() {
     ImGui::EndChild();
     ImGui::PopStyleVar();
+}
+
+} // namespace tonilo
+
+// Scheduler and bookmark manager --------------------------------------------
+
+namespace tonilo {
+namespace {
+
+// Buttons a row for the widest label; rows are then filled evenly.
+int32_t ButtonsPerRow(const std::vector<std::string>& labels, float available) {
+    const ImGuiStyle& style = ImGui::GetStyle();
+    float widest = 0;
+    for (const std::string& label : labels)
+        widest = std::max(widest, ImGui::CalcTextSize(label.c_str()).x);
+    float button = widest + style.FramePadding.x * 2;
+    int32_t fit = static_cast<int32_t>((available + style.ItemSpacing.x) /
+                                       (button + style.ItemSpacing.x));
+    int32_t count = static_cast<int32_t>(labels.size());
+    fit = std::clamp(fit, 1, std::max(count, 1));
+    int32_t rows = (count + fit - 1) / fit;
+    return (count + rows - 1) / std::max(rows, 1);
+}
+
+} // namespace
+
+int32_t DialogUi::ButtonRow(const std::vector<std::string>& labels,
+                            const std::vector<bool>& enabled) {
+    int32_t tapped = -1;
+    float available = ImGui::GetContentRegionAvail().x;
+    int32_t perRow = ButtonsPerRow(labels, available);
+    float spacing = ImGui::GetStyle().ItemSpacing.x;
+    float width = (available - spacing * static_cast<float>(perRow - 1)) /
+                  static_cast<float>(perRow);
+    for (size_t i = 0; i < labels.size(); ++i) {
+        if (i % static_cast<size_t>(perRow) != 0)
+            ImGui::SameLine();
+        bool on = i < enabled.size() ? enabled[i] : true;
+        if (Button(labels[i], on, width))
+            tapped = static_cast<int32_t>(i);
+    }
+    return tapped;
+}
+
+float DialogUi::ButtonRowHeight(const std::vector<std::string>& labels) const {
+    int32_t perRow = ButtonsPerRow(labels, ImGui::GetContentRegionAvail().x);
+    int32_t rows = (static_cast<int32_t>(labels.size()) + perRow - 1) / perRow;
+    return static_cast<float>(rows) * (RowHeight() + ImGui::GetStyle().ItemSpacing.y);
 }
 
 } // namespace tonilo
