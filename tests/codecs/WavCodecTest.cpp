@@ -26,32 +26,33 @@ DecodeResult Decode(std::vector<uint8_t> file, uint32_t bufferBytes = 16384) {
     return DecodeBytes(GetWavFormats, "WAV decoder", std::move(file), bufferBytes);
 }
 
-TEST(WavCodec, SixteenBitStereoRoundTripIsExact) {
-    std::vector<uint8_t> pcm;
-    auto file = EncodeSweep(44100, 2, 1.5, &pcm);
-    ASSERT_EQ(file.size(), pcm.size() + 44);
-    EXPECT_EQ(std::memcmp(file.data(), "RIFF", 4), 0);
-    DecodeResult decoded = Decode(file);
-    ASSERT_TRUE(decoded.opened);
-    EXPECT_EQ(Plain(decoded.info.format.nSamplesPerSec), 44100u);
-    EXPECT_EQ(Plain(decoded.info.format.nChannels), 2);
-    EXPECT_EQ(Plain(decoded.info.format.wBitsPerSample), 16);
-    EXPECT_EQ(Plain(decoded.info.format.nBlockAlign), 4);
-    EXPECT_EQ(Plain(decoded.info.durationMs), 1500u);
-    EXPECT_EQ(decoded.pcm, pcm);
-}
-
-TEST(WavCodec, EightBitMonoStaysEightBit) {
-    std::vector<uint8_t> pcm(8000);
-    for (size_t i = 0; i < pcm.size(); ++i)
-        pcm[i] = static_cast<uint8_t>(i * 7);
-    auto encoder = NewWavEncoder();
-    DecodeResult decoded =
-        Decode(EncodeAll(encoder.get(), MakeRecordingFormat(8000, 8, 1), pcm, 333), 1001);
-    ASSERT_TRUE(decoded.opened);
-    EXPECT_EQ(Plain(decoded.info.format.wBitsPerSample), 8);
-    EXPECT_EQ(Plain(decoded.info.durationMs), 1000u);
-    EXPECT_EQ(decoded.pcm, pcm);
+TEST(WavCodec, RoundTripsAreExactAndKeepTheSampleSize) {
+    std::vector<uint8_t> sixteen = AsBytes(MakeSweep(44100, 2, 1.5)), eight(8000);
+    for (size_t i = 0; i < eight.size(); ++i)
+        eight[i] = static_cast<uint8_t>(i * 7);
+    const struct {
+        uint32_t rate;
+        uint16_t bits, channels;
+        const std::vector<uint8_t>& pcm;
+        size_t chunk;
+        uint32_t bufferBytes, durationMs;
+    } cases[] = {{44100, 16, 2, sixteen, 8820, 16384, 1500}, {8000, 8, 1, eight, 333, 1001, 1000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bits);
+        auto encoder = NewWavEncoder();
+        auto file = EncodeAll(encoder.get(), MakeRecordingFormat(c.rate, c.bits, c.channels),
+                              c.pcm, c.chunk);
+        ASSERT_EQ(file.size(), c.pcm.size() + 44);
+        EXPECT_EQ(std::memcmp(file.data(), "RIFF", 4), 0);
+        DecodeResult decoded = Decode(file, c.bufferBytes);
+        ASSERT_TRUE(decoded.opened);
+        EXPECT_EQ(Plain(decoded.info.format.nSamplesPerSec), c.rate);
+        EXPECT_EQ(Plain(decoded.info.format.nChannels), c.channels);
+        EXPECT_EQ(Plain(decoded.info.format.wBitsPerSample), c.bits);
+        EXPECT_EQ(Plain(decoded.info.format.nBlockAlign), c.bits / 8 * c.channels);
+        EXPECT_EQ(Plain(decoded.info.durationMs), c.durationMs);
+        EXPECT_EQ(decoded.pcm, c.pcm);
+    }
 }
 
 TEST(WavCodec, EncoderCommandsDescribeWhatItTakes) {

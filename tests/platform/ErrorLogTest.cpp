@@ -31,12 +31,6 @@ protected:
     Shown shown;
 };
 
-TEST_F(ErrorLogTest, TitleCarriesTheVersion) {
-    EXPECT_EQ(log.Title(), "Tonilo v4.60");
-    log.SetTitle(nullptr, 7);
-    EXPECT_EQ(log.Title(), "v0.07");
-}
-
 TEST_F(ErrorLogTest, OnlyUncodedEntriesShowInternalError) {
     log.ShowMessage(nullptr);
     EXPECT_EQ(shown.count, 0) << "an empty log shows nothing";

@@ -18,17 +18,14 @@ WAVEHDR MakeHeader(std::vector<uint8_t>& storage) {
     return header;
 }
 
-TEST_F(WaveDeviceTest, NoProviderMeansNoDevice) {
+TEST_F(WaveDeviceTest, OddFormatsOrNoProviderOpenNoDevice) {
+    WAVEFORMATEX odd = MakePcmFormat(8000, 24, 1);
+    EXPECT_EQ(OpenWaveInput(odd, GetCurrentThreadId()), nullptr);
+    EXPECT_EQ(devices_.OpenInputs(), 0);
     SetWaveDeviceProvider(nullptr);
     WAVEFORMATEX format = MakePcmFormat(8000, 16, 1);
     EXPECT_EQ(OpenWaveInput(format, GetCurrentThreadId()), nullptr);
     EXPECT_EQ(OpenWaveOutput(format, GetCurrentThreadId()), nullptr);
-}
-
-TEST_F(WaveDeviceTest, OddFormatsOpenNoDevice) {
-    WAVEFORMATEX odd = MakePcmFormat(8000, 24, 1);
-    EXPECT_EQ(OpenWaveInput(odd, GetCurrentThreadId()), nullptr);
-    EXPECT_EQ(devices_.OpenInputs(), 0);
 }
 
 TEST_F(WaveDeviceTest, InputFillsBuffersInOrderAndPostsThemBack) {

@@ -98,13 +98,8 @@ TEST_F(HttpStreamTest, AnswerWithoutContentLengthHasSizeMinusOneAndEndsAtTheClos
 }
 
 TEST_F(HttpStreamTest, StalledServerFailsTheOpenAfterTheReceiveTimeout) {
-    const auto start = std::chrono::steady_clock::now();
     HttpStream stream(server_.Url("/stall").c_str(), kConnectMs, kReceiveMs);
-    const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(stream.GetHandle(), kNoStreamHandle);
-    RecordProperty(
-        "open_ms",
-        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
 }
 
 TEST_F(HttpStreamTest, StalledBodyFailsTheReadWithWhatArrived) {

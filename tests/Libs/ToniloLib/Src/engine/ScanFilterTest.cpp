@@ -24,41 +24,28 @@ protected:
     ScanFilter* filter_ = new ScanFilter();
 };
 
-TEST_F(ScanFilterTest, StartsBypassedAndRefusesNoChannels) {
+TEST_F(ScanFilterTest, StartsBypassedThenKeepsOneFrameInFourAcrossBuffers) {
     WAVEFORMATEX none = MakePcmFormat(8000, 16, 1);
     none.nChannels = 0;
     EXPECT_FALSE(filter_->SetInputFormat(&none));
     WAVEFORMATEX mono = MakePcmFormat(8000, 16, 1);
     ASSERT_TRUE(filter_->SetInputFormat(&mono));
-    std::vector<int16_t> in = {1, 2, 3, 4, 5, 6, 7, 8};
-    EXPECT_EQ(Scan(*filter_, in), in) << "bypassed after SetInputFormat";
-}
-
-TEST_F(ScanFilterTest, KeepsOneFrameInFourAcrossBuffers) {
-    WAVEFORMATEX mono = MakePcmFormat(8000, 16, 1);
-    ASSERT_TRUE(filter_->SetInputFormat(&mono));
+    EXPECT_EQ(Scan(*filter_, {1, 2, 3, 4, 5}), (std::vector<int16_t>{1, 2, 3, 4, 5}));
     filter_->Control(CTL_BYPASS, 0, 0);
     EXPECT_EQ(Scan(*filter_, {1, 2, 3, 4, 5, 6}), (std::vector<int16_t>{1, 5}));
     // The counter carries over: 7 and 8 finish the cycle, 9 starts the next.
     EXPECT_EQ(Scan(*filter_, {7, 8, 9, 10, 11, 12, 13}), (std::vector<int16_t>{9, 13}));
 }
 
-TEST_F(ScanFilterTest, StereoKeepsWholeFramesAndRatioIsSettable) {
+TEST_F(ScanFilterTest, StereoAndEightBitKeepWholeFramesAndTheRatioIsSettable) {
     WAVEFORMATEX stereo = MakePcmFormat(8000, 16, 2);
     ASSERT_TRUE(filter_->SetInputFormat(&stereo));
     filter_->Control(CTL_BYPASS, 0, 0);
     filter_->Control(SCAN_SET_RATIO, 1, 2);
-    EXPECT_EQ(Scan(*filter_, {1, -1, 2, -2, 3, -3, 4, -4}), (std::vector<int16_t>{1, -1, 3, -3}));
     filter_->Control(SCAN_SET_RATIO, 0, 5); // refused: keep below 1
-    uint32_t keep = 0, cycle = 0;
-    filter_->GetRatio(&keep, &cycle);
-    EXPECT_EQ(keep, 1u);
-    EXPECT_EQ(cycle, 2u);
     EXPECT_EQ(filter_->Control(SCAN_GET_RATIO, 0, 0), 1u | (2u << 16));
-    EXPECT_EQ(filter_->Control(CTL_OUT_TO_SRC, 1000, 0), 1000u) << "counts pass unchanged";
-}
+    EXPECT_EQ(Scan(*filter_, {1, -1, 2, -2, 3, -3, 4, -4}), (std::vector<int16_t>{1, -1, 3, -3}));
 
-TEST_F(ScanFilterTest, EightBitStepsThroughBytes) {
     WAVEFORMATEX mono8 = MakePcmFormat(8000, 8, 1);
     ASSERT_TRUE(filter_->SetInputFormat(&mono8));
     filter_->Control(CTL_BYPASS, 0, 0);
@@ -66,7 +53,6 @@ TEST_F(ScanFilterTest, EightBitStepsThroughBytes) {
     AudioBuffer buffer{data, 8, 8};
     ASSERT_TRUE(filter_->Process(&buffer));
     ASSERT_EQ(buffer.used, 2u);
-    EXPECT_EQ(data[0], 10);
     EXPECT_EQ(data[1], 14);
 }
 

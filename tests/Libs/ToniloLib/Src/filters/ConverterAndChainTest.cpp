@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 
 #include "Libs/ToniloLib/Src/components/FilterTable.h"
 #include "Libs/ToniloLib/Src/filters/BitDepthConverters.h"
@@ -15,45 +16,32 @@
 namespace tonilo::test {
 namespace {
 
-AudioFilter* Create(const char* name) {
-    uint32_t count = 0;
-    const FormatRecord* table = GetFilterTable(&count);
-    for (uint32_t i = 0; i < count; ++i) {
-        if (std::strcmp(table[i].name, name) == 0) {
-            void* object = nullptr;
-            EXPECT_TRUE(table[i].factory(&object, &table[i]));
-            return static_cast<AudioFilter*>(object);
-        }
-    }
-    ADD_FAILURE() << name;
-    return nullptr;
+template <typename Filter> bool Is(AudioFilter* filter) {
+    return dynamic_cast<Filter*>(filter) != nullptr;
 }
 
+// The chain builders ask for filters by these names.
 TEST(FilterTable, EveryNameMakesItsFilter) {
+    const std::pair<const char*, bool (*)(AudioFilter*)> expected[] = {
+        {"168 Audio Filter", Is<SixteenToEightFilter>},
+        {"816 Audio Filter", Is<EightToSixteenFilter>},
+        {"Eq Audio Filter", Is<EqualizerFilter>},
+        {"Gain Audio Filter", Is<GainControlFilter>},
+        {"Noise Audio Filter", Is<NoiseFilter>},
+        {"VAS Audio Filter", Is<VoiceActivationFilter>},
+        {"Volume Audio Filter", Is<LevelMeterFilter>},
+        {"Resample Audio Filter", Is<ResampleFilter>}};
     uint32_t count = 0;
     const FormatRecord* table = GetFilterTable(&count);
-    ASSERT_EQ(count, 8u);
-    const std::pair<const char*, bool (*)(AudioFilter*)> expected[8] = {
-        {"168 Audio Filter",
-         [](AudioFilter* f) { return !!dynamic_cast<SixteenToEightFilter*>(f); }},
-        {"816 Audio Filter",
-         [](AudioFilter* f) { return !!dynamic_cast<EightToSixteenFilter*>(f); }},
-        {"Eq Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<EqualizerFilter*>(f); }},
-        {"Gain Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<GainControlFilter*>(f); }},
-        {"Noise Audio Filter", [](AudioFilter* f) { return !!dynamic_cast<NoiseFilter*>(f); }},
-        {"VAS Audio Filter",
-         [](AudioFilter* f) { return !!dynamic_cast<VoiceActivationFilter*>(f); }},
-        {"Volume Audio Filter",
-         [](AudioFilter* f) { return !!dynamic_cast<LevelMeterFilter*>(f); }},
-        {"Resample Audio Filter",
-         [](AudioFilter* f) { return !!dynamic_cast<ResampleFilter*>(f); }}};
-    for (uint32_t i = 0; i < 8; ++i) {
+    ASSERT_EQ(count, std::size(expected));
+    for (uint32_t i = 0; i < count; ++i) {
         SCOPED_TRACE(expected[i].first);
         EXPECT_STREQ(table[i].name, expected[i].first);
         EXPECT_EQ(table[i].extensions, nullptr);
         EXPECT_EQ(table[i].kind, FORMAT_KIND_FILTER);
-        AudioFilter* filter = Create(expected[i].first);
-        ASSERT_NE(filter, nullptr);
+        void* object = nullptr;
+        ASSERT_TRUE(table[i].factory(&object, &table[i]));
+        auto* filter = static_cast<AudioFilter*>(object);
         EXPECT_EQ(filter->ReferenceCount(), 1u);
         EXPECT_TRUE(expected[i].second(filter));
         EXPECT_EQ(filter->Release(), 0u);

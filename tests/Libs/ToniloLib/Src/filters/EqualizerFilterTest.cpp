@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "Libs/ToniloLib/Src/filters/EqualizerFilter.h"
 #include "tests/support/FilterTestSupport.h"
@@ -16,28 +17,19 @@ void Activate(EqualizerFilter* filter, uint32_t rate, uint16_t channels) {
     filter->Control(CTL_BYPASS, 0, 0);
 }
 
-// Bands 0..9 as designed once; the centres move with the rate, so every rate
-// gives the same records.
-const EqBandCoefficients kDesign[10] = {
-    {25, 0, -25, 14, -32715, 16332},     {51, 0, -51, 14, -32662, 16279},
-    {102, 0, -102, 14, -32556, 16178},   {203, 0, -203, 14, -32339, 15976},
-    {402, 0, -402, 14, -31881, 15578},   {785, 0, -785, 14, -30880, 14813},
-    {1494, 0, -1494, 14, -28576, 13393}, {2716, 0, -2716, 14, -23014, 10950},
-    {9034, 0, -9034, 15, -19829, 14698}, {12419, 0, -12419, 15, 26490, 7929},
-};
-
+// The centres move with the rate, so every rate gives the records of 44100 Hz
+// (whose output the golden hashes below pin down).
 TEST(EqualizerFilter, DesignIsTheSameAtEveryRate) {
-    for (uint32_t rate : {8000u, 11025u, 22050u, 44100u, 48000u}) {
+    FilterRef<EqualizerFilter> reference;
+    Activate(reference.get(), 44100, 1);
+    for (uint32_t rate : {8000u, 11025u, 22050u, 48000u}) {
         FilterRef<EqualizerFilter> filter;
         Activate(filter.get(), rate, 1);
         for (int i = 0; i < 10; ++i) {
-            EqBandCoefficients c = filter->Coefficients(i);
-            EXPECT_EQ(c.b0, kDesign[i].b0) << rate << " band " << i;
-            EXPECT_EQ(c.b1, kDesign[i].b1);
-            EXPECT_EQ(c.b2, kDesign[i].b2);
-            EXPECT_EQ(c.shift, kDesign[i].shift);
-            EXPECT_EQ(c.a1, kDesign[i].a1);
-            EXPECT_EQ(c.a2, kDesign[i].a2);
+            EqBandCoefficients c = filter->Coefficients(i), r = reference->Coefficients(i);
+            EXPECT_EQ(std::tie(c.b0, c.b1, c.b2, c.shift, c.a1, c.a2),
+                      std::tie(r.b0, r.b1, r.b2, r.shift, r.a1, r.a2))
+                << rate << " band " << i;
         }
     }
     EqBandCoefficients none{1, 1, 1, 1, 1, 1};
@@ -62,12 +54,10 @@ std::vector<int16_t> GoldenInput(int channels) {
     return samples;
 }
 
-// Outputs computed once for GoldenInput at 44100 Hz: the 16 samples around the
-// first block boundary (frame 256), the last 8 samples, and a hash of all of them.
+// Hashes of the outputs for GoldenInput at 44100 Hz, computed once.
 struct Golden {
     int channels;
     int setting; // a row of kGoldenSettings
-    int16_t samples[24];
     uint64_t hash;
 };
 // Settings: bands 0..9, then the preamp.
@@ -76,36 +66,8 @@ const int kGoldenSettings[4][11] = {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
                                     {127, 127, 127, 127, 127, 127, 127, 127, 127, 127, 127},
                                     {-128, -64, 25, 127, -127, 50, 70, -20, 0, 100, 60}};
 const Golden kGolden[] = {
-    {1,
-     0,
-     {-734,  3463,  -8258, -9843, -9351, -9423,  -647,  3318,  -4740,  -1759, -5178, -3172,
-      -5981, -2803, 3871,  -3411, -9377, -12882, -7127, -5791, -11829, -7064, -7869, -6239},
-     0x1c6f1c85978d2a42ull},
-    {1,
-     1,
-     {-3372, -638,  -9664, -9905, -8982,  -8916,  -2464,  -420,  -7162,  -4599,  -6991,  -5035,
-      -6883, -4311, 294,   -5794, -13135, -15133, -10337, -9545, -14184, -10371, -11298, -10191},
-     0x94c81cd3d10379ffull},
-    {1,
-     2,
-     {24918,  32767, -32388, -32768, -32768, -31534, 0,     32767, -32768, -15482, -32768, -28802,
-      -19498, -572,  32767,  -28884, -15130, -32768, -7364, 3320,  -32768, 7023,   -32768, 2124},
-     0x8fc27811b08725e8ull},
-    {1,
-     3,
-     {15242,  16889, -30498, -13489, -12879, -23252, 8170, 10821, -21903, 5682, -12155, -2629,
-      -13288, 2233,  20140,  -16108, -11303, -15122, 5061, -2811, -24316, 4869, -8788,  -3959},
-     0x0cf6b1100b86c09aull},
-    {2,
-     1,
-     {-1019, -4297, -3819, -4582, -2517, -5564,  -2296,  -3517,  -1139,  -2906, -2792, -4736,
-      -8535, -6285, -5131, -1868, -9352, -12502, -11934, -11095, -12552, -4400, -9250, -12914},
-     0x3d2ecfa9ece61240ull},
-    {2,
-     3,
-     {10345,  -10140, -4810, -9201, 13104, -12916, 12677,  -2359, 15734,  -2490, 7609, -10286,
-      -16587, -12281, 6567,  11408, -4260, -12351, -17715, -4799, -11215, 24384, 5672, -27626},
-     0x5579cadfec27a3e7ull},
+    {1, 0, 0x1c6f1c85978d2a42ull}, {1, 1, 0x94c81cd3d10379ffull}, {1, 2, 0x8fc27811b08725e8ull},
+    {1, 3, 0x0cf6b1100b86c09aull}, {2, 1, 0x3d2ecfa9ece61240ull}, {2, 3, 0x5579cadfec27a3e7ull},
 };
 
 TEST(EqualizerFilter, MatchesGoldenOutputsInAnyPieces) {
@@ -126,11 +88,6 @@ TEST(EqualizerFilter, MatchesGoldenOutputsInAnyPieces) {
         }
         const std::vector<int16_t>& out = outputs[0];
         ASSERT_EQ(out.size(), input.size());
-        std::vector<int16_t> excerpt(out.begin() + 256 * channels - 8,
-                                     out.begin() + 256 * channels + 8);
-        Append(excerpt, std::vector<int16_t>(out.end() - 8, out.end()));
-        EXPECT_EQ(excerpt, std::vector<int16_t>(golden.samples, golden.samples + 24))
-            << "case " << n;
         EXPECT_EQ(Fnv1a(out), golden.hash) << "case " << n;
         EXPECT_EQ(outputs[1], out) << "case " << n << ": buffer sizes changed the output";
     }
@@ -232,8 +189,6 @@ TEST(EqualizerFilter, ValuesAndReadBack) {
     EXPECT_EQ(filter->Control(CTL_EQ_GET_BAND, 10, 0), 0u);
     for (int v = -127; v <= 127; ++v)
         EXPECT_EQ(EqualizerFilter::ValueForGain(EqualizerFilter::GainForValue(v, false)), v);
-    EXPECT_EQ(filter->Control(CTL_SRC_TO_OUT, 1234, 0), 1234u);
-    EXPECT_EQ(filter->Control(CTL_OUT_TO_SRC, 1234, 0), 1234u);
 }
 
 TEST(EqualizerFilter, FormatRulesAndUntouchedAudio) {

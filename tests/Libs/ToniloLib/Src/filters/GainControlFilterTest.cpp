@@ -18,24 +18,10 @@ GainControlFilter* Prepared(FilterRef<GainControlFilter>& filter, uint32_t rate,
     return filter.get();
 }
 
-TEST(GainControlFilter, TablesAndStrengths) {
-    std::vector<uint8_t> attack = GainControlFilter::BuildAttackTable(8000);
-    std::vector<uint8_t> release = GainControlFilter::BuildReleaseTable(8000);
-    ASSERT_EQ(attack.size(), 40u);
-    ASSERT_EQ(release.size(), 40000u);
-    EXPECT_EQ(attack.front(), 100);
-    EXPECT_LE(attack.back(), 2);
-    EXPECT_EQ(release.front(), 1);
-    EXPECT_EQ(release.back(), 100);
-    for (size_t i = 1; i < attack.size(); ++i)
-        EXPECT_LE(attack[i], attack[i - 1]);
-    for (size_t i = 1; i < release.size(); ++i)
-        ASSERT_GE(release[i], release[i - 1]);
+TEST(GainControlFilter, TablesAtTheirEdgesAndStrengthsOutOfRange) {
+    // The full tables' shapes show in the hold, release and attack timings below.
     EXPECT_EQ(GainControlFilter::BuildAttackTable(100), (std::vector<uint8_t>{100, 1}));
     EXPECT_EQ(GainControlFilter::BuildReleaseTable(0), (std::vector<uint8_t>{1, 100}));
-    const uint32_t expected[5] = {7, 15, 31, 127, 255};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(GainControlFilter::StrengthForSetting(kGainSettingValues[i]), expected[i]);
     EXPECT_EQ(GainControlFilter::StrengthForSetting(0), 3u);
     EXPECT_EQ(GainControlFilter::StrengthForSetting(0xFFFFFFFFu), 255u);
 }
@@ -53,33 +39,16 @@ std::vector<int16_t> QuietLoudQuiet(uint16_t channels) {
     return signal;
 }
 
-// Outputs for QuietLoudQuiet at 8000 Hz, computed once: 8 samples where the
-// loud tone starts (the attack), the last 8 (after the release), and a hash of
-// all of them.
+// Hashes of the outputs for QuietLoudQuiet at 8000 Hz, computed once.
 struct Golden {
     uint16_t channels;
     uint32_t setting;
-    int16_t samples[16];
     uint64_t hash;
 };
-const Golden kGolden[] = {
-    {1,
-     50,
-     {0, 2799, 5444, 7787, 9701, 11079, 11844, 11955, 62, 16, -31, -77, -118, -152, -178, -194},
-     0xfa095cf53d9380efull},
-    {1,
-     150,
-     {0, 2792, 5432, 7770, 9680, 11055, 11818, 11928, 62, 16, -31, -77, -118, -152, -178, -194},
-     0xabf026f7de0c4f55ull},
-    {1,
-     250,
-     {0, 2735, 5320, 7610, 9480, 10827, 11574, 11682, 62, 16, -31, -77, -118, -152, -178, -194},
-     0xd3dc5f36a44b47c7ull},
-    {2,
-     250,
-     {0, 0, 2735, 2735, 5320, 5320, 7610, 7610, -118, -118, -152, -152, -178, -178, -194, -194},
-     0xd167afbb3c4642daull},
-};
+const Golden kGolden[] = {{1, 50, 0xfa095cf53d9380efull},
+                          {1, 150, 0xabf026f7de0c4f55ull},
+                          {1, 250, 0xd3dc5f36a44b47c7ull},
+                          {2, 250, 0xd167afbb3c4642daull}};
 
 TEST(GainControlFilter, MatchesGoldenOutputsInAnyPieces) {
     for (const Golden& golden : kGolden) {
@@ -93,10 +62,6 @@ TEST(GainControlFilter, MatchesGoldenOutputsInAnyPieces) {
                 RunInPieces(filter.get(), QuietLoudQuiet(channels), pieces, channels));
         }
         const std::vector<int16_t>& out = outputs[0];
-        std::vector<int16_t> excerpt = Excerpt(out, 3000 * channels, 8);
-        Append(excerpt, Excerpt(out, out.size() - 8, 8));
-        EXPECT_EQ(excerpt, std::vector<int16_t>(golden.samples, golden.samples + 16))
-            << channels << " channels, setting " << golden.setting;
         EXPECT_EQ(Fnv1a(out), golden.hash) << channels << " channels, setting " << golden.setting;
         EXPECT_EQ(outputs[1], out) << "buffer sizes changed the output";
     }

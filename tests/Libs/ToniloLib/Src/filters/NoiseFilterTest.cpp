@@ -13,33 +13,16 @@ std::vector<int16_t> LoudThenQuiet(uint32_t channels) {
     return signal;
 }
 
-// Outputs for LoudThenQuiet at 8000 Hz, computed once: 8 samples where the
-// tone starts (the gate opening), 8 where it ends (the gate closing), and a hash
-// of all of them.
+// Hashes of the outputs for LoudThenQuiet at 8000 Hz, computed once.
 struct Golden {
     uint16_t channels;
     uint32_t strength;
-    int16_t samples[16];
     uint64_t hash;
 };
-const Golden kGolden[] = {
-    {1,
-     1,
-     {0, 10409, 17751, 19861, 16119, 7626, -3115, -12939, -41, -34, 22, 18, -298, 183, -13, 1},
-     0x7d9f0bb095570142ull},
-    {1,
-     128,
-     {0, 5230, 8995, 10178, 8393, 4116, -1436, -6650, 3271, 1297, 502, 188, -162, 115, 4, 6},
-     0xb0c52b232ece2b99ull},
-    {1,
-     255,
-     {0, 52, 239, 495, 667, 606, 243, -362, 6584, 2629, 982, 358, -26, 47, 23, 11},
-     0xea7aa84ed51bf45full},
-    {2,
-     128,
-     {0, 0, 5230, 5230, 8995, 8995, 10177, 10177, 3271, 3288, 1345, 1347, 272, 636, 122, 204},
-     0x7e08daa9e8978e81ull},
-};
+const Golden kGolden[] = {{1, 1, 0x7d9f0bb095570142ull},
+                          {1, 128, 0xb0c52b232ece2b99ull},
+                          {1, 255, 0xea7aa84ed51bf45full},
+                          {2, 128, 0x7e08daa9e8978e81ull}};
 
 TEST(NoiseFilter, MatchesGoldenOutputsInAnyPieces) {
     for (const Golden& golden : kGolden) {
@@ -56,10 +39,6 @@ TEST(NoiseFilter, MatchesGoldenOutputsInAnyPieces) {
             outputs.push_back(RunInPieces(filter.get(), LoudThenQuiet(channels), pieces, channels));
         }
         const std::vector<int16_t>& out = outputs[0];
-        std::vector<int16_t> excerpt = Excerpt(out, 500 * channels, 8);
-        Append(excerpt, Excerpt(out, 3500 * channels, 8));
-        EXPECT_EQ(excerpt, std::vector<int16_t>(golden.samples, golden.samples + 16))
-            << channels << " channels, strength " << golden.strength;
         EXPECT_EQ(Fnv1a(out), golden.hash) << channels << " channels, strength " << golden.strength;
         EXPECT_EQ(outputs[1], out) << "buffer sizes changed the output";
     }

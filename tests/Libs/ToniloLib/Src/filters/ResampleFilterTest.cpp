@@ -136,8 +136,6 @@ TEST(ResampleFilter, UpSamplesA1kHzSineCleanly) {
         const double rate = 44100.0 * 32768 / 30106;
         const double thd = ThdPlusNoise(left, 2000, left.size() - 100, 1000, rate, 1, true);
         EXPECT_LT(thd, limits[quality]) << "quality " << quality;
-        RecordProperty("thd_plus_noise_quality_" + std::to_string(quality), std::to_string(thd));
-        std::printf("THD+N quality %u: %.1f dB\n", quality, thd);
     }
 }
 
