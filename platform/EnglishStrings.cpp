@@ -193,6 +193,11 @@ const ResourceString kEnglishStrings[] = {
     {31047, "Cancel"},
     {31048, "Choose"},
     {31049, "Help"},
+    // The file chooser.
+    {31050, "File name"},
+    {31051, "\"%s\" already exists. Do you want to replace it?"},
+    {31052, "Open"},
+    {31053, "Save"},
     // The about box.
     {31060, "Version %s"},
     {31061, "Records speech, music, dictation and calls, and plays them back through an equalizer."},

@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "app/BookmarkDatabase.h"
 #include "app/RecorderController.h"
+#include "app/entry/WindowDialogs.h"
 #include "platform/LanguageResources.h"
 #include "platform/ProgramPaths.h"
 #include "platform/mpris/MprisPlayer.h"
@@ -24,6 +25,10 @@ constexpr uint32_t kYesText = 31045;
 constexpr uint32_t kNoText = 31046;
 constexpr uint32_t kCancelText = 31047;
 constexpr uint32_t kChooseText = 31048;
+constexpr uint32_t kFileNameText = 31050;
+constexpr uint32_t kReplaceText = 31051;
+constexpr uint32_t kOpenText = 31052;
+constexpr uint32_t kSaveText = 31053;
 constexpr int kMajorVersion = 4;
 
 // Drivers that draw nowhere a person could look: the program stays headless there.
@@ -42,7 +47,8 @@ public:
           skins_(context.keyPath),
           window_(host_, skins_, *context.engine, *context.settings, context.uiThread,
                   context.ledName, context.close, context.switchOff, &backlight_),
-          context_(context), mpris_(PostRemoteCodesTo(context.uiThread)) {
+          context_(context), mpris_(PostRemoteCodesTo(context.uiThread)),
+          dialogs_(DialogContext{&context_, &window_, &host_, nullptr}) {
         window_.SetBookmarksFile(BookmarksFilePath(DataFolder()));
         ThreadId ui = context.uiThread;
         // The bus thread only posts: the window acts on its own thread.
@@ -55,8 +61,11 @@ public:
             std::string title = path.empty() ? "" : path.substr(path.find_last_of('/') + 1);
             mpris_.SetPlayback(kStatus[status], title, path, lengthMs);
         };
+        seams.dialog = [this](uint32_t command) { return dialogs_.Open(command); };
         window_.SetSeams(std::move(seams));
     }
+    // The dialogs show the window's objects: they go first.
+    ~DesktopWindow() override { host_.CloseDialogs(); }
 
     // The window shows, black until Start.
     bool Open() { return host_.Open(); }
@@ -64,9 +73,12 @@ public:
     EngineEventOwner& Owner() override { return window_; }
     bool Start(RecorderController& controller) override {
         // The texts of the chosen language.
-        host_.SetTexts(OverlayTexts{LoadResourceString(kOkText), LoadResourceString(kYesText),
-                                    LoadResourceString(kNoText), LoadResourceString(kCancelText),
-                                    LoadResourceString(kChooseText), context_.title});
+        host_.SetTexts(OverlayTexts{
+            LoadResourceString(kOkText), LoadResourceString(kYesText),
+            LoadResourceString(kNoText), LoadResourceString(kCancelText),
+            LoadResourceString(kChooseText), context_.title, LoadResourceString(kOpenText),
+            LoadResourceString(kSaveText), LoadResourceString(kFileNameText),
+            LoadResourceString(kReplaceText)});
         skins_.SetTextRenderer(&text_);
         skins_.SetWindowFactory(&host_);
         skins_.GetCatalog().SetInfoReader(&reader_);
@@ -79,6 +91,7 @@ public:
     }
     void AttachButtons(HardwareButtons& buttons, WindowHotKeys& hotKeys) override {
         window_.SetHardwareButtons(&buttons, &hotKeys);
+        dialogs_.SetHardwareButtons(&buttons);
     }
     void StartUpDone(bool background) override {
         window_.StartUpDone(background);
@@ -103,6 +116,7 @@ private:
     MainWindow window_;
     ProgramWindowContext context_;
     MprisPlayer mpris_;
+    WindowDialogs dialogs_;
 };
 
 } // namespace

@@ -5,8 +5,6 @@
 #include <imgui_impl_sdlrenderer.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "platform/window/TtfTextRenderer.h"
 
@@ -18,22 +16,12 @@ constexpr ImGuiWindowFlags kFixed = ImGuiWindowFlags_NoDecoration | ImGuiWindowF
                                     ImGuiWindowFlags_NoFocusOnAppearing;
 const char* kMenuPopup = "##menu";
 const char* kQuestionPopup = "##question";
-const char* kFolderPopup = "##folder";
+const char* kChooserPopup = "##chooser";
 const char* kTextPopup = "##text";
 // A file name's limit in bytes of UTF-8 (260 characters of up to four bytes).
 constexpr size_t kTextCapacity = 260 * 4;
 
-std::vector<std::string> SubFolders(const std::string& folder) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        std::string name = entry.path().filename().string();
-        if (!name.empty() && name[0] != '.' && entry.is_directory(error))
-            names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
+bool Pressed(ImGuiKey key) { return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), false); }
 
 } // namespace
 
@@ -53,6 +41,7 @@ bool ImGuiOverlay::Init(SDL_Window* window, SDL_Renderer* renderer, const Overla
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr; // nothing of the overlay is kept between runs
     io.LogFilename = nullptr;
+    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
     ImGui::StyleColorsDark();
     if (!ImGui_ImplSDL2_InitForSDLRenderer(window) || !ImGui_ImplSDLRenderer_Init(renderer)) {
         ImGui::DestroyContext();
@@ -90,6 +79,8 @@ void ImGuiOverlay::Resize(int32_t width, int32_t height) {
     style.WindowPadding = ImVec2(pixels * 0.5f, pixels * 0.5f);
     style.PopupRounding = style.FrameRounding = pixels * 0.2f;
     style.ScrollbarSize = pixels * 1.2f;
+    // SDL's software renderer shades the two halves of a textured line unevenly.
+    style.AntiAliasedLinesUseTex = false;
     style.Colors[ImGuiCol_WindowBg] = ImVec4(0.09f, 0.10f, 0.12f, 0.96f);
 }
 
@@ -103,18 +94,39 @@ void ImGuiOverlay::SetBarRoom(int32_t pixels) {
 }
 
 bool ImGuiOverlay::OnBar(int32_t x, int32_t y) const {
-    return barShown_ && y >= height_ - barHeight_ && y < height_ && x >= 0 && x < width_;
+    return BarDrawn() && y >= height_ - barHeight_ && y < height_ && x >= 0 && x < width_;
 }
 
 bool ImGuiOverlay::Busy() const {
-    return menuOpen_ || openRequested_ || questionOpen_ || !questions_.empty() || folderOpen_ ||
-           !folders_.empty() || textOpen_ || !textQuestions_.empty();
+    return menuOpen_ || openRequested_ || !questions_.empty() || !choosers_.empty() ||
+           !textQuestions_.empty() || !dialogs_.Empty();
+}
+
+bool ImGuiOverlay::DialogTakesKeys() const {
+    const Dialog* top = dialogs_.Top();
+    return top && top->TakesHardwareKeys() && questions_.empty() && choosers_.empty() &&
+           textQuestions_.empty();
 }
 
 bool ImGuiOverlay::ProcessEvent(const SDL_Event& event) {
     if (!initialised_)
         return false;
-    ImGui_ImplSDL2_ProcessEvent(&event);
+    // Key presses for the hardware buttons never reach the controls; releases
+    // do, so that no key stays held for ImGui.
+    if ((event.type == SDL_KEYDOWN || event.type == SDL_TEXTINPUT) && DialogTakesKeys())
+        return false;
+    // ImGui reads whether a key is down once a frame: a key pressed and let go
+    // between two frames is let go only after the next one, so it is not lost.
+    if (event.type == SDL_KEYDOWN)
+        pressedSinceFrame_.push_back(event.key.keysym.scancode);
+    if (event.type == SDL_KEYUP &&
+        std::find(pressedSinceFrame_.begin(), pressedSinceFrame_.end(),
+                  event.key.keysym.scancode) != pressedSinceFrame_.end()) {
+        heldReleases_.push_back(event);
+        wantsFrame_ = true;
+    } else {
+        ImGui_ImplSDL2_ProcessEvent(&event);
+    }
     switch (event.type) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -126,7 +138,7 @@ bool ImGuiOverlay::ProcessEvent(const SDL_Event& event) {
         return Busy();
     case SDL_KEYDOWN:
     case SDL_KEYUP:
-        return Busy();
+        return Busy() && !DialogTakesKeys();
     default:
         return false;
     }
@@ -154,9 +166,27 @@ void ImGuiOverlay::Ask(const std::string& text, const std::string& title, Questi
 
 void ImGuiOverlay::ChooseFolder(const std::string& title, const std::string& start,
                                 std::function<void(const std::string&)> chosen) {
-    std::error_code error;
-    std::string folder = std::filesystem::is_directory(start, error) ? start : "/";
-    folders_.push_back(FolderChoice{title, folder, std::move(chosen)});
+    choosers_.emplace_back(FileChooser::Kind::Folder, title, start, std::vector<std::string>{},
+                           std::move(chosen));
+}
+
+void ImGuiOverlay::ChooseFile(const std::string& title, const std::string& start, bool save,
+                              const std::vector<std::string>& extensions,
+                              std::function<void(const std::string&)> chosen) {
+    choosers_.emplace_back(save ? FileChooser::Kind::Save : FileChooser::Kind::Open, title, start,
+                           extensions, std::move(chosen));
+}
+
+void ImGuiOverlay::OpenDialog(std::unique_ptr<Dialog> dialog) {
+    dialogs_.Open(std::move(dialog));
+    wantsFrame_ = true;
+}
+
+void ImGuiOverlay::ShowPopup(const char* id) {
+    if (ImGui::IsPopupOpen(id))
+        return;
+    ImGui::OpenPopup(id);
+    wantsFrame_ = true;
 }
 
 void ImGuiOverlay::AskText(const std::string& title, const std::string& text,
@@ -172,10 +202,15 @@ void ImGuiOverlay::Draw() {
     ImGui_ImplSDLRenderer_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     ImGui::NewFrame();
+    // Nothing over the dialog: its keys are its own.
+    bool dialogKeys = !menuOpen_ && questions_.empty() && choosers_.empty() &&
+                      textQuestions_.empty();
+    dialogs_.Draw(static_cast<float>(width_), static_cast<float>(height_ - barHeight_),
+                  fontPixels_, dialogKeys);
     DrawBar();
     DrawMenus();
     DrawQuestion();
-    DrawFolderChooser();
+    DrawChooser();
     DrawTextQuestion();
     ImGui::Render();
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
@@ -185,17 +220,31 @@ void ImGuiOverlay::Draw() {
         wantsFrame_ = true;
     for (auto& call : deferred)
         call();
+    if (dialogs_.EndFrame())
+        wantsFrame_ = true;
+    pressedSinceFrame_.clear();
+    for (const SDL_Event& release : heldReleases_)
+        ImGui_ImplSDL2_ProcessEvent(&release);
+    heldReleases_.clear();
 }
 
 void ImGuiOverlay::DrawBar() {
-    if (!barShown_)
+    if (!BarDrawn())
         return;
     ImGui::SetNextWindowPos(ImVec2(0, static_cast<float>(height_ - barHeight_)));
     ImGui::SetNextWindowSize(ImVec2(static_cast<float>(width_), static_cast<float>(barHeight_)));
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 0));
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(0, 0));
     ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0);
-    ImGui::Begin("##softkeys", nullptr, kFixed | ImGuiWindowFlags_NoBringToFrontOnFocus);
+    // Keys never move the focus onto the bar: Enter and Escape stand for its keys.
+    ImGui::Begin("##softkeys", nullptr,
+                 kFixed | ImGuiWindowFlags_NoBringToFrontOnFocus | ImGuiWindowFlags_NoNav);
+    if (!dialogs_.Empty()) {
+        DrawDialogKeys(static_cast<float>(width_), static_cast<float>(barHeight_));
+        ImGui::End();
+        ImGui::PopStyleVar(3);
+        return;
+    }
     ImVec2 half(static_cast<float>(width_) / 2, static_cast<float>(barHeight_));
     if (!left_.enabled)
         ImGui::BeginDisabled();
@@ -220,6 +269,24 @@ void ImGuiOverlay::DrawBar() {
     }
     ImGui::End();
     ImGui::PopStyleVar(3);
+}
+
+// A dialog's keys: OK on the left and Cancel on the right, or one of them
+// over the whole bar.
+void ImGuiOverlay::DrawDialogKeys(float width, float height) {
+    const Dialog* top = dialogs_.Top();
+    if (!top)
+        return; // it opens with the next frame
+    DialogKeys keys = top->Keys();
+    bool ok = keys != DialogKeys::CancelOnly;
+    bool cancel = keys != DialogKeys::Close;
+    ImVec2 size(ok && cancel ? width / 2 : width, height);
+    if (ok && ImGui::Button((texts_.ok + "##dialogok").c_str(), size))
+        dialogs_.Ok();
+    if (ok && cancel)
+        ImGui::SameLine();
+    if (cancel && ImGui::Button((texts_.cancel + "##dialogcancel").c_str(), size))
+        dialogs_.Cancel();
 }
 
 bool ImGuiOverlay::DrawItems(const Menu& menu, uint32_t* chosen) {
@@ -277,100 +344,57 @@ void ImGuiOverlay::DrawQuestion() {
     if (questions_.empty())
         return;
     Question& question = questions_.front();
-    if (!questionOpen_) {
-        ImGui::OpenPopup(kQuestionPopup);
-        questionOpen_ = true;
-        wantsFrame_ = true;
-    }
+    ShowPopup(kQuestionPopup);
     ImGui::SetNextWindowPos(ImVec2(width_ * 0.5f, height_ * 0.5f), ImGuiCond_Always,
                             ImVec2(0.5f, 0.5f));
     ImGui::SetNextWindowSize(ImVec2(width_ * 0.9f, 0));
     if (!ImGui::BeginPopupModal(kQuestionPopup, nullptr, ImGuiWindowFlags_NoDecoration))
         return;
-    ImGui::TextUnformatted(question.title.c_str());
-    ImGui::Separator();
-    ImGui::TextWrapped("%s", question.text.c_str());
-    ImGui::Spacing();
-    struct Choice {
-        const std::string* text = nullptr;
-        QuestionAnswer answer = QuestionAnswer::Cancel;
-    };
-    Choice choices[3];
-    size_t count = 0;
+    QuestionText(question.title, question.text);
+    std::vector<RowButton> buttons;
+    std::vector<QuestionAnswer> answers;
     if (question.buttons == QuestionButtons::Ok) {
-        choices[count++] = {&texts_.ok, QuestionAnswer::Ok};
+        buttons = {{&texts_.ok}};
+        answers = {QuestionAnswer::Ok};
     } else {
-        choices[count++] = {&texts_.yes, QuestionAnswer::Yes};
-        choices[count++] = {&texts_.no, QuestionAnswer::No};
-        if (question.buttons == QuestionButtons::YesNoCancel)
-            choices[count++] = {&texts_.cancel, QuestionAnswer::Cancel};
-    }
-    float width = (ImGui::GetContentRegionAvail().x -
-                   ImGui::GetStyle().ItemSpacing.x * static_cast<float>(count - 1)) /
-                  static_cast<float>(count);
-    for (size_t i = 0; i < count; ++i) {
-        if (i)
-            ImGui::SameLine();
-        if (ImGui::Button(choices[i].text->c_str(), ImVec2(width, fontPixels_ * 2.2f))) {
-            auto answered = std::move(question.answered);
-            QuestionAnswer answer = choices[i].answer;
-            questions_.pop_front();
-            wantsFrame_ = true;
-            questionOpen_ = false;
-            ImGui::CloseCurrentPopup();
-            if (answered)
-                deferred_.push_back([answered, answer] { answered(answer); });
-            break;
+        buttons = {{&texts_.yes}, {&texts_.no}};
+        answers = {QuestionAnswer::Yes, QuestionAnswer::No};
+        if (question.buttons == QuestionButtons::YesNoCancel) {
+            buttons.push_back({&texts_.cancel});
+            answers.push_back(QuestionAnswer::Cancel);
         }
+    }
+    int pressed = ButtonRow(buttons, fontPixels_ * 2.2f);
+    // A message of one button also goes with Enter or Escape.
+    if (pressed < 0 && question.buttons == QuestionButtons::Ok &&
+        (Pressed(ImGuiKey_Enter) || Pressed(ImGuiKey_Escape)))
+        pressed = 0;
+    if (pressed >= 0) {
+        auto answered = std::move(question.answered);
+        QuestionAnswer answer = answers[static_cast<size_t>(pressed)];
+        questions_.pop_front();
+        wantsFrame_ = true;
+        ImGui::CloseCurrentPopup();
+        if (answered)
+            deferred_.push_back([answered, answer] { answered(answer); });
     }
     ImGui::EndPopup();
 }
 
-void ImGuiOverlay::DrawFolderChooser() {
-    if (folders_.empty() || !questions_.empty())
+void ImGuiOverlay::DrawChooser() {
+    if (choosers_.empty() || !questions_.empty())
         return;
-    FolderChoice& choice = folders_.front();
-    if (!folderOpen_) {
-        ImGui::OpenPopup(kFolderPopup);
-        folderOpen_ = true;
-        wantsFrame_ = true;
-    }
+    ShowPopup(kChooserPopup);
     ImGui::SetNextWindowPos(ImVec2(width_ * 0.5f, height_ * 0.5f), ImGuiCond_Always,
                             ImVec2(0.5f, 0.5f));
-    ImGui::SetNextWindowSize(ImVec2(width_ * 0.94f, height_ * 0.8f));
-    if (!ImGui::BeginPopupModal(kFolderPopup, nullptr, ImGuiWindowFlags_NoDecoration))
+    ImGui::SetNextWindowSize(ImVec2(width_ * 0.96f, height_ * 0.9f));
+    if (!ImGui::BeginPopupModal(kChooserPopup, nullptr, ImGuiWindowFlags_NoDecoration))
         return;
-    ImGui::TextUnformatted(choice.title.c_str());
-    ImGui::TextWrapped("%s", choice.folder.c_str());
-    ImGui::Separator();
-    float buttons = fontPixels_ * 2.2f + ImGui::GetStyle().ItemSpacing.y * 2;
-    ImGui::BeginChild("##folders", ImVec2(0, -buttons));
-    std::string enter;
-    std::filesystem::path current(choice.folder);
-    if (current.has_parent_path() && current != current.root_path() &&
-        ImGui::Selectable("..", false, 0, ImVec2(0, fontPixels_ * 1.6f)))
-        enter = current.parent_path().string();
-    for (const std::string& name : SubFolders(choice.folder))
-        if (ImGui::Selectable(name.c_str(), false, 0, ImVec2(0, fontPixels_ * 1.6f)))
-            enter = (current / name).string();
-    ImGui::EndChild();
-    if (!enter.empty())
-        choice.folder = enter;
-    float width = (ImGui::GetContentRegionAvail().x - ImGui::GetStyle().ItemSpacing.x) / 2;
     std::string result;
-    bool done = false;
-    if (ImGui::Button(texts_.choose.c_str(), ImVec2(width, fontPixels_ * 2.2f))) {
-        result = choice.folder;
-        done = true;
-    }
-    ImGui::SameLine();
-    if (ImGui::Button(texts_.cancel.c_str(), ImVec2(width, fontPixels_ * 2.2f)))
-        done = true;
-    if (done) {
-        auto chosen = std::move(choice.chosen);
-        folders_.pop_front();
+    if (choosers_.front().Draw(texts_, fontPixels_, &result)) {
+        auto chosen = choosers_.front().TakeCallback();
+        choosers_.pop_front();
         wantsFrame_ = true;
-        folderOpen_ = false;
         ImGui::CloseCurrentPopup();
         if (chosen)
             deferred_.push_back([chosen, result] { chosen(result); });
@@ -379,14 +403,10 @@ void ImGuiOverlay::DrawFolderChooser() {
 }
 
 void ImGuiOverlay::DrawTextQuestion() {
-    if (textQuestions_.empty() || !questions_.empty() || !folders_.empty())
+    if (textQuestions_.empty() || !questions_.empty() || !choosers_.empty())
         return;
     TextQuestion& question = textQuestions_.front();
-    if (!textOpen_) {
-        ImGui::OpenPopup(kTextPopup);
-        textOpen_ = true;
-        wantsFrame_ = true;
-    }
+    ShowPopup(kTextPopup);
     ImGui::SetNextWindowPos(ImVec2(width_ * 0.5f, height_ * 0.3f), ImGuiCond_Always,
                             ImVec2(0.5f, 0.5f));
     ImGui::SetNextWindowSize(ImVec2(width_ * 0.9f, 0));
@@ -401,16 +421,13 @@ void ImGuiOverlay::DrawTextQuestion() {
         ImGui::InputText("##edit", question.buffer.data(), question.buffer.size(),
                          ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_AutoSelectAll);
     ImGui::Spacing();
-    float width = (ImGui::GetContentRegionAvail().x - ImGui::GetStyle().ItemSpacing.x) / 2;
-    bool ok = ImGui::Button(texts_.ok.c_str(), ImVec2(width, fontPixels_ * 2.2f)) || entered;
-    ImGui::SameLine();
-    bool cancel = ImGui::Button(texts_.cancel.c_str(), ImVec2(width, fontPixels_ * 2.2f)) ||
-                  ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape));
+    int pressed = ButtonRow({{&texts_.ok}, {&texts_.cancel}}, fontPixels_ * 2.2f);
+    bool ok = pressed == 0 || entered;
+    bool cancel = pressed == 1 || Pressed(ImGuiKey_Escape);
     if (ok || cancel) {
         auto answered = std::move(question.answered);
         std::string edited(question.buffer.data());
         textQuestions_.pop_front();
-        textOpen_ = false;
         wantsFrame_ = true;
         ImGui::CloseCurrentPopup();
         if (answered)

@@ -1,23 +1,26 @@
 #pragma once
 // What Dear ImGui draws over the skin: the soft-key bar at the bottom, its menu
-// and popup menus, questions (OK, Yes/No, Yes/No/Cancel) and a folder chooser,
-// all finger-sized for the window's height. Texts come from the caller (the
-// string table). Nothing blocks: answers come back through callbacks while a
-// frame is drawn. User-interface thread only.
+// and popup menus, the dialogs (the bar then holds their OK and Cancel),
+// questions (OK, Yes/No, Yes/No/Cancel) and folder and file choosers, all
+// finger-sized for the window's height and usable from the keyboard (arrows
+// move, Space presses). Texts come from the caller (the string table). Nothing
+// blocks: answers come back through callbacks after the frame they were given
+// in. Questions come before choosers, choosers before text questions; all of
+// them over the dialogs. User-interface thread only.
 #include <SDL.h>
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/window/FileChooser.h"
+#include "platform/window/OverlayWidgets.h"
 #include "platform/window/WindowHost.h"
+#include "platform/window/dialogs/DialogStack.h"
 
 namespace tonilo {
-
-struct OverlayTexts {
-    std::string ok, yes, no, cancel, choose, title;
-};
 
 class ImGuiOverlay {
 public:
@@ -45,7 +48,7 @@ public:
         wantsFrame_ = false;
         return wants;
     }
-    int32_t BarHeight() const { return barShown_ ? barHeight_ : 0; }
+    int32_t BarHeight() const { return BarDrawn() ? barHeight_ : 0; }
 
     void SetSoftKeys(const SoftKey& left, const std::string& rightText, const Menu& menu);
     void ShowSoftKeys(bool show) { barShown_ = show; }
@@ -56,6 +59,20 @@ public:
                       std::function<void(const std::string&)> chosen);
     void AskText(const std::string& title, const std::string& text,
                  std::function<void(const std::string* edited)> answered);
+    void ChooseFile(const std::string& title, const std::string& start, bool save,
+                    const std::vector<std::string>& extensions,
+                    std::function<void(const std::string&)> chosen);
+
+    // Dialogs: `services` is what their controls ask of the window.
+    void SetDialogServices(DialogServices* services) { dialogs_.SetServices(services); }
+    void OpenDialog(std::unique_ptr<Dialog> dialog);
+    bool DialogOpen() const { return !dialogs_.Empty(); }
+    // The top dialog's wish for frames while it works (0: only on input).
+    uint32_t DialogRefreshMilliseconds() const { return dialogs_.RefreshMilliseconds(); }
+    // The top dialog waits for a key of the hardware buttons: key presses are
+    // not the overlay's.
+    bool DialogTakesKeys() const;
+    void CloseDialogs() { dialogs_.CloseAll(); }
 
     std::function<void(uint32_t command)> onCommand;
     std::function<void(Menu* menu)> onMenuOpening;
@@ -66,18 +83,17 @@ private:
         QuestionButtons buttons;
         std::function<void(QuestionAnswer)> answered;
     };
-    struct FolderChoice {
-        std::string title, folder;
-        std::function<void(const std::string&)> chosen;
-    };
-
     void DrawBar();
+    void DrawDialogKeys(float width, float height);
     void DrawMenus();
     void DrawQuestion();
-    void DrawFolderChooser();
+    void DrawChooser();
     void DrawTextQuestion();
     bool DrawItems(const Menu& menu, uint32_t* chosen);
     bool OnBar(int32_t x, int32_t y) const;
+    bool BarDrawn() const { return barShown_ || !dialogs_.Empty(); }
+    // Opens the popup when it is not (again, after one over it closed).
+    void ShowPopup(const char* id);
 
     bool initialised_ = false;
     SDL_Window* window_ = nullptr;
@@ -96,17 +112,17 @@ private:
     float popupX_ = 0, popupY_ = 0;
     float menuRoom_ = 0; // the most height the open menu may take
     std::deque<Question> questions_;
-    bool questionOpen_ = false;
     struct TextQuestion {
         std::string title;
         std::vector<char> buffer; // what ImGui edits in place
         std::function<void(const std::string*)> answered;
     };
     std::deque<TextQuestion> textQuestions_;
-    bool textOpen_ = false;
-    std::deque<FolderChoice> folders_;
-    bool folderOpen_ = false;
+    std::deque<FileChooser> choosers_;
+    DialogStack dialogs_;
     std::vector<std::function<void()>> deferred_; // callbacks run after the frame
+    std::vector<SDL_Scancode> pressedSinceFrame_;
+    std::vector<SDL_Event> heldReleases_; // keys let go before a frame saw them down
     std::string fontFile_;
     bool wantsFrame_ = false;
 };

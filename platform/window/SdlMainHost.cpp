@@ -105,6 +105,7 @@ bool SdlMainHost::Open() {
     SDL_GetWindowSize(window_, &width_, &height_);
     overlay_ = std::make_unique<ImGuiOverlay>();
     overlay_->Init(window_, renderer_, options_.texts);
+    overlay_->SetDialogServices(this);
     overlay_->onCommand = [this](uint32_t command) {
         if (client_)
             client_->OnCommand(command);
@@ -228,6 +229,10 @@ void SdlMainHost::DeliverTimer(const SDL_Event& event) {
         return;
     const void* target = it->first.first;
     uint32_t id = it->first.second;
+    if (target == overlay_.get()) {
+        dirty_ = true; // a dialog at work
+        return;
+    }
     if (!target) {
         if (client_)
             client_->OnTimer(id);
@@ -276,6 +281,31 @@ void SdlMainHost::ChooseFolder(const std::string& title, const std::string& star
     overlay_->ChooseFolder(title, start, std::move(chosen));
     dirty_ = true;
     extraFrames_ = 1;
+}
+
+void SdlMainHost::ChooseFile(const std::string& title, const std::string& start, bool save,
+                             const std::vector<std::string>& extensions,
+                             std::function<void(const std::string&)> chosen) {
+    overlay_->ChooseFile(title, start, save, extensions, std::move(chosen));
+    dirty_ = true;
+    extraFrames_ = 1;
+}
+
+void SdlMainHost::OpenDialog(std::unique_ptr<Dialog> dialog) {
+    overlay_->OpenDialog(std::move(dialog));
+    dirty_ = true;
+    extraFrames_ = 1;
+}
+
+void SdlMainHost::PaceDialog() {
+    uint32_t pace = overlay_->DialogRefreshMilliseconds();
+    if (pace == dialogPace_)
+        return;
+    dialogPace_ = pace;
+    if (pace > 0)
+        StartTimer(overlay_.get(), 0, pace);
+    else
+        StopTimer(overlay_.get(), 0);
 }
 
 void SdlMainHost::SetControlsBottom(int32_t row) {
@@ -374,6 +404,7 @@ bool SdlMainHost::DrawFrame() {
     overlay_->Draw();
     SDL_RenderPresent(renderer_);
     ++framesDrawn_;
+    PaceDialog();
     return true;
 }
 

@@ -3,10 +3,11 @@
 // screen the skin is chosen for (full screen on a display no larger than 800 by
 // 800; otherwise the size it had when last closed, first 480 by 640), the skin's
 // main frame drawn at the largest whole factor that fits, Dear ImGui's soft-key
-// bar, menus and questions over it, and one event loop that also wakes for the
-// thread's messages. Nothing is drawn while nothing changes: the loop blocks in
-// SDL_WaitEvent. User-interface thread only, except the timer callbacks and the
-// wake hook, which only push events.
+// bar, menus, questions and dialogs over it, and one event loop that also wakes
+// for the thread's messages. Nothing is drawn while nothing changes: the loop
+// blocks in SDL_WaitEvent (a dialog at work asks for frames by a timer).
+// User-interface thread only, except the timer callbacks and the wake hook,
+// which only push events.
 #include <SDL.h>
 
 #include <atomic>
@@ -20,6 +21,7 @@
 #include "platform/ThreadMessages.h"
 #include "platform/window/ImGuiOverlay.h"
 #include "platform/window/WindowHost.h"
+#include "platform/window/dialogs/DialogUi.h"
 #include "skin/SkinGeometry.h"
 #include "skin/SkinWindow.h"
 
@@ -27,7 +29,7 @@ namespace tonilo {
 
 class SkinFrame;
 
-class SdlMainHost : public WindowHost, public SkinWindowFactory {
+class SdlMainHost : public WindowHost, public DialogServices, public SkinWindowFactory {
 public:
     struct Options {
         std::string title;   // the window's title
@@ -59,6 +61,9 @@ public:
     int32_t Scale() const;
     SDL_Window* Window() const { return window_; }
     uint64_t FramesDrawn() const { return framesDrawn_; }
+    bool DialogOpen() const { return overlay_->DialogOpen(); }
+    // Every dialog goes without OK or Cancel, before the objects they show do.
+    void CloseDialogs() { overlay_->CloseDialogs(); }
 
     // WindowHost.
     void SetTimer(uint32_t id, uint32_t milliseconds) override;
@@ -72,6 +77,11 @@ public:
                  std::function<void(const std::string* edited)> answered) override;
     void ChooseFolder(const std::string& title, const std::string& start,
                       std::function<void(const std::string&)> chosen) override;
+    // DialogServices (Ask and ChooseFolder above serve both).
+    void ChooseFile(const std::string& title, const std::string& start, bool save,
+                    const std::vector<std::string>& extensions,
+                    std::function<void(const std::string&)> chosen) override;
+    void OpenDialog(std::unique_ptr<Dialog> dialog) override;
     void ShowPage(SkinFrame* page) override;
     void SetBlank(bool blank) override;
     void BringToFront() override;
@@ -102,6 +112,8 @@ private:
     void HandlePointer(uint32_t message, int32_t x, int32_t y);
     void DeliverTimer(const SDL_Event& event);
     void DrainMessages();
+    // Frames at the top dialog's pace while it wants them.
+    void PaceDialog();
     void SaveSize();
     static uint32_t OnSdlTimer(uint32_t interval, void* parameter);
 
@@ -135,6 +147,7 @@ private:
     int32_t controlsBottom_ = 0;
     bool skinPointer_ = false; // a press went to the skin: its moves and release follow it
     uint64_t framesDrawn_ = 0;
+    uint32_t dialogPace_ = 0; // the period of the dialog's frame timer, 0 when none runs
 };
 
 } // namespace tonilo

@@ -165,15 +165,16 @@ TEST_F(SettingsStoreTest, PresetSelectionFallsBackForUnknownEncoders) {
     EXPECT_EQ(chosen.samplesPerSecond, 44100u);
     EXPECT_EQ(settings.FormatValue(6), chosen.Describe()); // the entry itself was reset
 
-    for (uint32_t recId : {0u, 1u, 2u, 3u, 4u, 5u, 7u, 0xFFFFFFFFu}) {
+    // RecID picks the preset; one out of range means SpeechMid.
+    const std::pair<uint32_t, const char*> byRecId[] = {
+        {0, "SpeechLow"}, {2, "SpeechHigh"}, {3, "MusicLow"},          {4, "MusicHigh"},
+        {5, "SpeechMid"}, {7, "SpeechMid"},  {0xFFFFFFFF, "SpeechMid"}};
+    for (const auto& [recId, expected] : byRecId) {
         settings.SetNumber("RecID", recId);
         std::string name;
         settings.SelectRecordingPreset(nullptr, &chosen, &name);
-        EXPECT_EQ(name, SettingsStore::PresetNameForRecId(recId));
+        EXPECT_EQ(name, expected) << recId;
     }
-    EXPECT_STREQ(SettingsStore::PresetNameForRecId(7), "SpeechMid");
-    EXPECT_STREQ(SettingsStore::PresetNameForRecId(0), "SpeechLow");
-    EXPECT_STREQ(SettingsStore::PresetNameForRecId(4), "MusicHigh");
 }
 
 // Which folder's settings the key names; tonilo-tool's contract tests show two

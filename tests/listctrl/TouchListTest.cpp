@@ -2,6 +2,7 @@
 // drags, the scroll bar's thumb and fade, and state handed to a new list.
 #include <gtest/gtest.h>
 
+#include "listctrl/ScrollIndicatorText.h"
 #include "listctrl/TouchList.h"
 
 namespace tonilo {
@@ -250,6 +251,15 @@ TEST_F(TouchListOverRows, ReloadAndHandOverKeepWhatStillFits) {
     EXPECT_EQ(bigger.FirstVisibleRow(), 25);
     EXPECT_TRUE(bigger.IsSelected(27));
     EXPECT_EQ(bigger.SearchText(), "ab");
+}
+
+TEST(ScrollIndicatorSize, ChangesUnitAtEachBoundary) {
+    EXPECT_EQ(ScrollIndicatorSize(1024), "1024\nB");
+    EXPECT_EQ(ScrollIndicatorSize(1536), "1.5\nKB");
+    EXPECT_EQ(ScrollIndicatorSize(10241), "10\nKB");
+    EXPECT_EQ(ScrollIndicatorSize(1048577), "1.0\nMB");
+    EXPECT_EQ(ScrollIndicatorSize(10485761), "10\nMB");
+    EXPECT_EQ(ScrollIndicatorSize(1073741825), "1\nGB");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The background service: its registration with and without systemd, firing of
 // stored timed notifications, and the ModemManager bridge driving the call
-// verbs through a mocked ModemManager on a private bus.
+// verbs through a mocked ModemManager on a private bus; and "tonilo-tool service"
+// as a user runs it, without systemd.
 #include "phone/CallService.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@
 #include "tests/support/FakeProgram.h"
 #include "tests/support/ModemMock.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/ToolRunner.h"
 
 namespace tonilo {
 namespace {
@@ -210,6 +212,28 @@ TEST(PhoneStateTest, ValuesAreWrittenInTheOrderACallProducesThem) {
     ASSERT_TRUE(phone.Open());
     EXPECT_TRUE(phone.ReadNumber(kPhoneStatusValue, &status) && status == 0);
     EXPECT_TRUE(phone.ReadNumber(kActiveCallCountValue, &count) && count == 0);
+}
+
+TEST(ServiceToolTest, EnableStatusDisable) {
+    test::ScratchFolder folder;
+    std::filesystem::create_directories(folder / "runtime");
+    ::setenv("TONILO_NOTIFICATIONS", "store", 1);
+    ::setenv("XDG_RUNTIME_DIR", (folder / "runtime").c_str(), 1);
+    auto run = [&](const char* arguments) { return test::RunToolIn(folder.Path(), arguments); };
+
+    EXPECT_EQ(run("service").exitCode, 2);
+    EXPECT_EQ(run("service restart").exitCode, 2);
+    EXPECT_EQ(run("service status").output, "stopped\n");
+    ASSERT_EQ(run("service enable").exitCode, 0);
+    ASSERT_TRUE(
+        test::WaitUntil([&] { return run("service status").output.rfind("running\t", 0) == 0; }));
+    EXPECT_EQ(run("reg list 'HKLM\\Services\\ToniloServ'").exitCode, 0);
+    EXPECT_EQ(run("service disable").exitCode, 0);
+    ASSERT_TRUE(test::WaitUntil([&] { return run("service status").output == "stopped\n"; }));
+    test::ToolRun again = run("service disable");
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.errors, "tonilo-tool: the service was not running; it stays off.\n");
+    EXPECT_EQ(run("reg list 'HKLM\\Services\\ToniloServ'").exitCode, 1);
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <new>
 
 #include "phone/CallNotifications.h"
@@ -76,37 +75,27 @@ TEST_F(CallWatcherTest, TimeoutIsOffBeforeTheRecordingIsPreparedAndASecondCallKe
 }
 
 TEST_F(CallWatcherTest, ATimeoutThatIsZeroMissingOrNotANumberIsNeverWritten) {
-    struct Case {
-        const char* what;
-        std::function<void()> prepare;
-        int64_t after;
-    } cases[] = {
-        {"zero", [this] { SetTimeout(0); }, 0},
-        {"missing", [] {}, -1},
-        {"binary",
-         [] {
-             RegistryKey key(kTalkingSleepKey, HKEY_LOCAL_MACHINE);
-             ASSERT_TRUE(key.Open(nullptr, true));
-             ASSERT_TRUE(key.WriteBinary(kTalkingSleepValue, "\x1e\0\0\0", 4));
-         },
-         -1},
-    };
-    for (const Case& c : cases) {
+    for (const char* kind : {"zero", "missing", "binary"}) {
         RegistryKey(nullptr, HKEY_LOCAL_MACHINE).DeleteSubKey("System");
-        c.prepare();
+        if (kind == std::string("zero"))
+            SetTimeout(0);
+        if (kind == std::string("binary")) {
+            RegistryKey writer(kTalkingSleepKey, HKEY_LOCAL_MACHINE);
+            ASSERT_TRUE(writer.Open(nullptr, true) &&
+                        writer.WriteBinary(kTalkingSleepValue, "\x1e\0\0\0", 4));
+        }
         CallWatcher watcher(recorder_, [] { return true; });
         watcher.CallPrepare({});
-        EXPECT_EQ(watcher.SavedTimeout(), 0u) << c.what;
+        EXPECT_EQ(watcher.SavedTimeout(), 0u) << kind;
         watcher.CallStop();
-        if (c.after >= 0) {
-            EXPECT_EQ(Timeout(), c.after) << c.what;
-        }
         RegistryKey key(kTalkingSleepKey, HKEY_LOCAL_MACHINE);
         std::string raw;
-        if (std::string(c.what) == "binary") {
+        // What was saved (nothing) is not written back over the value.
+        if (kind == std::string("zero"))
+            EXPECT_EQ(Timeout(), 0);
+        else if (kind == std::string("binary"))
             EXPECT_TRUE(key.Open() && key.ReadRaw(kTalkingSleepValue, &raw) && raw.size() == 4 &&
                         key.LastType() == REG_BINARY);
-        }
     }
 }
 

@@ -3,8 +3,6 @@
 // only images that exist, and its images fit the elements that use them.
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
-#include <fstream>
 #include <map>
 #include <ostream>
 #include <string>
@@ -12,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/image/ImageFile.h"
 #include "skin/DefaultSkins.h"
 #include "skin/SkinDocument.h"
 #include "skin/SkinInfoReader.h"
@@ -36,19 +35,10 @@ struct Size {
     int height = -1;
 };
 
-// Width and height from a PNG's header; -1 when the file is no PNG.
-Size PngSize(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    unsigned char header[24] = {};
-    in.read(reinterpret_cast<char*>(header), sizeof header);
-    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    if (!in || std::memcmp(header, kSignature, 8) != 0 || std::memcmp(header + 12, "IHDR", 4))
-        return {};
-    auto big = [&](int at) {
-        return int(header[at]) << 24 | int(header[at + 1]) << 16 | int(header[at + 2]) << 8 |
-               int(header[at + 3]);
-    };
-    return {big(16), big(20)};
+// Width and height of an image that decodes; -1 when it does not.
+Size ImageSize(const std::string& path) {
+    DecodedImage image;
+    return DecodeImageFile(path, &image) ? Size{image.width, image.height} : Size{};
 }
 
 const std::string* Text(const SkinNode& node, const char* name) {
@@ -224,8 +214,8 @@ TEST_P(DefaultSkins, ImagesExistAndFitTheirElements) {
         std::map<std::string, Size> sizes;
         for (const char* attribute : {"file", "alpha"}) {
             if (const std::string* file = Text(*node, attribute)) {
-                Size size = PngSize(document_.ResolvePath(*file));
-                EXPECT_GT(size.width, 0) << what << ": " << *file << " is missing or no PNG";
+                Size size = ImageSize(document_.ResolvePath(*file));
+                EXPECT_GT(size.width, 0) << what << ": " << *file << " is missing or damaged";
                 sizes[attribute] = size;
             }
         }

@@ -44,15 +44,6 @@ protected:
     std::vector<std::unique_ptr<SkinElement>> elements_;
 };
 
-TEST(SkinMix, EndsKeepOneSideAndTheMiddleRoundsUp) {
-    EXPECT_EQ(SkinMix(kYellow, kBlue, 0), kYellow);
-    EXPECT_EQ(SkinMix(kYellow, kBlue, 255), kBlue);
-    EXPECT_EQ(SkinMix(0xFFFF, 0xFFFF, 77), 0xFFFF);
-    // 31 * 127 + 255 = 4192 >> 8 = 16 red; 63 * 127 + 255 = 8256 >> 8 = 32 green;
-    // 31 * 128 + 255 = 4223 >> 8 = 16 blue.
-    EXPECT_EQ(SkinMix(kYellow, kBlue, 128), (16 << 11) | (32 << 5) | 16);
-}
-
 struct BlendCase {
     const char* name;
     int pictureMask; // -1 none
@@ -111,23 +102,13 @@ TEST_F(Compositor, DrawingIsClippedToThePictureAndStartsAtTheSourcePoint) {
     EXPECT_EQ(picture.PixelAt(6, 3), kBlue);
 }
 
-TEST_F(Compositor, PictureIsBottomUpWithRowsOfWholeWords) {
-    SkinCompositor odd;
-    ASSERT_TRUE(odd.Create(5, 3));
-    EXPECT_EQ(odd.Stride() * 2 % 4, 0);
-    EXPECT_EQ(odd.Stride(), 6);
-    SkinFrame frame;
-    frame.GetCompositor().Create(5, 3);
-    SkinElement element(nullptr, &frame);
-    frame.GetCompositor().AddLayer(&element, SkinRect::FromSize(0, 0, 5, 3), nullptr);
-    SkinBitmap dot = Picture(1, 1, kYellow);
-    SkinImage image;
-    image.bitmap = &dot;
-    frame.GetCompositor().RegisterImage(&image);
-    frame.GetCompositor().DrawImage(&element, image.id, SkinRect::FromSize(0, 0, 1, 1), {0, 0}, 0);
-    // The top-left pixel lives in the last row of the buffer.
-    EXPECT_EQ(frame.GetCompositor().Pixels()[2 * 6], kYellow);
-    EXPECT_EQ(frame.GetCompositor().TopDownPixels()[0], kYellow);
+TEST_F(Compositor, OddWidthRowsArePaddedAndTheTopRowIsStoredLast) {
+    ASSERT_TRUE(picture.Create(5, 3));
+    EXPECT_EQ(picture.Stride(), 6);
+    picture.Fill(kBlue);
+    picture.FillRect(Layered(nullptr), SkinRect::FromSize(0, 0, 1, 1), kYellow);
+    EXPECT_EQ(picture.Pixels()[2 * 6], kYellow);
+    EXPECT_EQ(picture.TopDownPixels()[0], kYellow);
 }
 
 TEST_F(Compositor, RegisteringTheSameImageTwiceGivesOneId) {

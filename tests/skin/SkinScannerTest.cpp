@@ -145,8 +145,13 @@ TEST(SkinScanner, StringEscapes) {
     // Backslash line feed keeps the line feed.
     EXPECT_EQ(OneString("\"a\\\nb\""), "a\nb");
     EXPECT_EQ(OneString("\"a\\\r\nb\""), "a\nb");
-    // A lone carriage return inside a string is kept.
+    // A lone carriage return inside a string is kept; a zero byte ends the value.
     EXPECT_EQ(OneString("\"a\rb\""), "a\rb");
+    EXPECT_EQ(OneString(R"("ab\0cd")"), "ab");
+    EXPECT_EQ(OneString(std::string("\"ab\0cd\"", 7)), "ab");
+    // An unterminated string ends the input.
+    EXPECT_TRUE(Scan("\"abc\\").empty());
+    EXPECT_EQ(Scan("x \"abc").size(), 1u);
 }
 
 TEST(SkinScanner, DroppedEscapes) {
@@ -160,18 +165,6 @@ TEST(SkinScanner, DroppedEscapes) {
     // Longest match: four octal digits are one dropped run, not an escape and a digit.
     EXPECT_EQ(OneString(R"("\1012")"), "");
     EXPECT_EQ(OneString(R"("\101a")"), "Aa");
-}
-
-TEST(SkinScanner, ZeroByteEndsAStringValue) {
-    EXPECT_EQ(OneString(R"("ab\0cd")"), "ab");
-    EXPECT_EQ(OneString(std::string("\"ab\0cd\"", 7)), "ab");
-}
-
-TEST(SkinScanner, UnterminatedStringEndsTheInput) {
-    EXPECT_TRUE(Scan("\"abc").empty());
-    EXPECT_TRUE(Scan("\"abc\\").empty());
-    std::vector<Scanned> tokens = Scan("x \"abc");
-    ASSERT_EQ(tokens.size(), 1u);
 }
 
 TEST(SkinScanner, NamesAndStringsAreBounded) {

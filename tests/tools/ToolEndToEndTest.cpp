@@ -166,15 +166,6 @@ TEST_F(ToolEndToEndTest, TenSecondsIntoWavMp3AndZafHoldTheInput) {
     }
 }
 
-TEST_F(ToolEndToEndTest, PlaybackRendersTheDecodedFile) {
-    std::string path = folder_ + "/play.wav";
-    std::vector<uint8_t> pcm = SinePcm16(16000, 16000 * 3, 300);
-    ASSERT_TRUE(WriteWav16(path, pcm, 16000, 1));
-    ASSERT_EQ(Run({"play", path}), 0) << Errors();
-    EXPECT_TRUE(Renders(ReadBytes(output_), pcm));
-    EXPECT_NE(Errors().find("0:03 / 0:03"), std::string::npos) << Errors();
-}
-
 // Sent without a length, as a dynamic page or a radio stream is.
 TEST_F(ToolEndToEndTest, AServedWavPlaysWholeAndAMissingOneFails) {
     std::vector<uint8_t> pcm = CountingPcm16(16000 * 2);

@@ -3,15 +3,14 @@
 // picture, and the backlight on a sysfs tree in a scratch folder.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <vector>
 
 #include "app/HardwareButtons.h"
 #include "app/SettingsStore.h"
 #include "platform/power/Backlight.h"
-#include "platform/window/WindowHost.h"
 #include "tests/skin/SkinTestSkin.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/ui/FakeWindowHost.h"
 #include "ui/DisplayProtection.h"
 #include "ui/ProtectionPainter.h"
 
@@ -24,36 +23,6 @@ constexpr uint32_t kTap = kPenTapMessage;
 constexpr uint32_t kLeftArrow = 37;
 constexpr uint32_t kDownArrow = 40;
 constexpr uint32_t kRecordButton = 193;
-
-// Writes down what the display asks of the window.
-class RecordingHost : public WindowHost {
-public:
-    void SetTimer(uint32_t id, uint32_t milliseconds) override {
-        timers[id] = milliseconds;
-        log += "timer" + std::to_string(id) + " ";
-    }
-    void KillTimer(uint32_t id) override {
-        timers.erase(id);
-        log += "kill" + std::to_string(id) + " ";
-    }
-    void SetSoftKeys(const SoftKey&, const std::string&, const Menu&) override {}
-    void ShowSoftKeys(bool) override {}
-    void PopupMenu(const Menu&, int32_t, int32_t) override {}
-    void Ask(const std::string&, const std::string&, QuestionButtons,
-             std::function<void(QuestionAnswer)>) override {}
-    void ChooseFolder(const std::string&, const std::string&,
-                      std::function<void(const std::string&)>) override {}
-    void SetBlank(bool on) override {
-        blank = on;
-        log += on ? "blank " : "unblank ";
-    }
-    void BringToFront() override {}
-    void Quit() override {}
-
-    std::map<uint32_t, uint32_t> timers;
-    bool blank = false;
-    std::string log;
-};
 
 class Display : public ::testing::Test {
 protected:
@@ -73,7 +42,6 @@ protected:
         settings_.SetNumber("Lock", lock);
         protection_.TurnOff();
         events_.clear();
-        host_.log.clear();
     }
     // A press and release of the record button: the release wakes.
     void WakeWithRecordButton() {
@@ -81,7 +49,7 @@ protected:
         ASSERT_FALSE(protection_.Filter(kRelease, kRecordButton));
     }
 
-    RecordingHost host_;
+    test::FakeWindowHost host_;
     SettingsStore settings_;
     std::string events_;
     DisplayProtection protection_;
@@ -271,7 +239,7 @@ TEST(Backlight, FirstUsableDeviceGoesDarkWhileTheDisplayIsOff) {
     {
         Backlight light(folder.Path());
         EXPECT_EQ(light.Device(), "panel");
-        RecordingHost host;
+        test::FakeWindowHost host;
         SettingsStore settings;
         settings.SetNumber("Lock", 2);
         DisplayProtection protection(host, settings, {}, &light);

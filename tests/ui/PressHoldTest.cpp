@@ -1,6 +1,5 @@
 // Press and hold of the skin buttons as a sequence of presses, timer ticks and
-// releases, with what each sequence makes the window do; and the volume steps'
-// clamping at both ends.
+// releases, with what each sequence makes the window do.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -83,18 +82,6 @@ TEST(PressHold, SecondPressOfALongPressedButtonStartsOver) {
     owner.log.clear();
     hold.Release(kHoldRec);
     EXPECT_EQ(owner.log, "kill short1205 ");
-}
-
-TEST(PressHold, VolumeStepsClampAtBothEnds) {
-    // From 1000 below the top: the first step leaves 345, the timed one reaches it.
-    EXPECT_EQ(SteppedVolume(64535, kVolumeFirstStep, true), 65190);
-    EXPECT_EQ(SteppedVolume(65190, kVolumeRepeatStep, true), 65535);
-    EXPECT_EQ(SteppedVolume(62915, kVolumeRepeatStep, true), 65535);
-    EXPECT_EQ(SteppedVolume(62914, kVolumeRepeatStep, true), 65534);
-    EXPECT_EQ(SteppedVolume(2000, kVolumeRepeatStep, false), 0);
-    EXPECT_EQ(SteppedVolume(654, kVolumeFirstStep, false), 0);
-    EXPECT_EQ(SteppedVolume(655, kVolumeFirstStep, false), 0);
-    EXPECT_EQ(SteppedVolume(0, kVolumeFirstStep, true), 655);
 }
 
 class Remote : public RemoteControlOwner {

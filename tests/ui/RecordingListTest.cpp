@@ -1,7 +1,20 @@
+// The recording list over real folders: sorting, stepping, the second column,
+// the folder it opens, changes by other programs, type-to-find, many files, the
+// skin's list elements and the shipped decoders' time column.
+#include <cstdlib>
 #include <filesystem>
 
+#include "formats/ProgramFormatRegistry.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/ProgramPaths.h"
+#include "skin/SkinFrame.h"
+#include "skin/SkinMessages.h"
+#include "skin/SkinSystem.h"
+#include "tests/skin/SkinTestSkin.h"
 #include "tests/ui/RecordingListFixture.h"
+#include "ui/FileListElement.h"
+#include "ui/FolderBarElement.h"
+#include "ui/RecordingFormats.h"
 
 namespace tonilo::test {
 namespace {
@@ -311,6 +324,87 @@ TEST_F(RecordingListTest, TenThousandFilesAreReadWithoutTheUserInterfaceThread) 
     ASSERT_TRUE(Settle());
     EXPECT_EQ(list_->RowCount(), 10000);
     EXPECT_EQ(view_.selected, 0); // the current file again
+}
+
+TEST_F(RecordingListTest, DrivesTheSkinElementsAndTheirFolderBarOpensTheTree) {
+    File("a.wav", 2048);
+    File("b.wav");
+    std::string other = scratch_.Folder("other");
+    scratch_.Write("other/c.mp3", "x");
+    settings_.SetNumber("SecondColumn", 1145);
+    FixedFontRenderer fonts;
+    SkinSystem system("Software\\Zelto\\RecordingListTest");
+    system.SetTextRenderer(&fonts);
+    SkinFrame frame(&system);
+    frame.GetCompositor().Create(240, 320);
+    FolderBarElement* bar = FolderBarElement::Make(&system, &frame, nullptr, "FileDir",
+                                                   SkinRect::FromSize(0, 0, 240, 30));
+    FileListElement* element = FileListElement::Make(&system, &frame, nullptr, "FileList",
+                                                     SkinRect::FromSize(0, 40, 240, 241), "");
+    frame.AddElement(bar);
+    frame.AddElement(element);
+
+    list_ = std::make_unique<RecordingList>(settings_, host_, owner_,
+                                            std::vector<std::string>{"wav", "mp3"});
+    list_->Bind(element, bar);
+    list_->LoadSettings();
+    ASSERT_TRUE(Settle());
+    EXPECT_EQ(element->Model(), list_.get());
+    EXPECT_EQ(element->List().RowCount(), 2);
+    EXPECT_EQ(bar->GetText(), recordings_);
+    list_->SetCurrentFile(recordings_ + "/b.wav");
+    int32_t first = -1, last = -1;
+    ASSERT_TRUE(element->SelectedRange(&first, &last));
+    EXPECT_EQ(first, 1);
+
+    // A tap on the bar: the folder tree opens on the folder shown.
+    host_.folderAnswer = other;
+    frame.HandleMessage(kSkinButtonDown, 0, PackPoint(50, 15), nullptr);
+    frame.HandleMessage(kSkinButtonUp, 0, PackPoint(50, 15), nullptr);
+    EXPECT_EQ(host_.chooserTitles, (std::vector<std::string>{"Browse Folder @ " + recordings_}));
+    ASSERT_TRUE(Settle());
+    EXPECT_EQ(bar->GetText(), other);
+    EXPECT_EQ(element->List().RowCount(), 1);
+    EXPECT_EQ(owner_.Take({54}), (std::vector<ListNotification>{{54, other, ""}}));
+
+    // Unbound, the list leaves the elements alone; a tap does nothing.
+    list_->Bind(nullptr, nullptr);
+    frame.HandleMessage(kSkinButtonDown, 0, PackPoint(50, 15), nullptr);
+    frame.HandleMessage(kSkinButtonUp, 0, PackPoint(50, 15), nullptr);
+    EXPECT_EQ(host_.chooserTitles.size(), 1u);
+    list_.reset();
+}
+
+// The shipped codec plug-ins decide what the list shows and how long each is.
+TEST_F(RecordingListTest, ShippedDecodersGiveTheFilterAndTheTimeColumn) {
+    if (std::system("command -v sox > /dev/null") != 0)
+        GTEST_SKIP() << "sox is not installed";
+    SetProgramFolder(TONILO_PROGRAM_DIR);
+    FormatRegistry* registry = CreateProgramFormatRegistry();
+    std::vector<std::string> extensions = DecoderExtensions(*registry);
+    for (const char* wanted : {"wav", "mp3", "zaf"})
+        EXPECT_NE(std::find(extensions.begin(), extensions.end(), wanted), extensions.end())
+            << wanted;
+
+    std::string command = "sox -n -r 8000 -c 1 -b 16 '" + recordings_ +
+                          "/long.WAV' synth 75.5 sine 440 && sox -n -r 8000 -c 1 -b 16 '" +
+                          recordings_ + "/short.wav' synth 2.2 sine 440";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    File("broken.wav", 10);
+    File("readme.txt", 10);
+    settings_.SetNumber("SecondColumn", 1150);
+    list_ = std::make_unique<RecordingList>(settings_, host_, owner_, extensions);
+    list_->SetDurationReader(RegistryDurationReader(registry));
+    registry->Release();
+    list_->BindViews(&view_, &view_);
+    list_->LoadSettings();
+    ASSERT_TRUE(Settle([&] { return list_->CellText(1, 1) != ""; }));
+    ASSERT_EQ(RowNames(), (std::vector<std::string>{"broken.wav", "long.WAV", "short.wav"}));
+    ASSERT_TRUE(Settle([&] { return list_->CellText(2, 1) != ""; }));
+    EXPECT_EQ(list_->CellText(0, 1), ""); // no duration to be had
+    EXPECT_EQ(list_->CellText(1, 1), "1:15");
+    EXPECT_EQ(list_->CellText(2, 1), "0:02");
+    SetProgramFolder("");
 }
 
 } // namespace

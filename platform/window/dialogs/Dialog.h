@@ -37,6 +37,9 @@ public:
     // True once the dialog has ended by itself (an export that finished): it
     // closes without OK or Cancel being called.
     virtual bool Finished() const { return false; }
+    // While on top, key presses go to the hardware buttons instead of the
+    // controls (the button capture dialog waits for any key).
+    virtual bool TakesHardwareKeys() const { return false; }
 };
 
 } // namespace tonilo
