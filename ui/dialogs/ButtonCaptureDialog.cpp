@@ -19,6 +19,12 @@ public:
     std::string Title() const override { return LoadResourceString(ButtonsPage::kTitle); }
     DialogKeys Keys() const override { return DialogKeys::CancelOnly; }
     bool Finished() const override { return capture_.Done() || reset_; }
+    // Every key goes to the hardware buttons, which report the press to the
+    // capture and not to the window.
+    bool TakesHardwareKeys() const override { return true; }
+    // A key reaches the buttons without drawing a frame: a frame now and then
+    // sees the capture done and closes the dialog.
+    uint32_t RefreshMilliseconds() const override { return 100; }
 
     void Draw(DialogUi& ui) override {
         ui.Text(ButtonCapture::Prompt());

@@ -25,19 +25,9 @@ public:
 
     void Draw(DialogUi& ui) override {
         ui.Tabs(titles_, &selected_);
-        SettingsPage* page = sheet_->Pages()[static_cast<size_t>(selected_)];
-        if (page == &sheet_->Input())
-            DrawInputPage(ui, sheet_->Input());
-        else if (page == &sheet_->Recording())
-            DrawRecordingPage(ui, sheet_->Recording());
-        else if (page == &sheet_->Files())
-            DrawFilesPage(ui, sheet_->Files(), state_);
-        else if (page == sheet_->Phone())
-            DrawPhonePage(ui, *sheet_->Phone(), state_);
-        else if (page == &sheet_->Display())
-            DrawDisplayPage(ui, sheet_->Display());
-        else if (page == sheet_->Buttons())
-            DrawButtonsPage(ui, *sheet_->Buttons(), state_);
+        // Each page keeps its own scroll position.
+        ui.Pane("page" + std::to_string(selected_),
+                [&] { DrawPage(ui, sheet_->Pages()[static_cast<size_t>(selected_)]); });
     }
 
     bool Ok(DialogUi& ui) override {
@@ -61,6 +51,21 @@ public:
     void Cancel() override { sheet_->Cancel(); }
 
 private:
+    void DrawPage(DialogUi& ui, SettingsPage* page) {
+        if (page == &sheet_->Input())
+            DrawInputPage(ui, sheet_->Input());
+        else if (page == &sheet_->Recording())
+            DrawRecordingPage(ui, sheet_->Recording());
+        else if (page == &sheet_->Files())
+            DrawFilesPage(ui, sheet_->Files(), state_);
+        else if (page == sheet_->Phone())
+            DrawPhonePage(ui, *sheet_->Phone(), state_);
+        else if (page == &sheet_->Display())
+            DrawDisplayPage(ui, sheet_->Display());
+        else if (page == sheet_->Buttons())
+            DrawButtonsPage(ui, *sheet_->Buttons(), state_);
+    }
+
     void Tell(DialogUi& ui, uint32_t message) {
         ui.Services().Ask(LoadResourceString(message), Title(), QuestionButtons::Ok,
                           [](QuestionAnswer) {});

@@ -92,7 +92,7 @@ void DrawFilesPage(DialogUi& ui, FilesPage& page, PageViewState& state) {
             });
     }
     PageEdit(ui, page, FilesPage::FileName, state);
-    if (ui.Button(Text(FilesPage::kHelpButton) + "##files"))
+    if (ui.Button(Text(FilesPage::kHelpButton) + "##files", true, ui.RowHeight() * 1.5f))
         ShowVariablesHelp(ui, FilesPage::HelpText());
     PageCheck(ui, page, FilesPage::GotoLast, Text(FilesPage::Label(FilesPage::GotoLast)));
     PageCheck(ui, page, FilesPage::DateDir, Text(FilesPage::Label(FilesPage::DateDir)));
@@ -105,8 +105,8 @@ void DrawPhonePage(DialogUi& ui, PhonePage& page, PageViewState& state) {
               Text(PhonePage::Label(PhonePage::PhonePutInSub)));
     PageEdit(ui, page, PhonePage::PhoneSub, state);
     PageEdit(ui, page, PhonePage::PhoneFileName, state);
-    if (ui.Button(Text(PhonePage::kHelpButton) + "##phone",
-                  page.Enabled(PhonePage::PhoneFileName)))
+    if (ui.Button(Text(PhonePage::kHelpButton) + "##phone", page.Enabled(PhonePage::PhoneFileName),
+                  ui.RowHeight() * 1.5f))
         ShowVariablesHelp(ui, PhonePage::HelpText());
     PageCheck(ui, page, PhonePage::PhoneBackground,
               Text(PhonePage::Label(PhonePage::PhoneBackground)));
@@ -135,7 +135,7 @@ void DrawButtonsPage(DialogUi& ui, ButtonsPage& page, PageViewState& state) {
     for (size_t row = 0; row < rows.size(); ++row)
         rows[row].cells = {page.ActionText(row), page.ButtonText(row)};
     // The two buttons stay in sight under the list.
-    const float list = ui.RemainingHeight() - ui.RowHeight() * 2.5f;
+    const float list = ui.RemainingHeight() - ui.RowHeight() * 1.4f;
     const DialogListEvent event =
         ui.List("buttons", {Text(ButtonsPage::kActionColumn), Text(ButtonsPage::kButtonColumn)},
                 rows, false, list > ui.RowHeight() * 3 ? list : ui.RowHeight() * 3);

@@ -1,6 +1,7 @@
 #include "platform/window/dialogs/DialogUi.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include <algorithm>
 
@@ -85,18 +86,56 @@ void DialogUi::TakeFocus() {
     }
 }
 
+namespace {
+
+// A box or a dot with its label beside it. ImGui keeps such a label on one
+// line; one wider than the room left is drawn as a wrapped text instead, a
+// tap on it counting as a tap on the control. True when the label was tapped.
+template <typename Control>
+bool BesideLabel(const std::string& label, bool* controlChanged, Control control) {
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const std::string shown = label.substr(0, label.find("##"));
+    if (ImGui::CalcTextSize(shown.c_str()).x + ImGui::GetFrameHeight() + style.ItemInnerSpacing.x <=
+        ImGui::GetContentRegionAvail().x) {
+        *controlChanged = control(label.c_str());
+        return false;
+    }
+    ImGui::PushID(label.c_str());
+    *controlChanged = control("##control");
+    ImGui::PopID();
+    ImGui::SameLine(0, style.ItemInnerSpacing.x);
+    ImGui::BeginGroup();
+    ImGui::AlignTextToFramePadding();
+    ImGui::PushTextWrapPos(0);
+    ImGui::TextUnformatted(shown.c_str());
+    ImGui::PopTextWrapPos();
+    ImGui::EndGroup();
+    return ImGui::IsItemClicked();
+}
+
+} // namespace
+
 bool DialogUi::Check(const std::string& label, bool* value, bool enabled) {
     Disabled off(!enabled);
     TakeFocus();
     // The box grows with the font so a finger can hit it; the label is part of
     // the hit area.
-    return ImGui::Checkbox(label.c_str(), value);
+    bool changed = false;
+    if (BesideLabel(label, &changed, [&](const char* id) { return ImGui::Checkbox(id, value); }) &&
+        !changed) {
+        *value = !*value;
+        changed = true;
+    }
+    return changed;
 }
 
 bool DialogUi::Radio(const std::string& label, bool active, bool enabled) {
     Disabled off(!enabled);
     TakeFocus();
-    return ImGui::RadioButton(label.c_str(), active);
+    bool pressed = false;
+    return BesideLabel(label, &pressed,
+                       [&](const char* id) { return ImGui::RadioButton(id, active); }) ||
+           pressed;
 }
 
 bool DialogUi::Button(const std::string& label, bool enabled, float width) {
@@ -222,6 +261,14 @@ void DialogUi::Tabs(const std::vector<std::string>& titles, int32_t* selected) {
     ImGuiStorage* storage = ImGui::GetStateStorage();
     ImGuiID key = ImGui::GetID("##shown");
     int32_t shown = storage->GetInt(key, -1);
+    // Ctrl+Page Down and Ctrl+Page Up turn the pages, as in a property sheet.
+    const auto count = static_cast<int32_t>(titles.size());
+    if (ImGui::GetIO().KeyCtrl && count > 0 && shown == *selected) {
+        if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_PageDown)))
+            *selected = (*selected + 1) % count;
+        else if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_PageUp)))
+            *selected = (*selected + count - 1) % count;
+    }
     for (size_t i = 0; i < titles.size(); ++i) {
         ImGuiTabItemFlags flags = 0;
         if (static_cast<int32_t>(i) == *selected && shown != *selected)
@@ -343,6 +390,20 @@ bool DialogUi::Time(const std::string& label, DialogTime* time, bool withSeconds
 
 void DialogUi::Progress(float fraction, const std::string& text) {
     ImGui::ProgressBar(std::clamp(fraction, 0.0f, 1.0f), ImVec2(-1, RowHeight()), text.c_str());
+}
+
+// --- Settings sheet
+
+void DialogUi::Pane(const std::string& id, const std::function<void()>& content) {
+    ImGui::BeginChild(Hidden(id).c_str(), ImVec2(0, 0), false, ImGuiWindowFlags_NavFlattened);
+    content();
+    // Pressed where no control is, a drag scrolls the pane with the finger.
+    const ImGuiID active = ImGui::GetActiveID();
+    if ((active == 0 || active == ImGui::GetCurrentWindow()->MoveId) &&
+        ImGui::IsWindowHovered(ImGuiHoveredFlags_AllowWhenBlockedByActiveItem) &&
+        ImGui::IsMouseDragging(ImGuiMouseButton_Left, font_ * 0.5f))
+        ImGui::SetScrollY(ImGui::GetScrollY() - ImGui::GetIO().MouseDelta.y);
+    ImGui::EndChild();
 }
 
 } // namespace tonilo

@@ -102,7 +102,8 @@ public:
     SliderChange Slider(const std::string& label, int32_t* value, int32_t min, int32_t max,
                         bool enabled = true);
     // The pages of a property sheet as tabs; `selected` follows the tapped tab
-    // and a change made by the program (a refused page) brings that tab up.
+    // (or Ctrl+Page Down / Ctrl+Page Up) and a change made by the program (a
+    // refused page) brings that tab up.
     void Tabs(const std::vector<std::string>& titles, int32_t* selected);
     // A list view with column headers, optional check boxes, `height` pixels
     // tall (0: the rest of the body), scrolling.
@@ -117,6 +118,12 @@ public:
     void FocusNext();
     // The room left in the body below the last control.
     float RemainingHeight() const;
+
+    // --- Settings sheet
+    // The rest of the body as a region of its own that `content` draws into and
+    // that scrolls by itself, so what was drawn above it (a sheet's tabs) stays
+    // in sight. A finger drags it as it drags the body.
+    void Pane(const std::string& id, const std::function<void()>& content);
 
 private:
     void TakeFocus();

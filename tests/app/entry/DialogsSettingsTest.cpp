@@ -1,0 +1,208 @@
+// The "Settings" sheet over the program's window on virtual X displays: it
+// opens from its menu entry, every page is photographed, Cancel keeps and OK
+// stores what was changed; and a format chosen in the format dialog is the
+// format the next recording is made in.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "tests/app/entry/DialogWindowFixture.h"
+#include "ui/MainCommands.h"
+
+namespace tonilo {
+namespace {
+
+using test::DialogWindowFixture;
+using test::Status;
+
+struct Screen {
+    int32_t width, height;
+    const char* skin;
+};
+
+void PrintTo(const Screen& screen, std::ostream* out) {
+    *out << screen.width << "x" << screen.height;
+}
+
+std::string SizeName(const Screen& screen) {
+    return std::to_string(screen.width) + "x" + std::to_string(screen.height);
+}
+
+// Keys for the window, each step waiting until the picture has changed.
+class SheetDriver {
+public:
+    explicit SheetDriver(DialogWindowFixture& window) : window_(window) {}
+
+    // The xdotool commands, then a changed picture; false when it stays.
+    bool Step(const std::vector<std::string>& commands) {
+        const std::string before = Picture("before.png");
+        for (const std::string& command : commands)
+            window_.Display().Run("xdotool " + command);
+        const auto deadline = std::chrono::steady_clock::now() + test::kGenerous;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (Difference(before, Picture("after.png")) > 0.01)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+    // Ctrl+Page Down, the modifier held apart from the key so it is down when
+    // the key comes.
+    bool NextPage() { return Step({"keydown ctrl", "key Next", "keyup ctrl"}); }
+    std::string Setting(const std::string& name) {
+        std::string value = window_.Program().Tool("settings get " + name).output;
+        return value.substr(0, value.find('\n'));
+    }
+
+private:
+    std::string Picture(const std::string& name) {
+        std::string path = window_.Program().Scratch() / name;
+        window_.Display().Run("import -window root " + test::Quoted(path));
+        return path;
+    }
+    double Difference(const std::string& a, const std::string& b) const {
+        FILE* pipe = ::popen(
+            ("compare -metric AE " + test::Quoted(a) + " " + test::Quoted(b) + " null: 2>&1")
+                .c_str(),
+            "r");
+        if (!pipe)
+            return 0;
+        char text[128] = {};
+        size_t length = std::fread(text, 1, sizeof text - 1, pipe);
+        ::pclose(pipe);
+        text[length] = '\0';
+        return std::strtod(text, nullptr) /
+               (static_cast<double>(window_.Width()) * window_.Height());
+    }
+
+    DialogWindowFixture& window_;
+};
+
+class DialogsSettings : public ::testing::TestWithParam<Screen> {};
+
+TEST_P(DialogsSettings, EveryPageShowsCancelKeepsAndOkStoresTheSettings) {
+    const Screen screen = GetParam();
+    if (!DialogWindowFixture::Available())
+        GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
+    DialogWindowFixture window(screen.width, screen.height);
+    ASSERT_EQ(window.Start(), "");
+    SheetDriver sheet(window);
+
+    ASSERT_TRUE(window.OpenMenuCommand(kCmdGeneral));
+    ASSERT_TRUE(window.WaitForDialog(true)) << "the settings did not open";
+    // A desktop without a modem has no "Phone" page; the buttons have theirs.
+    const char* const pages[] = {"input", "recording", "files", "display", "buttons"};
+    for (const char* page : pages) {
+        window.Shot(std::string("dialog-settings-") + page + "-" + SizeName(screen) + ".png");
+        ASSERT_TRUE(sheet.NextPage()) << "no page after " << page;
+    }
+    // Round to the first page again: "High Quality" under "Music:" is the
+    // row above "Change", the last control, which Page Down reaches once the
+    // page is scrolled to its end.
+    const std::vector<std::string> chooseMusicHigh = {"key Next", "key Next", "key Next",
+                                                      "key Up", "key space"};
+    ASSERT_TRUE(sheet.Step(chooseMusicHigh));
+    window.TapCancel();
+    ASSERT_TRUE(window.WaitForDialog(false)) << "Cancel did not close the settings";
+    EXPECT_EQ(sheet.Setting("RecID"), "1");
+
+    ASSERT_TRUE(window.OpenMenuCommand(kCmdGeneral));
+    ASSERT_TRUE(window.WaitForDialog(true)) << "the settings did not open again";
+    ASSERT_TRUE(sheet.Step(chooseMusicHigh));
+    window.TapOk();
+    ASSERT_TRUE(window.WaitForDialog(false)) << "OK did not close the settings";
+    EXPECT_EQ(sheet.Setting("RecID"), "4");
+    Status status = window.Program().AskStatus();
+    ASSERT_FALSE(status.empty());
+    EXPECT_EQ(status.at("mode"), "ready") << test::StatusText(status);
+}
+
+// The encoder list of the format dialog is the registry's encoders in order.
+std::vector<std::string> Encoders(test::ProgramHarness& program) {
+    std::istringstream lines(program.Tool("formats").output);
+    std::vector<std::string> encoders;
+    for (std::string line; std::getline(lines, line);) {
+        std::string name = line.substr(0, line.find('\t'));
+        if (line.find("\tencoder\t") != std::string::npos)
+            encoders.push_back(name);
+    }
+    return encoders;
+}
+
+TEST(DialogsSettingsRecording, AFormatChangedInTheSheetIsTheNextRecordingsFormat) {
+    const Screen screen{480, 640, "default_vga"};
+    if (!DialogWindowFixture::Available())
+        GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
+    DialogWindowFixture window(screen.width, screen.height);
+    ASSERT_EQ(window.Start(), "");
+    SheetDriver sheet(window);
+    ASSERT_EQ(sheet.Setting("RecID"), "1");
+    ASSERT_EQ(sheet.Setting("SpeechMid").rfind("encoder=MP3 encoder ", 0), 0u);
+    const std::vector<std::string> encoders = Encoders(window.Program());
+    const auto index = [&](const std::string& name) {
+        return std::find(encoders.begin(), encoders.end(), name) - encoders.begin();
+    };
+    const auto steps = index("WAV encoder") - index("MP3 encoder");
+    ASSERT_LT(index("WAV encoder"), static_cast<long>(encoders.size()));
+
+    ASSERT_TRUE(window.OpenMenuCommand(kCmdGeneral));
+    ASSERT_TRUE(window.WaitForDialog(true));
+    // "Change" is the page's last control.
+    ASSERT_TRUE(sheet.Step({"key Next", "key Next", "key space"}))
+        << "the format dialog did not open";
+    window.Shot("dialog-settings-format-480x640.png");
+    // The encoder list is the first control; its popup opens on the one chosen.
+    ASSERT_TRUE(sheet.Step({"key Prior", "key space"}));
+    std::vector<std::string> move(static_cast<size_t>(steps < 0 ? -steps : steps),
+                                  steps < 0 ? "key Up" : "key Down");
+    move.push_back("key space");
+    ASSERT_TRUE(sheet.Step(move));
+    window.Shot("dialog-settings-format-wav-480x640.png");
+    ASSERT_TRUE(sheet.Step({"key Return"})) << "OK did not close the format dialog";
+    window.Shot("dialog-settings-input-wav-480x640.png");
+    window.TapOk();
+    ASSERT_TRUE(window.WaitForDialog(false)) << "OK did not close the settings";
+    EXPECT_EQ(sheet.Setting("SpeechMid"),
+              "encoder=WAV encoder rate=11025 bits=16 channels=1 quality=0");
+
+    // Rec records into a WAV file of that format.
+    const test::Box rec = test::ElementBox(screen.skin, "Rec");
+    const test::Box stop = test::ElementBox(screen.skin, "Stop");
+    ASSERT_GT(rec.width, 0);
+    window.Tap(rec.CentreX(), rec.CentreY());
+    Status status;
+    ASSERT_TRUE(window.Program().WaitForStatus(
+        [](const Status& s) {
+            return s.at("mode") == "recording" && std::stol(s.at("position_ms")) >= 1000;
+        },
+        &status))
+        << test::StatusText(status);
+    const std::string file = status.at("file");
+    EXPECT_EQ(file.substr(file.size() - 4), ".wav") << file;
+    window.Tap(stop.CentreX(), stop.CentreY());
+    ASSERT_TRUE(window.Program().WaitForStatus(
+        [&](const Status& s) { return s.at("mode") == "stopped" && s.at("file") == file; },
+        &status))
+        << test::StatusText(status);
+    std::ifstream in(file, std::ios::binary);
+    std::string header(44, '\0');
+    ASSERT_TRUE(in.read(&header[0], 44)) << file;
+    EXPECT_EQ(header.substr(0, 4), "RIFF");
+    EXPECT_EQ(header.substr(8, 4), "WAVE");
+    const auto byte = [&](size_t at) { return static_cast<uint32_t>(static_cast<uint8_t>(header[at])); };
+    EXPECT_EQ(byte(22) | byte(23) << 8, 1u);                                       // channels
+    EXPECT_EQ(byte(24) | byte(25) << 8 | byte(26) << 16 | byte(27) << 24, 11025u); // rate
+    EXPECT_EQ(byte(34) | byte(35) << 8, 16u);                                      // bits
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, DialogsSettings,
+                         ::testing::Values(Screen{480, 640, "default_vga"},
+                                           Screen{240, 320, "default"}),
+                         [](const ::testing::TestParamInfo<Screen>& param) {
+                             return SizeName(param.param);
+                         });
+
+} // namespace
+} // namespace tonilo
