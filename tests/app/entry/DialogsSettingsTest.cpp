@@ -48,9 +48,13 @@ public:
         }
         return false;
     }
-    // Ctrl+Page Down, the modifier held apart from the key so it is down when
-    // the key comes.
-    bool NextPage() { return Step({"keydown ctrl", "key Next", "keyup ctrl"}); }
+    // Ctrl+Page Down. The modifier is let go only once the page has turned: a
+    // release that came with the key would be read before the key.
+    bool NextPage() {
+        bool turned = Step({"keydown ctrl key Next"});
+        window_.Display().Run("xdotool keyup ctrl");
+        return turned;
+    }
     std::string Setting(const std::string& name) {
         std::string value = window_.Program().Tool("settings get " + name).output;
         return value.substr(0, value.find('\n'));
@@ -195,6 +199,37 @@ TEST(DialogsSettingsRecording, AFormatChangedInTheSheetIsTheNextRecordingsFormat
     EXPECT_EQ(byte(22) | byte(23) << 8, 1u);                                       // channels
     EXPECT_EQ(byte(24) | byte(25) << 8 | byte(26) << 16 | byte(27) << 24, 11025u); // rate
     EXPECT_EQ(byte(34) | byte(35) << 8, 16u);                                      // bits
+}
+
+// A key caught by the capture dialog of the "Buttons" page runs its action in
+// the main window once the sheet is confirmed: "A" for "Start/pause rec.".
+TEST(DialogsSettingsButtons, AKeyCapturedOnTheButtonsPageRunsItsAction) {
+    if (!DialogWindowFixture::Available())
+        GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
+    DialogWindowFixture window(480, 640);
+    ASSERT_EQ(window.Start(), "");
+    SheetDriver sheet(window);
+    ASSERT_TRUE(window.OpenMenuCommand(kCmdGeneral));
+    ASSERT_TRUE(window.WaitForDialog(true));
+    for (int page = 0; page < 4; ++page)
+        ASSERT_TRUE(sheet.NextPage());
+    // From the button under the list onto the list, into it on its header,
+    // and down to its first row, "Start/pause rec.".
+    ASSERT_TRUE(sheet.Step({"key Up"}));
+    ASSERT_TRUE(sheet.Step({"key space"}));
+    ASSERT_TRUE(sheet.Step({"key Down"}));
+    ASSERT_TRUE(sheet.Step({"key space"})) << "the capture dialog did not open";
+    window.Shot("dialog-settings-capture-480x640.png");
+    ASSERT_TRUE(sheet.Step({"key a"})) << "the capture dialog did not close on a key";
+    window.Shot("dialog-settings-buttons-captured-480x640.png");
+    window.TapOk();
+    ASSERT_TRUE(window.WaitForDialog(false)) << "OK did not close the settings";
+
+    window.Key("a");
+    Status status;
+    EXPECT_TRUE(window.Program().WaitForStatus(
+        [](const Status& s) { return s.at("mode") == "recording"; }, &status))
+        << test::StatusText(status);
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, DialogsSettings,
