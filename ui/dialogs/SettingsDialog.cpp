@@ -36,8 +36,9 @@ public:
             const std::vector<SettingsPage*>& pages = sheet_->Pages();
             selected_ = static_cast<int32_t>(
                 std::find(pages.begin(), pages.end(), sheet_->RefusedPage()) - pages.begin());
-            state_.focus = sheet_->RefusedPage()->FocusField();
-            Tell(ui, sheet_->RefusalMessage());
+            // The field takes the keyboard once the message is gone.
+            const int32_t field = sheet_->RefusedPage()->FocusField();
+            Tell(ui, sheet_->RefusalMessage(), [this, field] { state_.focus = field; });
             return false;
         }
         // Unsaved, the table still holds the new values for this run.
@@ -66,9 +67,12 @@ private:
             DrawButtonsPage(ui, *sheet_->Buttons(), state_);
     }
 
-    void Tell(DialogUi& ui, uint32_t message) {
+    void Tell(DialogUi& ui, uint32_t message, std::function<void()> read = nullptr) {
         ui.Services().Ask(LoadResourceString(message), Title(), QuestionButtons::Ok,
-                          [](QuestionAnswer) {});
+                          [read](QuestionAnswer) {
+                              if (read)
+                                  read();
+                          });
     }
 
     std::unique_ptr<SettingsSheet> sheet_;

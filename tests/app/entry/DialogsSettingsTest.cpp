@@ -35,32 +35,46 @@ class SheetDriver {
 public:
     explicit SheetDriver(DialogWindowFixture& window) : window_(window) {}
 
-    // The xdotool commands, then a changed picture; false when it stays.
-    bool Step(const std::vector<std::string>& commands) {
+    // The xdotool commands, then a changed picture (more than `share` of its
+    // pixels); false when it stays.
+    bool Step(const std::vector<std::string>& commands, double share = 0.001,
+              std::chrono::seconds limit = test::kGenerous) {
         const std::string before = Picture("before.png");
         for (const std::string& command : commands)
             window_.Display().Run("xdotool " + command);
-        const auto deadline = std::chrono::steady_clock::now() + test::kGenerous;
+        const auto deadline = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < deadline) {
-            if (Difference(before, Picture("after.png")) > 0.01)
+            if (Difference(before, Picture("after.png")) > share)
                 return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         return false;
     }
-    // Ctrl+Page Down. The modifier is let go only once the page has turned: a
-    // release that came with the key would be read before the key.
-    bool NextPage() {
-        bool turned = Step({"keydown ctrl key Next"});
-        window_.Display().Run("xdotool keyup ctrl");
-        return turned;
+    bool TapOk() {
+        return Step({"mousemove " + std::to_string(window_.Width() / 4) + " " +
+                     std::to_string(window_.Height() - 4) + " click 1"});
     }
+    // Ctrl+Page Down and Up. The modifier is let go only once the page has turned: a
+    // release that came with the key would be read before the key.
+    bool NextPage() { return TurnPage("Next"); }
+    bool PreviousPage() { return TurnPage("Prior"); }
     std::string Setting(const std::string& name) {
         std::string value = window_.Program().Tool("settings get " + name).output;
         return value.substr(0, value.find('\n'));
     }
 
 private:
+    // Just after a dialog came up the first turn is at times not seen; a
+    // second one is sent only after the page stayed for seconds.
+    bool TurnPage(const std::string& key) {
+        bool turned = false;
+        for (int attempt = 0; attempt < 2 && !turned; ++attempt) {
+            turned = Step({"keydown ctrl key " + key}, 0.001,
+                          attempt == 0 ? std::chrono::seconds(5) : test::kGenerous);
+            window_.Display().Run("xdotool keyup ctrl");
+        }
+        return turned;
+    }
     std::string Picture(const std::string& name) {
         std::string path = window_.Program().Scratch() / name;
         window_.Display().Run("import -window root " + test::Quoted(path));
@@ -102,22 +116,36 @@ TEST_P(DialogsSettings, EveryPageShowsCancelKeepsAndOkStoresTheSettings) {
         window.Shot(std::string("dialog-settings-") + page + "-" + SizeName(screen) + ".png");
         ASSERT_TRUE(sheet.NextPage()) << "no page after " << page;
     }
-    // Round to the first page again: "High Quality" under "Music:" is the
-    // row above "Change", the last control, which Page Down reaches once the
-    // page is scrolled to its end.
-    const std::vector<std::string> chooseMusicHigh = {"key Next", "key Next", "key Next",
-                                                      "key Up", "key space"};
-    ASSERT_TRUE(sheet.Step(chooseMusicHigh));
+    // Round to the first page again, and on to "Files", where Tab takes the
+    // keys to the first text, the folder, all of it selected.
+    ASSERT_TRUE(sheet.NextPage());
+    ASSERT_TRUE(sheet.NextPage());
+    for (const char* key : {"key Tab", "type Elsewhere"})
+        ASSERT_TRUE(sheet.Step({key})) << key;
     window.TapCancel();
     ASSERT_TRUE(window.WaitForDialog(false)) << "Cancel did not close the settings";
-    EXPECT_EQ(sheet.Setting("RecID"), "1");
+    EXPECT_EQ(sheet.Setting("RecDir"), "\\My Documents");
 
+    // A file name with a character no file may hold: OK shows why and keeps
+    // the sheet open on the "Files" page with that field in hand.
     ASSERT_TRUE(window.OpenMenuCommand(kCmdGeneral));
     ASSERT_TRUE(window.WaitForDialog(true)) << "the settings did not open again";
-    ASSERT_TRUE(sheet.Step(chooseMusicHigh));
+    ASSERT_TRUE(sheet.NextPage());
+    ASSERT_TRUE(sheet.NextPage());
+    // One key a step: ImGui takes one editing key a frame. The second Tab
+    // reaches the file name with its text selected.
+    for (const char* key : {"key Tab", "key Tab", "type Talk:"})
+        ASSERT_TRUE(sheet.Step({key})) << key;
+    ASSERT_TRUE(sheet.TapOk()) << "no message came";
+    window.Shot("dialog-settings-refused-" + SizeName(screen) + ".png");
+    ASSERT_TRUE(sheet.Step({"key Return"})) << "the message stayed";
+    // The file name has the keys again: Ctrl+A selects its text.
+    ASSERT_TRUE(sheet.Step({"keydown ctrl key a"})) << "the file name lost the keys";
+    window.Display().Run("xdotool keyup ctrl");
+    ASSERT_TRUE(sheet.Step({"type Talk"}));
     window.TapOk();
     ASSERT_TRUE(window.WaitForDialog(false)) << "OK did not close the settings";
-    EXPECT_EQ(sheet.Setting("RecID"), "4");
+    EXPECT_EQ(sheet.Setting("FileName"), "Talk");
     Status status = window.Program().AskStatus();
     ASSERT_FALSE(status.empty());
     EXPECT_EQ(status.at("mode"), "ready") << test::StatusText(status);
@@ -154,15 +182,14 @@ TEST(DialogsSettingsRecording, AFormatChangedInTheSheetIsTheNextRecordingsFormat
     ASSERT_TRUE(window.OpenMenuCommand(kCmdGeneral));
     ASSERT_TRUE(window.WaitForDialog(true));
     // "Change" is the page's last control.
-    ASSERT_TRUE(sheet.Step({"key Next", "key Next", "key space"}))
-        << "the format dialog did not open";
+    ASSERT_TRUE(sheet.Step({"key Next"}));
+    ASSERT_TRUE(sheet.Step({"key space"})) << "the format dialog did not open";
     window.Shot("dialog-settings-format-480x640.png");
     // The encoder list is the first control; its popup opens on the one chosen.
     ASSERT_TRUE(sheet.Step({"key Prior", "key space"}));
-    std::vector<std::string> move(static_cast<size_t>(steps < 0 ? -steps : steps),
-                                  steps < 0 ? "key Up" : "key Down");
-    move.push_back("key space");
-    ASSERT_TRUE(sheet.Step(move));
+    for (auto step = steps; step != 0; step += steps < 0 ? 1 : -1)
+        ASSERT_TRUE(sheet.Step({steps < 0 ? "key Up" : "key Down"}));
+    ASSERT_TRUE(sheet.Step({"key space"}));
     window.Shot("dialog-settings-format-wav-480x640.png");
     ASSERT_TRUE(sheet.Step({"key Return"})) << "OK did not close the format dialog";
     window.Shot("dialog-settings-input-wav-480x640.png");
@@ -211,8 +238,10 @@ TEST(DialogsSettingsButtons, AKeyCapturedOnTheButtonsPageRunsItsAction) {
     SheetDriver sheet(window);
     ASSERT_TRUE(window.OpenMenuCommand(kCmdGeneral));
     ASSERT_TRUE(window.WaitForDialog(true));
-    for (int page = 0; page < 4; ++page)
-        ASSERT_TRUE(sheet.NextPage());
+    // Back from the first page round to the last, and Page Down to the
+    // buttons under the list.
+    ASSERT_TRUE(sheet.PreviousPage());
+    ASSERT_TRUE(sheet.Step({"key Next"}));
     // From the button under the list onto the list, into it on its header,
     // and down to its first row, "Start/pause rec.".
     ASSERT_TRUE(sheet.Step({"key Up"}));
