@@ -1,7 +1,7 @@
 // The "Settings" sheet over the program's window on virtual X displays: it
 // opens from its menu entry, every page is photographed, Cancel keeps and OK
-// stores what was changed; and a format chosen in the format dialog is the
-// format the next recording is made in.
+// stores what was changed; a format chosen in the format dialog and a key
+// caught by the capture dialog make the next recording.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -163,7 +163,8 @@ std::vector<std::string> Encoders(test::ProgramHarness& program) {
     return encoders;
 }
 
-TEST(DialogsSettingsRecording, AFormatChangedInTheSheetIsTheNextRecordingsFormat) {
+// A format and a key chosen in the sheet: the key records, in that format.
+TEST(DialogsSettingsRecording, AFormatAndARecordKeyChosenInTheSheetRecordInThatFormat) {
     const Screen screen{480, 640, "default_vga"};
     if (!DialogWindowFixture::Available())
         GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
@@ -193,16 +194,24 @@ TEST(DialogsSettingsRecording, AFormatChangedInTheSheetIsTheNextRecordingsFormat
     window.Shot("dialog-settings-format-wav-480x640.png");
     ASSERT_TRUE(sheet.Step({"key Return"})) << "OK did not close the format dialog";
     window.Shot("dialog-settings-input-wav-480x640.png");
+
+    // "Start/pause rec." gets the key A: back round to the last page, Page
+    // Down to the buttons under the list, up onto the list, into it on its
+    // header, down to the first row, and Space opens the capture dialog.
+    ASSERT_TRUE(sheet.PreviousPage());
+    for (const char* key : {"key Next", "key Up", "key space", "key Down"})
+        ASSERT_TRUE(sheet.Step({key})) << key;
+    ASSERT_TRUE(sheet.Step({"key space"})) << "the capture dialog did not open";
+    window.Shot("dialog-settings-capture-480x640.png");
+    ASSERT_TRUE(sheet.Step({"key a"})) << "the capture dialog did not close on a key";
+    window.Shot("dialog-settings-buttons-captured-480x640.png");
     window.TapOk();
     ASSERT_TRUE(window.WaitForDialog(false)) << "OK did not close the settings";
     EXPECT_EQ(sheet.Setting("SpeechMid"),
               "encoder=WAV encoder rate=11025 bits=16 channels=1 quality=0");
 
-    // Rec records into a WAV file of that format.
-    const test::Box rec = test::ElementBox(screen.skin, "Rec");
-    const test::Box stop = test::ElementBox(screen.skin, "Stop");
-    ASSERT_GT(rec.width, 0);
-    window.Tap(rec.CentreX(), rec.CentreY());
+    // A records into a WAV file of that format.
+    window.Key("a");
     Status status;
     ASSERT_TRUE(window.Program().WaitForStatus(
         [](const Status& s) {
@@ -212,6 +221,7 @@ TEST(DialogsSettingsRecording, AFormatChangedInTheSheetIsTheNextRecordingsFormat
         << test::StatusText(status);
     const std::string file = status.at("file");
     EXPECT_EQ(file.substr(file.size() - 4), ".wav") << file;
+    const test::Box stop = test::ElementBox(screen.skin, "Stop");
     window.Tap(stop.CentreX(), stop.CentreY());
     ASSERT_TRUE(window.Program().WaitForStatus(
         [&](const Status& s) { return s.at("mode") == "stopped" && s.at("file") == file; },
@@ -220,45 +230,16 @@ TEST(DialogsSettingsRecording, AFormatChangedInTheSheetIsTheNextRecordingsFormat
     std::ifstream in(file, std::ios::binary);
     std::string header(44, '\0');
     ASSERT_TRUE(in.read(&header[0], 44)) << file;
-    EXPECT_EQ(header.substr(0, 4), "RIFF");
-    EXPECT_EQ(header.substr(8, 4), "WAVE");
-    const auto byte = [&](size_t at) { return static_cast<uint32_t>(static_cast<uint8_t>(header[at])); };
-    EXPECT_EQ(byte(22) | byte(23) << 8, 1u);                                       // channels
-    EXPECT_EQ(byte(24) | byte(25) << 8 | byte(26) << 16 | byte(27) << 24, 11025u); // rate
-    EXPECT_EQ(byte(34) | byte(35) << 8, 16u);                                      // bits
-}
-
-// A key caught by the capture dialog of the "Buttons" page runs its action in
-// the main window once the sheet is confirmed: "A" for "Start/pause rec.".
-TEST(DialogsSettingsButtons, AKeyCapturedOnTheButtonsPageRunsItsAction) {
-    if (!DialogWindowFixture::Available())
-        GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
-    DialogWindowFixture window(480, 640);
-    ASSERT_EQ(window.Start(), "");
-    SheetDriver sheet(window);
-    ASSERT_TRUE(window.OpenMenuCommand(kCmdGeneral));
-    ASSERT_TRUE(window.WaitForDialog(true));
-    // Back from the first page round to the last, and Page Down to the
-    // buttons under the list.
-    ASSERT_TRUE(sheet.PreviousPage());
-    ASSERT_TRUE(sheet.Step({"key Next"}));
-    // From the button under the list onto the list, into it on its header,
-    // and down to its first row, "Start/pause rec.".
-    ASSERT_TRUE(sheet.Step({"key Up"}));
-    ASSERT_TRUE(sheet.Step({"key space"}));
-    ASSERT_TRUE(sheet.Step({"key Down"}));
-    ASSERT_TRUE(sheet.Step({"key space"})) << "the capture dialog did not open";
-    window.Shot("dialog-settings-capture-480x640.png");
-    ASSERT_TRUE(sheet.Step({"key a"})) << "the capture dialog did not close on a key";
-    window.Shot("dialog-settings-buttons-captured-480x640.png");
-    window.TapOk();
-    ASSERT_TRUE(window.WaitForDialog(false)) << "OK did not close the settings";
-
-    window.Key("a");
-    Status status;
-    EXPECT_TRUE(window.Program().WaitForStatus(
-        [](const Status& s) { return s.at("mode") == "recording"; }, &status))
-        << test::StatusText(status);
+    EXPECT_EQ(header.substr(0, 4) + header.substr(8, 4), "RIFFWAVE");
+    const auto word = [&](size_t at, size_t bytes) {
+        uint32_t value = 0;
+        for (size_t i = bytes; i-- > 0;)
+            value = value << 8 | static_cast<uint8_t>(header[at + i]);
+        return value;
+    };
+    EXPECT_EQ(word(22, 2), 1u);     // channels
+    EXPECT_EQ(word(24, 4), 11025u); // rate
+    EXPECT_EQ(word(34, 2), 16u);    // bits
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, DialogsSettings,
