@@ -203,8 +203,8 @@ TEST_F(ButtonsPageTest, TheCaptureDialogTakesTheFirstPress) {
 // closed, must not run the key's old action ("Next recording" on Right) in
 // the window.
 TEST_F(ButtonsPageTest, ACapturedKeysReleaseDoesNotReachTheWindow) {
-    for (const ButtonMessage press : {ButtonMessage{WM_KEYDOWN, 39, true},
-                                      ButtonMessage{WM_HOTKEY, 0xC3, true}}) {
+    for (const ButtonMessage press :
+         {ButtonMessage{WM_KEYDOWN, 39, true}, ButtonMessage{WM_HOTKEY, 0xC3, true}}) {
         std::vector<uint32_t> heard;
         {
             ButtonCapture capture(*manager_, kStartPauseRecording,

@@ -11,8 +11,7 @@ namespace {
 
 class SettingsDialog : public Dialog {
 public:
-    SettingsDialog(SettingsStore& settings, SettingsSheetSetup setup,
-                   std::function<void()> applied)
+    SettingsDialog(SettingsStore& settings, SettingsSheetSetup setup, std::function<void()> applied)
         : applied_(std::move(applied)) {
         state_.documents = setup.documents;
         state_.buttons = setup.buttons;

@@ -28,7 +28,8 @@ void FocusIfRefused(DialogUi& ui, PageViewState& state, int32_t field) {
 }
 
 void ShowVariablesHelp(DialogUi& ui, const std::string& help) {
-    ui.Services().Ask(help, Text(SettingsSheet::kTitle), QuestionButtons::Ok, [](QuestionAnswer) {});
+    ui.Services().Ask(help, Text(SettingsSheet::kTitle), QuestionButtons::Ok,
+                      [](QuestionAnswer) {});
 }
 
 template <typename Page, typename Field>
@@ -65,9 +66,10 @@ void DrawInputPage(DialogUi& ui, InputPage& page) {
     ui.Text(page.RemainingTimeLine());
     if (ui.Button(Text(InputPage::kChangeText))) {
         InputPage* target = &page;
-        ui.Services().OpenDialog(MakeFormatDialog(
-            page.OpenFormatDialog(),
-            [target](const FormatDialogModel& dialog) { target->FormatDialogDone(dialog); }));
+        ui.Services().OpenDialog(
+            MakeFormatDialog(page.OpenFormatDialog(), [target](const FormatDialogModel& dialog) {
+                target->FormatDialogDone(dialog);
+            }));
     }
 }
 
@@ -101,8 +103,7 @@ void DrawFilesPage(DialogUi& ui, FilesPage& page, PageViewState& state) {
 
 void DrawPhonePage(DialogUi& ui, PhonePage& page, PageViewState& state) {
     PageCheck(ui, page, PhonePage::PhoneAutoRec, Text(PhonePage::Label(PhonePage::PhoneAutoRec)));
-    PageCheck(ui, page, PhonePage::PhonePutInSub,
-              Text(PhonePage::Label(PhonePage::PhonePutInSub)));
+    PageCheck(ui, page, PhonePage::PhonePutInSub, Text(PhonePage::Label(PhonePage::PhonePutInSub)));
     PageEdit(ui, page, PhonePage::PhoneSub, state);
     PageEdit(ui, page, PhonePage::PhoneFileName, state);
     if (ui.Button(Text(PhonePage::kHelpButton) + "##phone", page.Enabled(PhonePage::PhoneFileName),
@@ -143,9 +144,9 @@ void DrawButtonsPage(DialogUi& ui, ButtonsPage& page, PageViewState& state) {
     if (chosen >= 0 && state.buttons != nullptr) {
         const auto row = static_cast<size_t>(chosen);
         ButtonsPage* target = &page;
-        ui.Services().OpenDialog(MakeButtonCaptureDialog(
-            *state.buttons, ButtonActions()[row].action,
-            [target, row](uint32_t key) { target->AssignRow(row, key); }));
+        ui.Services().OpenDialog(
+            MakeButtonCaptureDialog(*state.buttons, ButtonActions()[row].action,
+                                    [target, row](uint32_t key) { target->AssignRow(row, key); }));
     }
     if (ui.Button(Text(ButtonsPage::kResetAllText)))
         page.ResetAll();
