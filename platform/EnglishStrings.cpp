@@ -316,6 +316,7 @@ const ResourceString kEnglishStrings[] = {
     {32437, "Soft"},
     {32438, "Soft Rock"},
     {32439, "Techno"},
+    {32700, "%s of %s"},
     // Engine error log: player codes, then recorder codes.
     {36000, "Audio player library error!"},
     {36001, "File doesn't exist!"},

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/RecordingNamer.h"
+#include "app/SettingsStore.h"
 #include "formats/FormatRegistry.h"
 #include "platform/ErrorLog.h"
 #include "platform/LanguageResources.h"
@@ -82,6 +83,21 @@ std::string NormaliseExportPath(const std::string& text, const std::string& exte
         path = (dot == std::string::npos ? path : path.substr(0, dot)) + "." + extension;
     }
     return path.substr(begin);
+}
+
+QualityPreset RecordingFormatOf(const SettingsStore& settings) {
+    uint32_t recId = 1;
+    settings.GetNumber("RecID", &recId);
+    const uint8_t* data = nullptr;
+    uint32_t size = 0;
+    QualityPreset preset;
+    if (settings.GetBinary(SettingsStore::PresetNameForRecId(recId), &data, &size) &&
+        QualityPreset::Decode(data, size, &preset))
+        return preset;
+    const PresetRecord& factory =
+        SettingsStore::FactoryPreset(recId < SettingsStore::kPresetCount ? recId : 1);
+    QualityPreset::Decode(factory.data(), factory.size(), &preset);
+    return preset;
 }
 
 uint32_t EncoderBitrateKbps(FormatRegistry* registry, const QualityPreset& format) {
@@ -247,6 +263,33 @@ bool ExportDialogModel::Cancel() {
     job_.Stop(ExportJob::kStopTimeoutMs);
     converting_ = false;
     return false;
+}
+
+std::optional<ExportClosing> ExportDialogModel::PollEnd() {
+    if (!converting_ || job_.Running())
+        return std::nullopt;
+    return WorkerEnded(job_.LastEnd());
+}
+
+void ExportDialogModel::Abandon() {
+    if (!converting_)
+        return;
+    job_.Stop(0);
+    converting_ = false;
+}
+
+std::string ExportDialogModel::FailureText() const {
+    return ErrorLog::MessageForCode(job_.LastErrorCode());
+}
+
+std::string ExportDialogModel::LoggedErrorText() {
+    ErrorLog& log = GetErrorLog();
+    for (uint32_t number = log.Count(); number >= 1; --number) {
+        const ErrorLogEntry entry = log.Entry(number);
+        if (entry.code != kNoErrorCode)
+            return ErrorLog::MessageForCode(entry.code);
+    }
+    return ErrorLog::MessageForCode(kNoErrorCode);
 }
 
 } // namespace tonilo

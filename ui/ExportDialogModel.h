@@ -8,6 +8,7 @@
 // Threads: the user-interface thread; the listener given at construction is
 // called on the export's worker thread.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/QualityPreset.h"
@@ -17,6 +18,7 @@
 namespace tonilo {
 
 class FormatRegistry;
+class SettingsStore;
 
 // What the drawer does after "Export" or an answer to its question.
 enum class ExportStep {
@@ -109,6 +111,21 @@ public:
     // the dialog closes.
     bool Cancel();
 
+    // For a drawer that looks at the job every frame instead of taking the
+    // listener's messages: the worker's end once it has come (as WorkerEnded
+    // gives it), nothing while it runs or when no export was started.
+    std::optional<ExportClosing> PollEnd();
+    // The dialog goes away while an export runs: the worker is asked to stop
+    // and let go at once, without waiting; it deletes its partial file itself
+    // at its next block.
+    void Abandon();
+
+    // The user's words for the newest coded entry of the error log: why a
+    // name was refused or an export failed.
+    static std::string LoggedErrorText();
+    // The user's words for why the last export failed.
+    std::string FailureText() const;
+
 private:
     ExportStep StartWorker(bool replaceExisting);
     void RebuildTargetDescription();
@@ -144,6 +161,10 @@ std::string DefaultExportPath(const std::string& source);
 // The blanks around the text trimmed and its extension replaced by
 // `extension` (without the dot; nothing is replaced when it is empty).
 std::string NormaliseExportPath(const std::string& text, const std::string& extension);
+
+// The recording format the settings select (RecID), else its factory record:
+// where a new export's target format starts.
+QualityPreset RecordingFormatOf(const SettingsStore& settings);
 
 // The bit rate the encoder states for the preset; 0 when it gives none.
 uint32_t EncoderBitrateKbps(FormatRegistry* registry, const QualityPreset& format);

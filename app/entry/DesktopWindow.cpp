@@ -74,11 +74,10 @@ public:
     bool Start(RecorderController& controller) override {
         // The texts of the chosen language.
         host_.SetTexts(OverlayTexts{
-            LoadResourceString(kOkText), LoadResourceString(kYesText),
-            LoadResourceString(kNoText), LoadResourceString(kCancelText),
-            LoadResourceString(kChooseText), context_.title, LoadResourceString(kOpenText),
-            LoadResourceString(kSaveText), LoadResourceString(kFileNameText),
-            LoadResourceString(kReplaceText)});
+            LoadResourceString(kOkText), LoadResourceString(kYesText), LoadResourceString(kNoText),
+            LoadResourceString(kCancelText), LoadResourceString(kChooseText), context_.title,
+            LoadResourceString(kOpenText), LoadResourceString(kSaveText),
+            LoadResourceString(kFileNameText), LoadResourceString(kReplaceText)});
         skins_.SetTextRenderer(&text_);
         skins_.SetWindowFactory(&host_);
         skins_.GetCatalog().SetInfoReader(&reader_);

@@ -162,8 +162,10 @@ bool FileChooser::DrawReplaceQuestion(const OverlayTexts& texts, float fontPixel
     int answer = ButtonRow({{&texts.yes}, {&texts.no}}, fontPixels * 2.2f);
     bool replace = answer == 0;
     if (answer >= 0) {
-        if (!replace)
+        if (!replace) {
             replacing_.clear();
+            focusName_ = true;
+        }
         ImGui::CloseCurrentPopup();
     }
     ImGui::EndPopup();
@@ -173,6 +175,8 @@ bool FileChooser::DrawReplaceQuestion(const OverlayTexts& texts, float fontPixel
 bool FileChooser::Draw(const OverlayTexts& texts, float fontPixels, std::string* result) {
     const ImGuiStyle& style = ImGui::GetStyle();
     float buttons = fontPixels * 2.2f;
+    // The key that brought the chooser up (Enter on a dialog) is not its own.
+    bool appearing = ImGui::IsWindowAppearing();
     ImGui::PushTextWrapPos(0);
     ImGui::TextUnformatted(title_.c_str());
     ImGui::TextDisabled("%s", folder_.c_str());
@@ -182,14 +186,17 @@ bool FileChooser::Draw(const OverlayTexts& texts, float fontPixels, std::string*
     if (kind_ == Kind::Save)
         below += ImGui::GetTextLineHeightWithSpacing() + ImGui::GetFrameHeightWithSpacing();
     bool choose = false;
-    ImGui::BeginChild("##entries", ImVec2(0, -below));
+    // A long name scrolls sideways rather than being cut.
+    ImGui::BeginChild("##entries", ImVec2(0, -below), false, ImGuiWindowFlags_HorizontalScrollbar);
     DrawEntries(fontPixels, &choose);
     ImGui::EndChild();
     if (kind_ == Kind::Save) {
         ImGui::TextUnformatted(texts.fileName.c_str());
         ImGui::SetNextItemWidth(-1);
-        if (ImGui::IsWindowAppearing())
+        // Typing goes to the name at first and again after a "No" to replacing.
+        if (ImGui::IsWindowAppearing() || focusName_)
             ImGui::SetKeyboardFocusHere();
+        focusName_ = false;
         choose |= ImGui::InputText("##name", name_.data(), name_.size(),
                                    ImGuiInputTextFlags_EnterReturnsTrue);
     }
@@ -197,10 +204,12 @@ bool FileChooser::Draw(const OverlayTexts& texts, float fontPixels, std::string*
                                 : kind_ == Kind::Open ? texts.open
                                                       : texts.save;
     std::string choice = Choice();
-    bool quiet = replacing_.empty() && !ImGui::IsAnyItemActive();
+    bool quiet = !appearing && replacing_.empty() && !ImGui::IsAnyItemActive();
     int pressed = ButtonRow({{&action, !choice.empty()}, {&texts.cancel}}, buttons);
-    choose |= pressed == 0 || (quiet && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter), false));
-    bool cancel = pressed == 1 || (quiet && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false));
+    choose |=
+        pressed == 0 || (quiet && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter), false));
+    bool cancel =
+        pressed == 1 || (quiet && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false));
     if (!replacing_.empty()) {
         if (DrawReplaceQuestion(texts, fontPixels)) {
             *result = replacing_;

@@ -56,9 +56,10 @@ private:
     std::vector<std::string> extensions_;
     std::function<void(const std::string&)> chosen_;
     std::vector<Entry> entries_;
-    std::string selected_;     // the file tapped (opening)
-    std::vector<char> name_;   // what ImGui edits in place (saving)
-    std::string replacing_;    // the existing file the question is about
+    std::string selected_;   // the file tapped (opening)
+    std::vector<char> name_; // what ImGui edits in place (saving)
+    std::string replacing_;  // the existing file the question is about
+    bool focusName_ = false;
 };
 
 } // namespace tonilo

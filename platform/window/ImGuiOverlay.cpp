@@ -5,7 +5,9 @@
 #include <imgui_impl_sdlrenderer.h>
 
 #include <algorithm>
+#include <cmath>
 
+#include "platform/input/SdlKeyMap.h"
 #include "platform/window/TtfTextRenderer.h"
 
 namespace tonilo {
@@ -21,7 +23,15 @@ const char* kTextPopup = "##text";
 // A file name's limit in bytes of UTF-8 (260 characters of up to four bytes).
 constexpr size_t kTextCapacity = 260 * 4;
 
-bool Pressed(ImGuiKey key) { return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), false); }
+bool Pressed(ImGuiKey key) {
+    return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), false);
+}
+
+bool IsHardwareButtonKey(SDL_Keycode key) {
+    constexpr uint32_t kFirstButton = 193, kButtons = 15; // the application buttons
+    uint32_t virtualKey = VirtualKeyForSdl(key);
+    return virtualKey >= kFirstButton && virtualKey < kFirstButton + kButtons;
+}
 
 } // namespace
 
@@ -61,7 +71,9 @@ void ImGuiOverlay::Resize(int32_t width, int32_t height) {
     width_ = width;
     height_ = height;
     // A finger's width on a phone, a comfortable size on a desktop.
-    float pixels = std::clamp(static_cast<float>(height) / 30.0f, 13.0f, 26.0f);
+    // Whole pixels: with fractions a menu's fitted size falls short of its rows
+    // by a rounding and a needless scroll bar shows.
+    float pixels = std::round(std::clamp(static_cast<float>(height) / 30.0f, 13.0f, 26.0f));
     SetBarRoom(barRoom_);
     if (pixels == fontPixels_ && ImGui::GetIO().Fonts->IsBuilt())
         return;
@@ -74,14 +86,16 @@ void ImGuiOverlay::Resize(int32_t width, int32_t height) {
     ImGuiStyle& style = ImGui::GetStyle();
     style = ImGuiStyle();
     ImGui::StyleColorsDark(&style);
-    style.FramePadding = ImVec2(pixels * 0.6f, pixels * 0.45f);
-    style.ItemSpacing = ImVec2(pixels * 0.5f, pixels * 0.5f);
-    style.WindowPadding = ImVec2(pixels * 0.5f, pixels * 0.5f);
+    style.FramePadding = ImVec2(std::round(pixels * 0.6f), std::round(pixels * 0.45f));
+    style.ItemSpacing = ImVec2(std::round(pixels * 0.5f), std::round(pixels * 0.5f));
+    style.WindowPadding = style.ItemSpacing;
     style.PopupRounding = style.FrameRounding = pixels * 0.2f;
     style.ScrollbarSize = pixels * 1.2f;
     // SDL's software renderer shades the two halves of a textured line unevenly.
     style.AntiAliasedLinesUseTex = false;
     style.Colors[ImGuiCol_WindowBg] = ImVec4(0.09f, 0.10f, 0.12f, 0.96f);
+    // Popups over busy skins (menus, questions, choosers) read better solid.
+    style.Colors[ImGuiCol_PopupBg].w = 1;
 }
 
 void ImGuiOverlay::SetBarRoom(int32_t pixels) {
@@ -93,8 +107,14 @@ void ImGuiOverlay::SetBarRoom(int32_t pixels) {
     barHeight_ = static_cast<int32_t>(wanted);
 }
 
+// Over a dialog the skin's controls do not show: its keys take a finger's full height.
+int32_t ImGuiOverlay::ShownBarHeight() const {
+    return dialogs_.Empty() ? barHeight_
+                            : std::max(barHeight_, static_cast<int32_t>(fontPixels_ * 2.2f));
+}
+
 bool ImGuiOverlay::OnBar(int32_t x, int32_t y) const {
-    return BarDrawn() && y >= height_ - barHeight_ && y < height_ && x >= 0 && x < width_;
+    return BarDrawn() && y >= height_ - ShownBarHeight() && y < height_ && x >= 0 && x < width_;
 }
 
 bool ImGuiOverlay::Busy() const {
@@ -115,6 +135,11 @@ bool ImGuiOverlay::ProcessEvent(const SDL_Event& event) {
     // do, so that no key stays held for ImGui.
     if ((event.type == SDL_KEYDOWN || event.type == SDL_TEXTINPUT) && DialogTakesKeys())
         return false;
+    // The hardware buttons' own keys (media and launcher keys) work whatever
+    // is open, as hot keys do; no control uses them.
+    if ((event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) &&
+        IsHardwareButtonKey(event.key.keysym.sym))
+        return false;
     // ImGui reads whether a key is down once a frame: a key pressed and let go
     // between two frames is let go only after the next one, so it is not lost.
     if (event.type == SDL_KEYDOWN)
@@ -126,6 +151,15 @@ bool ImGuiOverlay::ProcessEvent(const SDL_Event& event) {
         wantsFrame_ = true;
     } else {
         ImGui_ImplSDL2_ProcessEvent(&event);
+    }
+    // Where the pointer is, as the window's own events tell it: SDL's global
+    // pointer state lags behind a drag on some X servers.
+    if (event.type == SDL_MOUSEMOTION) {
+        pointerX_ = static_cast<float>(event.motion.x);
+        pointerY_ = static_cast<float>(event.motion.y);
+    } else if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+        pointerX_ = static_cast<float>(event.button.x);
+        pointerY_ = static_cast<float>(event.button.y);
     }
     switch (event.type) {
     case SDL_MOUSEBUTTONDOWN:
@@ -201,11 +235,13 @@ void ImGuiOverlay::Draw() {
         return;
     ImGui_ImplSDLRenderer_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    if (pointerX_ >= 0)
+        ImGui::GetIO().MousePos = ImVec2(pointerX_, pointerY_);
     ImGui::NewFrame();
     // Nothing over the dialog: its keys are its own.
-    bool dialogKeys = !menuOpen_ && questions_.empty() && choosers_.empty() &&
-                      textQuestions_.empty();
-    dialogs_.Draw(static_cast<float>(width_), static_cast<float>(height_ - barHeight_),
+    bool dialogKeys =
+        !menuOpen_ && questions_.empty() && choosers_.empty() && textQuestions_.empty();
+    dialogs_.Draw(static_cast<float>(width_), static_cast<float>(height_ - ShownBarHeight()),
                   fontPixels_, dialogKeys);
     DrawBar();
     DrawMenus();
@@ -231,8 +267,9 @@ void ImGuiOverlay::Draw() {
 void ImGuiOverlay::DrawBar() {
     if (!BarDrawn())
         return;
-    ImGui::SetNextWindowPos(ImVec2(0, static_cast<float>(height_ - barHeight_)));
-    ImGui::SetNextWindowSize(ImVec2(static_cast<float>(width_), static_cast<float>(barHeight_)));
+    ImGui::SetNextWindowPos(ImVec2(0, static_cast<float>(height_ - ShownBarHeight())));
+    ImGui::SetNextWindowSize(
+        ImVec2(static_cast<float>(width_), static_cast<float>(ShownBarHeight())));
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 0));
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(0, 0));
     ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0);
@@ -240,12 +277,12 @@ void ImGuiOverlay::DrawBar() {
     ImGui::Begin("##softkeys", nullptr,
                  kFixed | ImGuiWindowFlags_NoBringToFrontOnFocus | ImGuiWindowFlags_NoNav);
     if (!dialogs_.Empty()) {
-        DrawDialogKeys(static_cast<float>(width_), static_cast<float>(barHeight_));
+        DrawDialogKeys(static_cast<float>(width_), static_cast<float>(ShownBarHeight()));
         ImGui::End();
         ImGui::PopStyleVar(3);
         return;
     }
-    ImVec2 half(static_cast<float>(width_) / 2, static_cast<float>(barHeight_));
+    ImVec2 half(static_cast<float>(width_) / 2, static_cast<float>(ShownBarHeight()));
     if (!left_.enabled)
         ImGui::BeginDisabled();
     if (ImGui::Button((left_.text + "##left").c_str(), half) && left_.command) {
@@ -281,7 +318,8 @@ void ImGuiOverlay::DrawDialogKeys(float width, float height) {
     bool ok = keys != DialogKeys::CancelOnly;
     bool cancel = keys != DialogKeys::Close;
     ImVec2 size(ok && cancel ? width / 2 : width, height);
-    if (ok && ImGui::Button((texts_.ok + "##dialogok").c_str(), size))
+    std::string okText = top->OkText();
+    if (ok && ImGui::Button(((okText.empty() ? texts_.ok : okText) + "##dialogok").c_str(), size))
         dialogs_.Ok();
     if (ok && cancel)
         ImGui::SameLine();
@@ -318,7 +356,8 @@ void ImGuiOverlay::DrawMenus() {
     }
     bool wasOpen = menuOpen_;
     // Rows a finger can hit apart.
-    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(fontPixels_ * 0.5f, fontPixels_ * 0.8f));
+    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing,
+                        ImVec2(std::round(fontPixels_ * 0.5f), std::round(fontPixels_ * 0.8f)));
     ImGui::SetNextWindowSizeConstraints(ImVec2(0, 0),
                                         ImVec2(static_cast<float>(width_), menuRoom_));
     menuOpen_ = ImGui::BeginPopup(kMenuPopup);
@@ -365,8 +404,9 @@ void ImGuiOverlay::DrawQuestion() {
         }
     }
     int pressed = ButtonRow(buttons, fontPixels_ * 2.2f);
-    // A message of one button also goes with Enter or Escape.
-    if (pressed < 0 && question.buttons == QuestionButtons::Ok &&
+    // A message of one button also goes with Enter or Escape, but not with
+    // the key that brought it up (a dialog's refused OK).
+    if (pressed < 0 && question.buttons == QuestionButtons::Ok && !ImGui::IsWindowAppearing() &&
         (Pressed(ImGuiKey_Enter) || Pressed(ImGuiKey_Escape)))
         pressed = 0;
     if (pressed >= 0) {
@@ -423,7 +463,7 @@ void ImGuiOverlay::DrawTextQuestion() {
     ImGui::Spacing();
     int pressed = ButtonRow({{&texts_.ok}, {&texts_.cancel}}, fontPixels_ * 2.2f);
     bool ok = pressed == 0 || entered;
-    bool cancel = pressed == 1 || Pressed(ImGuiKey_Escape);
+    bool cancel = pressed == 1 || (Pressed(ImGuiKey_Escape) && !ImGui::IsWindowAppearing());
     if (ok || cancel) {
         auto answered = std::move(question.answered);
         std::string edited(question.buffer.data());

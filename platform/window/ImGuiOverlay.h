@@ -48,7 +48,7 @@ public:
         wantsFrame_ = false;
         return wants;
     }
-    int32_t BarHeight() const { return BarDrawn() ? barHeight_ : 0; }
+    int32_t BarHeight() const { return BarDrawn() ? ShownBarHeight() : 0; }
 
     void SetSoftKeys(const SoftKey& left, const std::string& rightText, const Menu& menu);
     void ShowSoftKeys(bool show) { barShown_ = show; }
@@ -92,6 +92,7 @@ private:
     bool DrawItems(const Menu& menu, uint32_t* chosen);
     bool OnBar(int32_t x, int32_t y) const;
     bool BarDrawn() const { return barShown_ || !dialogs_.Empty(); }
+    int32_t ShownBarHeight() const;
     // Opens the popup when it is not (again, after one over it closed).
     void ShowPopup(const char* id);
 
@@ -123,6 +124,7 @@ private:
     std::vector<std::function<void()>> deferred_; // callbacks run after the frame
     std::vector<SDL_Scancode> pressedSinceFrame_;
     std::vector<SDL_Event> heldReleases_; // keys let go before a frame saw them down
+    float pointerX_ = -1, pointerY_ = -1; // the pointer's last place in the window, none yet
     std::string fontFile_;
     bool wantsFrame_ = false;
 };

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "app/SettingsStore.h"
 #include "formats/FormatRegistry.h"
 #include "platform/ErrorLog.h"
 #include "tests/support/EngineTestSupport.h"
@@ -234,6 +235,71 @@ TEST_F(ExportDialogModelTest, CancelStopsARunningExportAndTheNextCancelCloses) {
     EXPECT_EQ(model.WorkerEnded(ExportEnd::Stopped), ExportClosing::BackToEditing);
     EXPECT_EQ(FolderEntries(folder_.Path()), (std::vector<std::string>{"note.wav"}));
     EXPECT_TRUE(model.Cancel());
+}
+
+TEST_F(ExportDialogModelTest, PollingSeesTheEndAndAbandoningLetsTheWorkerCleanUpAlone) {
+    ExportDialogModel& model = Model();
+    ASSERT_TRUE(model.Open(source_));
+    ASSERT_TRUE(model.ChangeFormat(Mp3()));
+    EXPECT_FALSE(model.PollEnd());
+    ASSERT_EQ(model.Export(), ExportStep::Started);
+    ASSERT_TRUE(WaitEnd());
+    ASSERT_TRUE(WaitUntil([&] { return model.PollEnd().has_value(); }));
+    EXPECT_FALSE(model.Converting());
+    EXPECT_FALSE(model.PollEnd());
+
+    // Ten minutes of stereo take long enough to be caught half-way.
+    const std::string lecture = folder_ / "lecture.wav";
+    ASSERT_TRUE(MakeToneWav(lecture, 600, 44100, 2));
+    ASSERT_TRUE(model.Open(lecture));
+    ASSERT_EQ(model.Export(), ExportStep::Started);
+    const std::string partialPrefix = ".lectureExp.mp3.partial";
+    ASSERT_TRUE(WaitUntil([&] {
+        for (const std::string& name : FolderEntries(folder_.Path()))
+            if (name.rfind(partialPrefix, 0) == 0)
+                return true;
+        return false;
+    }));
+    model.Abandon();
+    EXPECT_FALSE(model.Converting());
+    EXPECT_FALSE(model.PollEnd());
+    std::vector<std::string> expected{"lecture.wav", "note.wav", "noteExp.mp3"};
+    EXPECT_TRUE(WaitUntil([&] {
+        std::vector<std::string> entries = FolderEntries(folder_.Path());
+        std::sort(entries.begin(), entries.end());
+        return entries == expected;
+    })) << "the abandoned export left a file behind";
+}
+
+TEST(ExportFormat, TheTargetFormatStartsAsTheRecordingFormat) {
+    const QualityPreset mp3 = QualityPreset::FromFormat("MP3 encoder", 22050, 16, 1, 2);
+    const PresetRecord record = mp3.Encode();
+    struct Case {
+        uint32_t recId;
+        const char* stored; // the entry written, null: none
+        const void* data;
+        uint32_t size;
+        size_t factory; // expected factory record when nothing readable is stored
+    };
+    const Case cases[] = {
+        {3, "MusicLow", record.data(), static_cast<uint32_t>(record.size()), 99},
+        {9, "SpeechMid", record.data(), static_cast<uint32_t>(record.size()), 99},
+        {0, nullptr, nullptr, 0, 0},
+        {4, "MusicHigh", "short", 5, 4},
+    };
+    for (const Case& c : cases) {
+        SettingsStore settings;
+        ASSERT_TRUE(settings.SetNumber("RecID", c.recId));
+        if (c.stored != nullptr) {
+            ASSERT_TRUE(settings.SetBinary(c.stored, c.data, c.size));
+        }
+        QualityPreset expected = mp3;
+        if (c.factory != 99) {
+            const PresetRecord& factory = SettingsStore::FactoryPreset(c.factory);
+            ASSERT_TRUE(QualityPreset::Decode(factory.data(), factory.size(), &expected));
+        }
+        EXPECT_EQ(RecordingFormatOf(settings), expected) << c.recId;
+    }
 }
 
 } // namespace

@@ -30,6 +30,11 @@ public:
     virtual bool Ok(DialogUi& ui) { return true; }
     // Cancel (the right key, Escape): nothing the dialog edited is kept.
     virtual void Cancel() {}
+    // True while Cancel only ends work in progress and the dialog stays open
+    // (an export stops and the dialog goes back to editing).
+    virtual bool CancelKeepsOpen() const { return false; }
+    // The left key's text when it names what OK does ("Export"); empty: "OK".
+    virtual std::string OkText() const { return {}; }
     virtual DialogKeys Keys() const { return DialogKeys::OkCancel; }
     // While work goes on (a progress bar), a frame every this many milliseconds;
     // 0 draws only on input, so an idle dialog costs nothing.

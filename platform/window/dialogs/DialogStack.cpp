@@ -4,6 +4,7 @@
 #include <imgui_internal.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace tonilo {
@@ -13,7 +14,9 @@ constexpr ImGuiWindowFlags kDialogFlags = ImGuiWindowFlags_NoDecoration | ImGuiW
                                           ImGuiWindowFlags_NoSavedSettings |
                                           ImGuiWindowFlags_NoScrollWithMouse;
 
-bool Pressed(ImGuiKey key) { return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), false); }
+bool Pressed(ImGuiKey key) {
+    return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), false);
+}
 
 bool AnyPopupOpen() {
     return ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId | ImGuiPopupFlags_AnyPopupLevel);
@@ -21,19 +24,9 @@ bool AnyPopupOpen() {
 
 // Enter starts a new line in a text of several lines rather than pressing OK.
 bool EditingLines() {
-    const ImGuiInputTextState* state = ImGui::GetInputTextState(ImGui::GetActiveID());
-    return state && (state->Flags & ImGuiInputTextFlags_Multiline);
-}
-
-// A finger drags the body the way it wants to look: pressed where no control
-// is (the window's own void), it scrolls the body by as much as it moves.
-void DragScroll(float fontPixels) {
-    ImGuiWindow* window = ImGui::GetCurrentWindow();
     ImGuiID active = ImGui::GetActiveID();
-    if ((active == 0 || active == window->MoveId) &&
-        ImGui::IsWindowHovered(ImGuiHoveredFlags_AllowWhenBlockedByActiveItem) &&
-        ImGui::IsMouseDragging(ImGuiMouseButton_Left, fontPixels * 0.5f))
-        ImGui::SetScrollY(ImGui::GetScrollY() - ImGui::GetIO().MouseDelta.y);
+    const ImGuiInputTextState* state = active ? ImGui::GetInputTextState(active) : nullptr;
+    return state && !state->Stb.single_line;
 }
 
 // The title on a band of its own across the window, wrapped when long.
@@ -42,7 +35,8 @@ void DrawTitle(const std::string& title, float width) {
     ImVec2 origin = ImGui::GetWindowPos();
     float wrap = ImGui::GetContentRegionAvail().x;
     float bottom = ImGui::GetCursorScreenPos().y +
-                   ImGui::CalcTextSize(title.c_str(), nullptr, false, wrap).y + style.WindowPadding.y;
+                   ImGui::CalcTextSize(title.c_str(), nullptr, false, wrap).y +
+                   style.WindowPadding.y;
     // Past the window's padding, which clips its own drawing.
     ImGui::PushClipRect(origin, ImVec2(origin.x + width, bottom), false);
     ImGui::GetWindowDrawList()->AddRectFilled(origin, ImVec2(origin.x + width, bottom),
@@ -117,8 +111,8 @@ void DialogStack::Draw(float width, float height, float fontPixels, bool keys) {
     ImVec2 room = ImGui::GetContentRegionAvail();
     UiFor(*top, room.x, room.y, fontPixels);
     top->dialog->Draw(*top->ui);
-    DragScroll(fontPixels);
     ImGui::EndChild();
+    FingerScroll(ImGui::GetCurrentWindow(), fontPixels);
     ImGui::End();
     if (keys && !popupOpen && !popupBefore_ && !top->dialog->TakesHardwareKeys()) {
         if (Pressed(ImGuiKey_Escape))
@@ -129,6 +123,48 @@ void DialogStack::Draw(float width, float height, float fontPixels, bool keys) {
     if (!top->closing && top->dialog->Finished())
         top->closing = true;
     popupBefore_ = AnyPopupOpen();
+}
+
+// A finger drags the body (or a list in it) the way it wants it to look. It
+// may press on a button or a check box first: once it has moved up or down
+// by more than a little, the press is no press and the drag scrolls what is
+// under it. Text fields and sliders keep their own drags, as do scroll bars.
+void DialogStack::FingerScroll(ImGuiWindow* dialog, float fontPixels) {
+    ImGuiContext& g = *ImGui::GetCurrentContext();
+    ImGuiIO& io = ImGui::GetIO();
+    if (!io.MouseDown[ImGuiMouseButton_Left]) {
+        drag_ = Drag{};
+        return;
+    }
+    if (io.MouseClicked[ImGuiMouseButton_Left]) {
+        drag_ = Drag{};
+        ImGuiWindow* under = g.HoveredWindow;
+        if (!under || under->RootWindow != dialog)
+            return;
+        // The nearest window that scrolls: a list, else the body.
+        while (under != dialog && under->ScrollMax.y <= 0)
+            under = under->ParentWindow;
+        if (under->ScrollMax.y <= 0)
+            return;
+        drag_.window = under->ID;
+        drag_.startY = io.MousePos.y;
+        return;
+    }
+    ImGuiWindow* target = drag_.window ? ImGui::FindWindowByID(drag_.window) : nullptr;
+    if (!target)
+        return;
+    if (!drag_.scrolling) {
+        // A press on no control holds its window (ImGui's "moving" it).
+        bool onVoid = g.ActiveIdWindow && g.ActiveId == g.ActiveIdWindow->MoveId;
+        bool ownDrag =
+            (!onVoid && g.ActiveIdUsingNavDirMask != 0) ||
+            (g.ActiveId && g.ActiveId == ImGui::GetWindowScrollbarID(target, ImGuiAxis_Y));
+        if (ownDrag || std::fabs(io.MousePos.y - drag_.startY) < fontPixels * 0.6f)
+            return;
+        drag_.scrolling = true;
+        ImGui::ClearActiveID();
+    }
+    ImGui::SetScrollY(target, target->Scroll.y - io.MouseDelta.y);
 }
 
 void DialogStack::Ok() {
@@ -145,8 +181,9 @@ void DialogStack::Cancel() {
     Shown* top = TopShown();
     if (!top)
         return;
+    bool staysOpen = top->dialog->CancelKeepsOpen();
     top->dialog->Cancel();
-    top->closing = true;
+    top->closing = !staysOpen;
 }
 
 bool DialogStack::EndFrame() {

@@ -14,6 +14,8 @@
 #include "platform/window/dialogs/Dialog.h"
 #include "platform/window/dialogs/DialogUi.h"
 
+struct ImGuiWindow;
+
 namespace tonilo {
 
 class DialogStack {
@@ -53,16 +55,26 @@ private:
         bool closing = false;
     };
 
+    // A finger's drag under way: the window it scrolls (ImGui's id) once it
+    // has moved far enough.
+    struct Drag {
+        uint32_t window = 0;
+        float startY = 0;
+        bool scrolling = false;
+    };
+
     Shown* TopShown();
+    void FingerScroll(ImGuiWindow* dialog, float fontPixels);
     void UiFor(Shown& shown, float width, float height, float fontPixels);
 
     DialogServices* services_ = nullptr;
     std::vector<Shown> shown_;
     std::vector<std::unique_ptr<Dialog>> opening_;
     uint32_t serial_ = 0;
-    uint32_t focused_ = 0;        // the dialog given the keyboard last
-    bool popupBefore_ = false;    // a popup was open at the end of the last frame
+    uint32_t focused_ = 0;     // the dialog given the keyboard last
+    bool popupBefore_ = false; // a popup was open at the end of the last frame
     float fontPixels_ = 18;
+    Drag drag_;
 };
 
 } // namespace tonilo

@@ -33,6 +33,26 @@ std::vector<char> EditBuffer(const std::string& text, size_t limit) {
     return buffer;
 }
 
+// The width of each of `parts` numbers with - and + buttons side by side; 0
+// when one of them would not show four digits: they then go one a row.
+float PartWidth(int parts) {
+    const ImGuiStyle& style = ImGui::GetStyle();
+    float width =
+        (ImGui::GetContentRegionAvail().x - style.ItemSpacing.x * static_cast<float>(parts - 1)) /
+        static_cast<float>(parts);
+    float needed = ImGui::GetFrameHeight() * 2 + style.ItemInnerSpacing.x * 2 +
+                   style.FramePadding.x * 2 + ImGui::CalcTextSize("0000").x;
+    return width >= needed ? width : 0;
+}
+
+// One part of a date or time; `width` 0 puts it on a row of its own.
+void StepPart(const char* id, int32_t* value, float width, bool after) {
+    if (after && width > 0)
+        ImGui::SameLine();
+    ImGui::SetNextItemWidth(width > 0 ? width : -1);
+    ImGui::InputInt(id, value, 1, 1);
+}
+
 class Disabled {
 public:
     explicit Disabled(bool disabled) : disabled_(disabled) {
@@ -337,16 +357,11 @@ bool DialogUi::Date(const std::string& label, DialogDate* date, bool enabled) {
     Disabled off(!enabled);
     ImGui::PushID(label.c_str());
     DialogDate before = *date;
-    float third = (ImGui::GetContentRegionAvail().x - ImGui::GetStyle().ItemSpacing.x * 2) / 3;
+    float width = PartWidth(3);
     TakeFocus();
-    ImGui::SetNextItemWidth(third);
-    ImGui::InputInt("##day", &date->day, 1, 1);
-    ImGui::SameLine();
-    ImGui::SetNextItemWidth(third);
-    ImGui::InputInt("##month", &date->month, 1, 1);
-    ImGui::SameLine();
-    ImGui::SetNextItemWidth(third);
-    ImGui::InputInt("##year", &date->year, 1, 1);
+    StepPart("##day", &date->day, width, false);
+    StepPart("##month", &date->month, width, true);
+    StepPart("##year", &date->year, width, true);
     ImGui::PopID();
     // Stepping past the end of a month wraps as a calendar does.
     date->year = std::clamp(date->year, 1970, 9999);
@@ -364,21 +379,12 @@ bool DialogUi::Time(const std::string& label, DialogTime* time, bool withSeconds
     Disabled off(!enabled);
     ImGui::PushID(label.c_str());
     DialogTime before = *time;
-    int parts = withSeconds ? 3 : 2;
-    float width = (ImGui::GetContentRegionAvail().x -
-                   ImGui::GetStyle().ItemSpacing.x * static_cast<float>(parts - 1)) /
-                  static_cast<float>(parts);
+    float width = PartWidth(withSeconds ? 3 : 2);
     TakeFocus();
-    ImGui::SetNextItemWidth(width);
-    ImGui::InputInt("##hour", &time->hour, 1, 1);
-    ImGui::SameLine();
-    ImGui::SetNextItemWidth(width);
-    ImGui::InputInt("##minute", &time->minute, 1, 1);
-    if (withSeconds) {
-        ImGui::SameLine();
-        ImGui::SetNextItemWidth(width);
-        ImGui::InputInt("##second", &time->second, 1, 1);
-    }
+    StepPart("##hour", &time->hour, width, false);
+    StepPart("##minute", &time->minute, width, true);
+    if (withSeconds)
+        StepPart("##second", &time->second, width, true);
     ImGui::PopID();
     // A clock wraps round.
     time->hour = (time->hour % 24 + 24) % 24;

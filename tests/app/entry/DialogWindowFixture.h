@@ -48,6 +48,7 @@ public:
         std::ofstream(input, std::ios::binary) << std::string(44100 * 4, '\0');
         ::setenv("SDL_DISKAUDIOFILEIN", input.c_str(), 1);
         ::setenv("SDL_DISKAUDIOFILE", (program_.Scratch() / "output.raw").c_str(), 1);
+        display_.Run("xdotool mousemove 1 1");
         pid_ = program_.Start({});
         if (display_.Run("timeout 30 xdotool search --sync --onlyvisible --name '^Tonilo'") != 0)
             return "no window was mapped";
@@ -74,7 +75,7 @@ public:
     int32_t Height() const { return height_; }
 
     // Chooses the Action menu's entry of that command; false when the menu
-    // has none.
+    // has none or did not follow the keys.
     bool OpenMenuCommand(uint32_t command) {
         Menu menu = BuildActionMenu();
         std::vector<std::string> keys;
@@ -99,11 +100,19 @@ public:
         }
         if (keys.empty())
             return false;
+        // Each step shows (the menu, the next row lit, the submenu) before the
+        // next key goes: a key ahead of its menu would land elsewhere.
+        std::string before = Scratch("before.png");
+        Photograph(before);
         TapRightKey();
-        for (const std::string& key : keys)
+        bool shown = ScreenChangesFrom(before);
+        for (const std::string& key : keys) {
+            Photograph(before);
             Key(key);
+            shown = shown && ScreenChangesFrom(before);
+        }
         Key("space");
-        return true;
+        return shown;
     }
 
     // The soft keys: a dialog's OK on the left (or across the bar), Cancel
@@ -111,12 +120,12 @@ public:
     void TapOk() { Tap(width_ / 4, height_ - 4); }
     void TapCancel() { TapRightKey(); }
     void TapRightKey() { Tap(width_ * 3 / 4, height_ - 4); }
-    // The pointer goes back to the middle, where it was for the picture of
-    // the main window, so no button stays lit under it.
+    // The pointer goes back to the top left corner, where it was for the
+    // picture of the main window and where no menu reaches, so nothing stays
+    // lit under it.
     void Tap(int32_t x, int32_t y) {
         display_.Run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) +
-                     " click 1 mousemove " + std::to_string(width_ / 2) + " " +
-                     std::to_string(height_ / 2));
+                     " click 1 mousemove 1 1");
     }
     void Key(const std::string& name) { display_.Run("xdotool key " + name); }
     void Type(const std::string& text) { display_.Run("xdotool type " + Quoted(text)); }
@@ -134,14 +143,20 @@ public:
     }
 
 private:
+    bool ScreenChangesFrom(const std::string& before) {
+        return WaitFor([&] {
+            std::string now = Scratch("now.png");
+            Photograph(now);
+            return Difference(before, now) > 0;
+        });
+    }
     std::string Scratch(const std::string& name) const { return program_.Scratch() / name; }
     void Photograph(const std::string& path) const {
         display_.Run("import -window root " + Quoted(path));
     }
     // The share of pixels that differ.
     double Difference(const std::string& a, const std::string& b) const {
-        std::string command =
-            "compare -metric AE " + Quoted(a) + " " + Quoted(b) + " null: 2>&1";
+        std::string command = "compare -metric AE " + Quoted(a) + " " + Quoted(b) + " null: 2>&1";
         FILE* pipe = ::popen(command.c_str(), "r");
         if (!pipe)
             return -1;

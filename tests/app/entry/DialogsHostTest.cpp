@@ -58,7 +58,8 @@ TEST_P(DialogsHost, AboutBoxOpensFromTheMenuHoldsTheWindowAndClosesWithOkEscapeA
 
 INSTANTIATE_TEST_SUITE_P(Screens, DialogsHost,
                          ::testing::Values(Screen{480, 640, "default_vga"},
-                                           Screen{240, 320, "default"}),
+                                           Screen{240, 320, "default"},
+                                           Screen{800, 480, "default_wvga_land"}),
                          [](const ::testing::TestParamInfo<Screen>& param) {
                              return SizeName(param.param);
                          });
