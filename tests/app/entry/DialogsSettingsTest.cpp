@@ -244,7 +244,8 @@ TEST(DialogsSettingsRecording, AFormatAndARecordKeyChosenInTheSheetRecordInThatF
 
 INSTANTIATE_TEST_SUITE_P(Screens, DialogsSettings,
                          ::testing::Values(Screen{480, 640, "default_vga"},
-                                           Screen{240, 320, "default"}),
+                                           Screen{240, 320, "default"},
+                                           Screen{800, 480, "default_wvga_land"}),
                          [](const ::testing::TestParamInfo<Screen>& param) {
                              return SizeName(param.param);
                          });
