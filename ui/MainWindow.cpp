@@ -604,6 +604,12 @@ void MainWindow::OnNotified(EngineSource source, uint32_t event, bool success, u
     }
 }
 
+void MainWindow::SetSeams(MainWindowSeams seams) {
+    seams_ = std::move(seams);
+    if (bookmarks_)
+        bookmarks_->SetTextAsker(seams_.bookmarkText);
+}
+
 void MainWindow::SetController(RecorderController* controller) {
     EngineEventOwner::SetController(controller);
     display_.SetController(controller);
@@ -612,6 +618,7 @@ void MainWindow::SetController(RecorderController* controller) {
         bookmarks_ = std::make_unique<BookmarksUi>(GetBookmarkDatabase(), settings_, engine_,
                                                    *controller, bookmarksFile_);
         bookmarks_->Bind(bound_.track, bound_.time);
+        bookmarks_->SetTextAsker(seams_.bookmarkText);
     }
 }
 

@@ -64,7 +64,7 @@ public:
     // Loads the skin for a screen of that size from the skins folder and binds
     // it; false when no skin can be made.
     bool Create(const std::string& skinsFolder, int32_t width, int32_t height, void* parent);
-    void SetSeams(MainWindowSeams seams) { seams_ = std::move(seams); }
+    void SetSeams(MainWindowSeams seams);
     void SetController(RecorderController* controller) override;
     // Where the bookmarks are written after each change; empty: never (tests).
     void SetBookmarksFile(std::string path) { bookmarksFile_ = std::move(path); }

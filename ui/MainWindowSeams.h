@@ -15,6 +15,11 @@ struct MainWindowSeams {
     // What plays, for the desktop's media controls: status 0 stopped, 1 playing,
     // 2 paused; an empty path means nothing is open.
     std::function<void(int32_t status, const std::string& path, int64_t lengthMs)> playback;
+    // Asks for a new bookmark's text while BMAsk is set (BookmarksUi::TextAsker);
+    // unset, bookmarks are added without one.
+    std::function<void(const std::string& initial,
+                       std::function<void(bool ok, const std::string& text)> answered)>
+        bookmarkText;
 };
 
 } // namespace tonilo

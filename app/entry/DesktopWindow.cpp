@@ -13,8 +13,10 @@
 #include "platform/power/Backlight.h"
 #include "platform/window/SdlMainHost.h"
 #include "platform/window/TtfTextRenderer.h"
+#include "scheduler/Scheduler.h"
 #include "skin/SkinInfoReader.h"
 #include "skin/SkinSystem.h"
+#include "ui/EventListModel.h"
 #include "ui/MainWindow.h"
 
 namespace tonilo {
@@ -48,7 +50,7 @@ public:
           window_(host_, skins_, *context.engine, *context.settings, context.uiThread,
                   context.ledName, context.close, context.switchOff, &backlight_),
           context_(context), mpris_(PostRemoteCodesTo(context.uiThread)),
-          dialogs_(DialogContext{&context_, &window_, &host_, nullptr}) {
+          dialogs_(DialogContext{&context_, &window_, &host_, nullptr, &GetScheduler(), &arming_}) {
         window_.SetBookmarksFile(BookmarksFilePath(DataFolder()));
         ThreadId ui = context.uiThread;
         // The bus thread only posts: the window acts on its own thread.
@@ -62,6 +64,7 @@ public:
             mpris_.SetPlayback(kStatus[status], title, path, lengthMs);
         };
         seams.dialog = [this](uint32_t command) { return dialogs_.Open(command); };
+        seams.bookmarkText = dialogs_.BookmarkTextAsker();
         window_.SetSeams(std::move(seams));
     }
     // The dialogs show the window's objects: they go first.
@@ -115,6 +118,7 @@ private:
     MainWindow window_;
     ProgramWindowContext context_;
     MprisPlayer mpris_;
+    NotificationArming arming_;
     WindowDialogs dialogs_;
 };
 

@@ -8,17 +8,22 @@
 
 #include "app/ProgramWindow.h"
 #include "platform/window/dialogs/DialogUi.h"
+#include "ui/BookmarksUi.h"
 
 namespace tonilo {
 
 class HardwareButtons;
 class MainWindow;
+class ScheduleArming;
+class Scheduler;
 
 struct DialogContext {
     const ProgramWindowContext* program = nullptr;
     MainWindow* window = nullptr;
     DialogServices* services = nullptr; // the window's overlay
     HardwareButtons* buttons = nullptr; // null until the buttons are attached
+    Scheduler* scheduler = nullptr;     // the program's schedule
+    ScheduleArming* arming = nullptr;   // arms the schedule again after its list's OK
 };
 
 class WindowDialogs {
@@ -28,6 +33,9 @@ public:
 
     // One of the main window's dialog commands: true when a dialog opened.
     bool Open(uint32_t command);
+    // Asks for a new bookmark's text in the text dialog (the window's bookmarks
+    // use it while BMAsk is set).
+    BookmarksUi::TextAsker BookmarkTextAsker();
 
 private:
     DialogContext context_;

@@ -230,6 +230,11 @@ void ImGuiOverlay::AskText(const std::string& title, const std::string& text,
     textQuestions_.push_back(std::move(question));
 }
 
+void ImGuiOverlay::MovePointer(int32_t x, int32_t y) {
+    pointerX_ = static_cast<float>(x);
+    pointerY_ = static_cast<float>(y);
+}
+
 void ImGuiOverlay::Draw() {
     if (!initialised_)
         return;

@@ -38,6 +38,9 @@ public:
     // True when the overlay takes this event (pointer on the bar, a menu or a
     // question open); the event has been handed to ImGui either way.
     bool ProcessEvent(const SDL_Event& event);
+    // The pointer is here before its next event is handed over: a press draws
+    // a frame with the pointer already there first.
+    void MovePointer(int32_t x, int32_t y);
     // Draws one frame into the renderer (without presenting).
     void Draw();
     // Something is open that wants another frame after each input.

@@ -533,6 +533,26 @@ void SdlMainHost::DrainMessages() {
     }
 }
 
+namespace {
+
+bool IsPressOrRelease(const SDL_Event& event) {
+    return event.type == SDL_KEYDOWN || event.type == SDL_KEYUP ||
+           event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP;
+}
+
+} // namespace
+
+void SdlMainHost::HandleInput(const SDL_Event& event) {
+    // A finger lands where the pointer was not: the controls see it arrive in
+    // one frame and press in the next, as a tab or an overlapping control only
+    // takes a press where the pointer already was.
+    if (event.type == SDL_MOUSEBUTTONDOWN) {
+        overlay_->MovePointer(event.button.x, event.button.y);
+        DrawFrame();
+    }
+    HandleEvent(event);
+}
+
 void SdlMainHost::Run(const std::function<void(const ThreadMessage&)>& dispatch) {
     dispatch_ = dispatch;
     running_ = !quit_; // a quit asked for before the loop ran ends it at once
@@ -557,9 +577,12 @@ void SdlMainHost::Run(const std::function<void(const ThreadMessage&)>& dispatch)
         bool waited =
             (dirty_ || extraFrames_ > 0) ? SDL_PollEvent(&event) != 0 : SDL_WaitEvent(&event) != 0;
         if (waited) {
-            HandleEvent(event);
-            while (running_ && SDL_PollEvent(&event))
-                HandleEvent(event);
+            HandleInput(event);
+            // A key or button goes down and up again in frames of their own: the
+            // controls read their state once a frame, and a press released
+            // before it was drawn would not count (fast typing, a quick tap).
+            while (running_ && !IsPressOrRelease(event) && SDL_PollEvent(&event))
+                HandleInput(event);
         }
         DrainMessages();
     }

@@ -107,6 +107,7 @@ private:
     void StartTimer(const void* target, uint32_t id, uint32_t milliseconds);
     void StopTimer(const void* target, uint32_t id);
     void ForgetFrame(FrameWindow* frame);
+    void HandleInput(const SDL_Event& event);
     void HandleEvent(const SDL_Event& event);
     void HandleWindowEvent(const SDL_WindowEvent& event);
     void HandlePointer(uint32_t message, int32_t x, int32_t y);

@@ -1,7 +1,6 @@
 #include "platform/window/dialogs/DialogUi.h"
 
 #include <imgui.h>
-#include <imgui_internal.h>
 
 #include <algorithm>
 
@@ -106,43 +105,24 @@ void DialogUi::TakeFocus() {
     }
 }
 
-namespace {
-
-// A box or a dot with its label beside it. ImGui keeps such a label on one
-// line; one wider than the room left is drawn as a wrapped text instead, a
-// tap on it counting as a tap on the control. True when the label was tapped.
-template <typename Control>
-bool BesideLabel(const std::string& label, bool* controlChanged, Control control) {
-    const ImGuiStyle& style = ImGui::GetStyle();
-    const std::string shown = label.substr(0, label.find("##"));
-    if (ImGui::CalcTextSize(shown.c_str()).x + ImGui::GetFrameHeight() + style.ItemInnerSpacing.x <=
-        ImGui::GetContentRegionAvail().x) {
-        *controlChanged = control(label.c_str());
-        return false;
-    }
-    ImGui::PushID(label.c_str());
-    *controlChanged = control("##control");
-    ImGui::PopID();
-    ImGui::SameLine(0, style.ItemInnerSpacing.x);
-    ImGui::BeginGroup();
-    ImGui::AlignTextToFramePadding();
-    ImGui::PushTextWrapPos(0);
-    ImGui::TextUnformatted(shown.c_str());
-    ImGui::PopTextWrapPos();
-    ImGui::EndGroup();
-    return ImGui::IsItemClicked();
-}
-
-} // namespace
-
 bool DialogUi::Check(const std::string& label, bool* value, bool enabled) {
     Disabled off(!enabled);
     TakeFocus();
     // The box grows with the font so a finger can hit it; the label is part of
     // the hit area.
-    bool changed = false;
-    if (BesideLabel(label, &changed, [&](const char* id) { return ImGui::Checkbox(id, value); }) &&
-        !changed) {
+    const ImGuiStyle& style = ImGui::GetStyle();
+    float room = ImGui::GetContentRegionAvail().x - ImGui::GetFrameHeight() -
+                 style.ItemInnerSpacing.x;
+    if (ImGui::CalcTextSize(label.c_str(), nullptr, true).x <= room)
+        return ImGui::Checkbox(label.c_str(), value);
+    // Too long for the row: the label wraps beside the box and still toggles it.
+    bool changed = ImGui::Checkbox(Hidden(label).c_str(), value);
+    ImGui::SameLine(0, style.ItemInnerSpacing.x);
+    ImGui::AlignTextToFramePadding();
+    ImGui::PushTextWrapPos(0);
+    ImGui::TextUnformatted(label.substr(0, label.find("##")).c_str());
+    ImGui::PopTextWrapPos();
+    if (enabled && ImGui::IsItemClicked()) {
         *value = !*value;
         changed = true;
     }
@@ -152,10 +132,19 @@ bool DialogUi::Check(const std::string& label, bool* value, bool enabled) {
 bool DialogUi::Radio(const std::string& label, bool active, bool enabled) {
     Disabled off(!enabled);
     TakeFocus();
-    bool pressed = false;
-    return BesideLabel(label, &pressed,
-                       [&](const char* id) { return ImGui::RadioButton(id, active); }) ||
-           pressed;
+    const ImGuiStyle& style = ImGui::GetStyle();
+    float room = ImGui::GetContentRegionAvail().x - ImGui::GetFrameHeight() -
+                 style.ItemInnerSpacing.x;
+    if (ImGui::CalcTextSize(label.c_str(), nullptr, true).x <= room)
+        return ImGui::RadioButton(label.c_str(), active);
+    // Too long for the row: the label wraps beside the dot and still chooses it.
+    bool pressed = ImGui::RadioButton(Hidden(label).c_str(), active);
+    ImGui::SameLine(0, style.ItemInnerSpacing.x);
+    ImGui::AlignTextToFramePadding();
+    ImGui::PushTextWrapPos(0);
+    ImGui::TextUnformatted(label.substr(0, label.find("##")).c_str());
+    ImGui::PopTextWrapPos();
+    return pressed || (enabled && ImGui::IsItemClicked());
 }
 
 bool DialogUi::Button(const std::string& label, bool enabled, float width) {
@@ -403,13 +392,55 @@ void DialogUi::Progress(float fraction, const std::string& text) {
 void DialogUi::Pane(const std::string& id, const std::function<void()>& content) {
     ImGui::BeginChild(Hidden(id).c_str(), ImVec2(0, 0), false, ImGuiWindowFlags_NavFlattened);
     content();
-    // Pressed where no control is, a drag scrolls the pane with the finger.
-    const ImGuiID active = ImGui::GetActiveID();
-    if ((active == 0 || active == ImGui::GetCurrentWindow()->MoveId) &&
-        ImGui::IsWindowHovered(ImGuiHoveredFlags_AllowWhenBlockedByActiveItem) &&
-        ImGui::IsMouseDragging(ImGuiMouseButton_Left, font_ * 0.5f))
-        ImGui::SetScrollY(ImGui::GetScrollY() - ImGui::GetIO().MouseDelta.y);
     ImGui::EndChild();
+}
+
+} // namespace tonilo
+
+// Scheduler and bookmark manager --------------------------------------------
+
+namespace tonilo {
+namespace {
+
+// Buttons a row for the widest label; rows are then filled evenly.
+int32_t ButtonsPerRow(const std::vector<std::string>& labels, float available) {
+    const ImGuiStyle& style = ImGui::GetStyle();
+    float widest = 0;
+    for (const std::string& label : labels)
+        widest = std::max(widest, ImGui::CalcTextSize(label.c_str()).x);
+    float button = widest + style.FramePadding.x * 2;
+    int32_t fit = static_cast<int32_t>((available + style.ItemSpacing.x) /
+                                       (button + style.ItemSpacing.x));
+    int32_t count = static_cast<int32_t>(labels.size());
+    fit = std::clamp(fit, 1, std::max(count, 1));
+    int32_t rows = (count + fit - 1) / fit;
+    return (count + rows - 1) / std::max(rows, 1);
+}
+
+} // namespace
+
+int32_t DialogUi::ButtonRow(const std::vector<std::string>& labels,
+                            const std::vector<bool>& enabled) {
+    int32_t tapped = -1;
+    float available = ImGui::GetContentRegionAvail().x;
+    int32_t perRow = ButtonsPerRow(labels, available);
+    float spacing = ImGui::GetStyle().ItemSpacing.x;
+    float width = (available - spacing * static_cast<float>(perRow - 1)) /
+                  static_cast<float>(perRow);
+    for (size_t i = 0; i < labels.size(); ++i) {
+        if (i % static_cast<size_t>(perRow) != 0)
+            ImGui::SameLine();
+        bool on = i < enabled.size() ? enabled[i] : true;
+        if (Button(labels[i], on, width))
+            tapped = static_cast<int32_t>(i);
+    }
+    return tapped;
+}
+
+float DialogUi::ButtonRowHeight(const std::vector<std::string>& labels) const {
+    int32_t perRow = ButtonsPerRow(labels, ImGui::GetContentRegionAvail().x);
+    int32_t rows = (static_cast<int32_t>(labels.size()) + perRow - 1) / perRow;
+    return static_cast<float>(rows) * (RowHeight() + ImGui::GetStyle().ItemSpacing.y);
 }
 
 } // namespace tonilo

@@ -125,6 +125,13 @@ public:
     // in sight. A finger drags it as it drags the body.
     void Pane(const std::string& id, const std::function<void()>& content);
 
+    // Scheduler and bookmark manager: the list's commands as a block of buttons
+    // of equal width, as many a row as their labels allow. The index of the one
+    // tapped, -1 for none.
+    int32_t ButtonRow(const std::vector<std::string>& labels, const std::vector<bool>& enabled);
+    // Its height in pixels for the body's width, to leave room for it below a list.
+    float ButtonRowHeight(const std::vector<std::string>& labels) const;
+
 private:
     void TakeFocus();
 

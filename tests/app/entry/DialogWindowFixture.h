@@ -24,8 +24,11 @@ namespace tonilo::test {
 
 class DialogWindowFixture {
 public:
-    DialogWindowFixture(int32_t width, int32_t height)
-        : width_(width), height_(height), display_(FindProgram("Xvfb"), width, height) {}
+    // `ownProgramFolder`: the program runs from a copy of its folder, so the
+    // files it keeps there (schedule, bookmarks) are the test's own.
+    DialogWindowFixture(int32_t width, int32_t height, bool ownProgramFolder = false)
+        : width_(width), height_(height), display_(FindProgram("Xvfb"), width, height),
+          program_(ownProgramFolder) {}
     ~DialogWindowFixture() {
         if (pid_ > 0) {
             ::kill(pid_, SIGTERM);

@@ -41,6 +41,11 @@ public:
                  std::filesystem::directory_iterator(TONILO_PROGRAM_DIR "/Codecs"))
                 std::filesystem::copy_file(entry.path(),
                                            folder_ + "/Codecs/" + entry.path().filename().string());
+            // Read only: shared with the built folder.
+            for (const char* shared : {"Skins", "Lang"})
+                if (std::filesystem::exists(std::string(TONILO_PROGRAM_DIR) + "/" + shared))
+                    std::filesystem::create_directory_symlink(
+                        std::string(TONILO_PROGRAM_DIR) + "/" + shared, folder_ + "/" + shared);
         }
         for (const char* folder : {"runtime", "home", "config", "share"})
             std::filesystem::create_directories(scratch_ / folder);
