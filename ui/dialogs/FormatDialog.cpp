@@ -43,9 +43,8 @@ public:
             model.SelectFormat(format);
         ui.Separator();
         ui.Text(Text(FormatDialogModel::kBitrateLabel) + model.BitrateText());
-        // The time is worked out from the folder's free space: it may be long.
-        ui.Text(Text(FormatDialogModel::kMaxTimeLabel));
-        ui.Text(model.MaxRecordingTimeText());
+        // Worked out from the folder's free space; a long text wraps.
+        ui.Text(Text(FormatDialogModel::kMaxTimeLabel) + model.MaxRecordingTimeText());
     }
 
     bool Ok(DialogUi&) override {

@@ -8,7 +8,9 @@ namespace tonilo {
 namespace {
 
 // ImGui needs an id per control; the label's text after "##" is hidden.
-std::string Hidden(const std::string& label) { return "##" + label; }
+std::string Hidden(const std::string& label) {
+    return "##" + label;
+}
 
 // Days of a month, February of leap years included.
 int32_t DaysIn(int32_t year, int32_t month) {
@@ -89,13 +91,23 @@ void DialogUi::Heading(const std::string& text) {
     ImGui::Separator();
 }
 
-void DialogUi::Separator() { ImGui::Separator(); }
-void DialogUi::SameLine() { ImGui::SameLine(); }
-void DialogUi::Spacing() { ImGui::Spacing(); }
+void DialogUi::Separator() {
+    ImGui::Separator();
+}
+void DialogUi::SameLine() {
+    ImGui::SameLine();
+}
+void DialogUi::Spacing() {
+    ImGui::Spacing();
+}
 
-void DialogUi::FocusNext() { focusNext_ = true; }
+void DialogUi::FocusNext() {
+    focusNext_ = true;
+}
 
-float DialogUi::RemainingHeight() const { return ImGui::GetContentRegionAvail().y; }
+float DialogUi::RemainingHeight() const {
+    return ImGui::GetContentRegionAvail().y;
+}
 
 // Before each control that takes the keyboard: a refused field gets it.
 void DialogUi::TakeFocus() {
@@ -111,8 +123,8 @@ bool DialogUi::Check(const std::string& label, bool* value, bool enabled) {
     // The box grows with the font so a finger can hit it; the label is part of
     // the hit area.
     const ImGuiStyle& style = ImGui::GetStyle();
-    float room = ImGui::GetContentRegionAvail().x - ImGui::GetFrameHeight() -
-                 style.ItemInnerSpacing.x;
+    float room =
+        ImGui::GetContentRegionAvail().x - ImGui::GetFrameHeight() - style.ItemInnerSpacing.x;
     if (ImGui::CalcTextSize(label.c_str(), nullptr, true).x <= room)
         return ImGui::Checkbox(label.c_str(), value);
     // Too long for the row: the label wraps beside the box and still toggles it.
@@ -133,8 +145,8 @@ bool DialogUi::Radio(const std::string& label, bool active, bool enabled) {
     Disabled off(!enabled);
     TakeFocus();
     const ImGuiStyle& style = ImGui::GetStyle();
-    float room = ImGui::GetContentRegionAvail().x - ImGui::GetFrameHeight() -
-                 style.ItemInnerSpacing.x;
+    float room =
+        ImGui::GetContentRegionAvail().x - ImGui::GetFrameHeight() - style.ItemInnerSpacing.x;
     if (ImGui::CalcTextSize(label.c_str(), nullptr, true).x <= room)
         return ImGui::RadioButton(label.c_str(), active);
     // Too long for the row: the label wraps beside the dot and still chooses it.
@@ -229,8 +241,7 @@ bool DialogUi::Combo(const std::string& label, const std::vector<std::string>& i
 }
 
 SliderChange DialogUi::VerticalSlider(const std::string& id, const std::string& caption,
-                                      int32_t* position, int32_t max, float height,
-                                      bool enabled) {
+                                      int32_t* position, int32_t max, float height, bool enabled) {
     Disabled off(!enabled);
     ImGui::BeginGroup();
     TakeFocus();
@@ -409,8 +420,8 @@ int32_t ButtonsPerRow(const std::vector<std::string>& labels, float available) {
     for (const std::string& label : labels)
         widest = std::max(widest, ImGui::CalcTextSize(label.c_str()).x);
     float button = widest + style.FramePadding.x * 2;
-    int32_t fit = static_cast<int32_t>((available + style.ItemSpacing.x) /
-                                       (button + style.ItemSpacing.x));
+    int32_t fit =
+        static_cast<int32_t>((available + style.ItemSpacing.x) / (button + style.ItemSpacing.x));
     int32_t count = static_cast<int32_t>(labels.size());
     fit = std::clamp(fit, 1, std::max(count, 1));
     int32_t rows = (count + fit - 1) / fit;
@@ -425,8 +436,8 @@ int32_t DialogUi::ButtonRow(const std::vector<std::string>& labels,
     float available = ImGui::GetContentRegionAvail().x;
     int32_t perRow = ButtonsPerRow(labels, available);
     float spacing = ImGui::GetStyle().ItemSpacing.x;
-    float width = (available - spacing * static_cast<float>(perRow - 1)) /
-                  static_cast<float>(perRow);
+    float width =
+        (available - spacing * static_cast<float>(perRow - 1)) / static_cast<float>(perRow);
     for (size_t i = 0; i < labels.size(); ++i) {
         if (i % static_cast<size_t>(perRow) != 0)
             ImGui::SameLine();

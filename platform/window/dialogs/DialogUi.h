@@ -73,9 +73,9 @@ public:
     float Width() const { return width_; }
     float Height() const { return height_; }
 
-    void Text(const std::string& text);            // wrapped
-    void DisabledText(const std::string& text);    // greyed, wrapped
-    void Heading(const std::string& text);         // a group's caption with a rule
+    void Text(const std::string& text);         // wrapped
+    void DisabledText(const std::string& text); // greyed, wrapped
+    void Heading(const std::string& text);      // a group's caption with a rule
     void Separator();
     void SameLine();
     void Spacing();
@@ -97,8 +97,7 @@ public:
     // A slider standing up: 0 at the bottom, `max` at the top. `caption` goes
     // under it. Moved while dragging, Released when let go (or a key step).
     SliderChange VerticalSlider(const std::string& id, const std::string& caption,
-                                int32_t* position, int32_t max, float height,
-                                bool enabled = true);
+                                int32_t* position, int32_t max, float height, bool enabled = true);
     SliderChange Slider(const std::string& label, int32_t* value, int32_t min, int32_t max,
                         bool enabled = true);
     // The pages of a property sheet as tabs; `selected` follows the tapped tab
