@@ -69,12 +69,15 @@ void ButtonsPage::Apply(SettingsStore&) const {
     manager_.SaveAssignments();
 }
 
-ButtonCapture::ButtonCapture(HardwareButtons& manager, uint32_t action)
-    : manager_(manager), previous_(manager.SetOwner(this)), action_(action) {
+ButtonCapture::ButtonCapture(HardwareButtons& manager, uint32_t action,
+                             std::function<void(uint32_t key)> captured)
+    : manager_(manager), previous_(manager.SetOwner(this)), action_(action),
+      captured_(std::move(captured)) {
     manager_.CaptureAll();
 }
 
 ButtonCapture::~ButtonCapture() {
+    manager_.ResetPressed();
     manager_.ReleaseUnassigned();
     manager_.SetOwner(previous_);
 }
@@ -91,6 +94,8 @@ uintptr_t ButtonCapture::SendButtonMessage(uint32_t message, uint32_t key, uint3
     if (message == kButtonPressedMessage && !done_) {
         done_ = true;
         key_ = key;
+        if (captured_)
+            captured_(key);
     }
     return 1;
 }

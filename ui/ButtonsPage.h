@@ -3,6 +3,7 @@
 // edits a copy of the manager's table; OK puts the copy into the manager,
 // re-registers the application buttons and stores the table, Cancel drops
 // it. The capture dialog borrows the live manager to catch one press.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -56,13 +57,16 @@ private:
 // The capture dialog: "Press button for" and the action's label in double
 // quotes. While it is open it owns the manager with every application button
 // taken, so the first press of any key reaches it; closing gives the manager
-// back to the window that had it.
+// back to the window that had it, with the captured key's release dropped so
+// the window does not run that key's old action.
 class ButtonCapture : public ButtonOwner {
 public:
     static constexpr uint32_t kPromptText = 32386;
     static constexpr uint32_t kResetText = 32387;
 
-    ButtonCapture(HardwareButtons& manager, uint32_t action);
+    // `captured` hears of the press the moment it comes.
+    ButtonCapture(HardwareButtons& manager, uint32_t action,
+                  std::function<void(uint32_t key)> captured = nullptr);
     ~ButtonCapture() override;
     ButtonCapture(const ButtonCapture&) = delete;
     ButtonCapture& operator=(const ButtonCapture&) = delete;
@@ -86,6 +90,7 @@ private:
     HardwareButtons& manager_;
     ButtonOwner* previous_;
     uint32_t action_;
+    std::function<void(uint32_t)> captured_;
     bool done_ = false;
     uint32_t key_ = 0;
 };

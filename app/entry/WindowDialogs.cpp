@@ -4,14 +4,19 @@
 #include "app/BookmarkDatabase.h"
 #include "app/EngineController.h"
 #include "app/RecorderController.h"
+#include "app/SettingsStore.h"
+#include "phone/CallService.h"
+#include "phone/ModemBridge.h"
 #include "platform/ProgramPaths.h"
 #include "platform/files/FileTransfer.h"
 #include "platform/window/dialogs/Dialog.h"
 #include "ui/BookmarkDialogs.h"
 #include "ui/ExportDialogModel.h"
+#include "ui/FormatDialogModel.h"
 #include "ui/MainCommands.h"
 #include "ui/MainWindow.h"
 #include "ui/RecordingList.h"
+#include "ui/RecordingPage.h"
 #include "ui/dialogs/AboutDialog.h"
 #include "ui/dialogs/AssociationsDialog.h"
 #include "ui/dialogs/BookmarkManagerDialog.h"
@@ -21,10 +26,36 @@
 #include "ui/dialogs/ExportDialog.h"
 #include "ui/dialogs/FiltersDialog.h"
 #include "ui/dialogs/PropertiesDialog.h"
+#include "ui/dialogs/FormatDialog.h"
 #include "ui/dialogs/SchedulerDialog.h"
+#include "ui/dialogs/SettingsDialog.h"
 
 namespace tonilo {
 namespace {
+
+std::unique_ptr<Dialog> MakeSettings(const DialogContext& context) {
+    const ProgramWindowContext& program = *context.program;
+    SettingsSheetSetup setup;
+    setup.registry = program.engine->Registry();
+    setup.keyPath = program.keyPath;
+    setup.documents = DocumentsFolder();
+    setup.phoneDevice = PhonePresent(program.keyPath);
+    setup.soundFlags = RecordingPage::ReadSoundFlags();
+    setup.buttons = context.buttons;
+    setup.programPath = ExecutablePath();
+    const bool phone = setup.phoneDevice;
+    SettingsStore* settings = program.settings;
+    MainWindow* window = context.window;
+    return MakeSettingsDialog(*settings, std::move(setup), [phone, settings, window] {
+        if (window)
+            window->SettingsApplied();
+        if (phone) {
+            uint32_t autoRecord = 0;
+            settings->GetNumber("PhoneAutoRec", &autoRecord);
+            ApplyCallServiceSetting(autoRecord, DefaultCallServicePlaces(ProgramFolder()));
+        }
+    });
+}
 
 BookmarksUi* WindowBookmarks(MainWindow* window) {
     return window ? window->Bookmarks() : nullptr;
@@ -73,8 +104,14 @@ std::unique_ptr<Dialog> OpenExport(const DialogContext& context) {
     setup.source = items[0];
     setup.initialFormat = RecordingFormatOf(*context.program->settings);
     setup.productName = context.program->title;
-    // The format dialog's view plugs in here.
-    setup.formatDialog = nullptr;
+    // The time left is worked out on the recording's own volume.
+    const std::string folder = items[0].substr(0, items[0].find_last_of('/') + 1);
+    setup.formatDialog = [registry, folder](const QualityPreset& current,
+                                            std::function<void(const QualityPreset&)> chosen) {
+        return MakeFormatDialog(
+            std::make_unique<FormatDialogModel>(registry, current, folder),
+            [chosen](const FormatDialogModel& dialog) { chosen(dialog.Result()); });
+    };
     MainWindow* window = context.window;
     setup.exported = [window](const std::string& target) {
         if (RecordingList* shown = window->List())
@@ -127,6 +164,9 @@ bool WindowDialogs::Open(uint32_t command) {
     case kCmdAssociations:
         if (FormatRegistry* registry = context_.program->engine->Registry())
             dialog = MakeAssociationsDialog(*registry, ProgramFolder() + "/tonilo");
+        break;
+    case kCmdGeneral:
+        dialog = MakeSettings(context_);
         break;
     case kCmdScheduler:
         if (context_.scheduler && context_.arming) {

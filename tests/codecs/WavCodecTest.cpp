@@ -40,8 +40,8 @@ TEST(WavCodec, RoundTripsAreExactAndKeepTheSampleSize) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bits);
         auto encoder = NewWavEncoder();
-        auto file = EncodeAll(encoder.get(), MakeRecordingFormat(c.rate, c.bits, c.channels),
-                              c.pcm, c.chunk);
+        auto file = EncodeAll(encoder.get(), MakeRecordingFormat(c.rate, c.bits, c.channels), c.pcm,
+                              c.chunk);
         ASSERT_EQ(file.size(), c.pcm.size() + 44);
         EXPECT_EQ(std::memcmp(file.data(), "RIFF", 4), 0);
         DecodeResult decoded = Decode(file, c.bufferBytes);

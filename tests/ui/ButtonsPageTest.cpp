@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <vector>
 
 #include "app/HardwareButtons.h"
 #include "platform/RegistryKey.h"
@@ -24,8 +25,12 @@ struct DesktopKeys : HotKeyPlatform {
 };
 
 struct Window : ButtonOwner {
-    uintptr_t SendButtonMessage(uint32_t, uint32_t, uint32_t) override { return 1; }
-    void PostCommand(uint32_t, uint32_t) override {}
+    std::vector<uint32_t> messages; // what reached the window
+    uintptr_t SendButtonMessage(uint32_t message, uint32_t, uint32_t) override {
+        messages.push_back(message);
+        return 1;
+    }
+    void PostCommand(uint32_t action, uint32_t) override { messages.push_back(action); }
     void PostKeyMessage(const ButtonMessage&) override {}
 };
 
@@ -192,6 +197,33 @@ TEST_F(ButtonsPageTest, TheCaptureDialogTakesTheFirstPress) {
         ASSERT_TRUE(page.AssignRow(RowOf(1209), capture.CapturedKey()));
     }
     EXPECT_EQ(page.ButtonText(RowOf(1209)), "App Button 2");
+}
+
+// The key is handed over as it goes down; its release, after the dialog has
+// closed, must not run the key's old action ("Next recording" on Right) in
+// the window.
+TEST_F(ButtonsPageTest, ACapturedKeysReleaseDoesNotReachTheWindow) {
+    for (const ButtonMessage press :
+         {ButtonMessage{WM_KEYDOWN, 39, true}, ButtonMessage{WM_HOTKEY, 0xC3, true}}) {
+        std::vector<uint32_t> heard;
+        {
+            ButtonCapture capture(*manager_, kStartPauseRecording,
+                                  [&](uint32_t key) { heard.push_back(key); });
+            capture.PreTranslate(press);
+            // A second key while the dialog closes is not a second capture.
+            capture.PreTranslate({WM_KEYDOWN, 40, true});
+        }
+        EXPECT_EQ(heard, std::vector<uint32_t>{press.key});
+        window_.messages.clear();
+        manager_->PreTranslate({WM_KEYUP, press.key, true});
+        EXPECT_TRUE(window_.messages.empty()) << press.key;
+        // The manager works on for the window: Right is still "Next recording".
+        manager_->PreTranslate({WM_KEYUP, 40, true});
+        manager_->PreTranslate({WM_KEYDOWN, 39, true});
+        manager_->PreTranslate({WM_KEYUP, 39, true});
+        EXPECT_EQ(window_.messages,
+                  (std::vector<uint32_t>{kButtonPressedMessage, kButtonReleasedMessage}));
+    }
 }
 
 TEST_F(ButtonsPageTest, TheLaunchBoxNeedsTheRecordActionOnAnApplicationButton) {

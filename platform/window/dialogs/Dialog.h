@@ -13,8 +13,8 @@ class DialogUi;
 
 // What the soft-key bar offers while the dialog is on top.
 enum class DialogKeys {
-    OkCancel, // OK on the left, Cancel on the right
-    Close,    // one key, "OK", that closes (about box, properties)
+    OkCancel,   // OK on the left, Cancel on the right
+    Close,      // one key, "OK", that closes (about box, properties)
     CancelOnly, // work going on: only Cancel (export while it converts)
 };
 

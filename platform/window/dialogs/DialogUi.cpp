@@ -8,7 +8,9 @@ namespace tonilo {
 namespace {
 
 // ImGui needs an id per control; the label's text after "##" is hidden.
-std::string Hidden(const std::string& label) { return "##" + label; }
+std::string Hidden(const std::string& label) {
+    return "##" + label;
+}
 
 // Days of a month, February of leap years included.
 int32_t DaysIn(int32_t year, int32_t month) {
@@ -89,13 +91,23 @@ void DialogUi::Heading(const std::string& text) {
     ImGui::Separator();
 }
 
-void DialogUi::Separator() { ImGui::Separator(); }
-void DialogUi::SameLine() { ImGui::SameLine(); }
-void DialogUi::Spacing() { ImGui::Spacing(); }
+void DialogUi::Separator() {
+    ImGui::Separator();
+}
+void DialogUi::SameLine() {
+    ImGui::SameLine();
+}
+void DialogUi::Spacing() {
+    ImGui::Spacing();
+}
 
-void DialogUi::FocusNext() { focusNext_ = true; }
+void DialogUi::FocusNext() {
+    focusNext_ = true;
+}
 
-float DialogUi::RemainingHeight() const { return ImGui::GetContentRegionAvail().y; }
+float DialogUi::RemainingHeight() const {
+    return ImGui::GetContentRegionAvail().y;
+}
 
 // Before each control that takes the keyboard: a refused field gets it.
 void DialogUi::TakeFocus() {
@@ -111,8 +123,8 @@ bool DialogUi::Check(const std::string& label, bool* value, bool enabled) {
     // The box grows with the font so a finger can hit it; the label is part of
     // the hit area.
     const ImGuiStyle& style = ImGui::GetStyle();
-    float room = ImGui::GetContentRegionAvail().x - ImGui::GetFrameHeight() -
-                 style.ItemInnerSpacing.x;
+    float room =
+        ImGui::GetContentRegionAvail().x - ImGui::GetFrameHeight() - style.ItemInnerSpacing.x;
     if (ImGui::CalcTextSize(label.c_str(), nullptr, true).x <= room)
         return ImGui::Checkbox(label.c_str(), value);
     // Too long for the row: the label wraps beside the box and still toggles it.
@@ -132,7 +144,19 @@ bool DialogUi::Check(const std::string& label, bool* value, bool enabled) {
 bool DialogUi::Radio(const std::string& label, bool active, bool enabled) {
     Disabled off(!enabled);
     TakeFocus();
-    return ImGui::RadioButton(label.c_str(), active);
+    const ImGuiStyle& style = ImGui::GetStyle();
+    float room =
+        ImGui::GetContentRegionAvail().x - ImGui::GetFrameHeight() - style.ItemInnerSpacing.x;
+    if (ImGui::CalcTextSize(label.c_str(), nullptr, true).x <= room)
+        return ImGui::RadioButton(label.c_str(), active);
+    // Too long for the row: the label wraps beside the dot and still chooses it.
+    bool pressed = ImGui::RadioButton(Hidden(label).c_str(), active);
+    ImGui::SameLine(0, style.ItemInnerSpacing.x);
+    ImGui::AlignTextToFramePadding();
+    ImGui::PushTextWrapPos(0);
+    ImGui::TextUnformatted(label.substr(0, label.find("##")).c_str());
+    ImGui::PopTextWrapPos();
+    return pressed || (enabled && ImGui::IsItemClicked());
 }
 
 bool DialogUi::Button(const std::string& label, bool enabled, float width) {
@@ -217,8 +241,7 @@ bool DialogUi::Combo(const std::string& label, const std::vector<std::string>& i
 }
 
 SliderChange DialogUi::VerticalSlider(const std::string& id, const std::string& caption,
-                                      int32_t* position, int32_t max, float height,
-                                      bool enabled) {
+                                      int32_t* position, int32_t max, float height, bool enabled) {
     Disabled off(!enabled);
     ImGui::BeginGroup();
     TakeFocus();
@@ -258,6 +281,14 @@ void DialogUi::Tabs(const std::vector<std::string>& titles, int32_t* selected) {
     ImGuiStorage* storage = ImGui::GetStateStorage();
     ImGuiID key = ImGui::GetID("##shown");
     int32_t shown = storage->GetInt(key, -1);
+    // Ctrl+Page Down and Ctrl+Page Up turn the pages, as in a property sheet.
+    const auto count = static_cast<int32_t>(titles.size());
+    if (ImGui::GetIO().KeyCtrl && count > 0 && shown == *selected) {
+        if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_PageDown)))
+            *selected = (*selected + 1) % count;
+        else if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_PageUp)))
+            *selected = (*selected + count - 1) % count;
+    }
     for (size_t i = 0; i < titles.size(); ++i) {
         ImGuiTabItemFlags flags = 0;
         if (static_cast<int32_t>(i) == *selected && shown != *selected)
@@ -381,6 +412,14 @@ void DialogUi::EndSideScroll() {
     ImGui::PopStyleVar();
 }
 
+// --- Settings sheet
+
+void DialogUi::Pane(const std::string& id, const std::function<void()>& content) {
+    ImGui::BeginChild(Hidden(id).c_str(), ImVec2(0, 0), false, ImGuiWindowFlags_NavFlattened);
+    content();
+    ImGui::EndChild();
+}
+
 } // namespace tonilo
 
 // Scheduler and bookmark manager --------------------------------------------
@@ -395,8 +434,8 @@ int32_t ButtonsPerRow(const std::vector<std::string>& labels, float available) {
     for (const std::string& label : labels)
         widest = std::max(widest, ImGui::CalcTextSize(label.c_str()).x);
     float button = widest + style.FramePadding.x * 2;
-    int32_t fit = static_cast<int32_t>((available + style.ItemSpacing.x) /
-                                       (button + style.ItemSpacing.x));
+    int32_t fit =
+        static_cast<int32_t>((available + style.ItemSpacing.x) / (button + style.ItemSpacing.x));
     int32_t count = static_cast<int32_t>(labels.size());
     fit = std::clamp(fit, 1, std::max(count, 1));
     int32_t rows = (count + fit - 1) / fit;
@@ -411,8 +450,8 @@ int32_t DialogUi::ButtonRow(const std::vector<std::string>& labels,
     float available = ImGui::GetContentRegionAvail().x;
     int32_t perRow = ButtonsPerRow(labels, available);
     float spacing = ImGui::GetStyle().ItemSpacing.x;
-    float width = (available - spacing * static_cast<float>(perRow - 1)) /
-                  static_cast<float>(perRow);
+    float width =
+        (available - spacing * static_cast<float>(perRow - 1)) / static_cast<float>(perRow);
     for (size_t i = 0; i < labels.size(); ++i) {
         if (i % static_cast<size_t>(perRow) != 0)
             ImGui::SameLine();

@@ -73,9 +73,9 @@ public:
     float Width() const { return width_; }
     float Height() const { return height_; }
 
-    void Text(const std::string& text);            // wrapped
-    void DisabledText(const std::string& text);    // greyed, wrapped
-    void Heading(const std::string& text);         // a group's caption with a rule
+    void Text(const std::string& text);         // wrapped
+    void DisabledText(const std::string& text); // greyed, wrapped
+    void Heading(const std::string& text);      // a group's caption with a rule
     void Separator();
     void SameLine();
     void Spacing();
@@ -97,12 +97,12 @@ public:
     // A slider standing up: 0 at the bottom, `max` at the top. `caption` goes
     // under it. Moved while dragging, Released when let go (or a key step).
     SliderChange VerticalSlider(const std::string& id, const std::string& caption,
-                                int32_t* position, int32_t max, float height,
-                                bool enabled = true);
+                                int32_t* position, int32_t max, float height, bool enabled = true);
     SliderChange Slider(const std::string& label, int32_t* value, int32_t min, int32_t max,
                         bool enabled = true);
     // The pages of a property sheet as tabs; `selected` follows the tapped tab
-    // and a change made by the program (a refused page) brings that tab up.
+    // (or Ctrl+Page Down / Ctrl+Page Up) and a change made by the program (a
+    // refused page) brings that tab up.
     void Tabs(const std::vector<std::string>& titles, int32_t* selected);
     // A list view with column headers, optional check boxes, `height` pixels
     // tall (0: the rest of the body), scrolling.
@@ -123,6 +123,12 @@ public:
     // them); it scrolls sideways when they are wider than the body.
     void BeginSideScroll(const std::string& id, float height);
     void EndSideScroll();
+
+    // --- Settings sheet
+    // The rest of the body as a region of its own that `content` draws into and
+    // that scrolls by itself, so what was drawn above it (a sheet's tabs) stays
+    // in sight. A finger drags it as it drags the body.
+    void Pane(const std::string& id, const std::function<void()>& content);
 
     // Scheduler and bookmark manager: the list's commands as a block of buttons
     // of equal width, as many a row as their labels allow. The index of the one

@@ -85,8 +85,7 @@ public:
         Run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
     }
     void Shot(const std::string& name) const {
-        Run("import -window root " +
-            Quoted(std::string(TONILO_TEST_BINARY_DIR) + "/" + name));
+        Run("import -window root " + Quoted(std::string(TONILO_TEST_BINARY_DIR) + "/" + name));
     }
 
 private:

@@ -17,11 +17,11 @@
 namespace tonilo {
 namespace {
 
-using test::ProgramHarness;
-using test::Status;
 using test::Box;
 using test::ElementBox;
 using test::FindProgram;
+using test::ProgramHarness;
+using test::Status;
 using test::VirtualDisplay;
 
 long Position(const Status& status) {
