@@ -91,11 +91,12 @@ TEST_F(CallWatcherTest, ATimeoutThatIsZeroMissingOrNotANumberIsNeverWritten) {
         RegistryKey key(kTalkingSleepKey, HKEY_LOCAL_MACHINE);
         std::string raw;
         // What was saved (nothing) is not written back over the value.
-        if (kind == std::string("zero"))
+        if (kind == std::string("zero")) {
             EXPECT_EQ(Timeout(), 0);
-        else if (kind == std::string("binary"))
+        } else if (kind == std::string("binary")) {
             EXPECT_TRUE(key.Open() && key.ReadRaw(kTalkingSleepValue, &raw) && raw.size() == 4 &&
                         key.LastType() == REG_BINARY);
+        }
     }
 }
 
