@@ -26,10 +26,8 @@ int32_t Shown(uint32_t stored, int32_t levels) {
 } // namespace
 
 FiltersDialogModel::FiltersDialogModel(const SettingsStore& settings)
-    : noiseOn_(Number(settings, "NoiseOn") != 0),
-      gainOn_(Number(settings, "GainOn") != 0),
-      vasOn_(Number(settings, "VASOn") != 0),
-      noise_(Number(settings, "Noise")),
+    : noiseOn_(Number(settings, "NoiseOn") != 0), gainOn_(Number(settings, "GainOn") != 0),
+      vasOn_(Number(settings, "VASOn") != 0), noise_(Number(settings, "Noise")),
       gain_(Number(settings, "Gain")) {}
 
 std::vector<std::string> FiltersDialogModel::NoiseLevelNames() {
@@ -40,8 +38,12 @@ std::vector<std::string> FiltersDialogModel::GainLevelNames() {
     return Names(kFirstGainLevel, kLevels);
 }
 
-int32_t FiltersDialogModel::NoiseLevel() const { return Shown(noise_, kLevels); }
-int32_t FiltersDialogModel::GainLevel() const { return Shown(gain_, kLevels); }
+int32_t FiltersDialogModel::NoiseLevel() const {
+    return Shown(noise_, kLevels);
+}
+int32_t FiltersDialogModel::GainLevel() const {
+    return Shown(gain_, kLevels);
+}
 
 bool FiltersDialogModel::SetNoiseLevel(int32_t index) {
     if (index < 0 || index >= kLevels)

@@ -17,10 +17,10 @@ class SettingsStore;
 
 class FiltersDialogModel {
 public:
-    static constexpr uint32_t kTitle = 13130;         // "Filters"
-    static constexpr uint32_t kNoiseLabel = 30151;    // "Noise filter"
-    static constexpr uint32_t kGainLabel = 30150;     // "Gain control"
-    static constexpr uint32_t kVasLabel = 30149;      // "VAS"
+    static constexpr uint32_t kTitle = 13130;           // "Filters"
+    static constexpr uint32_t kNoiseLabel = 30151;      // "Noise filter"
+    static constexpr uint32_t kGainLabel = 30150;       // "Gain control"
+    static constexpr uint32_t kVasLabel = 30149;        // "VAS"
     static constexpr uint32_t kFirstNoiseLevel = 32620; // "1 - Soft" .. "5 - Full"
     static constexpr uint32_t kFirstGainLevel = 32625;  // "1 - Soft" .. "5 - Full"
     static constexpr uint32_t kStrengthLabel = 32630;

@@ -7,6 +7,7 @@
 #include "app/SettingsStore.h"
 #include "phone/CallService.h"
 #include "phone/ModemBridge.h"
+#include "platform/LanguageResources.h"
 #include "platform/ProgramPaths.h"
 #include "platform/files/FileTransfer.h"
 #include "platform/window/dialogs/Dialog.h"
@@ -17,6 +18,7 @@
 #include "ui/MainWindow.h"
 #include "ui/RecordingList.h"
 #include "ui/RecordingPage.h"
+#include "ui/SettingsSheet.h"
 #include "ui/dialogs/AboutDialog.h"
 #include "ui/dialogs/AssociationsDialog.h"
 #include "ui/dialogs/BookmarkManagerDialog.h"
@@ -25,8 +27,8 @@
 #include "ui/dialogs/EqualizerDialog.h"
 #include "ui/dialogs/ExportDialog.h"
 #include "ui/dialogs/FiltersDialog.h"
-#include "ui/dialogs/PropertiesDialog.h"
 #include "ui/dialogs/FormatDialog.h"
+#include "ui/dialogs/PropertiesDialog.h"
 #include "ui/dialogs/SchedulerDialog.h"
 #include "ui/dialogs/SettingsDialog.h"
 
@@ -145,7 +147,12 @@ bool WindowDialogs::Open(uint32_t command) {
         dialog = MakeAboutDialog(context_.program->title, context_.program->version);
         break;
     case kCmdFilters:
-        dialog = MakeFiltersDialog(*context_.program->settings, [window = context_.window] {
+        dialog = MakeFiltersDialog(*context_.program->settings, [this] {
+            // Kept at once, so a crash before the exit's save does not lose them.
+            if (!context_.program->settings->Save(context_.program->keyPath.c_str()))
+                context_.services->Ask(LoadResourceString(SettingsSheet::kNotSavedText), "",
+                                       QuestionButtons::Ok, nullptr);
+            MainWindow* window = context_.window;
             if (window && window->Controller())
                 window->Controller()->ApplyFilterSettings();
         });

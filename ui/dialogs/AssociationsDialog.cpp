@@ -30,7 +30,9 @@ public:
     }
 
     std::string Title() const override { return LoadResourceString(kAssociationsTitleString); }
-    DialogKeys Keys() const override { return busy_ ? DialogKeys::CancelOnly : DialogKeys::OkCancel; }
+    DialogKeys Keys() const override {
+        return busy_ ? DialogKeys::CancelOnly : DialogKeys::OkCancel;
+    }
     uint32_t RefreshMilliseconds() const override { return busy_ ? kPollMilliseconds : 0; }
     bool Finished() const override { return finished_; }
 

@@ -47,9 +47,7 @@ public:
 
     std::string Title() const override { return LoadResourceString(FileProperties::kTitleText); }
     DialogKeys Keys() const override { return DialogKeys::Close; }
-    uint32_t RefreshMilliseconds() const override {
-        return reading_->done ? 0 : kPollMilliseconds;
-    }
+    uint32_t RefreshMilliseconds() const override { return reading_->done ? 0 : kPollMilliseconds; }
 
     void Draw(DialogUi& ui) override {
         if (!reading_->done) {

@@ -13,21 +13,10 @@ namespace {
 
 using test::DialogWindowFixture;
 using test::ProgramHarness;
+using test::Screen;
+using test::SizeName;
 
 const char kKey[] = "HKLM\\Software\\Zelto\\Tonilo";
-
-struct Screen {
-    int32_t width, height;
-    const char* skin;
-};
-
-void PrintTo(const Screen& screen, std::ostream* out) {
-    *out << screen.width << "x" << screen.height;
-}
-
-std::string SizeName(const Screen& screen) {
-    return std::to_string(screen.width) + "x" + std::to_string(screen.height);
-}
 
 // The tool's answer without its line end.
 std::string ToolLine(ProgramHarness& program, const std::string& arguments) {
@@ -143,8 +132,8 @@ protected:
             window_->TapOk();
         else
             window_->TapCancel();
-        ASSERT_TRUE(window_->WaitForDialog(false)) << what << (ok ? ": OK" : ": Cancel")
-                                                   << " did not close it";
+        ASSERT_TRUE(window_->WaitForDialog(false))
+            << what << (ok ? ": OK" : ": Cancel") << " did not close it";
     }
     // Space on the dialog's first control: the first arrow key gives the
     // keyboard to the control under the first one, Up goes back to it.

@@ -16,18 +16,8 @@ namespace tonilo {
 namespace {
 
 using test::DialogWindowFixture;
-
-struct Screen {
-    int32_t width, height;
-};
-
-void PrintTo(const Screen& screen, std::ostream* out) {
-    *out << screen.width << "x" << screen.height;
-}
-
-std::string SizeName(const Screen& screen) {
-    return std::to_string(screen.width) + "x" + std::to_string(screen.height);
-}
+using test::Screen;
+using test::SizeName;
 
 // Where controls land at 480x640 (a 21-pixel font), read off the screenshots:
 // the end-to-end cases tap them there.
@@ -111,7 +101,8 @@ TEST_P(DialogsSchedule, EachDialogOpensFromItsCommandAndClosesWithOkAndCancel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, DialogsSchedule,
-                         ::testing::Values(Screen{480, 640}, Screen{240, 320}),
+                         ::testing::Values(Screen{480, 640, "default_vga"},
+                                           Screen{240, 320, "default"}),
                          [](const ::testing::TestParamInfo<Screen>& param) {
                              return SizeName(param.param);
                          });
@@ -202,7 +193,8 @@ TEST_P(DialogsScheduleEndToEnd, TheManagersDeletionIsSavedOnlyWhenKept) {
     EXPECT_NE(after.find("  1:05  Second question\n"), std::string::npos) << after;
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, DialogsScheduleEndToEnd, ::testing::Values(Screen{480, 640}),
+INSTANTIATE_TEST_SUITE_P(Screens, DialogsScheduleEndToEnd,
+                         ::testing::Values(Screen{480, 640, "default_vga"}),
                          [](const ::testing::TestParamInfo<Screen>& param) {
                              return SizeName(param.param);
                          });

@@ -15,20 +15,9 @@ namespace tonilo {
 namespace {
 
 using test::DialogWindowFixture;
+using test::Screen;
+using test::SizeName;
 using test::Status;
-
-struct Screen {
-    int32_t width, height;
-    const char* skin;
-};
-
-void PrintTo(const Screen& screen, std::ostream* out) {
-    *out << screen.width << "x" << screen.height;
-}
-
-std::string SizeName(const Screen& screen) {
-    return std::to_string(screen.width) + "x" + std::to_string(screen.height);
-}
 
 // Keys for the window, each step waiting until the picture has changed.
 class SheetDriver {

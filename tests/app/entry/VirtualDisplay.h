@@ -93,6 +93,20 @@ private:
     std::string display_;
 };
 
+// A screen size the default skins are drawn for, and the skin's folder.
+struct Screen {
+    int32_t width, height;
+    const char* skin;
+};
+
+inline std::string SizeName(const Screen& screen) {
+    return std::to_string(screen.width) + "x" + std::to_string(screen.height);
+}
+
+inline void PrintTo(const Screen& screen, std::ostream* out) {
+    *out << SizeName(screen);
+}
+
 struct Box {
     int32_t x = 0, y = 0, width = 0, height = 0;
     int32_t CentreX() const { return x + width / 2; }

@@ -21,20 +21,12 @@ using test::Box;
 using test::ElementBox;
 using test::FindProgram;
 using test::ProgramHarness;
+using test::Screen;
 using test::Status;
 using test::VirtualDisplay;
 
 long Position(const Status& status) {
     return status.count("position_ms") ? std::stol(status.at("position_ms")) : -1;
-}
-
-struct Screen {
-    int32_t width, height;
-    const char* skin;
-};
-
-void PrintTo(const Screen& screen, std::ostream* out) {
-    *out << screen.width << "x" << screen.height;
 }
 
 class WindowProgram : public ::testing::TestWithParam<Screen> {};
