@@ -133,6 +133,14 @@ public:
     void Key(const std::string& name) { display_.Run("xdotool key " + name); }
     void Type(const std::string& text) { display_.Run("xdotool type " + Quoted(text)); }
     void Shot(const std::string& name) { display_.Shot(name); }
+    // Acts and waits until the picture shows it: the next key or tap must not
+    // arrive before the frame that handles this one.
+    template <typename Action> bool Settled(Action action) {
+        std::string before = Scratch("before.png");
+        Photograph(before);
+        action();
+        return ScreenChangesFrom(before);
+    }
 
     // Waits until a dialog covers the window (or, `open` false, until the
     // main window shows again).

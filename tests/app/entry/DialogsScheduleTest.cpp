@@ -111,22 +111,24 @@ class DialogsScheduleEndToEnd : public DialogsSchedule {};
 
 TEST_P(DialogsScheduleEndToEnd, AnEventMadeInTheEditorIsSavedByTheListsOkOnly) {
     ASSERT_TRUE(Open(kCmdScheduler));
-    Tap(kNewButton);
+    // Each step waits for its frame: a key sent before the field is active
+    // would go elsewhere.
+    ASSERT_TRUE(window_->Settled([&] { Tap(kNewButton); }));
     Shot("event");
-    Tap(kTimeTab);
+    ASSERT_TRUE(window_->Settled([&] { Tap(kTimeTab); }));
     // It starts now, which has passed by the time OK is pressed: refused, and
     // the editor stays.
-    window_->TapOk();
+    ASSERT_TRUE(window_->Settled([&] { window_->TapOk(); }));
     Shot("event-refused");
-    window_->Key("Return");
+    ASSERT_TRUE(window_->Settled([&] { window_->Key("Return"); }));
     Shot("event-time");
-    Tap(kYearPlus);
+    ASSERT_TRUE(window_->Settled([&] { Tap(kYearPlus); }));
     // Back on the first page the name is typed over the proposed one.
-    Tap(kEventTab);
-    Tap(kNameField);
-    window_->Key("ctrl+a");
+    ASSERT_TRUE(window_->Settled([&] { Tap(kEventTab); }));
+    ASSERT_TRUE(window_->Settled([&] { Tap(kNameField); }));
+    ASSERT_TRUE(window_->Settled([&] { window_->Key("ctrl+a"); }));
     window_->Type("Morning news");
-    window_->TapOk();
+    ASSERT_TRUE(window_->Settled([&] { window_->TapOk(); }));
     Shot("scheduler-with-event");
     // Cancel keeps the file as it was ...
     window_->TapCancel();
