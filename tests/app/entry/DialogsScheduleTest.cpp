@@ -67,9 +67,11 @@ protected:
     bool Open(uint32_t command) {
         if (command != kCmdScheduler)
             return window_->OpenMenuCommand(command) && window_->WaitForDialog(true);
-        window_->TapRightKey();
+        if (!window_->Settled([&] { window_->TapRightKey(); }))
+            return false;
         for (const char* key : {"Up", "Up", "Up", "Right", "End", "Down", "space"})
-            window_->Key(key);
+            if (!window_->Settled([&] { window_->Key(key); }))
+                return false;
         return window_->WaitForDialog(true);
     }
 
@@ -152,7 +154,7 @@ TEST_P(DialogsScheduleEndToEnd, ABookmarksTextAskedForAfterAddingIsSaved) {
     ASSERT_TRUE(window_->Program().WaitForMode("playing"));
     // Asking is on from the start; switched off and cancelled, it stays on.
     ASSERT_TRUE(Open(kCmdBookmarkOptions));
-    Tap(kAskForTextBox);
+    ASSERT_TRUE(window_->Settled([&] { Tap(kAskForTextBox); }));
     Shot("bookmark-options-unticked");
     window_->TapCancel();
     ASSERT_TRUE(window_->WaitForDialog(false));
@@ -173,20 +175,20 @@ TEST_P(DialogsScheduleEndToEnd, TheManagersDeletionIsSavedOnlyWhenKept) {
     ASSERT_NE(before.find("  0:45  Intro\n"), std::string::npos) << before;
     // Deleted and cancelled: the file stays as it was.
     ASSERT_TRUE(Open(kCmdBookmarkManager));
-    Tap(kIntroRow);
-    Tap(kDeleteBookmarkButton);
+    ASSERT_TRUE(window_->Settled([&] { Tap(kIntroRow); }));
+    ASSERT_TRUE(window_->Settled([&] { Tap(kDeleteBookmarkButton); }));
     Shot("bookmark-manager-delete");
-    Tap(kDeleteYes);
+    ASSERT_TRUE(window_->Settled([&] { Tap(kDeleteYes); }));
     window_->TapCancel();
     ASSERT_TRUE(window_->WaitForDialog(false));
     EXPECT_EQ(Tool("bookmarks list").output, before);
 
     // Deleted, done and kept.
     ASSERT_TRUE(Open(kCmdBookmarkManager));
-    Tap(kIntroRow);
-    Tap(kDeleteBookmarkButton);
-    Tap(kDeleteYes);
-    window_->TapOk();
+    ASSERT_TRUE(window_->Settled([&] { Tap(kIntroRow); }));
+    ASSERT_TRUE(window_->Settled([&] { Tap(kDeleteBookmarkButton); }));
+    ASSERT_TRUE(window_->Settled([&] { Tap(kDeleteYes); }));
+    ASSERT_TRUE(window_->Settled([&] { window_->TapOk(); }));
     Shot("bookmark-manager-save");
     Tap(kSaveYes);
     ASSERT_TRUE(window_->WaitForDialog(false));
