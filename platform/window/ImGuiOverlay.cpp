@@ -150,7 +150,7 @@ bool ImGuiOverlay::ProcessEvent(const SDL_Event& event) {
         heldReleases_.push_back(event);
         wantsFrame_ = true;
     } else {
-        ImGui_ImplSDL2_ProcessEvent(&event);
+        HandToImGui(event);
     }
     // Where the pointer is, as the window's own events tell it: SDL's global
     // pointer state lags behind a drag on some X servers.
@@ -265,8 +265,22 @@ void ImGuiOverlay::Draw() {
         wantsFrame_ = true;
     pressedSinceFrame_.clear();
     for (const SDL_Event& release : heldReleases_)
-        ImGui_ImplSDL2_ProcessEvent(&release);
+        HandToImGui(release);
     heldReleases_.clear();
+}
+
+void ImGuiOverlay::HandToImGui(const SDL_Event& event) {
+    ImGui_ImplSDL2_ProcessEvent(&event);
+    if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP)
+        return;
+    // The modifiers as they were with this key: the back end asks SDL for
+    // them now, when a Ctrl released just after Ctrl+A may already be read.
+    ImGuiIO& io = ImGui::GetIO();
+    const uint16_t mod = event.key.keysym.mod;
+    io.KeyCtrl = (mod & KMOD_CTRL) != 0;
+    io.KeyShift = (mod & KMOD_SHIFT) != 0;
+    io.KeyAlt = (mod & KMOD_ALT) != 0;
+    io.KeySuper = (mod & KMOD_GUI) != 0;
 }
 
 void ImGuiOverlay::DrawBar() {

@@ -86,6 +86,7 @@ private:
         QuestionButtons buttons;
         std::function<void(QuestionAnswer)> answered;
     };
+    void HandToImGui(const SDL_Event& event);
     void DrawBar();
     void DrawDialogKeys(float width, float height);
     void DrawMenus();
