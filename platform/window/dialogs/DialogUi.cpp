@@ -117,46 +117,48 @@ void DialogUi::TakeFocus() {
     }
 }
 
-bool DialogUi::Check(const std::string& label, bool* value, bool enabled) {
-    Disabled off(!enabled);
-    TakeFocus();
-    // The box grows with the font so a finger can hit it; the label is part of
-    // the hit area.
-    const ImGuiStyle& style = ImGui::GetStyle();
-    float room =
-        ImGui::GetContentRegionAvail().x - ImGui::GetFrameHeight() - style.ItemInnerSpacing.x;
-    if (ImGui::CalcTextSize(label.c_str(), nullptr, true).x <= room)
-        return ImGui::Checkbox(label.c_str(), value);
-    // Too long for the row: the label wraps beside the box and still toggles it.
-    bool changed = ImGui::Checkbox(Hidden(label).c_str(), value);
-    ImGui::SameLine(0, style.ItemInnerSpacing.x);
-    ImGui::AlignTextToFramePadding();
-    ImGui::PushTextWrapPos(0);
-    ImGui::TextUnformatted(label.substr(0, label.find("##")).c_str());
-    ImGui::PopTextWrapPos();
-    if (enabled && ImGui::IsItemClicked()) {
-        *value = !*value;
-        changed = true;
-    }
-    return changed;
-}
+namespace {
 
-bool DialogUi::Radio(const std::string& label, bool active, bool enabled) {
-    Disabled off(!enabled);
-    TakeFocus();
+// A box or dot with its label: a label too long for the row wraps beside it
+// and, when tapped, counts as a tap on the control. `control` draws the box
+// or dot under the id it is given and tells whether it was pressed.
+template <typename Control>
+bool LabelledToggle(const std::string& label, bool enabled, Control control) {
     const ImGuiStyle& style = ImGui::GetStyle();
     float room =
         ImGui::GetContentRegionAvail().x - ImGui::GetFrameHeight() - style.ItemInnerSpacing.x;
     if (ImGui::CalcTextSize(label.c_str(), nullptr, true).x <= room)
-        return ImGui::RadioButton(label.c_str(), active);
-    // Too long for the row: the label wraps beside the dot and still chooses it.
-    bool pressed = ImGui::RadioButton(Hidden(label).c_str(), active);
+        return control(label);
+    bool pressed = control(Hidden(label));
     ImGui::SameLine(0, style.ItemInnerSpacing.x);
     ImGui::AlignTextToFramePadding();
     ImGui::PushTextWrapPos(0);
     ImGui::TextUnformatted(label.substr(0, label.find("##")).c_str());
     ImGui::PopTextWrapPos();
     return pressed || (enabled && ImGui::IsItemClicked());
+}
+
+} // namespace
+
+bool DialogUi::Check(const std::string& label, bool* value, bool enabled) {
+    Disabled off(!enabled);
+    TakeFocus();
+    // The box grows with the font so a finger can hit it.
+    bool before = *value;
+    bool pressed = LabelledToggle(
+        label, enabled, [&](const std::string& id) { return ImGui::Checkbox(id.c_str(), value); });
+    // A tap on a wrapped label toggles as the box would have.
+    if (pressed && *value == before)
+        *value = !*value;
+    return pressed;
+}
+
+bool DialogUi::Radio(const std::string& label, bool active, bool enabled) {
+    Disabled off(!enabled);
+    TakeFocus();
+    return LabelledToggle(label, enabled, [&](const std::string& id) {
+        return ImGui::RadioButton(id.c_str(), active);
+    });
 }
 
 bool DialogUi::Button(const std::string& label, bool enabled, float width) {
